@@ -1,0 +1,18 @@
+#include "engine/Unit_Paths.h"
+
+namespace {
+bool IsDriveRoot(const std::string& Path) {
+  // Only the shape counts, not whether the first character is a letter.
+  return Path.size() == 3 && Path[1] == ':' && Path[2] == '\\';
+}
+}  // namespace
+
+std::string StripBackslash(const std::string& Path) {
+  if (Path.empty() || Path.back() != '\\' || IsDriveRoot(Path)) return Path;
+  return Path.substr(0, Path.size() - 1);
+}
+
+std::string JoinPath(const std::string& Folder, const std::string& Name) {
+  if (Folder.empty() || Folder.back() == '\\') return StripBackslash(Folder + Name);
+  return StripBackslash(Folder + '\\' + Name);
+}

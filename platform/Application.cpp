@@ -1,0 +1,21 @@
+#include "platform/Application.h"
+
+#include "platform/Dialogs.h"
+
+namespace os {
+
+TApplication Application;
+
+std::string ErrorMessageText(const std::string& message) {
+  // Bytes compare unsigned, as characters of the ANSI code page do.
+  if (!message.empty() && static_cast<unsigned char>(message.back()) > '.') return message + ".";
+  return message;
+}
+
+void TApplication::ShowException(const std::exception& e) {
+  MessageBoxA(MainWindow, ErrorMessageText(e.what()), Title, MB_OK | MB_ICONERROR);
+}
+
+void TApplication::Terminate() { terminated_ = true; }
+
+}  // namespace os

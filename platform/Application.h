@@ -1,0 +1,47 @@
+#pragma once
+// The application object: its title, its message loop and the general error
+// handler through which every event handler's exception reaches the user.
+#include <exception>
+#include <string>
+
+#include "platform/Win.h"
+
+namespace os {
+
+// The text an error box shows for an error message: the message unchanged,
+// except that a full stop is added when its last character sorts after "."
+// (so "Disk full" gains one, "... 'x'" and "Done." do not).
+std::string ErrorMessageText(const std::string& message);
+
+class TApplication {
+ public:
+  // Prepares the platform: common controls, COM for this thread.
+  void Initialize();
+  // Shows e in a message box titled Title with the error icon and OK.
+  void ShowException(const std::exception& e);
+  // Runs an event handler; an exception it raises is shown, not propagated.
+  template <class Handler>
+  void Guard(Handler&& handler) {
+    try {
+      handler();
+    } catch (const std::exception& e) {
+      ShowException(e);
+    }
+  }
+  // Handles messages until Terminate is called or the main window closes.
+  void Run();
+  // Handles the messages waiting now, then returns.
+  void ProcessMessages();
+  void Terminate();
+  bool Terminated() const { return terminated_; }
+
+  std::string Title;
+  HWND MainWindow = NO_WINDOW;
+
+ private:
+  bool terminated_ = false;
+};
+
+extern TApplication Application;
+
+}  // namespace os

@@ -1,0 +1,40 @@
+#pragma once
+// The errors the system raises. Each carries the message the user is shown.
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+
+namespace os {
+
+class Exception : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// A file could not be created, written, read or closed.
+class EInOutError : public Exception {
+ public:
+  EInOutError(const std::string& message, std::uint32_t errorCode)
+      : Exception(message), ErrorCode(errorCode) {}
+  std::uint32_t ErrorCode;
+};
+
+class ERegistryException : public Exception {
+ public:
+  using Exception::Exception;
+};
+
+class EOleError : public Exception {
+ public:
+  using Exception::Exception;
+};
+
+class EInvalidGraphic : public Exception {
+ public:
+  using Exception::Exception;
+};
+
+// The system's text for an error code (FormatMessage); empty when it has none.
+std::string SysErrorMessage(std::uint32_t errorCode);
+
+}  // namespace os

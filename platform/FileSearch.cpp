@@ -1,0 +1,29 @@
+#include "platform/FileSearch.h"
+
+namespace os {
+
+namespace {
+constexpr DWORD kNeverShown =
+    FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_VOLUME_LABEL;
+}
+
+TDirectorySearch::TDirectorySearch(const std::string& pattern)
+    : data_(), handle_(FindFirstFileA(pattern, &data_)), first_(true) {}
+
+TDirectorySearch::~TDirectorySearch() {
+  if (handle_ != INVALID_HANDLE_VALUE) FindClose(handle_);
+}
+
+bool TDirectorySearch::Next() {
+  if (handle_ == INVALID_HANDLE_VALUE) return false;
+  for (;;) {
+    if (first_) {
+      first_ = false;
+    } else if (!FindNextFileA(handle_, &data_)) {
+      return false;
+    }
+    if ((data_.dwFileAttributes & kNeverShown) == 0) return true;
+  }
+}
+
+}  // namespace os

@@ -1,0 +1,81 @@
+#pragma once
+// The file-system calls the system makes (kernel32, imagehlp), with Windows'
+// semantics: paths are ANSI strings with "\" separators, failures return
+// false (or the documented failure value) and set GetLastError.
+#include <cstdint>
+#include <string>
+
+#include "platform/Win.h"
+
+namespace os {
+
+constexpr DWORD INVALID_FILE_ATTRIBUTES = 0xFFFFFFFFu;
+constexpr DWORD FILE_ATTRIBUTE_READONLY = 0x01;
+constexpr DWORD FILE_ATTRIBUTE_HIDDEN = 0x02;
+constexpr DWORD FILE_ATTRIBUTE_SYSTEM = 0x04;
+constexpr DWORD FILE_ATTRIBUTE_VOLUME_LABEL = 0x08;  // never reported by NT; kept for the search
+constexpr DWORD FILE_ATTRIBUTE_DIRECTORY = 0x10;
+constexpr DWORD FILE_ATTRIBUTE_ARCHIVE = 0x20;
+constexpr DWORD FILE_ATTRIBUTE_NORMAL = 0x80;
+
+constexpr DWORD GENERIC_READ = 0x80000000u;
+constexpr DWORD GENERIC_WRITE = 0x40000000u;
+constexpr DWORD FILE_SHARE_READ = 0x1;
+constexpr DWORD FILE_SHARE_WRITE = 0x2;
+constexpr DWORD CREATE_NEW = 1;
+constexpr DWORD CREATE_ALWAYS = 2;
+constexpr DWORD OPEN_EXISTING = 3;
+constexpr DWORD FILE_BEGIN = 0;
+constexpr DWORD FILE_CURRENT = 1;
+constexpr DWORD FILE_END = 2;
+
+DWORD GetLastError();
+void SetLastError(DWORD error);
+
+// INVALID_FILE_ATTRIBUTES when the path does not exist.
+DWORD GetFileAttributesA(const std::string& path);
+bool SetFileAttributesA(const std::string& path, DWORD attributes);
+
+bool CreateDirectoryA(const std::string& path);
+// Succeeds only for an empty folder.
+bool RemoveDirectoryA(const std::string& path);
+bool DeleteFileA(const std::string& path);
+
+// Creates every missing folder of path up to its last backslash; the text
+// after it is taken as a file name and not created.
+bool MakeSureDirectoryPathExists(const std::string& path);
+
+// The absolute form of path against the current folder ("." and ".." resolved,
+// "/" turned into "\"); empty on failure.
+std::string GetFullPathNameA(const std::string& path);
+
+std::string GetCurrentDirectoryA();
+bool SetCurrentDirectoryA(const std::string& path);
+// The folder for temporary files, with a trailing backslash.
+std::string GetTempPathA();
+
+// Opens or creates a file; INVALID_HANDLE_VALUE on failure. CREATE_ALWAYS
+// replaces an existing file's contents.
+HANDLE CreateFileA(const std::string& path, DWORD access, DWORD shareMode, DWORD disposition);
+// At the end of the file, succeeds with *read == 0.
+bool ReadFile(HANDLE file, void* buffer, DWORD size, DWORD* read);
+bool WriteFile(HANDLE file, const void* buffer, DWORD size, DWORD* written);
+bool SetFilePointerEx(HANDLE file, std::int64_t distance, std::uint64_t* position, DWORD method);
+bool GetFileSizeEx(HANDLE file, std::uint64_t* size);
+bool FlushFileBuffers(HANDLE file);
+bool CloseHandle(HANDLE handle);
+
+struct WIN32_FIND_DATAA {
+  DWORD dwFileAttributes = 0;
+  std::uint64_t nFileSize = 0;
+  std::string cFileName;
+};
+
+// pattern may hold the wildcards * and ?; without them it looks up one entry.
+// Returns INVALID_HANDLE_VALUE when nothing matches.
+HANDLE FindFirstFileA(const std::string& pattern, WIN32_FIND_DATAA* data);
+// false with ERROR_NO_MORE_FILES after the last entry.
+bool FindNextFileA(HANDLE search, WIN32_FIND_DATAA* data);
+bool FindClose(HANDLE search);
+
+}  // namespace os

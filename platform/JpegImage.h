@@ -1,0 +1,20 @@
+#pragma once
+// Decoding of the JPEG pictures the windows show (libjpeg).
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+namespace os {
+
+struct TBitmap {
+  int Width = 0;
+  int Height = 0;
+  // Rows top to bottom, three bytes a pixel in the order red, green, blue.
+  std::vector<std::uint8_t> Rgb;
+};
+
+// Raises EInvalidGraphic for data that is not a decodable JPEG image; a damaged
+// picture never ends the program.
+TBitmap DecodeJpeg(std::string_view data);
+
+}  // namespace os

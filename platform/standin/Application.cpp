@@ -1,0 +1,12 @@
+// The headless application: no windows, so nothing waits for messages.
+#include "platform/Application.h"
+
+namespace os {
+
+void TApplication::Initialize() {}
+
+void TApplication::ProcessMessages() {}
+
+void TApplication::Run() { terminated_ = true; }
+
+}  // namespace os

@@ -1,0 +1,622 @@
+// Windows paths on a host folder: drive X: is <root>/X, names are found
+// without regard to case, and the attributes Linux has no place for (hidden,
+// system, read-only) are kept beside the files.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cstdlib>
+#include <cstring>
+#include <dirent.h>
+#include <filesystem>
+#include <map>
+#include <mutex>
+#include <set>
+#include <strings.h>
+#include <vector>
+
+#include "platform/Exceptions.h"
+#include "platform/Files.h"
+#include "platform/standin/Standin.h"
+
+namespace os {
+
+namespace {
+
+thread_local DWORD lastError = ERROR_SUCCESS;
+
+std::string Upper(std::string s) {
+  for (char& c : s) c = char(std::toupper(static_cast<unsigned char>(c)));
+  return s;
+}
+
+struct FileSystem {
+  std::recursive_mutex lock;
+  std::string root;
+  std::string current = "C:\\";
+  std::map<std::string, DWORD> attributes;  // upper-case full path -> extra bits
+  std::set<std::string> denied;             // upper-case full paths
+  std::map<std::uintptr_t, std::pair<std::vector<WIN32_FIND_DATAA>, std::size_t>> searches;
+  std::uintptr_t nextSearch = 0x1000;
+  struct OpenFile {
+    int fd;
+    std::string key;  // upper-case full path
+    bool write;
+  };
+  std::map<std::uintptr_t, OpenFile> files;
+  std::uintptr_t nextFile = 0x100000;
+  long long writeBudget = -1;  // bytes left before the disk is full; -1: no limit
+
+  FileSystem() { Reset(); }
+  ~FileSystem() {
+    std::error_code ignored;
+    if (!root.empty()) std::filesystem::remove_all(root, ignored);
+  }
+  void Reset() {
+    std::error_code ignored;
+    if (!root.empty()) std::filesystem::remove_all(root, ignored);
+    char tmpl[] = "/tmp/standin-XXXXXX";
+    root = mkdtemp(tmpl);
+    std::filesystem::create_directories(root + "/C/Temp");
+    current = "C:\\";
+    attributes.clear();
+    denied.clear();
+    searches.clear();
+    for (auto& [handle, file] : files) close(file.fd);
+    files.clear();
+    writeBudget = -1;
+  }
+};
+
+FileSystem& Fs() {
+  static FileSystem fs;
+  return fs;
+}
+
+bool Fail(DWORD error) {
+  lastError = error;
+  return false;
+}
+
+bool IsUnc(const std::string& p) { return p.size() >= 2 && p[0] == '\\' && p[1] == '\\'; }
+
+bool HasDrive(const std::string& p) {
+  return p.size() >= 2 && p[1] == ':' && std::isalpha(static_cast<unsigned char>(p[0]));
+}
+
+// GetFullPathName's rules, on "X:\..." paths.
+bool FullPath(const std::string& input, std::string& out) {
+  if (input.empty()) return Fail(ERROR_INVALID_NAME);
+  std::string p = input;
+  std::replace(p.begin(), p.end(), '/', '\\');
+  if (IsUnc(p)) {
+    out = p;
+    return true;
+  }
+  const std::string& cur = Fs().current;
+  std::string drive, rest;
+  if (HasDrive(p)) {
+    drive = p.substr(0, 2);
+    rest = p.substr(2);
+    if (rest.empty() || rest[0] != '\\') {
+      // "C:name" is relative to the current folder when that is on drive C.
+      if (std::toupper(static_cast<unsigned char>(cur[0])) ==
+          std::toupper(static_cast<unsigned char>(drive[0])))
+        rest = cur.substr(2) + "\\" + rest;
+      else
+        rest = "\\" + rest;
+    }
+  } else if (p[0] == '\\') {
+    drive = cur.substr(0, 2);
+    rest = p;
+  } else {
+    drive = cur.substr(0, 2);
+    rest = cur.substr(2) + "\\" + p;
+  }
+  const bool trailing = rest.size() > 1 && rest.back() == '\\';
+  std::vector<std::string> parts;
+  std::string part;
+  auto flush = [&] {
+    if (part.empty() || part == ".") {
+    } else if (part == "..") {
+      if (!parts.empty()) parts.pop_back();
+    } else {
+      parts.push_back(part);
+    }
+    part.clear();
+  };
+  for (char c : rest) {
+    if (c == '\\')
+      flush();
+    else
+      part += c;
+  }
+  flush();
+  if (!parts.empty()) {  // trailing dots and blanks of the last name are dropped
+    std::string& last = parts.back();
+    while (!last.empty() && (last.back() == '.' || last.back() == ' ')) last.pop_back();
+    if (last.empty()) parts.pop_back();
+  }
+  out = drive + "\\";
+  for (std::size_t i = 0; i < parts.size(); ++i) out += (i ? "\\" : "") + parts[i];
+  if (trailing && !parts.empty()) out += "\\";
+  return true;
+}
+
+std::string WithoutTrailing(std::string p) {
+  if (p.size() > 3 && p.back() == '\\') p.pop_back();
+  return p;
+}
+
+bool ValidNames(const std::string& full) {
+  for (std::size_t i = 2; i < full.size(); ++i) {
+    unsigned char c = static_cast<unsigned char>(full[i]);
+    if (c < 32 || std::strchr("<>:\"|?*", c)) return false;
+  }
+  return true;
+}
+
+// Host path of a full Windows path, matching each name without regard to case.
+std::string Host(const std::string& full) {
+  std::string host = Fs().root + "/" + char(std::toupper(static_cast<unsigned char>(full[0])));
+  std::string rest = full.substr(3);
+  std::size_t start = 0;
+  while (start < rest.size()) {
+    std::size_t end = rest.find('\\', start);
+    if (end == std::string::npos) end = rest.size();
+    std::string name = rest.substr(start, end - start);
+    start = end + 1;
+    if (name.empty()) continue;
+    std::string exact = host + "/" + name;
+    struct stat st;
+    if (lstat(exact.c_str(), &st) != 0) {
+      if (DIR* dir = opendir(host.c_str())) {
+        while (dirent* entry = readdir(dir)) {
+          if (strcasecmp(entry->d_name, name.c_str()) == 0) {
+            exact = host + "/" + entry->d_name;
+            break;
+          }
+        }
+        closedir(dir);
+      }
+    }
+    host = exact;
+  }
+  return host;
+}
+
+bool DriveExists(const std::string& full) {
+  struct stat st;
+  std::string drive = Fs().root + "/" + char(std::toupper(static_cast<unsigned char>(full[0])));
+  return stat(drive.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+std::string Parent(const std::string& full) {
+  std::string p = WithoutTrailing(full);
+  std::size_t slash = p.rfind('\\');
+  if (slash == std::string::npos || slash < 2) return p.substr(0, 3);
+  return slash == 2 ? p.substr(0, 3) : p.substr(0, slash);
+}
+
+bool IsDeniedPath(const std::string& full) {
+  std::string key = Upper(WithoutTrailing(full));
+  for (const std::string& d : Fs().denied) {
+    if (key == d) return true;
+    if (key.size() > d.size() && key.compare(0, d.size(), d) == 0 &&
+        (d.back() == '\\' || key[d.size()] == '\\'))
+      return true;
+  }
+  return false;
+}
+
+enum class Kind { Missing, File, Folder };
+
+Kind KindOf(const std::string& full, std::uint64_t* size = nullptr) {
+  struct stat st;
+  if (stat(Host(full).c_str(), &st) != 0) return Kind::Missing;
+  if (size) *size = std::uint64_t(st.st_size);
+  return S_ISDIR(st.st_mode) ? Kind::Folder : Kind::File;
+}
+
+DWORD ExtraAttributes(const std::string& full) {
+  auto found = Fs().attributes.find(Upper(WithoutTrailing(full)));
+  return found == Fs().attributes.end() ? 0 : found->second;
+}
+
+// Resolves path for a call that works on one entry. Sets the error and returns
+// false for names Windows refuses and for missing drives.
+bool Resolve(const std::string& path, std::string& full) {
+  if (!FullPath(path, full)) return false;
+  if (IsUnc(full)) return Fail(53 /*ERROR_BAD_NETPATH*/);
+  if (!ValidNames(full)) return Fail(ERROR_INVALID_NAME);
+  if (!DriveExists(full)) return Fail(ERROR_PATH_NOT_FOUND);
+  return true;
+}
+
+DWORD MissingError(const std::string& full) {
+  return KindOf(Parent(full)) == Kind::Folder ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND;
+}
+
+bool MatchMask(const char* mask, const char* name) {
+  if (*mask == '\0') return *name == '\0';
+  if (*mask == '*') {
+    for (const char* n = name;; ++n) {
+      if (MatchMask(mask + 1, n)) return true;
+      if (*n == '\0') return false;
+    }
+  }
+  if (*name == '\0') return false;
+  if (*mask == '?' || std::toupper(static_cast<unsigned char>(*mask)) ==
+                          std::toupper(static_cast<unsigned char>(*name)))
+    return MatchMask(mask + 1, name + 1);
+  return false;
+}
+
+bool Matches(const std::string& mask, const std::string& name) {
+  if (mask == "*.*" || mask == "*") return true;
+  return MatchMask(mask.c_str(), name.c_str());
+}
+
+}  // namespace
+
+DWORD GetLastError() { return lastError; }
+void SetLastError(DWORD error) { lastError = error; }
+
+DWORD GetFileAttributesA(const std::string& path) {
+  std::lock_guard<std::recursive_mutex> guard(Fs().lock);
+  std::string full;
+  if (!Resolve(path, full)) return INVALID_FILE_ATTRIBUTES;
+  switch (KindOf(full)) {
+    case Kind::Missing:
+      Fail(MissingError(full));
+      return INVALID_FILE_ATTRIBUTES;
+    case Kind::Folder:
+      return FILE_ATTRIBUTE_DIRECTORY | ExtraAttributes(full);
+    case Kind::File:
+      if (full.back() == '\\') {
+        Fail(ERROR_INVALID_NAME);
+        return INVALID_FILE_ATTRIBUTES;
+      }
+      return FILE_ATTRIBUTE_ARCHIVE | ExtraAttributes(full);
+  }
+  return INVALID_FILE_ATTRIBUTES;
+}
+
+bool SetFileAttributesA(const std::string& path, DWORD attributes) {
+  std::lock_guard<std::recursive_mutex> guard(Fs().lock);
+  std::string full;
+  if (!Resolve(path, full)) return false;
+  if (KindOf(full) == Kind::Missing) return Fail(MissingError(full));
+  if (IsDeniedPath(full)) return Fail(ERROR_ACCESS_DENIED);
+  Fs().attributes[Upper(WithoutTrailing(full))] =
+      attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
+  return true;
+}
+
+bool CreateDirectoryA(const std::string& path) {
+  std::lock_guard<std::recursive_mutex> guard(Fs().lock);
+  std::string full;
+  if (!Resolve(path, full)) return false;
+  if (WithoutTrailing(full).size() == 3) return Fail(ERROR_ACCESS_DENIED);  // a drive root
+  if (KindOf(full) != Kind::Missing) return Fail(ERROR_ALREADY_EXISTS);
+  if (KindOf(Parent(full)) != Kind::Folder) return Fail(ERROR_PATH_NOT_FOUND);
+  if (IsDeniedPath(full)) return Fail(ERROR_ACCESS_DENIED);
+  std::string parentHost = Host(Parent(full));
+  std::string name = WithoutTrailing(full).substr(WithoutTrailing(full).rfind('\\') + 1);
+  if (mkdir((parentHost + "/" + name).c_str(), 0755) != 0) return Fail(ERROR_ACCESS_DENIED);
+  return true;
+}
+
+bool RemoveDirectoryA(const std::string& path) {
+  std::lock_guard<std::recursive_mutex> guard(Fs().lock);
+  std::string full;
+  if (!Resolve(path, full)) return false;
+  switch (KindOf(full)) {
+    case Kind::Missing:
+      return Fail(MissingError(full));
+    case Kind::File:
+      return Fail(ERROR_DIRECTORY);
+    case Kind::Folder:
+      break;
+  }
+  if (WithoutTrailing(full).size() == 3) return Fail(ERROR_ACCESS_DENIED);
+  if (IsDeniedPath(full) || (ExtraAttributes(full) & FILE_ATTRIBUTE_READONLY))
+    return Fail(ERROR_ACCESS_DENIED);
+  if (Upper(WithoutTrailing(full)) == Upper(WithoutTrailing(Fs().current)))
+    return Fail(32 /*ERROR_SHARING_VIOLATION*/);
+  if (rmdir(Host(full).c_str()) != 0) return Fail(ERROR_DIR_NOT_EMPTY);
+  Fs().attributes.erase(Upper(WithoutTrailing(full)));
+  return true;
+}
+
+bool DeleteFileA(const std::string& path) {
+  std::lock_guard<std::recursive_mutex> guard(Fs().lock);
+  std::string full;
+  if (!Resolve(path, full)) return false;
+  switch (KindOf(full)) {
+    case Kind::Missing:
+      return Fail(MissingError(full));
+    case Kind::Folder:
+      return Fail(ERROR_ACCESS_DENIED);
+    case Kind::File:
+      break;
+  }
+  if (IsDeniedPath(full) || (ExtraAttributes(full) & FILE_ATTRIBUTE_READONLY))
+    return Fail(ERROR_ACCESS_DENIED);
+  for (const auto& [handle, file] : Fs().files)
+    if (file.key == Upper(full)) return Fail(32 /*ERROR_SHARING_VIOLATION*/);
+  if (unlink(Host(full).c_str()) != 0) return Fail(ERROR_ACCESS_DENIED);
+  Fs().attributes.erase(Upper(full));
+  return true;
+}
+
+bool MakeSureDirectoryPathExists(const std::string& path) {
+  // As imagehlp does it: every prefix that ends in a backslash, after the
+  // drive and its root, is created unless it exists.
+  std::size_t pos = 0;
+  if (path.size() >= 2 && path[1] == ':') pos = 2;
+  while (pos < path.size() && path[pos] == '\\') ++pos;
+  while ((pos = path.find('\\', pos)) != std::string::npos) {
+    const std::string prefix = path.substr(0, pos + 1);
+    if (!CreateDirectoryA(prefix) && GetLastError() != DWORD(ERROR_ALREADY_EXISTS)) return false;
+    ++pos;
+  }
+  if (GetLastError() == DWORD(ERROR_ALREADY_EXISTS)) SetLastError(ERROR_SUCCESS);
+  return true;
+}
+
+HANDLE CreateFileA(const std::string& path, DWORD access, DWORD, DWORD disposition) {
+  std::lock_guard<std::recursive_mutex> guard(Fs().lock);
+  std::string full;
+  if (!Resolve(path, full)) return INVALID_HANDLE_VALUE;
+  const bool write = (access & GENERIC_WRITE) != 0;
+  const Kind kind = KindOf(full);
+  auto fail = [](DWORD error) {
+    Fail(error);
+    return INVALID_HANDLE_VALUE;
+  };
+  if (full.back() == '\\') return fail(ERROR_INVALID_NAME);
+  if (kind == Kind::Folder) return fail(ERROR_ACCESS_DENIED);
+  if (kind == Kind::Missing && disposition == OPEN_EXISTING) return fail(MissingError(full));
+  if (kind == Kind::File && disposition == CREATE_NEW) return fail(80 /*ERROR_FILE_EXISTS*/);
+  if (kind == Kind::Missing && KindOf(Parent(full)) != Kind::Folder)
+    return fail(ERROR_PATH_NOT_FOUND);
+  if (write && (IsDeniedPath(full) || (ExtraAttributes(full) & FILE_ATTRIBUTE_READONLY)))
+    return fail(ERROR_ACCESS_DENIED);
+  if (kind == Kind::Missing && IsDeniedPath(full)) return fail(ERROR_ACCESS_DENIED);
+  std::string host = kind == Kind::File
+                         ? Host(full)
+                         : Host(Parent(full)) + "/" + full.substr(full.rfind('\\') + 1);
+  int flags = write ? ((access & GENERIC_READ) ? O_RDWR : O_WRONLY) : O_RDONLY;
+  if (disposition == CREATE_ALWAYS) flags |= O_CREAT | O_TRUNC;
+  if (disposition == CREATE_NEW) flags |= O_CREAT | O_EXCL;
+  const int fd = open(host.c_str(), flags | O_CLOEXEC, 0644);
+  if (fd < 0) return fail(ERROR_ACCESS_DENIED);
+  const std::uintptr_t handle = Fs().nextFile++;
+  Fs().files[handle] = {fd, Upper(full), write};
+  SetLastError(kind == Kind::File && disposition == CREATE_ALWAYS ? ERROR_ALREADY_EXISTS
+                                                                  : ERROR_SUCCESS);
+  return HANDLE(handle);
+}
+
+namespace {
+FileSystem::OpenFile* FileOf(HANDLE file) {
+  auto found = Fs().files.find(std::uintptr_t(file));
+  return found == Fs().files.end() ? nullptr : &found->second;
+}
+}  // namespace
+
+bool ReadFile(HANDLE file, void* buffer, DWORD size, DWORD* read) {
+  std::lock_guard<std::recursive_mutex> guard(Fs().lock);
+  if (read) *read = 0;
+  auto* f = FileOf(file);
+  if (!f) return Fail(ERROR_INVALID_HANDLE);
+  ssize_t n = ::read(f->fd, buffer, size);
+  if (n < 0) return Fail(ERROR_ACCESS_DENIED);
+  if (read) *read = DWORD(n);
+  return true;
+}
+
+bool WriteFile(HANDLE file, const void* buffer, DWORD size, DWORD* written) {
+  std::lock_guard<std::recursive_mutex> guard(Fs().lock);
+  if (written) *written = 0;
+  auto* f = FileOf(file);
+  if (!f) return Fail(ERROR_INVALID_HANDLE);
+  if (!f->write) return Fail(ERROR_ACCESS_DENIED);
+  DWORD allowed = size;
+  long long& budget = Fs().writeBudget;
+  if (budget >= 0 && budget < (long long)size) allowed = DWORD(budget);
+  ssize_t n = allowed ? ::write(f->fd, buffer, allowed) : 0;
+  if (n < 0) return Fail(ERROR_ACCESS_DENIED);
+  if (budget >= 0) budget -= n;
+  if (written) *written = DWORD(n);
+  return DWORD(n) == size ? true : Fail(ERROR_DISK_FULL);
+}
+
+bool SetFilePointerEx(HANDLE file, std::int64_t distance, std::uint64_t* position, DWORD method) {
+  std::lock_guard<std::recursive_mutex> guard(Fs().lock);
+  auto* f = FileOf(file);
+  if (!f) return Fail(ERROR_INVALID_HANDLE);
+  const int whence = method == FILE_BEGIN ? SEEK_SET : method == FILE_CURRENT ? SEEK_CUR : SEEK_END;
+  off_t now = lseek(f->fd, off_t(distance), whence);
+  if (now < 0) return Fail(131 /*ERROR_NEGATIVE_SEEK*/);
+  if (position) *position = std::uint64_t(now);
+  return true;
+}
+
+bool GetFileSizeEx(HANDLE file, std::uint64_t* size) {
+  std::lock_guard<std::recursive_mutex> guard(Fs().lock);
+  auto* f = FileOf(file);
+  if (!f) return Fail(ERROR_INVALID_HANDLE);
+  struct stat st;
+  if (fstat(f->fd, &st) != 0) return Fail(ERROR_INVALID_HANDLE);
+  *size = std::uint64_t(st.st_size);
+  return true;
+}
+
+bool FlushFileBuffers(HANDLE file) {
+  std::lock_guard<std::recursive_mutex> guard(Fs().lock);
+  auto* f = FileOf(file);
+  if (!f) return Fail(ERROR_INVALID_HANDLE);
+  return f->write ? true : Fail(ERROR_ACCESS_DENIED);
+}
+
+bool CloseHandle(HANDLE handle) {
+  std::lock_guard<std::recursive_mutex> guard(Fs().lock);
+  auto found = Fs().files.find(std::uintptr_t(handle));
+  if (found == Fs().files.end()) return Fail(ERROR_INVALID_HANDLE);
+  close(found->second.fd);
+  Fs().files.erase(found);
+  return true;
+}
+
+std::string GetFullPathNameA(const std::string& path) {
+  std::lock_guard<std::recursive_mutex> guard(Fs().lock);
+  std::string full;
+  return FullPath(path, full) ? full : std::string();
+}
+
+std::string GetCurrentDirectoryA() {
+  std::lock_guard<std::recursive_mutex> guard(Fs().lock);
+  return Fs().current;
+}
+
+bool SetCurrentDirectoryA(const std::string& path) {
+  std::lock_guard<std::recursive_mutex> guard(Fs().lock);
+  std::string full;
+  if (!Resolve(path, full)) return false;
+  if (KindOf(full) != Kind::Folder) return Fail(MissingError(full));
+  Fs().current = WithoutTrailing(full);
+  return true;
+}
+
+std::string GetTempPathA() { return "C:\\Temp\\"; }
+
+HANDLE FindFirstFileA(const std::string& pattern, WIN32_FIND_DATAA* data) {
+  std::lock_guard<std::recursive_mutex> guard(Fs().lock);
+  std::string full;
+  if (!FullPath(pattern, full)) return INVALID_HANDLE_VALUE;
+  if (IsUnc(full) || !DriveExists(full) || full.back() == '\\') {
+    Fail(IsUnc(full) ? 53 : full.back() == '\\' ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND);
+    return INVALID_HANDLE_VALUE;
+  }
+  const std::size_t slash = full.rfind('\\');
+  const std::string folder = slash == 2 ? full.substr(0, 3) : full.substr(0, slash);
+  const std::string mask = full.substr(slash + 1);
+  if (KindOf(folder) != Kind::Folder) {
+    Fail(ERROR_PATH_NOT_FOUND);
+    return INVALID_HANDLE_VALUE;
+  }
+  std::vector<WIN32_FIND_DATAA> found;
+  auto add = [&](const std::string& name, const std::string& entryPath) {
+    std::uint64_t size = 0;
+    Kind kind = KindOf(entryPath, &size);
+    if (kind == Kind::Missing) return;
+    WIN32_FIND_DATAA entry;
+    entry.cFileName = name;
+    entry.dwFileAttributes =
+        (kind == Kind::Folder ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_ARCHIVE) |
+        (name == "." || name == ".." ? 0 : ExtraAttributes(entryPath));
+    entry.nFileSize = kind == Kind::Folder ? 0 : size;
+    found.push_back(entry);
+  };
+  const bool wild = mask.find_first_of("*?") != std::string::npos;
+  const bool isRoot = folder.size() == 3;
+  std::vector<std::string> names;
+  if (DIR* dir = opendir(Host(folder).c_str())) {
+    while (dirent* entry = readdir(dir)) {
+      std::string name = entry->d_name;
+      if (name == "." || name == "..") continue;
+      if (wild ? Matches(mask, name) : strcasecmp(name.c_str(), mask.c_str()) == 0)
+        names.push_back(name);
+    }
+    closedir(dir);
+  }
+  // NTFS returns names in upper-case order; "." and ".." come first.
+  std::sort(names.begin(), names.end(),
+            [](const std::string& a, const std::string& b) { return Upper(a) < Upper(b); });
+  const std::string prefix = isRoot ? folder : folder + "\\";
+  if (wild && !isRoot) {
+    if (Matches(mask, ".")) add(".", folder);
+    if (Matches(mask, "..")) add("..", folder);
+  }
+  for (const std::string& name : names) add(name, prefix + name);
+  if (found.empty()) {
+    Fail(ERROR_FILE_NOT_FOUND);
+    return INVALID_HANDLE_VALUE;
+  }
+  *data = found.front();
+  const std::uintptr_t handle = Fs().nextSearch++;
+  Fs().searches[handle] = {std::move(found), 1};
+  return HANDLE(handle);
+}
+
+bool FindNextFileA(HANDLE search, WIN32_FIND_DATAA* data) {
+  std::lock_guard<std::recursive_mutex> guard(Fs().lock);
+  auto found = Fs().searches.find(std::uintptr_t(search));
+  if (found == Fs().searches.end()) return Fail(ERROR_INVALID_HANDLE);
+  auto& [entries, next] = found->second;
+  if (next >= entries.size()) return Fail(ERROR_NO_MORE_FILES);
+  *data = entries[next++];
+  return true;
+}
+
+bool FindClose(HANDLE search) {
+  std::lock_guard<std::recursive_mutex> guard(Fs().lock);
+  return Fs().searches.erase(std::uintptr_t(search)) ? true : Fail(ERROR_INVALID_HANDLE);
+}
+
+std::string SysErrorMessage(std::uint32_t errorCode) {
+  // The texts Windows gives for the codes the stand-in produces.
+  static const std::map<std::uint32_t, std::string> texts = {
+      {ERROR_FILE_NOT_FOUND, "The system cannot find the file specified"},
+      {ERROR_PATH_NOT_FOUND, "The system cannot find the path specified"},
+      {ERROR_ACCESS_DENIED, "Access is denied"},
+      {ERROR_INVALID_HANDLE, "The handle is invalid"},
+      {ERROR_HANDLE_DISK_FULL, "The disk is full"},
+      {ERROR_DISK_FULL, "There is not enough space on the disk"},
+      {ERROR_INVALID_NAME, "The filename, directory name, or volume label syntax is incorrect"},
+      {ERROR_DIR_NOT_EMPTY, "The directory is not empty"},
+      {ERROR_ALREADY_EXISTS, "Cannot create a file when that file already exists"},
+  };
+  auto found = texts.find(errorCode);
+  return found == texts.end() ? std::string() : found->second;
+}
+
+}  // namespace os
+
+namespace standin {
+
+void ResetFileSystem() {
+  std::lock_guard<std::recursive_mutex> guard(os::Fs().lock);
+  os::Fs().Reset();
+}
+
+std::string HostRoot() { return os::Fs().root; }
+
+std::string HostPath(const std::string& windowsPath) {
+  std::lock_guard<std::recursive_mutex> guard(os::Fs().lock);
+  std::string full;
+  if (!os::FullPath(windowsPath, full) || os::IsUnc(full)) return {};
+  return os::Host(full);
+}
+
+void AddDrive(char letter) {
+  std::filesystem::create_directories(os::Fs().root + "/" +
+                                      char(std::toupper(static_cast<unsigned char>(letter))));
+}
+
+void FailWritesAfter(long long bytes) {
+  std::lock_guard<std::recursive_mutex> guard(os::Fs().lock);
+  os::Fs().writeBudget = bytes;
+}
+
+void DenyWrites(const std::string& windowsPath) {
+  std::lock_guard<std::recursive_mutex> guard(os::Fs().lock);
+  std::string full;
+  if (os::FullPath(windowsPath, full)) os::Fs().denied.insert(os::Upper(os::WithoutTrailing(full)));
+}
+
+}  // namespace standin

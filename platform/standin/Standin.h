@@ -1,0 +1,51 @@
+#pragma once
+// Control of the stand-in platform, for tests only: no unit includes this.
+// The stand-in is a small Windows: a registry in memory, Windows paths on a
+// host folder, headless windows, recorded dialogs.
+#include <string>
+#include <vector>
+
+#include "platform/Registry.h"
+#include "platform/Win.h"
+
+namespace standin {
+
+// --- Files ---------------------------------------------------------------
+// Empties the file system: only drive C: with C:\Temp, current folder C:\.
+void ResetFileSystem();
+// The host folder that holds the drives (<root>/C is C:\).
+std::string HostRoot();
+// The host path for a Windows path (need not exist).
+std::string HostPath(const std::string& windowsPath);
+void AddDrive(char letter);
+// Every change at path or below it fails with ERROR_ACCESS_DENIED, as for a
+// folder the user may read but not write.
+void DenyWrites(const std::string& windowsPath);
+// After bytes more bytes have been written, writes fail with ERROR_DISK_FULL
+// (a partial write writes what fits). -1 lifts the limit.
+void FailWritesAfter(long long bytes);
+
+// --- Registry ------------------------------------------------------------
+void ResetRegistry();
+// Opening the key (or a key below it) for writing, or creating keys or values
+// there, fails with ERROR_ACCESS_DENIED, as for a user without the rights.
+void DenyKey(os::HKEY root, const std::string& path);
+// Number of keys that are open now (leak checks).
+int OpenKeyCount();
+
+// --- Dialogs -------------------------------------------------------------
+struct MessageBoxRecord {
+  std::string Text;
+  std::string Caption;
+  os::DWORD Type;
+};
+// Every message box shown since the last reset, oldest first.
+std::vector<MessageBoxRecord>& MessageBoxes();
+// The next message box returns answer; without one queued, the first button.
+void QueueMessageBoxAnswer(int answer);
+void ResetDialogs();
+
+// --- Resources -----------------------------------------------------------
+void SetRcData(int id, std::string bytes);
+
+}  // namespace standin

@@ -1,0 +1,33 @@
+#include "platform/win32/WinApi.h"
+
+#include <commctrl.h>
+
+namespace os {
+
+void TApplication::Initialize() {
+  INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_WIN95_CLASSES};
+  ::InitCommonControlsEx(&controls);
+}
+
+void TApplication::ProcessMessages() {
+  MSG message;
+  while (::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+    if (message.message == WM_QUIT) {
+      terminated_ = true;
+      break;
+    }
+    ::TranslateMessage(&message);
+    ::DispatchMessageA(&message);
+  }
+}
+
+void TApplication::Run() {
+  MSG message;
+  while (!terminated_ && ::GetMessageA(&message, nullptr, 0, 0) > 0) {
+    ::TranslateMessage(&message);
+    ::DispatchMessageA(&message);
+  }
+  terminated_ = true;
+}
+
+}  // namespace os

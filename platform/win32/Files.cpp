@@ -1,0 +1,137 @@
+#include "platform/win32/WinApi.h"
+
+#include <imagehlp.h>
+
+namespace os {
+
+DWORD GetLastError() { return ::GetLastError(); }
+void SetLastError(DWORD error) { ::SetLastError(error); }
+
+DWORD GetFileAttributesA(const std::string& path) { return ::GetFileAttributesA(path.c_str()); }
+
+bool SetFileAttributesA(const std::string& path, DWORD attributes) {
+  return ::SetFileAttributesA(path.c_str(), attributes) != FALSE;
+}
+
+bool CreateDirectoryA(const std::string& path) {
+  return ::CreateDirectoryA(path.c_str(), nullptr) != FALSE;
+}
+
+bool RemoveDirectoryA(const std::string& path) { return ::RemoveDirectoryA(path.c_str()) != FALSE; }
+
+bool DeleteFileA(const std::string& path) { return ::DeleteFileA(path.c_str()) != FALSE; }
+
+bool MakeSureDirectoryPathExists(const std::string& path) {
+  return ::MakeSureDirectoryPathExists(path.c_str()) != FALSE;
+}
+
+std::string GetFullPathNameA(const std::string& path) {
+  char buffer[MAX_PATH + 1];
+  ::DWORD n = ::GetFullPathNameA(path.c_str(), sizeof buffer, buffer, nullptr);
+  if (n == 0) return {};
+  if (n < sizeof buffer) return std::string(buffer, n);
+  std::string long_path(n, '\0');
+  n = ::GetFullPathNameA(path.c_str(), n, long_path.data(), nullptr);
+  if (n == 0 || n >= long_path.size()) return {};
+  long_path.resize(n);
+  return long_path;
+}
+
+std::string GetCurrentDirectoryA() {
+  char buffer[MAX_PATH + 1];
+  ::DWORD n = ::GetCurrentDirectoryA(sizeof buffer, buffer);
+  return n > 0 && n < sizeof buffer ? std::string(buffer, n) : std::string();
+}
+
+bool SetCurrentDirectoryA(const std::string& path) {
+  return ::SetCurrentDirectoryA(path.c_str()) != FALSE;
+}
+
+std::string GetTempPathA() {
+  char buffer[MAX_PATH + 1];
+  ::DWORD n = ::GetTempPathA(sizeof buffer, buffer);
+  return n > 0 && n < sizeof buffer ? std::string(buffer, n) : std::string();
+}
+
+namespace {
+::HANDLE NativeHandle(HANDLE h) { return reinterpret_cast<::HANDLE>(h); }
+}  // namespace
+
+HANDLE CreateFileA(const std::string& path, DWORD access, DWORD shareMode, DWORD disposition) {
+  ::HANDLE h = ::CreateFileA(path.c_str(), access, shareMode, nullptr, disposition,
+                             FILE_ATTRIBUTE_NORMAL, nullptr);
+  return HANDLE(reinterpret_cast<std::uintptr_t>(h));
+}
+
+bool ReadFile(HANDLE file, void* buffer, DWORD size, DWORD* read) {
+  ::DWORD n = 0;
+  BOOL ok = ::ReadFile(NativeHandle(file), buffer, size, &n, nullptr);
+  if (read) *read = n;
+  return ok != FALSE;
+}
+
+bool WriteFile(HANDLE file, const void* buffer, DWORD size, DWORD* written) {
+  ::DWORD n = 0;
+  BOOL ok = ::WriteFile(NativeHandle(file), buffer, size, &n, nullptr);
+  if (written) *written = n;
+  return ok != FALSE;
+}
+
+bool SetFilePointerEx(HANDLE file, std::int64_t distance, std::uint64_t* position, DWORD method) {
+  LARGE_INTEGER move, now;
+  move.QuadPart = distance;
+  if (!::SetFilePointerEx(NativeHandle(file), move, &now, method)) return false;
+  if (position) *position = std::uint64_t(now.QuadPart);
+  return true;
+}
+
+bool GetFileSizeEx(HANDLE file, std::uint64_t* size) {
+  LARGE_INTEGER n;
+  if (!::GetFileSizeEx(NativeHandle(file), &n)) return false;
+  *size = std::uint64_t(n.QuadPart);
+  return true;
+}
+
+bool FlushFileBuffers(HANDLE file) { return ::FlushFileBuffers(NativeHandle(file)) != FALSE; }
+
+bool CloseHandle(HANDLE handle) { return ::CloseHandle(NativeHandle(handle)) != FALSE; }
+
+namespace {
+void Fill(const ::WIN32_FIND_DATAA& native, os::WIN32_FIND_DATAA* data) {
+  data->dwFileAttributes = native.dwFileAttributes;
+  data->nFileSize = (std::uint64_t(native.nFileSizeHigh) << 32) | native.nFileSizeLow;
+  data->cFileName = native.cFileName;
+}
+}  // namespace
+
+HANDLE FindFirstFileA(const std::string& pattern, os::WIN32_FIND_DATAA* data) {
+  ::WIN32_FIND_DATAA native;
+  ::HANDLE h = ::FindFirstFileA(pattern.c_str(), &native);
+  if (h == INVALID_HANDLE_VALUE) return HANDLE(~std::uintptr_t(0));
+  Fill(native, data);
+  return HANDLE(reinterpret_cast<std::uintptr_t>(h));
+}
+
+bool FindNextFileA(HANDLE search, os::WIN32_FIND_DATAA* data) {
+  ::WIN32_FIND_DATAA native;
+  if (!::FindNextFileA(reinterpret_cast<::HANDLE>(search), &native)) return false;
+  Fill(native, data);
+  return true;
+}
+
+bool FindClose(HANDLE search) { return ::FindClose(reinterpret_cast<::HANDLE>(search)) != FALSE; }
+
+std::string SysErrorMessage(std::uint32_t errorCode) {
+  char* text = nullptr;
+  ::DWORD n = ::FormatMessageA(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+      nullptr, errorCode, 0, reinterpret_cast<char*>(&text), 0, nullptr);
+  std::string message = n ? std::string(text, n) : std::string();
+  if (text) ::LocalFree(text);
+  while (!message.empty() && (message.back() == '\n' || message.back() == '\r' ||
+                              message.back() == ' ' || message.back() == '.'))
+    message.pop_back();
+  return message;
+}
+
+}  // namespace os

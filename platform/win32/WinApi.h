@@ -1,0 +1,31 @@
+#pragma once
+// The only way into <windows.h>. The seam's declarations come first: the
+// Windows headers then define macros of the same names (ERROR_SUCCESS,
+// HKEY_LOCAL_MACHINE, MB_OK...) with the same values, which the code below
+// them uses. Never include a seam header after this one for the first time.
+// clang-format off
+#include "platform/Win.h"
+#include "platform/Application.h"
+#include "platform/Dialogs.h"
+#include "platform/Exceptions.h"
+#include "platform/Files.h"
+#include "platform/Registry.h"
+#include "platform/Resources.h"
+
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#include <windows.h>
+// clang-format on
+
+namespace os::win32 {
+
+inline ::HWND Native(os::HWND window) { return reinterpret_cast<::HWND>(window); }
+inline os::HWND Wrap(::HWND window) { return os::HWND(reinterpret_cast<std::uintptr_t>(window)); }
+inline ::HKEY Native(os::HKEY key) { return reinterpret_cast<::HKEY>(key); }
+inline os::HKEY Wrap(::HKEY key) { return os::HKEY(reinterpret_cast<std::uintptr_t>(key)); }
+
+}  // namespace os::win32
