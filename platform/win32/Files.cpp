@@ -107,7 +107,7 @@ void Fill(const ::WIN32_FIND_DATAA& native, os::WIN32_FIND_DATAA* data) {
 HANDLE FindFirstFileA(const std::string& pattern, os::WIN32_FIND_DATAA* data) {
   ::WIN32_FIND_DATAA native;
   ::HANDLE h = ::FindFirstFileA(pattern.c_str(), &native);
-  if (h == INVALID_HANDLE_VALUE) return HANDLE(~std::uintptr_t(0));
+  if (h == reinterpret_cast<::HANDLE>(-1)) return HANDLE(~std::uintptr_t(0));
   Fill(native, data);
   return HANDLE(reinterpret_cast<std::uintptr_t>(h));
 }
