@@ -51,7 +51,8 @@ void WriteFileBytes(const std::string& path, const std::string& bytes) {
 }
 
 std::string ReadFileBytes(const std::string& path) {
-  os::HANDLE file = os::CreateFileA(path, os::GENERIC_READ, os::FILE_SHARE_READ, os::OPEN_EXISTING);
+  os::HANDLE file = os::CreateFileA(path, os::GENERIC_READ, os::FILE_SHARE_READ | os::FILE_SHARE_WRITE,
+                                    os::OPEN_EXISTING);
   if (file == os::INVALID_HANDLE_VALUE) throw std::runtime_error("cannot open " + path);
   std::string bytes;
   char buffer[65536];

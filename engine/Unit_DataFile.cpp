@@ -1,0 +1,219 @@
+#include "engine/Unit_DataFile.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstring>
+
+#include "engine/Unit_Logfile.h"
+#include "engine/Unit_Paths.h"
+#include "platform/Exceptions.h"
+
+std::int32_t BytesLeft = 0;
+os::HANDLE OutFile = os::INVALID_HANDLE_VALUE;
+
+namespace {
+
+// Reads and writes of entry data go through a buffer of this size, so memory
+// stays the same whatever the payload's size.
+constexpr std::size_t kBufferSize = 256 * 1024;
+
+// Path of OutFile, for messages.
+std::string outPath;
+
+[[noreturn]] void RaiseFileError(const std::string& what, const std::string& path) {
+  const os::DWORD code = os::GetLastError();
+  std::string reason = os::SysErrorMessage(code);
+  if (reason.empty()) reason = "error " + std::to_string(code);
+  throw os::EInOutError(what + " " + path + ": " + reason, code);
+}
+
+// A name as it may appear in a message: control characters would garble it.
+std::string Printable(const std::string& name) {
+  std::string out = name.substr(0, 120);
+  for (char& c : out)
+    if (static_cast<unsigned char>(c) < 32) c = '?';
+  return out.size() < name.size() ? out + "..." : out;
+}
+
+std::string UpperAscii(std::string s) {
+  for (char& c : s) c = char(std::toupper(static_cast<unsigned char>(c)));
+  return s;
+}
+
+bool IsDeviceName(const std::string& level) {
+  // "NUL", "nul.txt" and "Com1 .log" all name a device, not a file.
+  std::string base = UpperAscii(level.substr(0, level.find('.')));
+  while (!base.empty() && base.back() == ' ') base.pop_back();
+  static const char* const devices[] = {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$", "CLOCK$"};
+  for (const char* device : devices)
+    if (base == device) return true;
+  return base.size() == 4 && (base.compare(0, 3, "COM") == 0 || base.compare(0, 3, "LPT") == 0) &&
+         base[3] >= '0' && base[3] <= '9';
+}
+
+void CloseOutFile() {
+  if (OutFile != os::INVALID_HANDLE_VALUE) os::CloseHandle(OutFile);
+  OutFile = os::INVALID_HANDLE_VALUE;
+}
+
+}  // namespace
+
+void ResetDataFileState() {
+  CloseOutFile();
+  BytesLeft = 0;
+}
+
+std::string VolumeFileName(int Number) {
+  return std::string("Setup.") + (Number < 10 ? "d0" : "d") + std::to_string(Number);
+}
+
+std::string EntryNameProblem(const std::string& Name) {
+  if (Name.empty()) return "the name is empty";
+  for (char c : Name) {
+    if (static_cast<unsigned char>(c) < 32) return "the name holds a control character";
+    if (std::strchr("<>:\"|?*/", c)) return std::string("the name holds the character ") + c;
+  }
+  if (Name[0] == '\\') return "the name is an absolute path";
+  std::size_t start = 0;
+  for (;;) {
+    const std::size_t end = std::min(Name.find('\\', start), Name.size());
+    const std::string level = Name.substr(start, end - start);
+    if (level.empty()) return "the name has an empty folder level";
+    if (level == "." || level == "..") return "the name refers to a folder by . or ..";
+    if (level.back() == '.' || level.back() == ' ') return "a part of the name ends in a dot or a blank";
+    if (IsDeviceName(level)) return "the name " + level + " is reserved for a device";
+    if (end == Name.size()) break;
+    start = end + 1;
+  }
+  if (UpperAscii(Name) == "INSTALL.LOG") return "the name is that of the install log";
+  return {};
+}
+
+TDataFile::TDataFile(const std::string& FileName, os::DWORD Mode, TLogFile* LogFile,
+                     const std::string& TargetDir)
+    : LogFile(LogFile),
+      TargetDir(TargetDir),
+      fileName_(FileName),
+      file_(os::CreateFileA(FileName, Mode, os::FILE_SHARE_READ, os::OPEN_EXISTING)),
+      buffer_(kBufferSize) {
+  if (file_ == os::INVALID_HANDLE_VALUE) RaiseFileError("Cannot open the setup file", FileName);
+  if (!os::GetFileSizeEx(file_, &size_)) {
+    os::CloseHandle(file_);
+    RaiseFileError("Cannot read the setup file", FileName);
+  }
+}
+
+TDataFile::~TDataFile() { os::CloseHandle(file_); }
+
+void TDataFile::Damaged(const std::string& problem) const {
+  throw os::EInOutError("The setup files are damaged (" + fileName_ + "): " + problem,
+                        os::ERROR_INVALID_PARAMETER);
+}
+
+bool TDataFile::Fill() {
+  bufferPos_ = bufferLen_ = 0;
+  os::DWORD read = 0;
+  if (!os::ReadFile(file_, buffer_.data(), os::DWORD(buffer_.size()), &read))
+    RaiseFileError("Cannot read the setup file", fileName_);
+  bufferLen_ = read;
+  return read > 0;
+}
+
+bool TDataFile::GetByte(std::uint8_t& byte) {
+  // Headers never reach into the trailer byte.
+  if (position_ + 1 >= size_) return false;
+  if (bufferPos_ == bufferLen_ && !Fill()) Damaged("the volume is shorter than it was");
+  byte = static_cast<std::uint8_t>(buffer_[bufferPos_++]);
+  ++position_;
+  return true;
+}
+
+bool TDataFile::ReadName(std::string& Name) {
+  Name.clear();
+  std::uint8_t byte;
+  while (GetByte(byte)) {
+    if (byte == 0) return true;
+    Name += char(byte);
+  }
+  return false;
+}
+
+bool TDataFile::ReadSize(std::int32_t& Size) {
+  std::uint32_t value = 0;
+  std::uint8_t byte;
+  for (int i = 0; i < 4; ++i) {
+    if (!GetByte(byte)) {
+      Size = std::int32_t(value);
+      return false;
+    }
+    value |= std::uint32_t(byte) << (8 * i);
+  }
+  Size = std::int32_t(value);
+  return true;
+}
+
+std::uint8_t TDataFile::ReadByte() {
+  if (position_ >= size_) Damaged("the volume ends before its trailer byte");
+  if (bufferPos_ == bufferLen_ && !Fill()) Damaged("the volume is shorter than it was");
+  ++position_;
+  return static_cast<std::uint8_t>(buffer_[bufferPos_++]);
+}
+
+std::int32_t TDataFile::ReadTotalSize() {
+  std::int32_t total = 0;
+  if (!ReadSize(total)) Damaged("the volume is too short to hold the total size");
+  if (total < 0) Damaged("the total size is negative");
+  return total;
+}
+
+void TDataFile::BeginEntry() {
+  std::string name;
+  if (!ReadName(name)) Damaged("an entry name runs into the end of the volume");
+  std::int32_t size = 0;
+  if (!ReadSize(size)) Damaged("the header of entry \"" + Printable(name) + "\" is cut off");
+  if (size < 0) Damaged("entry \"" + Printable(name) + "\" has a negative size");
+  const std::string problem = EntryNameProblem(name);
+  if (!problem.empty()) Damaged("entry \"" + Printable(name) + "\": " + problem);
+  const std::string path = JoinPath(TargetDir, name);
+  if (path.size() >= os::MAX_PATH) Damaged("entry \"" + Printable(name) + "\": the path is too long");
+
+  LogFile->AddEntry(name);  // before the file exists, so it is always listed
+  os::MakeSureDirectoryPathExists(path);
+  outPath = path;
+  OutFile = os::CreateFileA(path, os::GENERIC_WRITE, 0, os::CREATE_ALWAYS);
+  if (OutFile == os::INVALID_HANDLE_VALUE) RaiseFileError("Cannot create the file", path);
+  BytesLeft = size;
+}
+
+std::int32_t TDataFile::CopyPart(std::int32_t MaxBytes) {
+  std::int32_t Copied = 0;
+  const std::uint64_t dataEnd = size_ ? size_ - 1 : 0;
+  for (;;) {
+    if (BytesLeft == 0) {
+      // No header begins on the trailer byte: this volume is done.
+      if (position_ >= dataEnd) return Copied;
+      BeginEntry();
+    }
+    const std::uint64_t inVolume = dataEnd > position_ ? dataEnd - position_ : 0;
+    std::uint64_t n = std::min<std::uint64_t>({inVolume, std::uint64_t(BytesLeft),
+                                               std::uint64_t(std::max(MaxBytes - Copied, 0))});
+    while (n > 0) {
+      if (bufferPos_ == bufferLen_ && !Fill()) Damaged("the volume is shorter than it was");
+      const std::size_t chunk = std::size_t(std::min<std::uint64_t>(n, bufferLen_ - bufferPos_));
+      os::DWORD written = 0;
+      if (!os::WriteFile(OutFile, buffer_.data() + bufferPos_, os::DWORD(chunk), &written) ||
+          written != chunk) {
+        if (os::GetLastError() == os::ERROR_SUCCESS) os::SetLastError(os::ERROR_DISK_FULL);
+        RaiseFileError("Cannot write the file", outPath);
+      }
+      bufferPos_ += chunk;
+      position_ += chunk;
+      Copied += std::int32_t(chunk);
+      BytesLeft -= std::int32_t(chunk);
+      n -= chunk;
+    }
+    if (BytesLeft == 0) CloseOutFile();
+    if (position_ < dataEnd && Copied < MaxBytes) continue;
+    return Copied;
+  }
+}

@@ -1,0 +1,79 @@
+#pragma once
+// Reader of the payload volumes "Setup.d01", "Setup.d02", ... Volume 1 starts
+// with the total data size (4 bytes, little-endian); then, in every volume,
+// entries follow one another: a name ending in a 0x00 byte, a 4-byte size,
+// the data. One entry's data may run on into the next volume. The last byte
+// of every volume is the trailer: the number of the next volume.
+//
+// The reader refuses what a sound payload never holds (a name that would
+// leave the installation folder, a negative size, a header cut off by the
+// volume's end) with "The setup files are damaged (<volume>): ...", before
+// anything is created for it.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/Files.h"
+
+class TLogFile;
+
+// The entry being written; it outlives each volume's reader, so an entry
+// whose data runs on into the next volume continues in the same file.
+extern std::int32_t BytesLeft;
+extern os::HANDLE OutFile;
+// Forgets the entry being written, closing its file: for a new extraction.
+void ResetDataFileState();
+
+// "Setup.d01" ... "Setup.d09", "Setup.d10", "Setup.d123": the file name of
+// volume Number.
+std::string VolumeFileName(int Number);
+
+// Why Name may not be written below the installation folder, or empty when
+// it may: a plain relative path of ordinary names, not the log itself.
+std::string EntryNameProblem(const std::string& Name);
+
+class TDataFile {
+ public:
+  // Opens the volume read-only. Raises EInOutError when it cannot be opened.
+  TDataFile(const std::string& FileName, os::DWORD Mode, TLogFile* LogFile,
+            const std::string& TargetDir);
+  TDataFile(const TDataFile&) = delete;
+  TDataFile& operator=(const TDataFile&) = delete;
+  // Closes the volume; the entry being written stays open.
+  ~TDataFile();
+
+  // Reads up to and including a 0x00 byte; false when the volume's data
+  // ended first.
+  bool ReadName(std::string& Name);
+  // Reads 4 bytes, least significant first; false when fewer were left.
+  bool ReadSize(std::int32_t& Size);
+  // The next byte (the trailer, where it is used).
+  std::uint8_t ReadByte();
+  // Copies up to MaxBytes bytes of entry data into the target files,
+  // beginning entries (logging their names, creating their folders and
+  // files) as their headers come. Stops early only where the volume's data
+  // ends; then the position is on the trailer byte.
+  std::int32_t CopyPart(std::int32_t MaxBytes);
+
+  // The total size at the start of volume 1; raises if it is cut off or
+  // negative.
+  std::int32_t ReadTotalSize();
+
+  TLogFile* LogFile;
+  std::string TargetDir;
+  const std::string& FileName() const { return fileName_; }
+
+ private:
+  bool Fill();
+  bool GetByte(std::uint8_t& byte);
+  [[noreturn]] void Damaged(const std::string& problem) const;
+  void BeginEntry();
+
+  std::string fileName_;
+  os::HANDLE file_;
+  std::uint64_t size_ = 0;
+  std::uint64_t position_ = 0;  // of the next byte handed out
+  std::vector<char> buffer_;
+  std::size_t bufferPos_ = 0;
+  std::size_t bufferLen_ = 0;
+};

@@ -1,0 +1,71 @@
+#include "engine/Unit_Logfile.h"
+
+#include "engine/Unit_Paths.h"
+#include "platform/Exceptions.h"
+
+namespace {
+
+[[noreturn]] void Raise(const std::string& what, const std::string& fileName) {
+  const os::DWORD code = os::GetLastError();
+  std::string reason = os::SysErrorMessage(code);
+  if (reason.empty()) reason = "error " + std::to_string(code);
+  throw os::EInOutError(what + " " + fileName + ": " + reason, code);
+}
+
+}  // namespace
+
+TLogFile::TLogFile(const std::string& InstallDir, const std::string& ProgFolder)
+    : fileName_(JoinPath(InstallDir, "Install.log")),
+      file_(os::CreateFileA(fileName_, os::GENERIC_WRITE, os::FILE_SHARE_READ, os::CREATE_ALWAYS)) {
+  if (file_ == os::INVALID_HANDLE_VALUE) Raise("Cannot create the install log", fileName_);
+  WriteLine("*** Don't change or delete this file ***");
+  WriteLine("");
+  WriteLine("{program folder}");
+  WriteLine(ProgFolder);
+}
+
+TLogFile::~TLogFile() {
+  if (file_ == os::INVALID_HANDLE_VALUE) return;
+  try {
+    Close();
+  } catch (const os::EInOutError&) {
+    // Already unwinding or released without Close: the file is closed below
+    // all the same, and whatever was written stays.
+  }
+  if (file_ != os::INVALID_HANDLE_VALUE) os::CloseHandle(file_);
+}
+
+void TLogFile::BeginProgramFiles() {
+  WriteLine("");
+  WriteLine("{program files}");
+}
+
+void TLogFile::BeginProgramFolderFiles() {
+  WriteLine("");
+  WriteLine("{program folder files}");
+}
+
+void TLogFile::AddEntry(const std::string& Name) { WriteLine(Name); }
+
+void TLogFile::Close() {
+  if (file_ == os::INVALID_HANDLE_VALUE) return;
+  WriteLine("");
+  const os::HANDLE file = file_;
+  file_ = os::INVALID_HANDLE_VALUE;
+  if (!os::CloseHandle(file)) Raise("Cannot close the install log", fileName_);
+}
+
+void TLogFile::WriteLine(const std::string& line) {
+  if (file_ == os::INVALID_HANDLE_VALUE) {
+    os::SetLastError(os::ERROR_INVALID_HANDLE);
+    Raise("Cannot write the install log", fileName_);
+  }
+  // One write a line, straight to the system: no buffer of our own to lose.
+  const std::string bytes = line + "\r\n";
+  os::DWORD written = 0;
+  if (!os::WriteFile(file_, bytes.data(), os::DWORD(bytes.size()), &written) ||
+      written != bytes.size()) {
+    if (os::GetLastError() == os::ERROR_SUCCESS) os::SetLastError(os::ERROR_DISK_FULL);
+    Raise("Cannot write the install log", fileName_);
+  }
+}

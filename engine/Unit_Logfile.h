@@ -1,0 +1,49 @@
+#pragma once
+// The install log, "Install.log" in the installation folder: the record of
+// what an installation put on the computer, read back by a later run to
+// remove it. Layout (every line ended by CR LF):
+//
+//   *** Don't change or delete this file ***
+//   (empty)
+//   {program folder}
+//   <Start-menu folder, relative to the Programs folder>
+//   (empty)
+//   {program files}
+//   <one line per file in the installation folder>
+//   (empty)
+//   {program folder files}
+//   <one line per shortcut in the Start-menu folder>
+//   (empty)
+//
+// Each line is handed to the system before the call returns, so a file
+// created after its name was logged is listed even if Setup dies.
+#include <string>
+
+#include "platform/Files.h"
+
+class TLogFile {
+ public:
+  // Creates (or empties) JoinPath(InstallDir, "Install.log") and writes the
+  // first four lines. The folder must exist. Raises EInOutError.
+  TLogFile(const std::string& InstallDir, const std::string& ProgFolder);
+  TLogFile(const TLogFile&) = delete;
+  TLogFile& operator=(const TLogFile&) = delete;
+  // Closes the log if Close was not called; errors are then ignored.
+  ~TLogFile();
+
+  // An empty line, then "{program files}".
+  void BeginProgramFiles();
+  // An empty line, then "{program folder files}".
+  void BeginProgramFolderFiles();
+  void AddEntry(const std::string& Name);
+  // Writes the final empty line and closes the file. Raises EInOutError.
+  void Close();
+
+  const std::string& FileName() const { return fileName_; }
+
+ private:
+  void WriteLine(const std::string& line);
+
+  std::string fileName_;
+  os::HANDLE file_;
+};
