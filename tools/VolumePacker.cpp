@@ -1,0 +1,252 @@
+#include "tools/VolumePacker.h"
+
+#include <algorithm>
+#include <fstream>
+#include <limits>
+#include <regex>
+#include <set>
+
+#include "engine/Unit_DataFile.h"
+
+namespace fs = std::filesystem;
+
+namespace packer {
+
+namespace {
+
+constexpr std::uint64_t kMaxSize = std::numeric_limits<std::int32_t>::max();
+// The shortest installation folder ("C:") and the backslash after it.
+constexpr std::size_t kShortestFolder = 3;
+
+std::string Le32(std::uint32_t value) {
+  std::string bytes;
+  for (int i = 0; i < 4; ++i) bytes += char((value >> (8 * i)) & 0xFF);
+  return bytes;
+}
+
+class VolumeWriter {
+ public:
+  VolumeWriter(const fs::path& folder, const PackOptions& options)
+      : folder_(folder), options_(options) {}
+
+  void Open() {
+    ++number_;
+    if (number_ > 255) throw PackError("more than 255 volumes would be needed; choose a larger size");
+    const fs::path path = folder_ / VolumeFileName(number_);
+    out_.open(path, std::ios::binary | std::ios::trunc);
+    if (!out_) throw PackError("cannot create " + path.string());
+    // One byte of every volume is the trailer.
+    const std::uint64_t size =
+        number_ == 1 && options_.FirstVolumeSize ? options_.FirstVolumeSize : options_.VolumeSize;
+    capacity_ = size - 1;
+    used_ = 0;
+  }
+
+  // Ends the volume with the number of the next one (0 for the last).
+  void Close(bool more) {
+    out_.put(char(more ? number_ + 1 : 0));
+    out_.close();
+    if (!out_) throw PackError("cannot write " + (folder_ / VolumeFileName(number_)).string());
+  }
+
+  std::uint64_t Room() const { return capacity_ - used_; }
+  int Number() const { return number_; }
+
+  void Write(const char* bytes, std::size_t n) {
+    out_.write(bytes, std::streamsize(n));
+    if (!out_) throw PackError("cannot write " + (folder_ / VolumeFileName(number_)).string());
+    used_ += n;
+  }
+
+ private:
+  fs::path folder_;
+  const PackOptions& options_;
+  std::ofstream out_;
+  int number_ = 0;
+  std::uint64_t capacity_ = 0;
+  std::uint64_t used_ = 0;
+};
+
+}  // namespace
+
+std::vector<PackEntry> CollectEntries(const fs::path& folder) {
+  if (!fs::is_directory(folder)) throw PackError(folder.string() + " is not a folder");
+  std::vector<PackEntry> entries;
+  std::uint64_t total = 0;
+  for (const auto& item : fs::recursive_directory_iterator(folder)) {
+    if (item.is_directory()) continue;
+    const std::string relative = fs::relative(item.path(), folder).generic_string();
+    if (!item.is_regular_file()) throw PackError(relative + " is not a regular file");
+    // A backslash would turn one host name into folders on Windows.
+    if (relative.find('\\') != std::string::npos)
+      throw PackError("cannot pack " + relative + ": the name holds a backslash");
+    PackEntry entry;
+    entry.Name = relative;
+    std::replace(entry.Name.begin(), entry.Name.end(), '/', '\\');
+    entry.Source = item.path();
+    entry.Size = item.file_size();
+    const std::string problem = EntryNameProblem(entry.Name);
+    if (!problem.empty()) throw PackError("cannot pack " + relative + ": " + problem);
+    if (kShortestFolder + entry.Name.size() >= 260)
+      throw PackError("cannot pack " + relative + ": the name is too long for any folder");
+    if (entry.Size > kMaxSize)
+      throw PackError("cannot pack " + relative + ": files over 2,147,483,647 bytes cannot be stored");
+    total += entry.Size;
+    if (total > kMaxSize)
+      throw PackError("the files add up to more than 2,147,483,647 bytes, more than a payload holds");
+    entries.push_back(std::move(entry));
+  }
+  std::sort(entries.begin(), entries.end(),
+            [](const PackEntry& a, const PackEntry& b) { return a.Name < b.Name; });
+  return entries;
+}
+
+int PackVolumes(const std::vector<PackEntry>& entries, const fs::path& outFolder,
+                const PackOptions& options) {
+  std::uint64_t total = 0;
+  for (const PackEntry& e : entries) total += e.Size;
+  if (total > kMaxSize) throw PackError("the files add up to more than 2,147,483,647 bytes");
+  if (options.VolumeSize < 2 || (options.FirstVolumeSize != 0 && options.FirstVolumeSize < 6))
+    throw PackError("the volume size is too small");
+
+  fs::create_directories(outFolder);
+  static const std::regex volumeName("Setup\\.d[0-9]+", std::regex::icase);
+  for (const auto& item : fs::directory_iterator(outFolder))
+    if (std::regex_match(item.path().filename().string(), volumeName)) fs::remove(item.path());
+
+  VolumeWriter volume(outFolder, options);
+  volume.Open();
+  if (volume.Room() < 4) throw PackError("the first volume is too small for the total size");
+  const std::string totalBytes = Le32(std::uint32_t(total));
+  volume.Write(totalBytes.data(), 4);
+
+  std::vector<char> buffer(1 << 20);
+  std::uint64_t done = 0, reported = 0;
+  for (const PackEntry& entry : entries) {
+    const std::string header = entry.Name + std::string(1, '\0') + Le32(std::uint32_t(entry.Size));
+    // A header lies wholly inside one volume: end this one early if need be.
+    if (header.size() > volume.Room()) {
+      volume.Close(true);
+      volume.Open();
+      if (header.size() > volume.Room())
+        throw PackError("the volume size is too small for the header of " + entry.Name);
+    }
+    volume.Write(header.data(), header.size());
+    std::ifstream in(entry.Source, std::ios::binary);
+    if (!in) throw PackError("cannot read " + entry.Source.string());
+    std::uint64_t left = entry.Size;
+    while (left > 0) {
+      if (volume.Room() == 0) {
+        volume.Close(true);
+        volume.Open();
+      }
+      const std::size_t n = std::size_t(std::min<std::uint64_t>({left, volume.Room(), buffer.size()}));
+      in.read(buffer.data(), std::streamsize(n));
+      if (std::size_t(in.gcount()) != n) throw PackError(entry.Source.string() + " changed while it was packed");
+      volume.Write(buffer.data(), n);
+      left -= n;
+      done += n;
+      if (options.Progress && done - reported >= (16u << 20)) {
+        options.Progress(done, total);
+        reported = done;
+      }
+    }
+  }
+  volume.Close(false);
+  if (options.Progress) options.Progress(total, total);
+  return volume.Number();
+}
+
+namespace {
+
+class VolumeReader {
+ public:
+  explicit VolumeReader(const fs::path& folder) : folder_(folder) { Open(1); }
+
+  // The next stream byte, moving on to the next volume at a trailer.
+  bool DataByte(char& c, bool mayChangeVolume) {
+    while (pos_ + 1 >= size_) {
+      if (!mayChangeVolume) return false;
+      NextVolume();
+    }
+    in_.get(c);
+    ++pos_;
+    return bool(in_);
+  }
+
+  void Skip(std::uint64_t n) {
+    while (n > 0) {
+      if (pos_ + 1 >= size_) {
+        NextVolume();
+        continue;
+      }
+      const std::uint64_t step = std::min(n, size_ - 1 - pos_);
+      in_.seekg(std::streamoff(step), std::ios::cur);
+      pos_ += step;
+      n -= step;
+    }
+  }
+
+  const fs::path& Current() const { return current_; }
+
+ private:
+  void Open(int number) {
+    if (!seen_.insert(number).second)
+      throw PackError("the volumes lead back to " + VolumeFileName(number));
+    current_ = folder_ / VolumeFileName(number);
+    in_.close();
+    in_.open(current_, std::ios::binary);
+    if (!in_) throw PackError("cannot open " + current_.string());
+    size_ = fs::file_size(current_);
+    if (size_ == 0) throw PackError(current_.string() + " is empty");
+    pos_ = 0;
+  }
+  void NextVolume() {
+    in_.seekg(std::streamoff(size_ - 1));
+    const int next = in_.get();
+    if (next <= 0) throw PackError(current_.string() + " ends the volumes before the data ends");
+    Open(next);
+  }
+
+  fs::path folder_;
+  fs::path current_;
+  std::ifstream in_;
+  std::uint64_t size_ = 0;
+  std::uint64_t pos_ = 0;
+  std::set<int> seen_;
+};
+
+}  // namespace
+
+std::vector<ListedEntry> ListVolumes(const fs::path& folder) {
+  VolumeReader reader(folder);
+  std::uint32_t total = 0;
+  for (int i = 0; i < 4; ++i) {
+    char c;
+    if (!reader.DataByte(c, false)) throw PackError(reader.Current().string() + " is too short");
+    total |= std::uint32_t(static_cast<unsigned char>(c)) << (8 * i);
+  }
+  std::vector<ListedEntry> entries;
+  std::uint64_t done = 0;
+  while (done < total) {
+    std::string name;
+    char c;
+    if (!reader.DataByte(c, true)) throw PackError(reader.Current().string() + " is damaged");
+    // The header lies wholly in one volume.
+    while (c != '\0') {
+      name += c;
+      if (!reader.DataByte(c, false)) throw PackError(reader.Current().string() + ": a header is cut off");
+    }
+    std::uint32_t size = 0;
+    for (int i = 0; i < 4; ++i) {
+      if (!reader.DataByte(c, false)) throw PackError(reader.Current().string() + ": a header is cut off");
+      size |= std::uint32_t(static_cast<unsigned char>(c)) << (8 * i);
+    }
+    reader.Skip(size);
+    entries.push_back({size, name});
+    done += size;
+  }
+  return entries;
+}
+
+}  // namespace packer

@@ -1,0 +1,54 @@
+#pragma once
+// Packing a folder into the payload volumes Setup.d01, Setup.d02, ... and
+// listing a set of volumes: the host-side tool behind mkvolumes.
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace packer {
+
+// Floppy: the space a 1.44 MB disk offers its files. CD: 650 MiB.
+constexpr std::uint64_t kFloppyBytes = 1457664;
+constexpr std::uint64_t kCdBytes = 650ull * 1024 * 1024;
+
+class PackError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+struct PackEntry {
+  std::string Name;  // relative, "\" between levels
+  std::filesystem::path Source;
+  std::uint64_t Size = 0;
+};
+
+// The files below folder (folders themselves are not stored), in a stable
+// order: by name, byte for byte. Raises PackError for a file the installer
+// could not take: a name it refuses, a file over 2,147,483,647 bytes, a total
+// over that.
+std::vector<PackEntry> CollectEntries(const std::filesystem::path& folder);
+
+struct PackOptions {
+  std::uint64_t VolumeSize = kCdBytes;
+  std::uint64_t FirstVolumeSize = 0;  // 0: the same as VolumeSize
+  // Called now and then with the data bytes written so far and in all.
+  std::function<void(std::uint64_t done, std::uint64_t total)> Progress;
+};
+
+// Writes the volumes into outFolder (created if missing; volumes left there
+// from an earlier packing are removed first). Returns how many it wrote.
+int PackVolumes(const std::vector<PackEntry>& entries, const std::filesystem::path& outFolder,
+                const PackOptions& options);
+
+struct ListedEntry {
+  std::uint32_t Size;
+  std::string Name;
+};
+
+// The entries of the volume set in folder, following the trailer bytes.
+std::vector<ListedEntry> ListVolumes(const std::filesystem::path& folder);
+
+}  // namespace packer

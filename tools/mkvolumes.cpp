@@ -1,0 +1,73 @@
+// mkvolumes: packs a release folder into the payload volumes Setup.d01,
+// Setup.d02, ... that Setup.exe installs from, or lists a set of volumes.
+//
+//   mkvolumes [--volume-size BYTES|floppy|cd] [--first-volume-size BYTES]
+//             SOURCE_DIR OUTPUT_DIR
+//   mkvolumes --list VOLUME_DIR
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstring>
+#include <iostream>
+#include <string>
+
+#include "tools/VolumePacker.h"
+
+namespace {
+
+int Usage() {
+  std::cerr << "usage: mkvolumes [--volume-size BYTES|floppy|cd] [--first-volume-size BYTES] "
+               "SOURCE_DIR OUTPUT_DIR\n"
+               "       mkvolumes --list VOLUME_DIR\n";
+  return 2;
+}
+
+bool ParseSize(const std::string& text, std::uint64_t& size) {
+  if (text == "floppy") size = packer::kFloppyBytes;
+  else if (text == "cd") size = packer::kCdBytes;
+  else {
+    if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos) return false;
+    size = std::stoull(text);
+  }
+  return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  try {
+    if (argc == 3 && std::strcmp(argv[1], "--list") == 0) {
+      for (const auto& entry : packer::ListVolumes(argv[2]))
+        std::cout << entry.Size << '\t' << entry.Name << '\n';
+      return 0;
+    }
+    packer::PackOptions options;
+    int i = 1;
+    for (; i + 1 < argc && std::strncmp(argv[i], "--", 2) == 0; i += 2) {
+      std::uint64_t* target = std::strcmp(argv[i], "--volume-size") == 0 ? &options.VolumeSize
+                              : std::strcmp(argv[i], "--first-volume-size") == 0
+                                  ? &options.FirstVolumeSize
+                                  : nullptr;
+      if (!target || !ParseSize(argv[i + 1], *target)) return Usage();
+    }
+    if (argc - i != 2) return Usage();
+    const auto entries = packer::CollectEntries(argv[i]);
+    std::uint64_t total = 0;
+    for (const auto& e : entries) total += e.Size;
+    const bool showProgress = total > (64u << 20) && isatty(STDERR_FILENO);
+    if (showProgress) {
+      options.Progress = [](std::uint64_t done, std::uint64_t all) {
+        std::fprintf(stderr, "\rmkvolumes: %llu of %llu MiB", (unsigned long long)(done >> 20),
+                     (unsigned long long)(all >> 20));
+        if (done == all) std::fputc('\n', stderr);
+      };
+    }
+    const int volumes = packer::PackVolumes(entries, argv[i + 1], options);
+    std::cout << "mkvolumes: " << entries.size() << " files, " << total << " bytes, " << volumes
+              << (volumes == 1 ? " volume" : " volumes") << " in " << argv[i + 1] << '\n';
+    return 0;
+  } catch (const std::exception& e) {
+    std::cerr << "mkvolumes: " << e.what() << '\n';
+    return 1;
+  }
+}
