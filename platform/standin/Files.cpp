@@ -48,6 +48,7 @@ struct FileSystem {
   std::map<std::uintptr_t, OpenFile> files;
   std::uintptr_t nextFile = 0x100000;
   long long writeBudget = -1;  // bytes left before the disk is full; -1: no limit
+  std::map<char, std::string> mapped;  // drives placed on other host folders
 
   FileSystem() { Reset(); }
   ~FileSystem() {
@@ -67,6 +68,7 @@ struct FileSystem {
     for (auto& [handle, file] : files) close(file.fd);
     files.clear();
     writeBudget = -1;
+    mapped.clear();
   }
 };
 
@@ -158,9 +160,15 @@ bool ValidNames(const std::string& full) {
   return true;
 }
 
+std::string DriveFolder(char letter) {
+  const char drive = char(std::toupper(static_cast<unsigned char>(letter)));
+  auto found = Fs().mapped.find(drive);
+  return found != Fs().mapped.end() ? found->second : Fs().root + "/" + drive;
+}
+
 // Host path of a full Windows path, matching each name without regard to case.
 std::string Host(const std::string& full) {
-  std::string host = Fs().root + "/" + char(std::toupper(static_cast<unsigned char>(full[0])));
+  std::string host = DriveFolder(full[0]);
   std::string rest = full.substr(3);
   std::size_t start = 0;
   while (start < rest.size()) {
@@ -189,8 +197,7 @@ std::string Host(const std::string& full) {
 
 bool DriveExists(const std::string& full) {
   struct stat st;
-  std::string drive = Fs().root + "/" + char(std::toupper(static_cast<unsigned char>(full[0])));
-  return stat(drive.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+  return stat(DriveFolder(full[0]).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
 std::string Parent(const std::string& full) {
@@ -606,6 +613,11 @@ std::string HostPath(const std::string& windowsPath) {
 void AddDrive(char letter) {
   std::filesystem::create_directories(os::Fs().root + "/" +
                                       char(std::toupper(static_cast<unsigned char>(letter))));
+}
+
+void MapDrive(char letter, const std::string& hostFolder) {
+  std::lock_guard<std::recursive_mutex> guard(os::Fs().lock);
+  os::Fs().mapped[char(std::toupper(static_cast<unsigned char>(letter)))] = hostFolder;
 }
 
 void FailWritesAfter(long long bytes) {

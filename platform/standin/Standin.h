@@ -18,6 +18,8 @@ std::string HostRoot();
 // The host path for a Windows path (need not exist).
 std::string HostPath(const std::string& windowsPath);
 void AddDrive(char letter);
+// Drive letter: is the host folder hostFolder from now on (as "subst" does).
+void MapDrive(char letter, const std::string& hostFolder);
 // Every change at path or below it fails with ERROR_ACCESS_DENIED, as for a
 // folder the user may read but not write.
 void DenyWrites(const std::string& windowsPath);
