@@ -69,3 +69,44 @@ void TLogFile::WriteLine(const std::string& line) {
     Raise("Cannot write the install log", fileName_);
   }
 }
+
+TLogReader::TLogReader(const std::string& FileName)
+    : fileName_(FileName),
+      file_(os::CreateFileA(FileName, os::GENERIC_READ, os::FILE_SHARE_READ, os::OPEN_EXISTING)) {
+  if (file_ == os::INVALID_HANDLE_VALUE) Raise("Cannot open the install log", FileName);
+}
+
+TLogReader::~TLogReader() { os::CloseHandle(file_); }
+
+bool TLogReader::Fill() {
+  os::DWORD read = 0;
+  if (!os::ReadFile(file_, buffer_, sizeof buffer_, &read))
+    Raise("Cannot read the install log", fileName_);
+  pos_ = 0;
+  len_ = read;
+  return read > 0;
+}
+
+bool TLogReader::Eof() { return pos_ == len_ && !Fill(); }
+
+std::string TLogReader::ReadLine() {
+  // Lines are held whole; one of unreasonable length is read all the same,
+  // a piece at a time, and its reader decides what to make of it.
+  std::string line;
+  while (pos_ < len_ || Fill()) {
+    const char c = buffer_[pos_++];
+    if (c == '\n') {
+      if (!line.empty() && line.back() == '\r') line.pop_back();
+      return line;
+    }
+    line += c;
+  }
+  if (!line.empty() && line.back() == '\r') line.pop_back();
+  return line;
+}
+
+void TLogReader::Reset() {
+  if (!os::SetFilePointerEx(file_, 0, nullptr, os::FILE_BEGIN))
+    Raise("Cannot read the install log", fileName_);
+  pos_ = len_ = 0;
+}

@@ -47,3 +47,30 @@ class TLogFile {
   std::string fileName_;
   os::HANDLE file_;
 };
+
+// Reads an install log line by line, as the text-file reading of the system
+// does: a line ends at LF, a CR before it is dropped; Eof is true once
+// nothing follows the last line read.
+class TLogReader {
+ public:
+  // Raises EInOutError when the file cannot be opened.
+  explicit TLogReader(const std::string& FileName);
+  TLogReader(const TLogReader&) = delete;
+  TLogReader& operator=(const TLogReader&) = delete;
+  ~TLogReader();
+
+  bool Eof();
+  // Raises EInOutError when reading fails.
+  std::string ReadLine();
+  // Back to the first line.
+  void Reset();
+
+ private:
+  bool Fill();
+
+  std::string fileName_;
+  os::HANDLE file_;
+  char buffer_[4096];
+  std::size_t pos_ = 0;
+  std::size_t len_ = 0;
+};

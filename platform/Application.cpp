@@ -16,6 +16,5 @@ void TApplication::ShowException(const std::exception& e) {
   MessageBoxA(MainWindow, ErrorMessageText(e.what()), Title, MB_OK | MB_ICONERROR);
 }
 
-void TApplication::Terminate() { terminated_ = true; }
 
 }  // namespace os

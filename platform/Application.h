@@ -6,6 +6,10 @@
 
 #include "platform/Win.h"
 
+namespace ui {
+class TForm;
+}
+
 namespace os {
 
 // The text an error box shows for an error message: the message unchanged,
@@ -37,6 +41,8 @@ class TApplication {
 
   std::string Title;
   HWND MainWindow = NO_WINDOW;
+  // The first form created; closing it ends the program.
+  ui::TForm* MainForm = nullptr;
 
  private:
   bool terminated_ = false;

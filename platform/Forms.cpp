@@ -1,27 +1,167 @@
 #include "platform/Forms.h"
 
 #include <algorithm>
+#include <cctype>
+
+#include "platform/Application.h"
+#include "platform/Shell.h"
 
 namespace ui {
 
-TControl::TControl(TForm& form, TControlKind kind, TRect bounds)
-    : form_(form), kind_(kind), bounds_(bounds) {
+namespace {
+
+std::vector<TForm*>& Forms() {
+  static std::vector<TForm*> forms;
+  return forms;
+}
+
+bool DefaultTabStop(TControlKind kind) {
+  switch (kind) {
+    case TControlKind::Button:
+    case TControlKind::Edit:
+    case TControlKind::Memo:
+    case TControlKind::RadioButton:
+    case TControlKind::TreeView:
+      return true;
+    default:
+      return false;
+  }
+}
+
+// The access key of a caption: the character after a single "&".
+char AccessKey(const std::string& caption) {
+  for (std::size_t i = 0; i + 1 < caption.size(); ++i) {
+    if (caption[i] != '&') continue;
+    if (caption[i + 1] == '&') {
+      ++i;
+      continue;
+    }
+    return char(std::toupper(static_cast<unsigned char>(caption[i + 1])));
+  }
+  return 0;
+}
+
+}  // namespace
+
+// --- TControl --------------------------------------------------------------
+
+TControl::TControl(TForm& form, TControlKind kind, TRect bounds, TControl* parent)
+    : form_(form),
+      kind_(kind),
+      bounds_(bounds),
+      parent_(parent),
+      id_(100 + int(form.controls_.size())),
+      tabStop_(DefaultTabStop(kind)) {
   form_.controls_.push_back(this);
 }
 
 TControl::~TControl() {
   auto& list = form_.controls_;
   list.erase(std::remove(list.begin(), list.end(), this), list.end());
+  if (form_.focused_ == this) form_.focused_ = nullptr;
+}
+
+TRect TControl::ClientBounds() const {
+  TRect r = bounds_;
+  for (const TControl* p = parent_; p; p = p->parent_) {
+    r.Left += p->bounds_.Left;
+    r.Top += p->bounds_.Top;
+  }
+  return r;
+}
+
+std::string TControl::Caption() const {
+  std::string live;
+  return native::ReadCaption(*this, live) ? live : caption_;
 }
 
 void TControl::SetCaption(const std::string& caption) {
   caption_ = caption;
-  native::UpdateCaption(*this);
+  native::UpdateCaption(*this, caption);
 }
 
 void TControl::SetVisible(bool visible) {
+  if (visible_ == visible) return;
   visible_ = visible;
   native::UpdateVisible(*this);
+  // Children of a group box follow it on the screen.
+  for (TControl* c : form_.controls_)
+    if (c->parent_ == this) native::UpdateVisible(*c);
+}
+
+bool TControl::Showing() const {
+  for (const TControl* c = this; c; c = c->parent_)
+    if (!c->visible_) return false;
+  return true;
+}
+
+void TControl::SetEnabled(bool enabled) {
+  enabled_ = enabled;
+  native::UpdateEnabled(*this);
+}
+
+bool TControl::CanFocus() const { return tabStop_ && Showing() && enabled_; }
+
+void TControl::SetFocus() {
+  form_.focused_ = this;
+  native::Focus(*this);
+}
+
+bool TControl::Focused() const { return form_.ActiveControl() == this; }
+
+void TControl::Click() {
+  if (!Showing() || !enabled_ || !form_.Enabled()) return;
+  DoClick();
+}
+
+void TControl::DoClick() {
+  if (OnClick) os::Application.Guard(OnClick);
+}
+
+// --- Controls --------------------------------------------------------------
+
+void TButton::SetDefault(bool value) {
+  default_ = value;
+  native::UpdateDefault(*this);
+}
+
+void TMemo::AddLine(const std::string& line) {
+  std::string text = Caption();
+  if (!text.empty()) text += "\r\n";
+  SetCaption(text + line);
+}
+
+std::vector<std::string> TMemo::Lines() const {
+  std::vector<std::string> lines;
+  const std::string text = Caption();
+  if (text.empty()) return lines;
+  std::size_t start = 0;
+  for (std::size_t at; (at = text.find("\r\n", start)) != std::string::npos; start = at + 2)
+    lines.push_back(text.substr(start, at - start));
+  lines.push_back(text.substr(start));
+  return lines;
+}
+
+bool TRadioButton::Checked() const {
+  bool live = false;
+  return native::ReadChecked(*this, live) ? live : checked_;
+}
+
+void TRadioButton::SetChecked(bool checked) {
+  checked_ = checked;
+  native::UpdateChecked(*this, checked);
+  if (!checked) return;
+  for (TControl* c : Form().controls_) {
+    if (c == this || c->Kind() != TControlKind::RadioButton) continue;
+    auto* other = static_cast<TRadioButton*>(c);
+    other->checked_ = false;
+    native::UpdateChecked(*other, false);
+  }
+}
+
+void TRadioButton::DoClick() {
+  SetChecked(true);
+  TControl::DoClick();
 }
 
 void TImage::SetPicture(os::TBitmap picture) {
@@ -29,25 +169,263 @@ void TImage::SetPicture(os::TBitmap picture) {
   native::UpdatePicture(*this);
 }
 
-TForm::TForm(int clientWidth, int clientHeight)
-    : clientWidth_(clientWidth), clientHeight_(clientHeight) {}
+void TProgressBar::SetPosition(int position) {
+  position_ = std::clamp(position, Min, Max);
+  native::UpdateProgress(*this);
+}
 
-TForm::~TForm() { native::DestroyWindowOf(*this); }
+void TProgressBar::StepIt() { SetPosition(position_ + Step); }
+
+// --- TTreeView -------------------------------------------------------------
+
+void TTreeView::EndUpdate() {
+  if (updating_ > 0 && --updating_ == 0) native::RebuildTree(*this);
+}
+
+void TTreeView::Changed() {
+  if (updating_ == 0) native::RebuildTree(*this);
+}
+
+void TTreeView::Clear() {
+  roots_.clear();
+  count_ = 0;
+  selected_ = nullptr;
+  Changed();
+}
+
+TTreeNode* TTreeView::Add(TTreeNode* parent, const std::string& text) {
+  auto node = std::make_unique<TTreeNode>();
+  node->Text = text;
+  node->Parent = parent;
+  TTreeNode* added = node.get();
+  (parent ? parent->Children : roots_).push_back(std::move(node));
+  ++count_;
+  Changed();
+  return added;
+}
+
+namespace {
+void SortLevel(std::vector<std::unique_ptr<TTreeNode>>& nodes,
+               const std::function<int(const std::string&, const std::string&)>& compare) {
+  std::stable_sort(nodes.begin(), nodes.end(),
+                   [&](const std::unique_ptr<TTreeNode>& a, const std::unique_ptr<TTreeNode>& b) {
+                     return compare(a->Text, b->Text) < 0;
+                   });
+  for (auto& node : nodes) SortLevel(node->Children, compare);
+}
+}  // namespace
+
+void TTreeView::SortAll(const std::function<int(const std::string&, const std::string&)>& compare) {
+  SortLevel(roots_, compare);
+  Changed();
+}
+
+void TTreeView::Expand(TTreeNode* node) {
+  node->Expanded = true;
+  Changed();
+}
+
+void TTreeView::Select(TTreeNode* node) {
+  if (!Showing() || !Enabled() || !Form().Enabled()) return;
+  native::SelectTreeNode(*this, node);
+  SelectedByUser(node);
+}
+
+void TTreeView::SelectedByUser(TTreeNode* node) {
+  if (node == selected_) return;
+  selected_ = node;
+  if (OnChange) os::Application.Guard([&] { OnChange(node); });
+}
+
+// --- TForm -----------------------------------------------------------------
+
+TForm::TForm(int clientWidth, int clientHeight)
+    : clientWidth_(clientWidth), clientHeight_(clientHeight) {
+  Forms().push_back(this);
+}
+
+TForm::~TForm() {
+  native::DestroyWindowOf(*this);
+  auto& forms = Forms();
+  forms.erase(std::remove(forms.begin(), forms.end(), this), forms.end());
+}
+
+const std::vector<TForm*>& TForm::AllForms() { return Forms(); }
 
 void TForm::SetCaption(const std::string& caption) {
   caption_ = caption;
   native::UpdateCaption(*this);
 }
 
-void TForm::Show() {
+void TForm::EnsureWindow() {
   if (Handle == os::NO_WINDOW) native::CreateWindowFor(*this);
+}
+
+void TForm::Show() {
+  EnsureWindow();
+  closed_ = false;
+  if (!visible_) FormShow();
   visible_ = true;
   native::ShowForm(*this, true);
+  if (focused_ && focused_->CanFocus()) native::Focus(*focused_);
 }
 
 void TForm::Hide() {
   visible_ = false;
   native::ShowForm(*this, false);
+}
+
+void TForm::SetEnabled(bool enabled) {
+  enabled_ = enabled;
+  native::EnableForm(*this, enabled);
+}
+
+void TForm::ShowFullScreen() {
+  EnsureWindow();
+  screenBounds_ = {0, 0, os::ScreenWidth(), os::ScreenHeight()};
+  visible_ = true;
+  native::PlaceFullScreen(*this);
+}
+
+int TForm::ShowModal() {
+  // The other windows take no input while this one is open.
+  std::vector<TForm*> disabled;
+  for (TForm* form : Forms()) {
+    if (form != this && form->visible_ && form->enabled_) {
+      form->SetEnabled(false);
+      disabled.push_back(form);
+    }
+  }
+  modal_ = true;
+  modalResult_ = 0;
+  Show();
+  if (focused_ == nullptr || !focused_->CanFocus()) KeyTab();
+  for (;;) {
+    native::RunModalLoop(*this);
+    if (EndModalIfAllowed()) break;
+  }
+  const int result = modalResult_;
+  modal_ = false;
+  for (TForm* form : disabled) form->SetEnabled(true);
+  Hide();
+  return result;
+}
+
+bool TForm::EndModalIfAllowed() {
+  bool allowed = false;
+  os::Application.Guard([&] { allowed = FormCloseQuery(); });
+  if (!allowed) {
+    modalResult_ = 0;
+    return false;
+  }
+  os::Application.Guard([&] { FormClose(); });
+  return true;
+}
+
+void TForm::SetModalResult(int result) {
+  modalResult_ = result;
+  if (modal_) native::WakeModalLoop(*this);
+}
+
+void TForm::Close() {
+  if (modal_) {
+    SetModalResult(os::IDCANCEL);
+    return;
+  }
+  bool allowed = false;
+  os::Application.Guard([&] { allowed = FormCloseQuery(); });
+  if (!allowed) return;
+  os::Application.Guard([&] { FormClose(); });
+  closed_ = true;
+  Hide();
+  // Closing the main window ends the program.
+  if (Handle == os::Application.MainWindow || os::Application.MainForm == this)
+    os::Application.Terminate();
+}
+
+TControl* TForm::ActiveControl() const {
+  TControl* live = nullptr;
+  if (native::FocusedControl(*this, live)) return live;
+  return focused_;
+}
+
+TButton* TForm::DefaultButton() const {
+  for (TControl* c : controls_)
+    if (c->Kind() == TControlKind::Button && static_cast<TButton*>(c)->Default())
+      return static_cast<TButton*>(c);
+  return nullptr;
+}
+
+TButton* TForm::CancelButton() const {
+  for (TControl* c : controls_)
+    if (c->Kind() == TControlKind::Button && static_cast<TButton*>(c)->Cancel)
+      return static_cast<TButton*>(c);
+  return nullptr;
+}
+
+void TForm::KeyEnter() {
+  // A focused button takes Enter itself; otherwise the default button.
+  TControl* active = ActiveControl();
+  if (active && active->Kind() == TControlKind::Button) {
+    active->Click();
+    return;
+  }
+  for (TControl* c : controls_) {
+    if (c->Kind() == TControlKind::Button && static_cast<TButton*>(c)->Default() && c->Showing()) {
+      c->Click();
+      return;
+    }
+  }
+}
+
+void TForm::KeyEscape() {
+  for (TControl* c : controls_) {
+    if (c->Kind() == TControlKind::Button && static_cast<TButton*>(c)->Cancel && c->Showing()) {
+      c->Click();
+      return;
+    }
+  }
+}
+
+void TForm::KeyTab(bool backwards) {
+  const int n = int(controls_.size());
+  if (n == 0) return;
+  TControl* active = ActiveControl();
+  int at = -1;
+  for (int i = 0; i < n; ++i)
+    if (controls_[i] == active) at = i;
+  for (int step = 1; step <= n; ++step) {
+    int i = at < 0 ? (backwards ? n - step : step - 1) : at + (backwards ? -step : step);
+    i = ((i % n) + n) % n;
+    if (controls_[i]->CanFocus()) {
+      controls_[i]->SetFocus();
+      return;
+    }
+  }
+}
+
+void TForm::KeyAccel(char letter) {
+  const char key = char(std::toupper(static_cast<unsigned char>(letter)));
+  for (std::size_t i = 0; i < controls_.size(); ++i) {
+    TControl* c = controls_[i];
+    if (!c->Showing() || !c->Enabled() || AccessKey(c->caption_) != key) continue;
+    switch (c->Kind()) {
+      case TControlKind::Button:
+      case TControlKind::RadioButton:
+        c->SetFocus();
+        c->Click();
+        return;
+      default:
+        // A label or group box hands the focus to the next control.
+        for (std::size_t j = i + 1; j < controls_.size(); ++j) {
+          if (controls_[j]->CanFocus()) {
+            controls_[j]->SetFocus();
+            return;
+          }
+        }
+        return;
+    }
+  }
 }
 
 }  // namespace ui

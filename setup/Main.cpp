@@ -1,21 +1,448 @@
 #include "setup/Main.h"
 
+#include "engine/Unit_DataFile.h"
+#include "engine/Unit_Logfile.h"
+#include "engine/Unit_Paths.h"
+#include "platform/Application.h"
+#include "platform/Dialogs.h"
 #include "platform/Exceptions.h"
+#include "platform/FileSearch.h"
+#include "platform/Files.h"
 #include "platform/JpegImage.h"
 #include "platform/Resources.h"
+#include "platform/Shell.h"
 #include "resources/ResourceIds.h"
 #include "setup/Unit_Constants.h"
+#include "setup/Unit_ExitForm.h"
+#include "setup/Unit_FullScreenForm.h"
+#include "system/Unit_Settings.h"
 
+TSetupPars SetupPars;
+bool AskUninstallOld = false;
+std::string OldUninstallCommand;
 TMainForm* MainForm = nullptr;
 
-TMainForm::TMainForm() : ui::TForm(532, 353) { FormCreate(); }
+namespace {
+
+const char* const kUninstallKey = "\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Morvella";
+const char* const kOldVersionKey = "\\Software\\Vantrel\\Morvella\\1.0";
+const char* const kCannotCreate =
+    "The folder you have filled in, could not be created.  Choose another folder.";
+
+// C up to and including its last "\" or ":"; empty when it has neither.
+std::string FolderPart(const std::string& command) {
+  const std::size_t at = command.find_last_of("\\:");
+  return at == std::string::npos ? std::string() : command.substr(0, at + 1);
+}
+
+bool IsAbsoluteFolder(const std::string& path) {
+  return (path.size() >= 3 && path[1] == ':' && path[2] == '\\') ||
+         (path.size() >= 2 && path[0] == '\\' && path[1] == '\\');
+}
+
+bool FileExists(const std::string& path) {
+  const os::DWORD attributes = os::GetFileAttributesA(path);
+  return attributes != os::INVALID_FILE_ATTRIBUTES &&
+         (attributes & os::FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+// The Start-menu folder an earlier installation recorded, if its log has the
+// "{program folder}" line with a line after it.
+bool ReadOldProgFolder(const std::string& logName, std::string& progFolder) {
+  TLogReader log(logName);
+  while (!log.Eof()) {
+    if (log.ReadLine() != "{program folder}") continue;
+    if (log.Eof()) return false;
+    progFolder = log.ReadLine();
+    return true;
+  }
+  return false;
+}
+
+void ErrorBox(const std::string& text) {
+  os::MessageBoxA(MainForm ? MainForm->Handle : os::NO_WINDOW, text, os::Application.Title,
+                  os::MB_OK | os::MB_ICONERROR);
+}
+
+}  // namespace
+
+// --- Start-up --------------------------------------------------------------
+
+TMainForm::TMainForm() : ui::TForm(532, 353) {
+  SetCaption("Morvella Setup");
+  NextButton.SetDefault(true);
+  CancelButton.Cancel = true;
+  CancelButton.OnClick = [this] { CancelButtonClick(); };
+  NextButton.OnClick = [this] { NextButtonClick(); };
+  BackButton.OnClick = [this] { BackButtonClick(); };
+  AgreeRadio.OnClick = [this] { AgreeRadioClick(); };
+  DisagreeRadio.OnClick = [this] { DisagreeRadioClick(); };
+  BrowseButton.OnClick = [this] { BrowseButtonClick(); };
+  ProgFoldersTree.OnChange = [this](ui::TTreeNode* node) { ProgFoldersTreeChange(node); };
+  FinishButton.OnClick = [this] { FinishButtonClick(); };
+  for (ui::TControl* c : Controls()) c->SetVisible(false);
+  for (ui::TControl* c : {static_cast<ui::TControl*>(&SetupImage), static_cast<ui::TControl*>(&Bevel),
+                          static_cast<ui::TControl*>(&WelcomeLabel),
+                          static_cast<ui::TControl*>(&BackButton),
+                          static_cast<ui::TControl*>(&NextButton),
+                          static_cast<ui::TControl*>(&CancelButton)})
+    c->SetVisible(true);
+  InstallDirEdit.SetVisible(true);  // shown with their group box
+  BrowseButton.SetVisible(true);
+  BackButton.SetEnabled(false);
+  FormCreate();
+  NextButton.SetFocus();
+}
 
 void TMainForm::FormCreate() {
-  SetCaption("Morvella Setup");
+  SetupPars.Page = 0;
+  SetupPars.OldInstallFound = false;
+  AskUninstallOld = false;
+
+  TRegistry registry;
+  registry.SetRootKey(os::HKEY_LOCAL_MACHINE);
+  if (registry.OpenKey(kUninstallKey, false) && registry.ValueExists("UninstallString")) {
+    std::string command;
+    bool readable = true;
+    try {
+      command = registry.ReadString("UninstallString");
+    } catch (const os::ERegistryException&) {
+      readable = false;  // not text: no earlier installation to go by
+    }
+    if (readable) {
+      if (registry.KeyExists(kOldVersionKey)) {
+        OldUninstallCommand = command;
+        AskUninstallOld = true;
+      }
+      SetupPars.OldInstallDir = StripBackslash(FolderPart(command));
+      // Only an absolute folder: a relative one would be looked for on the
+      // installation medium.
+      const std::string logName = JoinPath(SetupPars.OldInstallDir, "Install.log");
+      if (IsAbsoluteFolder(SetupPars.OldInstallDir) && FileExists(logName)) {
+        try {
+          SetupPars.OldInstallFound = ReadOldProgFolder(logName, SetupPars.OldProgFolder);
+        } catch (const os::EInOutError&) {
+          // An unreadable log is as good as none: the defaults are proposed.
+        }
+      }
+      SetupPars.InstallDir = SetupPars.OldInstallDir;
+      SetupPars.ProgFolder = SetupPars.OldProgFolder;
+    }
+  }
+  registry.CloseKey();
+
+  if (!SetupPars.OldInstallFound) {
+    std::string programFiles;
+    if (registry.OpenKey("\\Software\\Microsoft\\Windows\\CurrentVersion", false) &&
+        registry.ValueExists("ProgramFilesDir")) {
+      try {
+        programFiles = registry.ReadString("ProgramFilesDir");
+      } catch (const os::ERegistryException&) {
+        programFiles.clear();
+      }
+    }
+    SetupPars.InstallDir = IsAbsoluteFolder(programFiles) ? JoinPath(programFiles, "Morvella")
+                                                          : "C:\\Program Files\\Morvella";
+    SetupPars.ProgFolder = "Morvella";
+  }
+  SetupPars.NoExitConfirm = false;
+
   WelcomeLabel.SetCaption(WelcomeText);
+  BeforeLicenceLabel.SetCaption(BeforeLicenceText);
+  LicenceMemo.SetCaption(LicenceText);
+  AfterLicenceLabel.SetCaption(AfterLicenceText);
+  AgreeRadio.SetCaption("&Yes, I agree with the licence agreement");
+  DisagreeRadio.SetCaption("&No, I do not agree with the licence agreement");
+  SelectInstallDirLabel.SetCaption(SelectInstallDirText);
+  InstallDirBox.SetCaption("Installation folder");
+  BrowseButton.SetCaption("B&rowse...");
+  ProgFolderLabel.SetCaption(ProgFolderText);
+  ConfirmSettingsLabel.SetCaption(ConfirmSettingsText);
+  FinishedLabel.SetCaption(FinishedText);
+  FinishButton.SetCaption("Finish");
+  BackButton.SetCaption("< &Back");
+  NextButton.SetCaption("&Next >");
+  CancelButton.SetCaption("Cancel");
   try {
     SetupImage.SetPicture(os::DecodeJpeg(os::LoadRcData(IDR_SIDEIMAGE)));
   } catch (const os::EInvalidGraphic&) {
     // The picture is decoration: without it the wizard still works.
   }
+}
+
+void TMainForm::FormShow() {
+  if (shown_) return;
+  shown_ = true;
+  if (AskUninstallOld) return;  // the version-1.0 prompt takes the backdrop's place
+  if (FullScreenForm) FullScreenForm->ShowFullScreen();
+}
+
+bool TMainForm::FormCloseQuery() {
+  if (SetupPars.NoExitConfirm) return true;
+  return ExitForm && ExitForm->ShowModal() == os::IDCANCEL;
+}
+
+void TMainForm::CancelButtonClick() { Close(); }
+
+void TMainForm::FinishButtonClick() { Close(); }
+
+// --- Pages -----------------------------------------------------------------
+
+void TMainForm::SetLicenceVisible(bool visible) {
+  for (ui::TControl* c : {static_cast<ui::TControl*>(&BeforeLicenceLabel),
+                          static_cast<ui::TControl*>(&LicenceMemo),
+                          static_cast<ui::TControl*>(&AfterLicenceLabel),
+                          static_cast<ui::TControl*>(&AgreeRadio),
+                          static_cast<ui::TControl*>(&DisagreeRadio)})
+    c->SetVisible(visible);
+}
+
+void TMainForm::SetInstallDirVisible(bool visible) {
+  SelectInstallDirLabel.SetVisible(visible);
+  InstallDirBox.SetVisible(visible);
+}
+
+void TMainForm::SetProgFolderVisible(bool visible) {
+  ProgFolderLabel.SetVisible(visible);
+  ProgFolderEdit.SetVisible(visible);
+  ProgFoldersTree.SetVisible(visible);
+}
+
+void TMainForm::ShowLicencePage() {
+  NextButton.SetEnabled(false);
+  AgreeRadio.SetChecked(false);
+  DisagreeRadio.SetChecked(false);
+  SetLicenceVisible(true);
+  LicenceMemo.SetFocus();
+  SetupPars.Page = 1;
+}
+
+void TMainForm::ShowInstallDirPage() {
+  InstallDirEdit.SetText(SetupPars.InstallDir);
+  SetInstallDirVisible(true);
+  NextButton.SetFocus();
+  SetupPars.Page = 2;
+}
+
+void TMainForm::EnterProgFolderPage() {
+  FillProgFoldersTree();
+  ProgFolderEdit.SetText(SetupPars.ProgFolder);
+  SetProgFolderVisible(true);
+  NextButton.SetFocus();
+  SetupPars.Page = 3;
+}
+
+void TMainForm::NextButtonClick() {
+  switch (SetupPars.Page) {
+    case 0:
+      WelcomeLabel.SetVisible(false);
+      BackButton.SetEnabled(true);
+      ShowLicencePage();
+      break;
+    case 1:
+      if (AgreeRadio.Checked()) {
+        SetLicenceVisible(false);
+        ShowInstallDirPage();
+      } else {
+        Close();  // the exit confirmation asks
+      }
+      break;
+    case 2: {
+      // A trailing backslash is accepted and dropped (a drive root keeps it).
+      std::string folder = InstallDirEdit.Text();
+      while (folder.size() > 1 && folder.back() == '\\' && StripBackslash(folder) != folder)
+        folder = StripBackslash(folder);
+      if (!CanCreateFolder(folder)) {
+        InstallDirEdit.SetFocus();
+        return;
+      }
+      SetupPars.InstallDir = StripBackslash(os::GetFullPathNameA(folder));
+      SetInstallDirVisible(false);
+      EnterProgFolderPage();
+      break;
+    }
+    case 3: {
+      const std::string programs = GetProgramsFolder();
+      if (programs.empty()) {
+        ErrorBox("Setup cannot find the Programs folder of your Start menu, so it cannot place "
+                 "Morvella in it.");
+        return;
+      }
+      std::string folder = ProgFolderEdit.Text();
+      while (!folder.empty() && folder.back() == '\\') folder.pop_back();
+      // The Start-menu folder stays below the Programs folder.
+      if (!folder.empty() && !EntryNameProblem(folder).empty()) {
+        ErrorBox(kCannotCreate);
+        ProgFolderEdit.SetFocus();
+        return;
+      }
+      if (!CanCreateFolder(JoinPath(programs, folder))) {
+        ProgFolderEdit.SetFocus();
+        return;
+      }
+      SetupPars.ProgFolder = folder;
+      SetProgFolderVisible(false);
+      FillSummary();
+      ConfirmSettingsLabel.SetVisible(true);
+      ConfirmMemo.SetVisible(true);
+      NextButton.SetFocus();
+      SetupPars.Page = 4;
+      break;
+    }
+    case 4:
+      InstallationSequence();
+      break;
+    default:
+      break;
+  }
+}
+
+void TMainForm::BackButtonClick() {
+  switch (SetupPars.Page) {
+    case 1:
+      SetLicenceVisible(false);
+      BackButton.SetEnabled(false);
+      NextButton.SetEnabled(true);
+      WelcomeLabel.SetVisible(true);
+      NextButton.SetFocus();
+      SetupPars.Page = 0;
+      break;
+    case 2:
+      SetInstallDirVisible(false);
+      ShowLicencePage();
+      break;
+    case 3:
+      SetProgFolderVisible(false);
+      ShowInstallDirPage();
+      break;
+    case 4:
+      ConfirmSettingsLabel.SetVisible(false);
+      ConfirmMemo.SetVisible(false);
+      EnterProgFolderPage();
+      break;
+    default:
+      break;
+  }
+}
+
+void TMainForm::AgreeRadioClick() { NextButton.SetEnabled(true); }
+
+void TMainForm::DisagreeRadioClick() { NextButton.SetEnabled(true); }
+
+void TMainForm::BrowseButtonClick() {
+  const std::string folder = BrowseFolder();
+  if (!folder.empty()) InstallDirEdit.SetText(folder);
+}
+
+void TMainForm::FillSummary() {
+  std::string programsName;
+  const std::string programs = GetProgramsFolder();
+  os::WIN32_FIND_DATAA found;
+  if (!programs.empty()) {
+    const os::HANDLE search = os::FindFirstFileA(programs, &found);
+    if (search != os::INVALID_HANDLE_VALUE) {
+      programsName = found.cFileName;
+      os::FindClose(search);
+    }
+  }
+  std::string place = JoinPath(programsName, SetupPars.ProgFolder);
+  std::string shown;
+  for (char c : place) shown += c == '\\' ? std::string(" | ") : std::string(1, c);
+  ConfirmMemo.Clear();
+  ConfirmMemo.AddLine("The program will be installed in the folder:");
+  ConfirmMemo.AddLine("   " + SetupPars.InstallDir);
+  ConfirmMemo.AddLine("");
+  ConfirmMemo.AddLine("");
+  ConfirmMemo.AddLine("The program will be placed in the Start menu at:");
+  ConfirmMemo.AddLine("   " + shown);
+}
+
+// --- Start-menu folder tree ------------------------------------------------
+
+void TMainForm::FillProgFoldersTree() {
+  ProgFoldersTree.BeginUpdate();
+  ProgFoldersTree.Clear();
+  const std::string programs = GetProgramsFolder();
+  // Without a Programs folder the tree stays empty: a search of "" would list
+  // the current folder, the installation medium.
+  if (!programs.empty()) {
+    std::string name;
+    os::WIN32_FIND_DATAA found;
+    const os::HANDLE search = os::FindFirstFileA(programs, &found);
+    if (search != os::INVALID_HANDLE_VALUE) {
+      name = found.cFileName;
+      os::FindClose(search);
+    }
+    ui::TTreeNode* root = ProgFoldersTree.Add(nullptr, name);
+    root->ImageIndex = 0;
+    root->SelectedIndex = 1;
+    AddSubfolders(root, programs);
+    ProgFoldersTree.SortAll(os::lstrcmpA);
+    ProgFoldersTree.Expand(root);
+  }
+  ProgFoldersTree.EndUpdate();
+}
+
+void TMainForm::AddSubfolders(ui::TTreeNode* Node, const std::string& Folder) {
+  os::TDirectorySearch search(JoinPath(Folder, "*.*"));
+  while (search.Next()) {
+    if (!search.IsFolder() || search.Name() == "." || search.Name() == "..") continue;
+    ui::TTreeNode* child = ProgFoldersTree.Add(Node, search.Name());
+    child->ImageIndex = 0;
+    child->SelectedIndex = 1;
+    AddSubfolders(child, JoinPath(Folder, search.Name()));
+  }
+}
+
+void TMainForm::ProgFoldersTreeChange(ui::TTreeNode* Node) {
+  std::string text;
+  for (; Node && Node->Parent; Node = Node->Parent) text = JoinPath(Node->Text, text);
+  ProgFolderEdit.SetText(text);
+}
+
+// --- Functions of the main unit --------------------------------------------
+
+bool FolderExists(const std::string& Path) {
+  const os::DWORD attributes = os::GetFileAttributesA(Path);
+  return attributes != os::INVALID_FILE_ATTRIBUTES &&
+         (attributes & os::FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+std::pair<std::string, std::string> SplitExistingPath(const std::string& Path) {
+  std::string existing = Path, rest;
+  while (!existing.empty() && !FolderExists(existing)) {
+    const std::size_t slash = existing.rfind('\\');
+    const std::size_t i = slash == std::string::npos ? 0 : slash + 1;
+    rest = JoinPath(existing.substr(i), rest);
+    existing = slash == std::string::npos ? std::string() : existing.substr(0, slash);
+  }
+  return {existing, rest};
+}
+
+bool CanCreateFolder(const std::string& Path) {
+  if (!Path.empty() && FolderExists(Path)) return true;
+  auto [existing, rest] = SplitExistingPath(Path);
+  const bool ok = os::MakeSureDirectoryPathExists(Path) && os::CreateDirectoryA(Path);
+  if (!ok) ErrorBox(kCannotCreate);
+  // Leave the disk as it was: remove what was created, deepest level first.
+  while (!rest.empty()) {
+    os::RemoveDirectoryA(JoinPath(existing, rest));
+    const std::size_t slash = rest.rfind('\\');
+    rest = slash == std::string::npos ? std::string() : rest.substr(0, slash);
+  }
+  return ok;
+}
+
+std::string BrowseFolder() {
+  return os::SHBrowseForFolderA(MainForm ? MainForm->Handle : os::NO_WINDOW, "Select a folder");
+}
+
+std::string GetProgramsFolder() {
+  return os::SHGetSpecialFolderPathA(MainForm ? MainForm->Handle : os::NO_WINDOW,
+                                     os::CSIDL_PROGRAMS);
+}
+
+void InstallationSequence() {
+  // The installation itself comes with the extraction; until then the
+  // confirmation page stays.
 }

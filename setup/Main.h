@@ -1,15 +1,96 @@
 #pragma once
-// The wizard window.
+// The wizard window: start-up detection, the pages and their navigation,
+// the Start-menu folder tree.
+#include <cstdint>
+#include <string>
+#include <utility>
+
 #include "platform/Forms.h"
+
+struct TSetupPars {
+  std::uint8_t Page = 0;      // 0 welcome ... 4 confirmation, 5 finished
+  std::string InstallDir;     // full path, no trailing backslash but on a drive root
+  std::string ProgFolder;     // relative to the Start menu's Programs folder
+  std::string OldInstallDir;  // of an earlier installation
+  std::string OldProgFolder;
+  bool OldInstallFound = false;  // its log was found: remove it before installing
+  bool NoExitConfirm = false;    // closing no longer asks
+};
+
+extern TSetupPars SetupPars;
+// Version 1.0 was found; its uninstaller is offered when the window shows.
+extern bool AskUninstallOld;
+extern std::string OldUninstallCommand;
 
 class TMainForm : public ui::TForm {
  public:
   TMainForm();
 
+  // Declared in keyboard order for the controls that take the focus.
   ui::TImage SetupImage{*this, {16, 16, 120, 280}};
+  ui::TBevel Bevel{*this, {16, 304, 497, 2}};
   ui::TLabel WelcomeLabel{*this, {152, 16, 361, 281}};
+  ui::TLabel BeforeLicenceLabel{*this, {152, 16, 361, 33}};
+  ui::TLabel AfterLicenceLabel{*this, {152, 224, 361, 41}};
+  ui::TLabel SelectInstallDirLabel{*this, {152, 16, 361, 225}};
+  ui::TLabel ProgFolderLabel{*this, {152, 16, 361, 49}};
+  ui::TLabel ConfirmSettingsLabel{*this, {152, 16, 361, 89}};
+  ui::TLabel FinishedLabel{*this, {152, 16, 361, 169}};
+  ui::TButton CancelButton{*this, {440, 320, 75, 25}};
+  ui::TButton NextButton{*this, {344, 320, 75, 25}};
+  ui::TButton BackButton{*this, {264, 320, 75, 25}};
+  ui::TMemo LicenceMemo{*this, {152, 56, 361, 161}, true};
+  ui::TRadioButton AgreeRadio{*this, {176, 264, 337, 17}};
+  ui::TRadioButton DisagreeRadio{*this, {176, 280, 337, 17}};
+  ui::TGroupBox InstallDirBox{*this, {152, 248, 361, 49}};
+  ui::TEdit InstallDirEdit{*this, {8, 20, 249, 21}, &InstallDirBox};
+  ui::TButton BrowseButton{*this, {272, 16, 75, 25}, &InstallDirBox};
+  ui::TEdit ProgFolderEdit{*this, {152, 72, 361, 21}};
+  ui::TTreeView ProgFoldersTree{*this, {152, 104, 361, 193}};
+  ui::TMemo ConfirmMemo{*this, {152, 104, 361, 193}, false};
+  ui::TButton FinishButton{*this, {440, 320, 75, 25}};
 
   void FormCreate();
+  void CancelButtonClick();
+  void NextButtonClick();
+  void BackButtonClick();
+  void AgreeRadioClick();
+  void DisagreeRadioClick();
+  void BrowseButtonClick();
+  void ProgFoldersTreeChange(ui::TTreeNode* Node);
+  void FinishButtonClick();
+
+  void FillProgFoldersTree();
+  void AddSubfolders(ui::TTreeNode* Node, const std::string& Folder);
+
+ protected:
+  void FormShow() override;
+  bool FormCloseQuery() override;
+
+ private:
+  void ShowLicencePage();
+  void ShowInstallDirPage();
+  void EnterProgFolderPage();
+  void FillSummary();
+  void SetLicenceVisible(bool visible);
+  void SetProgFolderVisible(bool visible);
+  void SetInstallDirVisible(bool visible);
+  bool shown_ = false;
 };
 
 extern TMainForm* MainForm;
+
+// The deepest existing folder on Path, and the missing rest below it.
+std::pair<std::string, std::string> SplitExistingPath(const std::string& Path);
+// Whether Path could be created; leaves the disk as it was. Says so in a
+// message box when it could not.
+bool CanCreateFolder(const std::string& Path);
+// The shell's folder dialog; empty when cancelled.
+std::string BrowseFolder();
+// The user's Start-menu Programs folder; empty when the shell cannot tell.
+std::string GetProgramsFolder();
+// Whether Path names an existing folder.
+bool FolderExists(const std::string& Path);
+
+// Runs when Next is pressed on the confirmation page.
+void InstallationSequence();

@@ -9,4 +9,6 @@ void TApplication::ProcessMessages() {}
 
 void TApplication::Run() { terminated_ = true; }
 
+void TApplication::Terminate() { terminated_ = true; }
+
 }  // namespace os

@@ -1,14 +1,54 @@
-// Headless forms: the state kept by the form objects is all there is.
+// Headless forms: the state kept by the form objects is all there is. A
+// modal form is answered by the responder a test installed.
+#include <stdexcept>
+
 #include "platform/Forms.h"
+#include "platform/standin/Standin.h"
+
+namespace {
+std::function<void(ui::TForm&)>& Responder() {
+  static std::function<void(ui::TForm&)> responder;
+  return responder;
+}
+}  // namespace
+
+namespace standin {
+void SetModalResponder(std::function<void(ui::TForm&)> responder) {
+  Responder() = std::move(responder);
+}
+}  // namespace standin
 
 namespace ui::native {
 
 void CreateWindowFor(TForm&) {}
 void DestroyWindowOf(TForm&) {}
 void ShowForm(TForm&, bool) {}
+void EnableForm(TForm&, bool) {}
+void PlaceFullScreen(TForm&) {}
 void UpdateCaption(TForm&) {}
-void UpdateCaption(TControl&) {}
+void UpdateCaption(TControl&, const std::string&) {}
+bool ReadCaption(const TControl&, std::string&) { return false; }
 void UpdateVisible(TControl&) {}
+void UpdateEnabled(TControl&) {}
+void UpdateDefault(TButton&) {}
+void UpdateChecked(TRadioButton&, bool) {}
+bool ReadChecked(const TRadioButton&, bool&) { return false; }
 void UpdatePicture(TImage&) {}
+void UpdateProgress(TProgressBar&) {}
+void RebuildTree(TTreeView&) {}
+void SelectTreeNode(TTreeView&, TTreeNode*) {}
+void Focus(TControl&) {}
+bool FocusedControl(const TForm&, TControl*&) { return false; }
+
+void RunModalLoop(TForm& form) {
+  // The responder plays the user: it answers each time the loop would wait.
+  for (int rounds = 0; form.ModalResult() == 0; ++rounds) {
+    if (!Responder() || rounds > 100)
+      throw std::logic_error("modal form \"" + form.Caption() + "\" was not answered");
+    Responder()(form);
+  }
+}
+
+void WakeModalLoop(TForm&) {}
 
 }  // namespace ui::native

@@ -2,11 +2,16 @@
 // Control of the stand-in platform, for tests only: no unit includes this.
 // The stand-in is a small Windows: a registry in memory, Windows paths on a
 // host folder, headless windows, recorded dialogs.
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "platform/Registry.h"
 #include "platform/Win.h"
+
+namespace ui {
+class TForm;
+}
 
 namespace standin {
 
@@ -46,6 +51,20 @@ std::vector<MessageBoxRecord>& MessageBoxes();
 // The next message box returns answer; without one queued, the first button.
 void QueueMessageBoxAnswer(int answer);
 void ResetDialogs();
+
+// --- Forms ---------------------------------------------------------------
+// Plays the user for every form shown modally: called, after the form's
+// FormShow, whenever the modal loop waits for an answer (again after a
+// refused close). It answers by clicking, pressing keys or closing.
+void SetModalResponder(std::function<void(ui::TForm&)> responder);
+
+// --- Shell ---------------------------------------------------------------
+// The user's Start-menu Programs folder (created); empty: the shell fails.
+void SetProgramsFolder(const std::string& windowsPath);
+// The next folder-selection dialog returns path (empty: cancelled).
+void QueueBrowseAnswer(const std::string& path);
+int BrowseCount();
+void SetScreenSize(int width, int height);
 
 // --- Resources -----------------------------------------------------------
 void SetRcData(int id, std::string bytes);

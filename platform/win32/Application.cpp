@@ -31,3 +31,10 @@ void TApplication::Run() {
 }
 
 }  // namespace os
+
+namespace os {
+void TApplication::Terminate() {
+  terminated_ = true;
+  ::PostQuitMessage(0);
+}
+}  // namespace os

@@ -1,3 +1,7 @@
+// Real windows for the form layer: one top-level window a form, one child
+// window a control, created in keyboard order so that Tab follows it. Enter
+// and Escape arrive from IsDialogMessage as IDOK and IDCANCEL and are routed
+// to the form's default and cancel buttons.
 #include "platform/win32/WinApi.h"
 
 #include <commctrl.h>
@@ -5,6 +9,7 @@
 #include <map>
 
 #include "platform/Forms.h"
+#include "resources/ResourceIds.h"
 
 namespace ui::native {
 
@@ -23,25 +28,97 @@ HFONT DialogFont() {
   return font;
 }
 
-// Bitmaps shown by image controls, deleted with their control.
-std::map<::HWND, HBITMAP>& Bitmaps() {
-  static std::map<::HWND, HBITMAP> bitmaps;
-  return bitmaps;
+std::map<::HWND, TForm*>& FormsByWindow() {
+  static std::map<::HWND, TForm*> forms;
+  return forms;
+}
+
+// Bitmaps shown by image controls and brushes of coloured forms, deleted with
+// their windows.
+std::map<::HWND, HGDIOBJ>& GdiObjects() {
+  static std::map<::HWND, HGDIOBJ> objects;
+  return objects;
+}
+
+void ReleaseGdiObject(::HWND window) {
+  auto found = GdiObjects().find(window);
+  if (found == GdiObjects().end()) return;
+  ::DeleteObject(found->second);
+  GdiObjects().erase(found);
+}
+
+TForm* FormOf(::HWND window) {
+  auto found = FormsByWindow().find(window);
+  return found == FormsByWindow().end() ? nullptr : found->second;
+}
+
+TControl* ControlWithId(TForm& form, int id) {
+  for (TControl* c : form.Controls())
+    if (c->Id() == id) return c;
+  return nullptr;
+}
+
+TControl* ControlWithHandle(const TForm& form, ::HWND handle) {
+  for (TControl* c : form.Controls())
+    if (Native(c->Handle) == handle) return c;
+  return nullptr;
+}
+
+TTreeNode* NodeOf(TTreeView& tree, HTREEITEM item) {
+  if (!item) return nullptr;
+  TVITEMA data = {};
+  data.mask = TVIF_PARAM | TVIF_HANDLE;
+  data.hItem = item;
+  ::SendMessageA(Native(tree.Handle), TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&data));
+  return reinterpret_cast<TTreeNode*>(data.lParam);
 }
 
 LRESULT CALLBACK FormProc(::HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  TForm* form = FormOf(window);
+  if (!form) return ::DefWindowProcA(window, message, wParam, lParam);
   switch (message) {
     case WM_CLOSE:
-      if (Wrap(window) == os::Application.MainWindow) {
-        os::Application.Terminate();
-        ::PostQuitMessage(0);
+      form->Close();
+      return 0;
+    case WM_ERASEBKGND:
+      if (form->Color != 0) {
+        RECT r;
+        ::GetClientRect(window, &r);
+        HBRUSH brush = ::CreateSolidBrush(form->Color);
+        ::FillRect(reinterpret_cast<HDC>(wParam), &r, brush);
+        ::DeleteObject(brush);
+        return 1;
+      }
+      break;
+    case WM_COMMAND: {
+      const int id = LOWORD(wParam);
+      if (id == IDOK && lParam == 0) {
+        form->KeyEnter();
         return 0;
       }
-      ::ShowWindow(window, SW_HIDE);
+      if (id == IDCANCEL && lParam == 0) {
+        form->KeyEscape();
+        return 0;
+      }
+      TControl* control = ControlWithId(*form, id);
+      if (control && HIWORD(wParam) == BN_CLICKED &&
+          (control->Kind() == TControlKind::Button || control->Kind() == TControlKind::RadioButton))
+        control->Click();
       return 0;
+    }
+    case WM_NOTIFY: {
+      auto* header = reinterpret_cast<NMHDR*>(lParam);
+      TControl* control = ControlWithId(*form, int(header->idFrom));
+      if (control && control->Kind() == TControlKind::TreeView && header->code == TVN_SELCHANGEDA) {
+        auto& tree = static_cast<TTreeView&>(*control);
+        tree.SelectedByUser(NodeOf(tree, reinterpret_cast<NMTREEVIEWA*>(lParam)->itemNew.hItem));
+      }
+      return 0;
+    }
     default:
-      return ::DefWindowProcA(window, message, wParam, lParam);
+      break;
   }
+  return ::DefWindowProcA(window, message, wParam, lParam);
 }
 
 void RegisterFormClass() {
@@ -52,7 +129,7 @@ void RegisterFormClass() {
   cls.hInstance = ::GetModuleHandleA(nullptr);
   cls.hCursor = ::LoadCursorA(nullptr, MAKEINTRESOURCEA(32512) /*IDC_ARROW*/);
   cls.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-  cls.hIcon = ::LoadIconA(cls.hInstance, MAKEINTRESOURCEA(1));
+  cls.hIcon = ::LoadIconA(cls.hInstance, MAKEINTRESOURCEA(IDI_SETUP));
   cls.lpszClassName = kFormClass;
   ::RegisterClassA(&cls);
   registered = true;
@@ -84,8 +161,24 @@ HBITMAP MakeBitmap(const os::TBitmap& picture) {
   return bitmap;
 }
 
-void CreateControl(TForm& form, TControl& control) {
-  DWORD style = WS_CHILD | (control.Visible() ? WS_VISIBLE : 0);
+HIMAGELIST FolderImages() {
+  static HIMAGELIST images = [] {
+    HIMAGELIST list = ImageList_Create(16, 16, ILC_COLOR24 | ILC_MASK, 2, 0);
+    HINSTANCE self = ::GetModuleHandleA(nullptr);
+    for (int id : {IDI_FOLDER_CLOSED, IDI_FOLDER_OPEN}) {
+      HICON icon = static_cast<HICON>(
+          ::LoadImageA(self, MAKEINTRESOURCEA(id), IMAGE_ICON, 16, 16, LR_DEFAULTCOLOR));
+      ImageList_AddIcon(list, icon);
+      ::DestroyIcon(icon);
+    }
+    return list;
+  }();
+  return images;
+}
+
+void CreateControl(TForm& form, TControl& control, bool firstRadio, bool afterRadios) {
+  DWORD style = WS_CHILD;
+  DWORD exStyle = 0;
   const char* cls = "STATIC";
   switch (control.Kind()) {
     case TControlKind::Label:
@@ -94,22 +187,95 @@ void CreateControl(TForm& form, TControl& control) {
     case TControlKind::Image:
       style |= SS_BITMAP;
       break;
+    case TControlKind::Bevel:
+      style |= SS_ETCHEDHORZ;
+      break;
+    case TControlKind::Button:
+      cls = "BUTTON";
+      style |= static_cast<TButton&>(control).Default() ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON;
+      break;
+    case TControlKind::RadioButton:
+      cls = "BUTTON";
+      style |= BS_AUTORADIOBUTTON | (firstRadio ? WS_GROUP : 0);
+      break;
+    case TControlKind::GroupBox:
+      cls = "BUTTON";
+      style |= BS_GROUPBOX;
+      break;
+    case TControlKind::Edit:
+      cls = "EDIT";
+      style |= ES_AUTOHSCROLL;
+      exStyle |= WS_EX_CLIENTEDGE;
+      break;
+    case TControlKind::Memo:
+      cls = "EDIT";
+      style |= ES_MULTILINE | ES_READONLY | WS_VSCROLL;
+      if (!static_cast<TMemo&>(control).WordWrap) style |= WS_HSCROLL | ES_AUTOHSCROLL;
+      exStyle |= WS_EX_CLIENTEDGE;
+      break;
+    case TControlKind::TreeView:
+      cls = WC_TREEVIEWA;
+      style |= TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT | TVS_SHOWSELALWAYS;
+      exStyle |= WS_EX_CLIENTEDGE;
+      break;
+    case TControlKind::ProgressBar:
+      cls = PROGRESS_CLASSA;
+      break;
   }
-  const TRect& r = control.Bounds();
-  ::HWND handle = ::CreateWindowExA(0, cls, control.Caption().c_str(), style, r.Left, r.Top,
-                                    r.Width, r.Height, Native(form.Handle), nullptr,
+  if (control.TabStop()) style |= WS_TABSTOP;
+  if (afterRadios) style |= WS_GROUP;
+  if (!control.Enabled()) style |= WS_DISABLED;
+  const TRect r = control.ClientBounds();
+  // Read before the window exists: afterwards these would ask the window.
+  const std::string caption = control.Caption();
+  const bool checked =
+      control.Kind() == TControlKind::RadioButton && static_cast<TRadioButton&>(control).Checked();
+  ::HWND handle = ::CreateWindowExA(exStyle, cls, "", style, r.Left, r.Top, r.Width, r.Height,
+                                    Native(form.Handle),
+                                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.Id())),
                                     ::GetModuleHandleA(nullptr), nullptr);
   ::SendMessageA(handle, WM_SETFONT, reinterpret_cast<WPARAM>(DialogFont()), FALSE);
   control.Handle = Wrap(handle);
-  if (control.Kind() == TControlKind::Image) UpdatePicture(static_cast<TImage&>(control));
+  UpdateCaption(control, caption);
+  switch (control.Kind()) {
+    case TControlKind::Image:
+      UpdatePicture(static_cast<TImage&>(control));
+      // SS_BITMAP sizes the control to the picture; keep the layout's size.
+      ::SetWindowPos(handle, nullptr, 0, 0, r.Width, r.Height, SWP_NOMOVE | SWP_NOZORDER);
+      break;
+    case TControlKind::RadioButton:
+      UpdateChecked(static_cast<TRadioButton&>(control), checked);
+      break;
+    case TControlKind::ProgressBar:
+      UpdateProgress(static_cast<TProgressBar&>(control));
+      break;
+    case TControlKind::TreeView: {
+      auto& tree = static_cast<TTreeView&>(control);
+      ::SendMessageA(handle, TVM_SETIMAGELIST, TVSIL_NORMAL,
+                     reinterpret_cast<LPARAM>(FolderImages()));
+      ::SendMessageA(handle, TVM_SETINDENT, WPARAM(tree.Indent), 0);
+      RebuildTree(tree);
+      break;
+    }
+    default:
+      break;
+  }
+  if (control.Showing()) ::ShowWindow(handle, SW_SHOWNA);
 }
 
 }  // namespace
 
 void CreateWindowFor(TForm& form) {
   RegisterFormClass();
-  const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
-  const DWORD exStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
+  DWORD style = WS_POPUP | WS_CLIPCHILDREN;
+  DWORD exStyle = WS_EX_CONTROLPARENT;
+  if (!form.Borderless) {
+    style |= WS_CAPTION | (form.CloseBox ? WS_SYSMENU : 0);
+    exStyle |= WS_EX_DLGMODALFRAME;
+  } else {
+    exStyle |= WS_EX_TOOLWINDOW;  // no taskbar button of its own
+  }
+  if (!form.Enabled()) style |= WS_DISABLED;
   RECT frame = {0, 0, form.ClientWidth(), form.ClientHeight()};
   ::AdjustWindowRectEx(&frame, style, FALSE, exStyle);
   const int width = frame.right - frame.left;
@@ -120,44 +286,106 @@ void CreateWindowFor(TForm& form) {
     left = (::GetSystemMetrics(SM_CXSCREEN) - width) / 2;
     top = (::GetSystemMetrics(SM_CYSCREEN) - height) / 2;
   }
+  // Dialogs belong to the main window: above it, and without taskbar buttons
+  // of their own. The backdrop must stay below it, so it is nobody's.
+  ::HWND owner = nullptr;
+  if (!form.Borderless && os::Application.MainWindow != os::NO_WINDOW)
+    owner = Native(os::Application.MainWindow);
   ::HWND window = ::CreateWindowExA(exStyle, kFormClass, form.Caption().c_str(), style, left, top,
-                                    width, height, nullptr, nullptr, ::GetModuleHandleA(nullptr),
+                                    width, height, owner, nullptr, ::GetModuleHandleA(nullptr),
                                     nullptr);
   form.Handle = Wrap(window);
-  for (TControl* control : form.Controls()) CreateControl(form, *control);
+  FormsByWindow()[window] = &form;
+  bool inRadios = false;
+  for (TControl* control : form.Controls()) {
+    const bool radio = control->Kind() == TControlKind::RadioButton;
+    CreateControl(form, *control, radio && !inRadios, !radio && inRadios);
+    inRadios = radio;
+  }
 }
 
 void DestroyWindowOf(TForm& form) {
   if (form.Handle == os::NO_WINDOW) return;
   for (TControl* control : form.Controls()) {
-    auto found = Bitmaps().find(Native(control->Handle));
-    if (found != Bitmaps().end()) {
-      ::DeleteObject(found->second);
-      Bitmaps().erase(found);
-    }
+    ReleaseGdiObject(Native(control->Handle));
+    control->Handle = os::NO_WINDOW;
   }
-  ::DestroyWindow(Native(form.Handle));
+  ::HWND window = Native(form.Handle);
+  FormsByWindow().erase(window);
+  ::DestroyWindow(window);
   form.Handle = os::NO_WINDOW;
 }
 
 void ShowForm(TForm& form, bool visible) {
   if (form.Handle == os::NO_WINDOW) return;
-  ::ShowWindow(Native(form.Handle), visible ? SW_SHOW : SW_HIDE);
-  if (visible) ::UpdateWindow(Native(form.Handle));
+  ::HWND window = Native(form.Handle);
+  ::ShowWindow(window, visible ? SW_SHOW : SW_HIDE);
+  if (visible) {
+    ::SetForegroundWindow(window);
+    ::UpdateWindow(window);
+  }
+}
+
+void EnableForm(TForm& form, bool enabled) {
+  if (form.Handle != os::NO_WINDOW) ::EnableWindow(Native(form.Handle), enabled);
+}
+
+void PlaceFullScreen(TForm& form) {
+  const TRect r = form.ScreenBounds();
+  ::SetWindowPos(Native(form.Handle), HWND_TOP, r.Left, r.Top, r.Width, r.Height,
+                 SWP_SHOWWINDOW | SWP_NOACTIVATE);
 }
 
 void UpdateCaption(TForm& form) {
   if (form.Handle != os::NO_WINDOW) ::SetWindowTextA(Native(form.Handle), form.Caption().c_str());
 }
 
-void UpdateCaption(TControl& control) {
-  if (control.Handle != os::NO_WINDOW)
-    ::SetWindowTextA(Native(control.Handle), control.Caption().c_str());
+void UpdateCaption(TControl& control, const std::string& caption) {
+  if (control.Handle == os::NO_WINDOW) return;
+  switch (control.Kind()) {
+    case TControlKind::Image:
+    case TControlKind::TreeView:
+    case TControlKind::ProgressBar:
+    case TControlKind::Bevel:
+      return;
+    default:
+      ::SetWindowTextA(Native(control.Handle), caption.c_str());
+  }
+}
+
+bool ReadCaption(const TControl& control, std::string& caption) {
+  if (control.Handle == os::NO_WINDOW || control.Kind() != TControlKind::Edit) return false;
+  ::HWND handle = Native(control.Handle);
+  const int length = ::GetWindowTextLengthA(handle);
+  caption.assign(std::size_t(length) + 1, '\0');
+  caption.resize(std::size_t(::GetWindowTextA(handle, caption.data(), length + 1)));
+  return true;
 }
 
 void UpdateVisible(TControl& control) {
   if (control.Handle != os::NO_WINDOW)
-    ::ShowWindow(Native(control.Handle), control.Visible() ? SW_SHOW : SW_HIDE);
+    ::ShowWindow(Native(control.Handle), control.Showing() ? SW_SHOWNA : SW_HIDE);
+}
+
+void UpdateEnabled(TControl& control) {
+  if (control.Handle != os::NO_WINDOW) ::EnableWindow(Native(control.Handle), control.Enabled());
+}
+
+void UpdateDefault(TButton& button) {
+  if (button.Handle != os::NO_WINDOW)
+    ::SendMessageA(Native(button.Handle), BM_SETSTYLE,
+                   button.Default() ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON, TRUE);
+}
+
+void UpdateChecked(TRadioButton& radio, bool checked) {
+  if (radio.Handle != os::NO_WINDOW)
+    ::SendMessageA(Native(radio.Handle), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+bool ReadChecked(const TRadioButton& radio, bool& checked) {
+  if (radio.Handle == os::NO_WINDOW) return false;
+  checked = ::SendMessageA(Native(radio.Handle), BM_GETCHECK, 0, 0) == BST_CHECKED;
+  return true;
 }
 
 void UpdatePicture(TImage& image) {
@@ -165,10 +393,83 @@ void UpdatePicture(TImage& image) {
   ::HWND handle = Native(image.Handle);
   HBITMAP bitmap = MakeBitmap(image.Picture());
   ::SendMessageA(handle, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap));
-  auto& bitmaps = Bitmaps();
-  auto old = bitmaps.find(handle);
-  if (old != bitmaps.end()) ::DeleteObject(old->second);
-  bitmaps[handle] = bitmap;
+  ReleaseGdiObject(handle);
+  if (bitmap) GdiObjects()[handle] = bitmap;
+}
+
+void UpdateProgress(TProgressBar& bar) {
+  if (bar.Handle == os::NO_WINDOW) return;
+  ::HWND handle = Native(bar.Handle);
+  ::SendMessageA(handle, PBM_SETRANGE32, WPARAM(bar.Min), LPARAM(bar.Max));
+  ::SendMessageA(handle, PBM_SETPOS, WPARAM(bar.Position()), 0);
+}
+
+namespace {
+void InsertNodes(::HWND tree, HTREEITEM parent, std::vector<std::unique_ptr<TTreeNode>>& nodes) {
+  for (auto& node : nodes) {
+    TVINSERTSTRUCTA insert = {};
+    insert.hParent = parent;
+    insert.hInsertAfter = TVI_LAST;
+    insert.item.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_PARAM;
+    insert.item.pszText = const_cast<char*>(node->Text.c_str());
+    insert.item.iImage = node->ImageIndex;
+    insert.item.iSelectedImage = node->SelectedIndex;
+    insert.item.lParam = reinterpret_cast<LPARAM>(node.get());
+    auto item = reinterpret_cast<HTREEITEM>(
+        ::SendMessageA(tree, TVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&insert)));
+    node->Native = item;
+    InsertNodes(tree, item, node->Children);
+    if (node->Expanded) ::SendMessageA(tree, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(item));
+  }
+}
+}  // namespace
+
+void RebuildTree(TTreeView& tree) {
+  if (tree.Handle == os::NO_WINDOW) return;
+  ::HWND handle = Native(tree.Handle);
+  ::SendMessageA(handle, WM_SETREDRAW, FALSE, 0);
+  // Deleting items selects others on the way: that is no choice of the user.
+  auto onChange = std::move(tree.OnChange);
+  ::SendMessageA(handle, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(TVI_ROOT));
+  InsertNodes(handle, TVI_ROOT,
+              const_cast<std::vector<std::unique_ptr<TTreeNode>>&>(tree.Roots()));
+  tree.OnChange = std::move(onChange);
+  ::SendMessageA(handle, WM_SETREDRAW, TRUE, 0);
+  ::InvalidateRect(handle, nullptr, TRUE);
+}
+
+void SelectTreeNode(TTreeView& tree, TTreeNode* node) {
+  if (tree.Handle == os::NO_WINDOW || !node) return;
+  ::SendMessageA(Native(tree.Handle), TVM_SELECTITEM, TVGN_CARET,
+                 reinterpret_cast<LPARAM>(node->Native));
+}
+
+void Focus(TControl& control) {
+  if (control.Handle != os::NO_WINDOW) ::SetFocus(Native(control.Handle));
+}
+
+bool FocusedControl(const TForm& form, TControl*& control) {
+  if (form.Handle == os::NO_WINDOW) return false;
+  control = ControlWithHandle(form, ::GetFocus());
+  return true;
+}
+
+void RunModalLoop(TForm& form) {
+  MSG message;
+  while (form.ModalResult() == 0 && ::GetMessageA(&message, nullptr, 0, 0) > 0) {
+    TForm* target = FormOf(::GetAncestor(message.hwnd, GA_ROOT));
+    if (target && ::IsDialogMessageA(Native(target->Handle), &message)) continue;
+    ::TranslateMessage(&message);
+    ::DispatchMessageA(&message);
+  }
+  if (message.message == WM_QUIT && form.ModalResult() == 0) {
+    ::PostQuitMessage(int(message.wParam));  // leave it for the main loop
+    form.SetModalResult(IDCANCEL);
+  }
+}
+
+void WakeModalLoop(TForm& form) {
+  if (form.Handle != os::NO_WINDOW) ::PostMessageA(Native(form.Handle), WM_NULL, 0, 0);
 }
 
 }  // namespace ui::native

@@ -11,6 +11,7 @@
 #include "platform/Files.h"
 #include "platform/Registry.h"
 #include "platform/Resources.h"
+#include "platform/Shell.h"
 
 #ifndef NOMINMAX
 #define NOMINMAX

@@ -1,0 +1,33 @@
+#include "platform/win32/WinApi.h"
+
+#include <shlobj.h>
+
+namespace os {
+
+std::string SHGetSpecialFolderPathA(HWND owner, int csidl) {
+  LPITEMIDLIST list = nullptr;
+  if (FAILED(::SHGetSpecialFolderLocation(win32::Native(owner), csidl, &list)) || !list) return {};
+  char buffer[MAX_PATH] = {};
+  const BOOL ok = ::SHGetPathFromIDListA(list, buffer);
+  ::CoTaskMemFree(list);
+  return ok ? std::string(buffer) : std::string();
+}
+
+std::string SHBrowseForFolderA(HWND owner, const std::string& title) {
+  BROWSEINFOA info = {};
+  info.hwndOwner = win32::Native(owner);
+  info.lpszTitle = title.c_str();
+  LPITEMIDLIST list = ::SHBrowseForFolderA(&info);
+  if (!list) return {};
+  char buffer[MAX_PATH] = {};
+  const BOOL ok = ::SHGetPathFromIDListA(list, buffer);
+  ::CoTaskMemFree(list);
+  return ok ? std::string(buffer) : std::string();
+}
+
+int lstrcmpA(const std::string& a, const std::string& b) { return ::lstrcmpA(a.c_str(), b.c_str()); }
+
+int ScreenWidth() { return ::GetSystemMetrics(SM_CXSCREEN); }
+int ScreenHeight() { return ::GetSystemMetrics(SM_CYSCREEN); }
+
+}  // namespace os

@@ -1,0 +1,25 @@
+#include "setup/Unit_ExitForm.h"
+
+#include "setup/Unit_Constants.h"
+
+TExitForm* ExitForm = nullptr;
+
+TExitForm::TExitForm() : ui::TForm(345, 185) {
+  SetCaption("Exit setup");
+  TextLabel.SetCaption(ExitText);
+  ResumeButton.SetCaption("&Continue");
+  ResumeButton.SetDefault(true);
+  ResumeButton.OnClick = [this] { ResumeButtonClick(); };
+  ExitButton.SetCaption("&Exit");
+  ExitButton.Cancel = true;
+  ExitButton.OnClick = [this] { ExitButtonClick(); };
+}
+
+void TExitForm::FormShow() {
+  // Continuing is the safe answer, though Exit comes first in the Tab order.
+  ResumeButton.SetFocus();
+}
+
+void TExitForm::ResumeButtonClick() { SetModalResult(os::IDOK); }
+
+void TExitForm::ExitButtonClick() { SetModalResult(os::IDCANCEL); }

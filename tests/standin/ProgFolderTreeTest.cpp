@@ -1,0 +1,88 @@
+// The Start-menu folder tree: what it shows, in which order, and what a pick
+// puts into the edit.
+#include "platform/Files.h"
+#include "platform/Shell.h"
+#include "tests/standin/WizardFixture.h"
+#include "tests/support/Scratch.h"
+
+namespace {
+
+class ProgFolderTreeTest : public WizardFixture {
+ protected:
+  void Folder(const std::string& relative) {
+    ASSERT_TRUE(os::MakeSureDirectoryPathExists(std::string(kPrograms) + "\\" + relative + "\\"));
+  }
+  static std::vector<std::string> Texts(const std::vector<std::unique_ptr<ui::TTreeNode>>& nodes) {
+    std::vector<std::string> texts;
+    for (const auto& n : nodes) texts.push_back(n->Text);
+    return texts;
+  }
+  ui::TTreeNode* Child(ui::TTreeNode* node, const std::string& text) {
+    for (auto& c : node->Children)
+      if (c->Text == text) return c.get();
+    ADD_FAILURE() << "no node " << text;
+    return nullptr;
+  }
+};
+
+TEST_F(ProgFolderTreeTest, TreeShowsVisibleFoldersInLocaleOrder) {
+  Folder("Games");
+  Folder("accessories\\System Tools");
+  Folder("accessories\\Entertainment");
+  Folder("Old");
+  Folder("Startup");
+  ASSERT_TRUE(os::SetFileAttributesA(std::string(kPrograms) + "\\Old", os::FILE_ATTRIBUTE_HIDDEN));
+  WriteFileBytes(std::string(kPrograms) + "\\Games\\Solitaire.lnk", "link");
+  Start();
+  GoTo(3);
+  const auto& roots = main_->ProgFoldersTree.Roots();
+  ASSERT_EQ(roots.size(), 1u);
+  ui::TTreeNode* root = roots[0].get();
+  EXPECT_EQ(root->Text, "Programs");
+  EXPECT_TRUE(root->Expanded);
+  EXPECT_EQ(Texts(root->Children), (std::vector<std::string>{"accessories", "Games", "Startup"}));
+  ui::TTreeNode* accessories = Child(root, "accessories");
+  EXPECT_EQ(Texts(accessories->Children),
+            (std::vector<std::string>{"Entertainment", "System Tools"}));
+  EXPECT_FALSE(accessories->Expanded);
+  EXPECT_TRUE(Child(root, "Games")->Children.empty()) << "files are no nodes";
+  for (const auto& node : root->Children) {
+    EXPECT_EQ(node->ImageIndex, 0);
+    EXPECT_EQ(node->SelectedIndex, 1);
+  }
+  EXPECT_EQ(root->ImageIndex, 0);
+  EXPECT_EQ(root->SelectedIndex, 1);
+  EXPECT_EQ(main_->ProgFoldersTree.Count(), 6u);
+}
+
+TEST_F(ProgFolderTreeTest, PickingAFolderFillsTheEditWithItsPath) {
+  Folder("Accessories\\System Tools");
+  Start();
+  GoTo(3);
+  ui::TTreeNode* root = main_->ProgFoldersTree.Roots()[0].get();
+  main_->ProgFolderEdit.SetText("My Tools");
+  ui::TTreeNode* accessories = Child(root, "Accessories");
+  main_->ProgFoldersTree.Select(Child(accessories, "System Tools"));
+  EXPECT_EQ(main_->ProgFolderEdit.Text(), "Accessories\\System Tools");
+  main_->ProgFoldersTree.Select(accessories);
+  EXPECT_EQ(main_->ProgFolderEdit.Text(), "Accessories");
+  main_->ProgFoldersTree.Select(root);
+  EXPECT_EQ(main_->ProgFolderEdit.Text(), "");
+  main_->ProgFolderEdit.SetText("Typed");
+  EXPECT_EQ(main_->ProgFoldersTree.Selected(), root) << "typing leaves the tree alone";
+}
+
+TEST_F(ProgFolderTreeTest, TreeIsBuiltAnewAtEachEntry) {
+  Folder("Games");
+  Start();
+  GoTo(4);
+  Folder("Later");
+  main_->BackButton.Click();
+  ui::TTreeNode* root = main_->ProgFoldersTree.Roots()[0].get();
+  EXPECT_EQ(Texts(root->Children), (std::vector<std::string>{"Games", "Later"}));
+  EXPECT_TRUE(root->Expanded);
+  EXPECT_EQ(main_->ProgFoldersTree.Selected(), nullptr);
+  EXPECT_EQ(main_->ProgFolderEdit.Text(), "Morvella");
+}
+
+}  // namespace

@@ -1,0 +1,133 @@
+// What start-up finds of an earlier installation and which folders it
+// proposes.
+#include "platform/Files.h"
+#include "tests/standin/WizardFixture.h"
+#include "tests/support/Scratch.h"
+
+namespace {
+
+using os::HKEY_LOCAL_MACHINE;
+
+const char* const kUninstall = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Morvella";
+const char* const kCurrentVersion = "Software\\Microsoft\\Windows\\CurrentVersion";
+const char* const kOldVersion = "Software\\Vantrel\\Morvella\\1.0";
+
+class StartupTest : public WizardFixture {
+ protected:
+  void EarlierInstallation(const std::string& folder, const std::string& log) {
+    standin::AddDrive(folder[0]);
+    ASSERT_TRUE(os::MakeSureDirectoryPathExists(folder + "\\"));
+    WriteFileBytes(folder + "\\Install.log", log);
+    SetString(HKEY_LOCAL_MACHINE, kUninstall, "UninstallString", folder + "\\Uninst.exe");
+  }
+};
+
+struct DefaultCase {
+  const char* programFilesDir;  // null: no value
+  const char* installDir;
+};
+
+TEST_F(StartupTest, WithoutEarlierInstallationTheDefaultsAreProposed) {
+  const DefaultCase cases[] = {
+      {"C:\\Program Files", "C:\\Program Files\\Morvella"},
+      {"D:\\Apps\\", "D:\\Apps\\Morvella"},
+      {"C:\\", "C:\\Morvella"},
+      {nullptr, "C:\\Program Files\\Morvella"},
+      {"", "C:\\Program Files\\Morvella"},        // empty: no folder at all
+      {"Programs", "C:\\Program Files\\Morvella"},  // relative: would land on the medium
+  };
+  for (const DefaultCase& c : cases) {
+    SCOPED_TRACE(c.programFilesDir ? c.programFilesDir : "(none)");
+    standin::ResetRegistry();
+    if (c.programFilesDir) SetString(HKEY_LOCAL_MACHINE, kCurrentVersion, "ProgramFilesDir", c.programFilesDir);
+    Start();
+    EXPECT_EQ(SetupPars.InstallDir, c.installDir);
+    EXPECT_EQ(SetupPars.ProgFolder, "Morvella");
+    EXPECT_FALSE(SetupPars.OldInstallFound);
+    EXPECT_FALSE(AskUninstallOld);
+    EXPECT_TRUE(backdrop_->Visible());
+    EXPECT_EQ(backdrop_->ScreenBounds().Width, 1024);
+    EXPECT_EQ(backdrop_->ScreenBounds().Height, 768);
+    EXPECT_FALSE(backdrop_->Enabled());
+    main_.reset();
+    exit_.reset();
+    backdrop_.reset();
+  }
+}
+
+struct LogCase {
+  const char* what;
+  std::string log;
+  bool found;
+  const char* progFolder;
+};
+
+TEST_F(StartupTest, FoldersOfAnEarlierInstallationComeFromItsLog) {
+  const LogCase cases[] = {
+      {"folder after the marker",
+       "*** Don't change or delete this file ***\r\n\r\n{program folder}\r\nMorvella Tools\r\n\r\n",
+       true, "Morvella Tools"},
+      {"marker is the last line", "x\r\n{program folder}\r\n", false, "Morvella"},
+      {"empty line after the marker", "{program folder}\r\n\r\n", true, ""},
+      {"last line without line end", "{program folder}\r\nTools", true, "Tools"},
+      {"marker only as part of a line", " {program folder}\r\nTools\r\n", false, "Morvella"},
+      {"marker in other case", "{Program Folder}\r\nTools\r\n", false, "Morvella"},
+  };
+  for (const LogCase& c : cases) {
+    SCOPED_TRACE(c.what);
+    standin::ResetRegistry();
+    EarlierInstallation("E:\\Tools\\Morvella", c.log);
+    Start();
+    EXPECT_EQ(SetupPars.OldInstallFound, c.found);
+    EXPECT_EQ(SetupPars.InstallDir, c.found ? "E:\\Tools\\Morvella" : "C:\\Program Files\\Morvella");
+    EXPECT_EQ(SetupPars.ProgFolder, c.progFolder);
+    EXPECT_EQ(SetupPars.OldInstallDir, "E:\\Tools\\Morvella");
+    main_.reset();
+    exit_.reset();
+    backdrop_.reset();
+  }
+}
+
+TEST_F(StartupTest, VersionOneMarkerAsksInsteadOfShowingTheBackdrop) {
+  EarlierInstallation("C:\\OLD", "{program folder}\r\nOld Tools\r\n");
+  SetString(HKEY_LOCAL_MACHINE, kUninstall, "UninstallString", "C:\\WINDOWS\\UNINST.EXE -f C:\\OLD\\UNINST.LOG");
+  CreateKey(HKEY_LOCAL_MACHINE, kOldVersion);
+  Start();
+  EXPECT_TRUE(AskUninstallOld);
+  EXPECT_EQ(OldUninstallCommand, "C:\\WINDOWS\\UNINST.EXE -f C:\\OLD\\UNINST.LOG");
+  EXPECT_FALSE(backdrop_->Visible());
+  // The folder part runs to the command's last backslash and holds no log:
+  // the defaults are proposed.
+  EXPECT_EQ(SetupPars.OldInstallDir, "C:\\WINDOWS\\UNINST.EXE -f C:\\OLD");
+  EXPECT_FALSE(SetupPars.OldInstallFound);
+}
+
+TEST_F(StartupTest, UnusableUninstallEntriesLeaveTheDefaults) {
+  // A number where text belongs.
+  SetDword(HKEY_LOCAL_MACHINE, kUninstall, "UninstallString", 7);
+  Start();
+  EXPECT_EQ(SetupPars.InstallDir, "C:\\Program Files\\Morvella");
+  EXPECT_TRUE(standin::MessageBoxes().empty());
+  main_.reset();
+  exit_.reset();
+  backdrop_.reset();
+
+  // No folder part: the log must not be looked for in the current folder,
+  // which is the installation medium.
+  standin::ResetRegistry();
+  WriteFileBytes("C:\\Install.log", "{program folder}\r\nPlanted\r\n");
+  SetString(HKEY_LOCAL_MACHINE, kUninstall, "UninstallString", "Uninst.exe");
+  Start();
+  EXPECT_FALSE(SetupPars.OldInstallFound);
+  EXPECT_EQ(SetupPars.ProgFolder, "Morvella");
+}
+
+TEST_F(StartupTest, UninstallKeyWithoutAccessCountsAsMissing) {
+  EarlierInstallation("E:\\Morvella", "{program folder}\r\nTools\r\n");
+  standin::DenyKey(HKEY_LOCAL_MACHINE, kUninstall);
+  Start();
+  EXPECT_FALSE(SetupPars.OldInstallFound);
+  EXPECT_EQ(SetupPars.InstallDir, "C:\\Program Files\\Morvella");
+}
+
+}  // namespace

@@ -1,0 +1,105 @@
+#include "tests/standin/WizardFixture.h"
+
+#include <stdexcept>
+
+#include "platform/Files.h"
+
+void WizardFixture::SetUp() {
+  standin::ResetFileSystem();
+  standin::ResetRegistry();
+  standin::ResetDialogs();
+  standin::SetProgramsFolder(kPrograms);
+  os::MakeSureDirectoryPathExists(std::string(kPrograms) + "\\");
+  os::SetCurrentDirectoryA("C:\\");
+  os::Application = os::TApplication();
+  os::Application.Title = "Setup";
+  SetupPars = TSetupPars();
+  OldUninstallCommand.clear();
+  InitConstants();
+  standin::SetModalResponder([this](ui::TForm& form) {
+    ++shown_[form.Caption()];
+    if (answers_.empty() || answers_.front().caption != form.Caption())
+      throw std::logic_error("unexpected modal form \"" + form.Caption() + "\"");
+    auto act = std::move(answers_.front().act);
+    answers_.pop_front();
+    act(form);
+  });
+}
+
+void WizardFixture::TearDown() {
+  EXPECT_TRUE(answers_.empty()) << answers_.size() << " prepared answers were not used";
+  standin::SetModalResponder(nullptr);
+  MainForm = nullptr;
+  ExitForm = nullptr;
+  FullScreenForm = nullptr;
+  UninstallOldForm = nullptr;
+  ExtractForm = nullptr;
+  os::Application.MainForm = nullptr;
+  extract_.reset();
+  uninstallOld_.reset();
+  backdrop_.reset();
+  exit_.reset();
+  main_.reset();
+}
+
+void WizardFixture::Start() {
+  main_ = std::make_unique<TMainForm>();
+  MainForm = main_.get();
+  os::Application.MainForm = main_.get();
+  exit_ = std::make_unique<TExitForm>();
+  ExitForm = exit_.get();
+  backdrop_ = std::make_unique<TFullScreenForm>();
+  FullScreenForm = backdrop_.get();
+  uninstallOld_ = std::make_unique<TUninstallOldForm>();
+  UninstallOldForm = uninstallOld_.get();
+  extract_ = std::make_unique<TExtractForm>();
+  ExtractForm = extract_.get();
+  main_->Show();
+}
+
+void WizardFixture::Answer(const std::string& caption, std::function<void(ui::TForm&)> act) {
+  answers_.push_back({caption, std::move(act)});
+}
+
+int WizardFixture::ModalCount(const std::string& caption) const {
+  auto found = shown_.find(caption);
+  return found == shown_.end() ? 0 : found->second;
+}
+
+void WizardFixture::SetString(os::HKEY root, const std::string& key, const std::string& name,
+                              const std::string& value) {
+  os::UniqueHKEY k;
+  ASSERT_EQ(os::RegCreateKeyExA(root, key, 0, os::KEY_ALL_ACCESS, k.receive(), nullptr),
+            os::ERROR_SUCCESS);
+  ASSERT_EQ(os::RegSetValueExA(k.get(), name, os::REG_SZ,
+                               reinterpret_cast<const std::uint8_t*>(value.c_str()),
+                               os::DWORD(value.size() + 1)),
+            os::ERROR_SUCCESS);
+}
+
+void WizardFixture::SetDword(os::HKEY root, const std::string& key, const std::string& name,
+                             std::uint32_t value) {
+  os::UniqueHKEY k;
+  ASSERT_EQ(os::RegCreateKeyExA(root, key, 0, os::KEY_ALL_ACCESS, k.receive(), nullptr),
+            os::ERROR_SUCCESS);
+  ASSERT_EQ(os::RegSetValueExA(k.get(), name, os::REG_DWORD,
+                               reinterpret_cast<const std::uint8_t*>(&value), 4),
+            os::ERROR_SUCCESS);
+}
+
+void WizardFixture::CreateKey(os::HKEY root, const std::string& key) {
+  os::UniqueHKEY k;
+  ASSERT_EQ(os::RegCreateKeyExA(root, key, 0, os::KEY_ALL_ACCESS, k.receive(), nullptr),
+            os::ERROR_SUCCESS);
+}
+
+void WizardFixture::GoTo(int page) {
+  if (page >= 1) main_->NextButton.Click();
+  if (page >= 2) {
+    main_->AgreeRadio.Click();
+    main_->NextButton.Click();
+  }
+  if (page >= 3) main_->NextButton.Click();
+  if (page >= 4) main_->NextButton.Click();
+  ASSERT_EQ(SetupPars.Page, page);
+}

@@ -1,0 +1,58 @@
+#pragma once
+// The wizard's windows on the stand-in, with the registry, the file system
+// and the user's answers under the test's control.
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "engine/Unit_ExtractForm.h"
+#include "platform/Application.h"
+#include "platform/Registry.h"
+#include "platform/standin/Standin.h"
+#include "setup/Main.h"
+#include "setup/Unit_Constants.h"
+#include "setup/Unit_ExitForm.h"
+#include "setup/Unit_FullScreenForm.h"
+#include "system/Unit_UninstallOldForm.h"
+
+class WizardFixture : public ::testing::Test {
+ protected:
+  static constexpr const char* kPrograms = "C:\\Documents and Settings\\User\\Start Menu\\Programs";
+
+  void SetUp() override;
+  void TearDown() override;
+
+  // Creates the five windows as the program entry does and shows the wizard.
+  void Start();
+
+  // The next modal showing of a form with this caption is answered by act.
+  void Answer(const std::string& caption, std::function<void(ui::TForm&)> act);
+  // How many times a form with this caption was shown modally.
+  int ModalCount(const std::string& caption) const;
+
+  static void SetString(os::HKEY root, const std::string& key, const std::string& name,
+                        const std::string& value);
+  static void SetDword(os::HKEY root, const std::string& key, const std::string& name,
+                       std::uint32_t value);
+  static void CreateKey(os::HKEY root, const std::string& key);
+
+  // Walks forward from the welcome page to page (1 to 4), agreeing.
+  void GoTo(int page);
+
+  std::unique_ptr<TMainForm> main_;
+  std::unique_ptr<TExitForm> exit_;
+  std::unique_ptr<TFullScreenForm> backdrop_;
+  std::unique_ptr<TUninstallOldForm> uninstallOld_;
+  std::unique_ptr<TExtractForm> extract_;
+
+ private:
+  struct Pending {
+    std::string caption;
+    std::function<void(ui::TForm&)> act;
+  };
+  std::deque<Pending> answers_;
+  std::map<std::string, int> shown_;
+};
