@@ -397,7 +397,10 @@ void TForm::KeyTab(bool backwards) {
   for (int step = 1; step <= n; ++step) {
     int i = at < 0 ? (backwards ? n - step : step - 1) : at + (backwards ? -step : step);
     i = ((i % n) + n) % n;
-    if (controls_[i]->CanFocus()) {
+    // As in Windows, Tab stops only at the checked button of a radio group.
+    const bool uncheckedRadio = controls_[i]->Kind() == TControlKind::RadioButton &&
+                                !static_cast<TRadioButton*>(controls_[i])->Checked();
+    if (controls_[i]->CanFocus() && !uncheckedRadio) {
       controls_[i]->SetFocus();
       return;
     }

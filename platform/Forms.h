@@ -335,6 +335,9 @@ void Focus(TControl& control);
 // The control that has the keyboard focus in the window; false when the
 // window cannot tell (the stand-in keeps its own record).
 bool FocusedControl(const TForm& form, TControl*& control);
+// Hands a message to the dialog manager of the form it belongs to (Tab,
+// Enter, Escape, access keys); true when it was handled there.
+bool DialogMessage(void* message);
 // Handles messages until form.ModalResult() is set.
 void RunModalLoop(TForm& form);
 // Wakes a modal loop so that it sees a modal result set from code.

@@ -51,4 +51,6 @@ void RunModalLoop(TForm& form) {
 
 void WakeModalLoop(TForm&) {}
 
+bool DialogMessage(void*) { return false; }
+
 }  // namespace ui::native

@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include "platform/Forms.h"
+
 namespace os {
 
 void TApplication::Initialize() {
@@ -16,6 +18,7 @@ void TApplication::ProcessMessages() {
       terminated_ = true;
       break;
     }
+    if (ui::native::DialogMessage(&message)) continue;
     ::TranslateMessage(&message);
     ::DispatchMessageA(&message);
   }
@@ -24,6 +27,7 @@ void TApplication::ProcessMessages() {
 void TApplication::Run() {
   MSG message;
   while (!terminated_ && ::GetMessageA(&message, nullptr, 0, 0) > 0) {
+    if (ui::native::DialogMessage(&message)) continue;
     ::TranslateMessage(&message);
     ::DispatchMessageA(&message);
   }

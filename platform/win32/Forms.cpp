@@ -161,6 +161,15 @@ HBITMAP MakeBitmap(const os::TBitmap& picture) {
   return bitmap;
 }
 
+// A read-only memo is read, not typed into: Tab and Enter belong to the
+// dialog, as in the memos of the wizard.
+LRESULT CALLBACK MemoProc(::HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                          DWORD_PTR) {
+  LRESULT result = ::DefSubclassProc(window, message, wParam, lParam);
+  if (message == WM_GETDLGCODE) result &= ~(DLGC_WANTALLKEYS | DLGC_WANTTAB | DLGC_WANTMESSAGE);
+  return result;
+}
+
 HIMAGELIST FolderImages() {
   static HIMAGELIST images = [] {
     HIMAGELIST list = ImageList_Create(16, 16, ILC_COLOR24 | ILC_MASK, 2, 0);
@@ -188,7 +197,7 @@ void CreateControl(TForm& form, TControl& control, bool firstRadio, bool afterRa
       style |= SS_BITMAP;
       break;
     case TControlKind::Bevel:
-      style |= SS_ETCHEDHORZ;
+      style |= SS_SUNKEN;  // a sunken line at the layout's exact size
       break;
     case TControlKind::Button:
       cls = "BUTTON";
@@ -248,6 +257,9 @@ void CreateControl(TForm& form, TControl& control, bool firstRadio, bool afterRa
       break;
     case TControlKind::ProgressBar:
       UpdateProgress(static_cast<TProgressBar&>(control));
+      break;
+    case TControlKind::Memo:
+      ::SetWindowSubclass(handle, MemoProc, 1, 0);
       break;
     case TControlKind::TreeView: {
       auto& tree = static_cast<TTreeView&>(control);
@@ -454,11 +466,16 @@ bool FocusedControl(const TForm& form, TControl*& control) {
   return true;
 }
 
+bool DialogMessage(void* message) {
+  auto* msg = static_cast<MSG*>(message);
+  TForm* target = msg->hwnd ? FormOf(::GetAncestor(msg->hwnd, GA_ROOT)) : nullptr;
+  return target && ::IsDialogMessageA(Native(target->Handle), msg);
+}
+
 void RunModalLoop(TForm& form) {
   MSG message;
   while (form.ModalResult() == 0 && ::GetMessageA(&message, nullptr, 0, 0) > 0) {
-    TForm* target = FormOf(::GetAncestor(message.hwnd, GA_ROOT));
-    if (target && ::IsDialogMessageA(Native(target->Handle), &message)) continue;
+    if (DialogMessage(&message)) continue;
     ::TranslateMessage(&message);
     ::DispatchMessageA(&message);
   }

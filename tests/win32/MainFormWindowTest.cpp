@@ -1,11 +1,20 @@
-// The wizard window as Windows shows it: exact client size, controls at
-// their layout rectangles, the dialog font, the side picture.
+// The wizard's windows as Windows shows them: exact client sizes, controls
+// at their layout rectangles, the dialog font, default and cancel buttons,
+// keyboard routing, the Start-menu tree in the locale's order.
 #include "platform/win32/WinApi.h"
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <commctrl.h>
+#include <thread>
+
+#include "engine/Unit_ExtractForm.h"
 #include "setup/Main.h"
 #include "setup/Unit_Constants.h"
+#include "setup/Unit_ExitForm.h"
+#include "setup/Unit_FullScreenForm.h"
+#include "system/Unit_UninstallOldForm.h"
 
 namespace {
 
@@ -18,18 +27,81 @@ RECT ChildRect(::HWND parent, ::HWND child) {
   return r;
 }
 
+void Pump() {
+  MSG message;
+  for (int round = 0; round < 3; ++round) {
+    while (::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+      if (ui::native::DialogMessage(&message)) continue;
+      ::TranslateMessage(&message);
+      ::DispatchMessageA(&message);
+    }
+    ::Sleep(10);
+  }
+}
+
+// Presses a key in whatever has the focus, as the keyboard would.
+void Press(WORD key) {
+  ::HWND focus = ::GetFocus();
+  ::PostMessageA(focus, WM_KEYDOWN, key, 0);
+  ::PostMessageA(focus, WM_KEYUP, key, 0xC0000000);
+  Pump();
+}
+
 class MainFormWindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
+    os::Application = os::TApplication();
     os::Application.Initialize();
+    os::Application.Title = "Setup";
+    SetupPars = TSetupPars();
     InitConstants();
-    form_.Show();
+    main_ = std::make_unique<TMainForm>();
+    MainForm = main_.get();
+    os::Application.MainForm = main_.get();
+    exit_ = std::make_unique<TExitForm>();
+    ExitForm = exit_.get();
+    backdrop_ = std::make_unique<TFullScreenForm>();
+    FullScreenForm = backdrop_.get();
+    main_->Show();
+    os::Application.MainWindow = main_->Handle;
+    Pump();
   }
-  TMainForm form_;
+  void TearDown() override {
+    FullScreenForm = nullptr;
+    ExitForm = nullptr;
+    MainForm = nullptr;
+    os::Application.MainForm = nullptr;
+    backdrop_.reset();
+    exit_.reset();
+    main_.reset();
+  }
+
+  // Answers the next modal dialog with this caption from another thread, by
+  // pressing key in it once it is up; records its focused control first.
+  std::thread AnswerDialog(const char* caption, WORD key, ::HWND* focusSeen) {
+    const DWORD uiThread = ::GetCurrentThreadId();
+    return std::thread([=] {
+      ::HWND dialog = nullptr;
+      for (int i = 0; i < 500 && !dialog; ++i) {
+        dialog = ::FindWindowA("TSetupForm", caption);
+        if (!dialog || !::IsWindowVisible(dialog)) dialog = nullptr, ::Sleep(10);
+      }
+      if (!dialog) return;
+      ::Sleep(50);
+      GUITHREADINFO info = {sizeof info};
+      ::GetGUIThreadInfo(uiThread, &info);
+      if (focusSeen) *focusSeen = info.hwndFocus;
+      ::PostMessageA(info.hwndFocus ? info.hwndFocus : dialog, WM_KEYDOWN, key, 0);
+    });
+  }
+
+  std::unique_ptr<TMainForm> main_;
+  std::unique_ptr<TExitForm> exit_;
+  std::unique_ptr<TFullScreenForm> backdrop_;
 };
 
 TEST_F(MainFormWindowTest, ClientAreaIs532By353AndCentred) {
-  ::HWND window = Native(form_.Handle);
+  ::HWND window = Native(main_->Handle);
   ASSERT_NE(window, nullptr);
   RECT client;
   ::GetClientRect(window, &client);
@@ -37,56 +109,156 @@ TEST_F(MainFormWindowTest, ClientAreaIs532By353AndCentred) {
   EXPECT_EQ(client.bottom, 353);
   RECT outer;
   ::GetWindowRect(window, &outer);
-  const int screenWidth = ::GetSystemMetrics(SM_CXSCREEN);
-  EXPECT_NEAR((outer.left + outer.right) / 2, screenWidth / 2, 1);
+  EXPECT_NEAR((outer.left + outer.right) / 2, ::GetSystemMetrics(SM_CXSCREEN) / 2, 1);
+  EXPECT_NEAR((outer.top + outer.bottom) / 2, ::GetSystemMetrics(SM_CYSCREEN) / 2, 1);
   char caption[64] = {};
   ::GetWindowTextA(window, caption, sizeof caption);
   EXPECT_STREQ(caption, "Morvella Setup");
-}
-
-TEST_F(MainFormWindowTest, FrameHasACloseBoxButNoMinimiseOrMaximiseBox) {
-  const LONG style = ::GetWindowLongA(Native(form_.Handle), GWL_STYLE);
+  const LONG style = ::GetWindowLongA(window, GWL_STYLE);
   EXPECT_TRUE(style & WS_SYSMENU);
-  EXPECT_FALSE(style & WS_MINIMIZEBOX);
-  EXPECT_FALSE(style & WS_MAXIMIZEBOX);
-  EXPECT_FALSE(style & WS_THICKFRAME);
+  EXPECT_FALSE(style & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME));
 }
 
-TEST_F(MainFormWindowTest, ControlsStandAtTheirLayoutRectangles) {
-  ::HWND window = Native(form_.Handle);
-  RECT label = ChildRect(window, Native(form_.WelcomeLabel.Handle));
-  EXPECT_EQ(label.left, 152);
-  EXPECT_EQ(label.top, 16);
-  EXPECT_EQ(label.right - label.left, 361);
-  EXPECT_EQ(label.bottom - label.top, 281);
-  RECT image = ChildRect(window, Native(form_.SetupImage.Handle));
-  EXPECT_EQ(image.left, 16);
-  EXPECT_EQ(image.top, 16);
-  EXPECT_EQ(image.right - image.left, 120);
-  EXPECT_EQ(image.bottom - image.top, 280);
+TEST_F(MainFormWindowTest, EveryControlStandsAtItsLayoutRectangle) {
+  ::HWND window = Native(main_->Handle);
+  for (ui::TControl* control : main_->Controls()) {
+    const ui::TRect expected = control->ClientBounds();
+    const RECT r = ChildRect(window, Native(control->Handle));
+    EXPECT_EQ(r.left, expected.Left) << control->Id();
+    EXPECT_EQ(r.top, expected.Top) << control->Id();
+    EXPECT_EQ(r.right - r.left, expected.Width) << control->Id();
+    EXPECT_EQ(r.bottom - r.top, expected.Height) << control->Id();
+  }
+  // Two that sit inside the group box.
+  const RECT edit = ChildRect(window, Native(main_->InstallDirEdit.Handle));
+  EXPECT_EQ(edit.left, 152 + 8);
+  EXPECT_EQ(edit.top, 248 + 20);
 }
 
-TEST_F(MainFormWindowTest, LabelShowsTheWelcomeTextInTheDialogFont) {
-  ::HWND label = Native(form_.WelcomeLabel.Handle);
+TEST_F(MainFormWindowTest, WelcomePageShowsItsTextInTheDialogFont) {
+  ::HWND label = Native(main_->WelcomeLabel.Handle);
+  EXPECT_TRUE(::IsWindowVisible(label));
+  EXPECT_FALSE(::IsWindowVisible(Native(main_->LicenceMemo.Handle)));
   std::string text(4096, '\0');
   text.resize(::GetWindowTextA(label, text.data(), int(text.size())));
   EXPECT_EQ(text, WelcomeText);
   HFONT font = reinterpret_cast<HFONT>(::SendMessageA(label, WM_GETFONT, 0, 0));
-  ASSERT_NE(font, nullptr);
   LOGFONTA info = {};
   ::GetObjectA(font, sizeof info, &info);
   EXPECT_STREQ(info.lfFaceName, "MS Sans Serif");
   EXPECT_EQ(info.lfHeight, -11);
+  HBITMAP bitmap = reinterpret_cast<HBITMAP>(
+      ::SendMessageA(Native(main_->SetupImage.Handle), STM_GETIMAGE, IMAGE_BITMAP, 0));
+  BITMAP picture = {};
+  ASSERT_TRUE(::GetObjectA(bitmap, sizeof picture, &picture));
+  EXPECT_EQ(picture.bmWidth, 120);
+  EXPECT_EQ(picture.bmHeight, 280);
 }
 
-TEST_F(MainFormWindowTest, SidePictureComesFromTheProgramsResources) {
-  HBITMAP bitmap = reinterpret_cast<HBITMAP>(
-      ::SendMessageA(Native(form_.SetupImage.Handle), STM_GETIMAGE, IMAGE_BITMAP, 0));
-  ASSERT_NE(bitmap, nullptr);
-  BITMAP info = {};
-  ::GetObjectA(bitmap, sizeof info, &info);
-  EXPECT_EQ(info.bmWidth, 120);
-  EXPECT_EQ(info.bmHeight, 280);
+TEST_F(MainFormWindowTest, BackdropCoversTheScreenBelowTheWizard) {
+  ::HWND backdrop = Native(backdrop_->Handle);
+  ASSERT_TRUE(::IsWindowVisible(backdrop));
+  RECT r;
+  ::GetWindowRect(backdrop, &r);
+  EXPECT_EQ(r.left, 0);
+  EXPECT_EQ(r.top, 0);
+  EXPECT_EQ(r.right, ::GetSystemMetrics(SM_CXSCREEN));
+  EXPECT_EQ(r.bottom, ::GetSystemMetrics(SM_CYSCREEN));
+  EXPECT_FALSE(::IsWindowEnabled(backdrop));
+  EXPECT_FALSE(::GetWindowLongA(backdrop, GWL_STYLE) & WS_CAPTION);
+  // The wizard is above it.
+  for (::HWND w = ::GetWindow(Native(main_->Handle), GW_HWNDNEXT); w; w = ::GetWindow(w, GW_HWNDNEXT))
+    if (w == backdrop) return;
+  ADD_FAILURE() << "the backdrop is above the wizard";
+}
+
+TEST_F(MainFormWindowTest, NextIsTheFocusedDefaultButtonAndEnterPressesIt) {
+  EXPECT_EQ(::GetFocus(), Native(main_->NextButton.Handle));
+  EXPECT_EQ(::GetWindowLongA(Native(main_->NextButton.Handle), GWL_STYLE) & 0x0F, BS_DEFPUSHBUTTON);
+  Press(VK_RETURN);
+  EXPECT_EQ(SetupPars.Page, 1);
+  EXPECT_EQ(::GetFocus(), Native(main_->LicenceMemo.Handle));
+  Press(VK_RETURN);  // Next is disabled on the licence page
+  EXPECT_EQ(SetupPars.Page, 1);
+  // Tab stops at a radio button only once one is checked; until then the
+  // access keys choose.
+  Press(VK_TAB);
+  EXPECT_EQ(::GetFocus(), Native(main_->CancelButton.Handle));
+  ::PostMessageA(::GetFocus(), WM_SYSCHAR, 'y', 1 << 29);  // Alt+Y
+  Pump();
+  EXPECT_TRUE(main_->AgreeRadio.Checked());
+  EXPECT_FALSE(main_->DisagreeRadio.Checked());
+  EXPECT_TRUE(::IsWindowEnabled(Native(main_->NextButton.Handle)));
+  EXPECT_EQ(::GetFocus(), Native(main_->AgreeRadio.Handle));
+  for (int i = 0; i < 5; ++i) Press(VK_TAB);  // Cancel, Next, Back, the licence, back here
+  EXPECT_EQ(::GetFocus(), Native(main_->AgreeRadio.Handle));
+  Press(VK_RETURN);  // Enter on a radio button presses the default button
+  EXPECT_EQ(SetupPars.Page, 2);
+}
+
+TEST_F(MainFormWindowTest, TabFollowsTheKeyboardOrderSkippingWhatIsHiddenOrDisabled) {
+  // Welcome page: Cancel and Next only (Back is disabled).
+  ::HWND next = Native(main_->NextButton.Handle);
+  ::HWND cancel = Native(main_->CancelButton.Handle);
+  Press(VK_TAB);
+  EXPECT_EQ(::GetFocus(), cancel);
+  Press(VK_TAB);
+  EXPECT_EQ(::GetFocus(), next);
+}
+
+TEST_F(MainFormWindowTest, EscapeAsksAndTheQuestionStartsOnContinue) {
+  ::HWND focusSeen = nullptr;
+  std::thread answer = AnswerDialog("Exit setup", VK_RETURN, &focusSeen);
+  Press(VK_ESCAPE);
+  answer.join();
+  EXPECT_EQ(focusSeen, Native(exit_->ResumeButton.Handle));
+  EXPECT_FALSE(main_->Closed());
+  EXPECT_EQ(SetupPars.Page, 0);
+  RECT client;
+  ::GetClientRect(Native(exit_->Handle), &client);
+  EXPECT_EQ(client.right, 345);
+  EXPECT_EQ(client.bottom, 185);
+  EXPECT_TRUE(::IsWindowEnabled(Native(main_->Handle)));
+
+  answer = AnswerDialog("Exit setup", VK_ESCAPE, nullptr);
+  Press(VK_ESCAPE);
+  answer.join();
+  EXPECT_TRUE(main_->Closed());
+}
+
+TEST_F(MainFormWindowTest, StartMenuTreeListsFoldersInTheLocalesOrder) {
+  const std::string programs = GetProgramsFolder();
+  ASSERT_FALSE(programs.empty());
+  for (const char* name : {"Games", "accessories", "Old", "Startup"})
+    ::CreateDirectoryA((programs + "\\" + name).c_str(), nullptr);
+  ::SetFileAttributesA((programs + "\\Old").c_str(), FILE_ATTRIBUTE_HIDDEN);
+  main_->FillProgFoldersTree();
+  ::HWND tree = Native(main_->ProgFoldersTree.Handle);
+  auto root = reinterpret_cast<HTREEITEM>(::SendMessageA(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0));
+  ASSERT_NE(root, nullptr);
+  std::vector<std::string> names;
+  for (auto item = reinterpret_cast<HTREEITEM>(
+           ::SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CHILD, reinterpret_cast<LPARAM>(root)));
+       item; item = reinterpret_cast<HTREEITEM>(
+                 ::SendMessageA(tree, TVM_GETNEXTITEM, TVGN_NEXT, reinterpret_cast<LPARAM>(item)))) {
+    char text[MAX_PATH] = {};
+    TVITEMA data = {};
+    data.mask = TVIF_TEXT;
+    data.hItem = item;
+    data.pszText = text;
+    data.cchTextMax = sizeof text;
+    ::SendMessageA(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&data));
+    names.push_back(text);
+  }
+  // Other folders of the prefix's Start menu may stand between them.
+  auto at = [&](const char* name) {
+    return std::find(names.begin(), names.end(), name) - names.begin();
+  };
+  EXPECT_LT(at("accessories"), at("Games"));
+  EXPECT_LT(at("Games"), at("Startup"));
+  EXPECT_EQ(at("Old"), std::ptrdiff_t(names.size())) << "hidden folders are not shown";
+  for (const char* name : {"Games", "accessories", "Old", "Startup"})
+    ::RemoveDirectoryA((programs + "\\" + name).c_str());
 }
 
 }  // namespace
