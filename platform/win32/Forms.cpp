@@ -90,6 +90,16 @@ LRESULT CALLBACK FormProc(::HWND window, UINT message, WPARAM wParam, LPARAM lPa
         return 1;
       }
       break;
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLOREDIT: {
+      // Read-only memos and labels on the button face, whatever their state.
+      TControl* control = ControlWithHandle(*form, reinterpret_cast<::HWND>(lParam));
+      if (message == WM_CTLCOLORSTATIC || (control && control->Kind() == TControlKind::Memo)) {
+        ::SetBkColor(reinterpret_cast<HDC>(wParam), ::GetSysColor(COLOR_BTNFACE));
+        return reinterpret_cast<LRESULT>(::GetSysColorBrush(COLOR_BTNFACE));
+      }
+      break;
+    }
     case WM_COMMAND: {
       const int id = LOWORD(wParam);
       if (id == IDOK && lParam == 0) {
