@@ -1,8 +1,50 @@
 #include "engine/Unit_ExtractForm.h"
 
+#include "engine/Unit_DataFile.h"
+#include "engine/Unit_ExtractThread.h"
+#include "setup/Unit_ExitForm.h"
+
+TExtractPars ExtractPars;
+bool ExitConfirmed = false;
+std::unique_ptr<TExtractThread> ExtractThread;
 TExtractForm* ExtractForm = nullptr;
 
 TExtractForm::TExtractForm() : ui::TForm(363, 153) {
+  CloseBox = false;  // no title-bar buttons: Cancel is the way out
   SetCaption("Copying program files");
-  CloseBox = false;
+  ExtractLabel.SetCaption("The program files are copied to the installation folder.");
+  ProgressBar.Min = 0;
+  ProgressBar.Max = 100;
+  ProgressBar.Step = 1;
+  CancelButton.SetCaption("Cancel");
+  CancelButton.Cancel = true;
+  CancelButton.OnClick = [this] { CancelButtonClick(); };
+}
+
+TExtractForm::~TExtractForm() { EndExtraction(); }
+
+void TExtractForm::FormShow() {
+  ExitConfirmed = false;
+  ProgressBar.SetPosition(0);
+  CancelButton.SetFocus();
+  EndExtraction();  // a worker of an earlier showing
+  ExtractThread = std::make_unique<TExtractThread>();
+  ExtractThread->Start();
+}
+
+void TExtractForm::CancelButtonClick() { SetModalResult(os::IDCANCEL); }
+
+bool TExtractForm::FormCloseQuery() {
+  if (ExitConfirmed || ModalResult() != os::IDCANCEL) return true;
+  // No new copy step while the user is asked.
+  if (ExtractThread) ExtractThread->Suspend();
+  if (ExitForm && ExitForm->ShowModal() == os::IDCANCEL) return true;
+  if (ExtractThread) ExtractThread->Resume();
+  return false;
+}
+
+void TExtractForm::FormClose() {
+  if (ModalResult() == os::IDCANCEL && ExtractThread && !ExtractThread->Finished())
+    ExtractThread->Terminate();
+  EndExtraction();
 }

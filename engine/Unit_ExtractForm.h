@@ -1,10 +1,42 @@
 #pragma once
-// The progress dialog shown while the product's files are copied.
+// The progress dialog shown while the product's files are copied. Showing it
+// starts the extraction thread; the thread ends it with IDOK when every file
+// was copied, IDCANCEL otherwise.
+#include <memory>
+#include <string>
+
 #include "platform/Forms.h"
+
+class TLogFile;
+class TExtractThread;
+
+// What the wizard hands the extraction: filled before the dialog is shown.
+struct TExtractPars {
+  TLogFile* LogFile = nullptr;
+  std::string InstallDir;
+};
+
+extern TExtractPars ExtractPars;
+// The user already confirmed leaving Setup at a disk prompt (or the
+// extraction failed): the dialog closes without asking again.
+extern bool ExitConfirmed;
+extern std::unique_ptr<TExtractThread> ExtractThread;
 
 class TExtractForm : public ui::TForm {
  public:
   TExtractForm();
+  ~TExtractForm() override;
+
+  ui::TLabel ExtractLabel{*this, {16, 16, 329, 49}};
+  ui::TProgressBar ProgressBar{*this, {16, 72, 329, 16}};
+  ui::TButton CancelButton{*this, {144, 112, 75, 25}};
+
+  void CancelButtonClick();
+
+ protected:
+  void FormShow() override;
+  bool FormCloseQuery() override;
+  void FormClose() override;
 };
 
 extern TExtractForm* ExtractForm;

@@ -14,7 +14,12 @@ constexpr DWORD MB_ICONQUESTION = 0x20;
 constexpr DWORD MB_ICONWARNING = 0x30;
 constexpr DWORD MB_ICONINFORMATION = 0x40;
 
-// Returns the button pressed: IDOK, IDCANCEL, IDYES, IDNO.
+constexpr DWORD MB_TASKMODAL = 0x2000;
+
+// Returns the button pressed: IDOK, IDCANCEL, IDYES, IDNO. Closing a box
+// that has a Cancel button gives IDCANCEL.
 int MessageBoxA(HWND owner, const std::string& text, const std::string& caption, DWORD type);
+// The system sound for a kind of message (MB_ICONQUESTION...).
+bool MessageBeep(DWORD type);
 
 }  // namespace os

@@ -312,10 +312,13 @@ int TForm::ShowModal() {
 }
 
 bool TForm::EndModalIfAllowed() {
+  const int asked = modalResult_;
   bool allowed = false;
   os::Application.Guard([&] { allowed = FormCloseQuery(); });
   if (!allowed) {
-    modalResult_ = 0;
+    // A result set while the question was open (a worker that finished)
+    // stands and is asked about in its turn.
+    if (modalResult_ == asked) modalResult_ = 0;
     return false;
   }
   os::Application.Guard([&] { FormClose(); });

@@ -1,6 +1,7 @@
 // Message boxes are recorded and answered from a queue; resources come from
 // what the test put there.
 #include <deque>
+#include <functional>
 #include <map>
 #include <mutex>
 
@@ -12,14 +13,22 @@ namespace {
 std::mutex lock;
 std::vector<standin::MessageBoxRecord> boxes;
 std::deque<int> answers;
+std::function<int(const standin::MessageBoxRecord&)> boxResponder;
+std::vector<os::DWORD> beeps;
 std::map<int, std::string> rcData;
 }  // namespace
 
 namespace os {
 
 int MessageBoxA(HWND, const std::string& text, const std::string& caption, DWORD type) {
-  std::lock_guard<std::mutex> guard(lock);
+  std::unique_lock<std::mutex> guard(lock);
   boxes.push_back({text, caption, type});
+  if (boxResponder) {
+    auto responder = boxResponder;
+    const standin::MessageBoxRecord record = boxes.back();
+    guard.unlock();  // the responder may look at the recorded boxes
+    return responder(record);
+  }
   if (!answers.empty()) {
     int answer = answers.front();
     answers.pop_front();
@@ -31,6 +40,12 @@ int MessageBoxA(HWND, const std::string& text, const std::string& caption, DWORD
     default:
       return IDOK;
   }
+}
+
+bool MessageBeep(DWORD type) {
+  std::lock_guard<std::mutex> guard(lock);
+  beeps.push_back(type);
+  return true;
 }
 
 std::string_view LoadRcData(int id) {
@@ -54,6 +69,18 @@ void ResetDialogs() {
   std::lock_guard<std::mutex> guard(lock);
   boxes.clear();
   answers.clear();
+  beeps.clear();
+  boxResponder = nullptr;
+}
+
+void SetMessageBoxResponder(std::function<int(const MessageBoxRecord&)> responder) {
+  std::lock_guard<std::mutex> guard(lock);
+  boxResponder = std::move(responder);
+}
+
+std::vector<os::DWORD> Beeps() {
+  std::lock_guard<std::mutex> guard(lock);
+  return beeps;
 }
 
 void SetRcData(int id, std::string bytes) {

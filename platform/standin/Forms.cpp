@@ -3,6 +3,7 @@
 #include <stdexcept>
 
 #include "platform/Forms.h"
+#include "platform/Threads.h"
 #include "platform/standin/Standin.h"
 
 namespace {
@@ -41,11 +42,18 @@ void Focus(TControl&) {}
 bool FocusedControl(const TForm&, TControl*&) { return false; }
 
 void RunModalLoop(TForm& form) {
-  // The responder plays the user: it answers each time the loop would wait.
-  for (int rounds = 0; form.ModalResult() == 0; ++rounds) {
-    if (!Responder() || rounds > 100)
-      throw std::logic_error("modal form \"" + form.Caption() + "\" was not answered");
-    Responder()(form);
+  // Calls from workers run here, as in the message loop of a real dialog;
+  // when there is nothing to do, the responder plays the user.
+  int idle = 0;
+  while (form.ModalResult() == 0) {
+    if (os::RunPostedCalls()) {
+      idle = 0;
+      continue;
+    }
+    if (Responder()) Responder()(form);
+    if (form.ModalResult() != 0) break;
+    if (!os::WaitForPostedCalls(5) && ++idle > 6000)
+      throw std::logic_error("modal form \"" + form.Caption() + "\" was never answered");
   }
 }
 
@@ -54,3 +62,7 @@ void WakeModalLoop(TForm&) {}
 bool DialogMessage(void*) { return false; }
 
 }  // namespace ui::native
+
+namespace os::native {
+void WakeMainThread() {}
+}  // namespace os::native

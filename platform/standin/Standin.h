@@ -51,6 +51,10 @@ std::vector<MessageBoxRecord>& MessageBoxes();
 // The next message box returns answer; without one queued, the first button.
 void QueueMessageBoxAnswer(int answer);
 void ResetDialogs();
+// Plays the user for every message box from now on (until ResetDialogs).
+void SetMessageBoxResponder(std::function<int(const MessageBoxRecord&)> responder);
+// The sounds made (MessageBeep), oldest first.
+std::vector<os::DWORD> Beeps();
 
 // --- Forms ---------------------------------------------------------------
 // Plays the user for every form shown modally: called, after the form's

@@ -3,12 +3,46 @@
 #include <commctrl.h>
 
 #include "platform/Forms.h"
+#include "platform/Threads.h"
 
 namespace os {
+
+namespace {
+
+constexpr UINT kRunPostedCalls = WM_APP + 1;
+::HWND callWindow = nullptr;
+
+// A message-only window: every message loop, modal ones included, hands it
+// the wake-up, so workers' calls run whatever dialog is open.
+LRESULT CALLBACK CallWindowProc(::HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == kRunPostedCalls) {
+    RunPostedCalls();
+    return 0;
+  }
+  return ::DefWindowProcA(window, message, wParam, lParam);
+}
+
+}  // namespace
+
+namespace native {
+void WakeMainThread() {
+  if (callWindow) ::PostMessageA(callWindow, kRunPostedCalls, 0, 0);
+}
+}  // namespace native
 
 void TApplication::Initialize() {
   INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_WIN95_CLASSES};
   ::InitCommonControlsEx(&controls);
+  if (!callWindow) {
+    WNDCLASSA cls = {};
+    cls.lpfnWndProc = CallWindowProc;
+    cls.hInstance = ::GetModuleHandleA(nullptr);
+    cls.lpszClassName = "TSetupCalls";
+    ::RegisterClassA(&cls);
+    callWindow = ::CreateWindowExA(0, cls.lpszClassName, "", 0, 0, 0, 0, 0,
+                                   reinterpret_cast<::HWND>(static_cast<LONG_PTR>(-3)) /*HWND_MESSAGE*/, nullptr,
+                                   cls.hInstance, nullptr);
+  }
 }
 
 void TApplication::ProcessMessages() {

@@ -6,6 +6,8 @@ int MessageBoxA(HWND owner, const std::string& text, const std::string& caption,
   return ::MessageBoxA(win32::Native(owner), text.c_str(), caption.c_str(), type);
 }
 
+bool MessageBeep(DWORD type) { return ::MessageBeep(type) != FALSE; }
+
 std::string_view LoadRcData(int id) {
   HRSRC found = ::FindResourceA(nullptr, MAKEINTRESOURCEA(id), MAKEINTRESOURCEA(10) /*RT_RCDATA*/);
   if (!found) return {};

@@ -1,0 +1,142 @@
+#include "engine/Unit_ExtractThread.h"
+
+#include <algorithm>
+
+#include "engine/Unit_DataFile.h"
+#include "engine/Unit_ExtractForm.h"
+#include "engine/Unit_Logfile.h"
+#include "platform/Application.h"
+#include "platform/Dialogs.h"
+#include "platform/Exceptions.h"
+#include "platform/Files.h"
+#include "setup/Unit_ExitForm.h"
+
+std::unique_ptr<TDataFile> DataFile;
+std::int32_t TotalSize = 0;
+std::int32_t StepLeft = 0;
+std::int32_t Copied = 0;
+std::int32_t NextDisk = 0;
+std::string VolumeExt;
+bool VolumeFound = false;
+
+namespace {
+
+// The volumes opened so far: a chain that comes back to one of them would
+// never end.
+std::set<int> volumesRead;
+
+std::string VolumeName() { return "Setup." + VolumeExt; }
+
+}  // namespace
+
+// --- Steps -----------------------------------------------------------------
+
+void OpenFirstVolume() {
+  TLogFile& log = *ExtractPars.LogFile;
+  log.BeginProgramFiles();
+  // Index files the help viewer makes beside the help file on first use:
+  // listed so that removal takes them too.
+  log.AddEntry("Morvehlp.GID");
+  log.AddEntry("Morvehlp.FTS");
+  ResetDataFileState();
+  volumesRead = {1};
+  DataFile = std::make_unique<TDataFile>(VolumeFileName(1), os::GENERIC_READ, &log,
+                                         ExtractPars.InstallDir);
+  TotalSize = DataFile->ReadTotalSize();
+}
+
+void CopyStep() { Copied = DataFile->CopyPart(StepLeft); }
+
+void OpenNextVolume() {
+  NextDisk = DataFile->ReadByte();
+  const std::string previous = DataFile->FileName();
+  DataFile.reset();
+  VolumeExt = (NextDisk < 10 ? "d0" : "d") + std::to_string(NextDisk);
+  if (NextDisk == 0 || volumesRead.count(NextDisk))
+    throw os::EInOutError("The setup files are damaged (" + previous + "): " +
+                              (NextDisk == 0 ? std::string("the volumes end before the data does")
+                                             : "the next volume would be " + VolumeName() +
+                                                   " again"),
+                          os::ERROR_INVALID_PARAMETER);
+  VolumeFound = os::GetFileAttributesA(VolumeName()) != os::INVALID_FILE_ATTRIBUTES;
+  while (!VolumeFound) {
+    std::string message = "Insert disk %dn% in the disk drive and click OK.";
+    for (std::size_t at; (at = message.find("%dn%")) != std::string::npos;)
+      message.replace(at, 4, std::to_string(NextDisk));
+    if (AskForDisk(message)) {
+      if (ExitForm && ExitForm->ShowModal() == os::IDCANCEL) {
+        ExitConfirmed = true;
+        return;
+      }
+      continue;  // the prompt again, without a new look for the file
+    }
+    VolumeFound = os::GetFileAttributesA(VolumeName()) != os::INVALID_FILE_ATTRIBUTES;
+  }
+  volumesRead.insert(NextDisk);
+  DataFile = std::make_unique<TDataFile>(VolumeName(), os::GENERIC_READ, ExtractPars.LogFile,
+                                         ExtractPars.InstallDir);
+}
+
+void StepProgress() { ExtractForm->ProgressBar.StepIt(); }
+
+void ReportDone() { ExtractForm->SetModalResult(os::IDOK); }
+
+void ReportCancel() { ExtractForm->SetModalResult(os::IDCANCEL); }
+
+bool AskForDisk(const std::string& Message) {
+  os::MessageBeep(os::MB_ICONQUESTION);
+  // Task-modal without an owner: centred on the screen, and the other
+  // windows take no input meanwhile.
+  return os::MessageBoxA(os::NO_WINDOW, Message, "Change disk",
+                         os::MB_OKCANCEL | os::MB_ICONQUESTION | os::MB_TASKMODAL) == os::IDCANCEL;
+}
+
+void EndExtraction() {
+  if (ExtractThread) {
+    // A worker still alive here is stopped: none outlives its dialog.
+    if (!ExtractThread->Finished()) ExtractThread->Terminate();
+    ExtractThread->WaitFor();
+    ExtractThread.reset();
+  }
+  DataFile.reset();
+  ResetDataFileState();
+}
+
+// --- The worker -------------------------------------------------------------
+
+void TExtractThread::Execute() {
+  Synchronize(OpenFirstVolume);
+  std::int32_t Done = 0;
+  while (Done < TotalSize) {
+    // A payload under 100 bytes still moves on, a byte at a time at least.
+    StepLeft = std::max<std::int32_t>(TotalSize / 100, 1);
+    Synchronize(CopyStep);
+    if (Terminated()) return Synchronize(ReportCancel);
+    StepLeft -= Copied;
+    Done += Copied;
+    while (StepLeft > 0 && Done < TotalSize) {
+      Synchronize(OpenNextVolume);
+      if (!VolumeFound) return Synchronize(ReportCancel);
+      Synchronize(CopyStep);
+      if (Terminated()) return Synchronize(ReportCancel);
+      StepLeft -= Copied;
+      Done += Copied;
+    }
+    if (Done < TotalSize) Synchronize(StepProgress);
+  }
+  Synchronize(ReportDone);
+}
+
+void TExtractThread::HandleError(std::exception_ptr error) {
+  // The user sees the error; the dialog then ends as a cancelled extraction
+  // would, without asking whether to leave.
+  Queue([error] {
+    try {
+      std::rethrow_exception(error);
+    } catch (const std::exception& e) {
+      os::Application.ShowException(e);
+    }
+    ExitConfirmed = true;
+    if (ExtractForm) ExtractForm->SetModalResult(os::IDCANCEL);
+  });
+}

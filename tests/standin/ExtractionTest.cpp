@@ -1,0 +1,350 @@
+// The extraction with its real worker thread, real volume files, and the
+// user's answers scripted: disk prompts, the exit question, Cancel.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <set>
+
+#include "engine/Unit_DataFile.h"
+#include "engine/Unit_ExtractForm.h"
+#include "engine/Unit_ExtractThread.h"
+#include "engine/Unit_Logfile.h"
+#include "platform/Application.h"
+#include "platform/Dialogs.h"
+#include "platform/FileSearch.h"
+#include "platform/Files.h"
+#include "platform/standin/Standin.h"
+#include "setup/Unit_Constants.h"
+#include "setup/Unit_ExitForm.h"
+#include "tests/support/Scratch.h"
+#include "tests/support/Volumes.h"
+
+namespace {
+
+const std::string kMedium = "C:\\Medium";
+const std::string kTarget = "C:\\Target";
+const std::string kEnd(1, '\0');
+
+void ListFiles(const std::string& folder, const std::string& prefix, std::set<std::string>& out) {
+  os::TDirectorySearch search(folder + "\\*");
+  while (search.Next()) {
+    if (search.Name() == "." || search.Name() == "..") continue;
+    if (search.IsFolder())
+      ListFiles(folder + "\\" + search.Name(), prefix + search.Name() + "\\", out);
+    else
+      out.insert(prefix + search.Name());
+  }
+}
+
+class ExtractionTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    standin::ResetFileSystem();
+    standin::ResetDialogs();
+    os::Application = os::TApplication();
+    os::Application.Title = "Setup";
+    InitConstants();
+    ASSERT_TRUE(os::CreateDirectoryA(kMedium));
+    ASSERT_TRUE(os::CreateDirectoryA(kTarget));
+    ASSERT_TRUE(os::SetCurrentDirectoryA(kMedium));
+    exit_ = std::make_unique<TExitForm>();
+    ExitForm = exit_.get();
+    extract_ = std::make_unique<TExtractForm>();
+    ExtractForm = extract_.get();
+    standin::SetModalResponder([this](ui::TForm& form) {
+      if (&form == extract_.get()) {
+        if (whileCopying_) whileCopying_(*extract_);
+        return;
+      }
+      ASSERT_EQ(&form, exit_.get()) << "unexpected dialog " << form.Caption();
+      ++exitQuestions_;
+      ASSERT_FALSE(exitAnswers_.empty()) << "exit question not expected";
+      const int answer = exitAnswers_.front();
+      exitAnswers_.erase(exitAnswers_.begin());
+      if (answer == os::IDOK)
+        exit_->ResumeButton.Click();
+      else
+        exit_->ExitButton.Click();
+    });
+  }
+  void TearDown() override {
+    standin::SetModalResponder(nullptr);
+    extract_.reset();
+    exit_.reset();
+    ExtractForm = nullptr;
+    ExitForm = nullptr;
+  }
+
+  void Volume(int number, const std::string& bytes) {
+    WriteFileBytes(kMedium + "\\" + VolumeFileName(number), bytes);
+  }
+
+  // Runs the dialog as the installation does; the log is released after.
+  int Extract() {
+    RemoveTree(kTarget);
+    os::CreateDirectoryA(kTarget);
+    int result;
+    {
+      TLogFile log(kTarget, "Morvella");
+      ExtractPars.LogFile = &log;
+      ExtractPars.InstallDir = kTarget;
+      result = extract_->ShowModal();
+      ExtractPars.LogFile = nullptr;
+    }
+    return result;
+  }
+
+  std::string Log() { return ReadFileBytes(kTarget + "\\Install.log"); }
+  std::set<std::string> Logged() {
+    std::set<std::string> names;
+    const std::string log = Log();
+    std::size_t at = log.find("{program files}\r\n");
+    if (at == std::string::npos) return names;
+    at += 17;
+    for (std::size_t end; (end = log.find("\r\n", at)) != std::string::npos && end > at; at = end + 2)
+      names.insert(log.substr(at, end - at));
+    return names;
+  }
+  std::set<std::string> Files() {
+    std::set<std::string> files;
+    ListFiles(kTarget, "", files);
+    files.erase("Install.log");
+    return files;
+  }
+
+  // A payload of count files of size bytes each, over volumes of volumeSize.
+  std::map<std::string, std::string> Payload(int count, int size, std::size_t volumeSize) {
+    std::map<std::string, std::string> files;
+    std::string stream;
+    for (int i = 0; i < count; ++i) {
+      const std::string name = (i % 2 ? "Lists\\List" : "File") + std::to_string(i) + ".wdl";
+      std::string data(std::size_t(size), char('a' + i % 26));
+      files[name] = data;
+      stream += Entry(name, data);
+    }
+    std::string first = Le32(std::uint32_t(count * size));
+    // Cut where headers stay whole: volumes end after a whole entry or in data.
+    std::vector<std::string> volumes(1, first);
+    std::size_t pos = 0;
+    for (int i = 0; i < count; ++i) {
+      const std::string name = (i % 2 ? "Lists\\List" : "File") + std::to_string(i) + ".wdl";
+      const std::string header = Header(name, std::uint32_t(size));
+      if (volumes.back().size() + header.size() + 1 > volumeSize) volumes.emplace_back();
+      volumes.back() += header;
+      std::string data = files[name];
+      while (!data.empty()) {
+        std::size_t room = volumeSize - 1 - volumes.back().size();
+        if (room == 0) {
+          volumes.emplace_back();
+          room = volumeSize - 1;
+        }
+        volumes.back() += data.substr(0, room);
+        data.erase(0, room);
+      }
+      pos += header.size() + std::size_t(size);
+    }
+    for (std::size_t v = 0; v < volumes.size(); ++v)
+      Volume(int(v + 1), volumes[v] + char(v + 1 < volumes.size() ? v + 2 : 0));
+    volumeCount_ = int(volumes.size());
+    return files;
+  }
+
+  std::unique_ptr<TExitForm> exit_;
+  std::unique_ptr<TExtractForm> extract_;
+  std::function<void(TExtractForm&)> whileCopying_;
+  std::vector<int> exitAnswers_;
+  int exitQuestions_ = 0;
+  int volumeCount_ = 0;
+};
+
+TEST_F(ExtractionTest, SingleVolumeIsCopiedWithoutAnyQuestion) {
+  Volume(1, Le32(13) + Entry("Morvella.exe", "0123456789") + Entry("Lists\\French.wdl", "abc") + kEnd);
+  EXPECT_EQ(Extract(), os::IDOK);
+  EXPECT_EQ(ReadFileBytes(kTarget + "\\Morvella.exe"), "0123456789");
+  EXPECT_EQ(ReadFileBytes(kTarget + "\\Lists\\French.wdl"), "abc");
+  EXPECT_EQ(Log(),
+            "*** Don't change or delete this file ***\r\n\r\n{program folder}\r\nMorvella\r\n\r\n"
+            "{program files}\r\nMorvehlp.GID\r\nMorvehlp.FTS\r\nMorvella.exe\r\nLists\\French.wdl\r\n\r\n");
+  EXPECT_TRUE(standin::MessageBoxes().empty());
+  EXPECT_EQ(exitQuestions_, 0);
+}
+
+TEST_F(ExtractionTest, ThreeVolumesFollowTheirTrailersWithoutPrompts) {
+  const auto files = Payload(12, 300, 700);
+  ASSERT_GE(volumeCount_, 3);
+  EXPECT_EQ(Extract(), os::IDOK);
+  for (const auto& [name, data] : files) EXPECT_EQ(ReadFileBytes(kTarget + "\\" + name), data) << name;
+  EXPECT_TRUE(standin::MessageBoxes().empty());
+}
+
+struct BarCase {
+  std::uint32_t total;
+  int position;  // advances of the bar, which stops at 100
+};
+
+TEST_F(ExtractionTest, BarAdvancesOncePerHundredthButNotAfterTheLast) {
+  const BarCase cases[] = {{10000, 99}, {10050, 100}, {0, 0}, {37, 36}, {1, 0}, {199, 100}};
+  for (const BarCase& c : cases) {
+    SCOPED_TRACE(c.total);
+    Volume(1, Le32(c.total) + (c.total ? Entry("Data.bin", std::string(c.total, 'x')) : "") + kEnd);
+    EXPECT_EQ(Extract(), os::IDOK);
+    EXPECT_EQ(extract_->ProgressBar.Position(), c.position);
+    if (c.total) EXPECT_EQ(ReadFileBytes(kTarget + "\\Data.bin").size(), c.total);
+  }
+}
+
+TEST_F(ExtractionTest, MissingDiskIsAskedForUntilItIsThere) {
+  const auto files = Payload(6, 400, 1000);
+  ASSERT_GE(volumeCount_, 2);
+  const std::string second = ReadFileBytes(kMedium + "\\Setup.d02");
+  ASSERT_TRUE(os::DeleteFileA(kMedium + "\\Setup.d02"));
+  int prompts = 0;
+  standin::SetMessageBoxResponder([&](const standin::MessageBoxRecord& box) {
+    EXPECT_EQ(box.Caption, "Change disk");
+    EXPECT_EQ(box.Text, "Insert disk 2 in the disk drive and click OK.");
+    EXPECT_EQ(box.Type & 0xFF, os::MB_OKCANCEL | os::MB_ICONQUESTION);
+    // OK while the disk is still missing; the second time, it is there.
+    if (++prompts == 2) WriteFileBytes(kMedium + "\\Setup.d02", second);
+    return os::IDOK;
+  });
+  EXPECT_EQ(Extract(), os::IDOK);
+  EXPECT_EQ(prompts, 2);
+  EXPECT_EQ(standin::Beeps(), (std::vector<os::DWORD>{os::MB_ICONQUESTION, os::MB_ICONQUESTION}));
+  for (const auto& [name, data] : files) EXPECT_EQ(ReadFileBytes(kTarget + "\\" + name), data) << name;
+}
+
+TEST_F(ExtractionTest, CancelAtTheDiskPromptAsksOnceThenEnds) {
+  Payload(6, 400, 1000);
+  ASSERT_TRUE(os::DeleteFileA(kMedium + "\\Setup.d02"));
+  int prompts = 0;
+  standin::SetMessageBoxResponder([&](const standin::MessageBoxRecord&) {
+    ++prompts;
+    return os::IDCANCEL;
+  });
+  exitAnswers_ = {os::IDOK, os::IDCANCEL};  // continue: the prompt again; then exit
+  EXPECT_EQ(Extract(), os::IDCANCEL);
+  EXPECT_EQ(prompts, 2);
+  EXPECT_EQ(exitQuestions_, 2) << "no second question when the dialog closes";
+  EXPECT_TRUE(ExitConfirmed);
+  // The log lists what was written and ends with an empty line.
+  const std::string log = Log();
+  EXPECT_EQ(log.substr(log.size() - 4), "\r\n\r\n");
+  EXPECT_EQ(log.find("{program folder files}"), std::string::npos);
+  for (const std::string& file : Files()) EXPECT_TRUE(Logged().count(file)) << file;
+}
+
+TEST_F(ExtractionTest, CancelThenContinueKeepsCopying) {
+  const auto files = Payload(40, 500, 4000);
+  int position = -1;
+  whileCopying_ = [&](TExtractForm& form) {
+    if (position < 0 && form.ProgressBar.Position() >= 20) {
+      position = form.ProgressBar.Position();
+      form.KeyEscape();  // Escape is the Cancel button
+    }
+  };
+  exitAnswers_ = {os::IDOK};
+  EXPECT_EQ(Extract(), os::IDOK);
+  EXPECT_EQ(exitQuestions_, 1);
+  EXPECT_GE(position, 20);
+  EXPECT_EQ(extract_->ProgressBar.Position(), 99);
+  for (const auto& [name, data] : files) EXPECT_EQ(ReadFileBytes(kTarget + "\\" + name), data) << name;
+}
+
+TEST_F(ExtractionTest, CancelThenExitCreatesNoFileAfterTheConfirmation) {
+  Payload(60, 300, 5000);
+  std::set<std::string> atConfirmation;
+  whileCopying_ = [&](TExtractForm& form) {
+    if (form.ProgressBar.Position() >= 30 && exitQuestions_ == 0) form.CancelButton.Click();
+  };
+  exitAnswers_ = {os::IDCANCEL};
+  // The snapshot is taken as the question is answered.
+  standin::SetModalResponder([&, inner = std::function<void(ui::TForm&)>()](ui::TForm& form) mutable {
+    if (&form == extract_.get()) {
+      if (whileCopying_) whileCopying_(*extract_);
+      return;
+    }
+    ++exitQuestions_;
+    atConfirmation = Files();
+    exit_->ExitButton.Click();
+  });
+  EXPECT_EQ(Extract(), os::IDCANCEL);
+  EXPECT_EQ(exitQuestions_, 1);
+  EXPECT_FALSE(atConfirmation.empty());
+  // A step already asked for may still have run; none after the dialog closed.
+  const auto after = Files();
+  EXPECT_LE(after.size(), atConfirmation.size() + 1);
+  EXPECT_LT(after.size(), 60u);
+  for (const std::string& file : after) EXPECT_TRUE(Logged().count(file)) << file;
+  exitAnswers_.clear();
+}
+
+TEST_F(ExtractionTest, EveryCancelPointLeavesOnlyLoggedFiles) {
+  Payload(50, 260, 3000);
+  for (int cancelAt = 1; cancelAt < 100; cancelAt += 7) {
+    SCOPED_TRACE(cancelAt);
+    exitQuestions_ = 0;
+    exitAnswers_ = {os::IDCANCEL};
+    whileCopying_ = [&](TExtractForm& form) {
+      if (form.ProgressBar.Position() >= cancelAt && exitQuestions_ == 0) form.CancelButton.Click();
+    };
+    Extract();
+    const auto logged = Logged();
+    for (const std::string& file : Files()) EXPECT_TRUE(logged.count(file)) << file;
+    exitAnswers_.clear();
+  }
+}
+
+TEST_F(ExtractionTest, ErrorInAStepIsShownAndEndsLikeACancel) {
+  // No first volume at all.
+  EXPECT_EQ(Extract(), os::IDCANCEL);
+  ASSERT_EQ(standin::MessageBoxes().size(), 1u);
+  EXPECT_EQ(standin::MessageBoxes()[0].Caption, "Setup");
+  EXPECT_EQ(standin::MessageBoxes()[0].Type, os::MB_OK | os::MB_ICONERROR);
+  EXPECT_NE(standin::MessageBoxes()[0].Text.find("Setup.d01"), std::string::npos);
+  EXPECT_EQ(exitQuestions_, 0);
+
+  // A hostile entry half-way: what was written before it stays, and is logged.
+  standin::ResetDialogs();
+  Volume(1, Le32(6) + Entry("Good.txt", "abc") + Entry("..\\Evil.txt", "xyz") + kEnd);
+  EXPECT_EQ(Extract(), os::IDCANCEL);
+  ASSERT_EQ(standin::MessageBoxes().size(), 1u);
+  EXPECT_NE(standin::MessageBoxes()[0].Text.find("damaged"), std::string::npos);
+  EXPECT_EQ(Files(), (std::set<std::string>{"Good.txt"}));
+  EXPECT_TRUE(Logged().count("Good.txt"));
+  EXPECT_FALSE(Exists("C:\\Evil.txt"));
+
+  // A full disk while copying.
+  standin::ResetDialogs();
+  Volume(1, Le32(5000) + Entry("Big.bin", std::string(5000, 'b')) + kEnd);
+  standin::FailWritesAfter(2000);
+  EXPECT_EQ(Extract(), os::IDCANCEL);
+  standin::FailWritesAfter(-1);
+  ASSERT_EQ(standin::MessageBoxes().size(), 1u);
+  EXPECT_NE(standin::MessageBoxes()[0].Text.find("Big.bin"), std::string::npos);
+}
+
+TEST_F(ExtractionTest, VolumeChainThatComesBackIsRefused) {
+  struct Chain {
+    const char* what;
+    std::vector<std::string> volumes;
+  };
+  const Chain chains[] = {
+      {"itself", {Le32(10) + Header("A.bin", 10) + "abc" + "\x01"}},
+      {"2 to 3 to 2", {Le32(10) + Header("A.bin", 10) + "abc" + "\x02", std::string("\x03", 1),
+                       std::string("\x02", 1)}},
+      {"volume 0", {Le32(10) + Header("A.bin", 10) + "abc" + kEnd}},
+  };
+  for (const Chain& c : chains) {
+    SCOPED_TRACE(c.what);
+    standin::ResetDialogs();
+    for (std::size_t v = 0; v < c.volumes.size(); ++v) Volume(int(v + 1), c.volumes[v]);
+    EXPECT_EQ(Extract(), os::IDCANCEL);
+    ASSERT_EQ(standin::MessageBoxes().size(), 1u);
+    EXPECT_NE(standin::MessageBoxes()[0].Text.find("damaged"), std::string::npos)
+        << standin::MessageBoxes()[0].Text;
+  }
+}
+
+}  // namespace
