@@ -34,6 +34,10 @@ class EInvalidGraphic : public Exception {
   using Exception::Exception;
 };
 
+// The message of an OLE error: the system's text for the code, or
+// "OLE error %.8x" where it has none.
+std::string OleErrorMessage(long code);
+
 // The system's text for an error code (FormatMessage); empty when it has none.
 std::string SysErrorMessage(std::uint32_t errorCode);
 

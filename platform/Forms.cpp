@@ -264,7 +264,10 @@ void TForm::EnsureWindow() {
 void TForm::Show() {
   EnsureWindow();
   closed_ = false;
-  if (!visible_) FormShow();
+  if (!visible_) {
+    FormShow();
+    if (closed_) return;  // FormShow ended it (the program is ending)
+  }
   visible_ = true;
   native::ShowForm(*this, true);
   if (focused_ && focused_->CanFocus()) native::Focus(*focused_);

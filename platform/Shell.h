@@ -1,6 +1,7 @@
 #pragma once
 // The shell calls the system makes (shell32), and lstrcmpA (kernel32), the
 // locale's order of names.
+#include <cstdint>
 #include <string>
 
 #include "platform/Win.h"
@@ -21,6 +22,36 @@ std::string SHBrowseForFolderA(HWND owner, const std::string& title);
 // Negative, zero or positive as a sorts before, with or after b in the
 // user's locale: letters before case, "accessories" before "Games".
 int lstrcmpA(const std::string& a, const std::string& b);
+
+constexpr int SW_SHOW = 5;
+
+// Starts file through the shell with the default verb; a result above 32
+// means it started.
+std::intptr_t ShellExecuteA(HWND owner, const std::string& file, const std::string& parameters,
+                            const std::string& directory, int show);
+
+// The shell link object (CLSID_ShellLink) through its IShellLinkA and
+// IPersistFile interfaces. COM must be initialised on the calling thread.
+class TShellLink {
+ public:
+  // Raises EOleError with the system's text for the failure code, or "OLE
+  // error %.8x" where the system has none; "Interface not supported" when
+  // the object lacks one of the two interfaces.
+  TShellLink();
+  TShellLink(const TShellLink&) = delete;
+  TShellLink& operator=(const TShellLink&) = delete;
+  ~TShellLink();
+
+  // Results are COM result codes: negative on failure.
+  long SetPath(const std::string& path);
+  long SetWorkingDirectory(const std::string& folder);
+  // Saves the link to path (converted to UTF-16 from the ANSI code page).
+  long Save(const std::string& path, bool remember);
+
+ private:
+  struct Impl;
+  Impl* impl_;
+};
 
 // The screen's size in pixels (GetSystemMetrics SM_CXSCREEN, SM_CYSCREEN).
 int ScreenWidth();

@@ -16,6 +16,7 @@
 #include "setup/Unit_ExitForm.h"
 #include "setup/Unit_FullScreenForm.h"
 #include "system/Unit_Settings.h"
+#include "system/Unit_UninstallOldForm.h"
 
 TSetupPars SetupPars;
 bool AskUninstallOld = false;
@@ -40,12 +41,6 @@ bool IsAbsoluteFolder(const std::string& path) {
          (path.size() >= 2 && path[0] == '\\' && path[1] == '\\');
 }
 
-bool FileExists(const std::string& path) {
-  const os::DWORD attributes = os::GetFileAttributesA(path);
-  return attributes != os::INVALID_FILE_ATTRIBUTES &&
-         (attributes & os::FILE_ATTRIBUTE_DIRECTORY) == 0;
-}
-
 // The Start-menu folder an earlier installation recorded, if its log has the
 // "{program folder}" line with a line after it.
 bool ReadOldProgFolder(const std::string& logName, std::string& progFolder) {
@@ -59,12 +54,18 @@ bool ReadOldProgFolder(const std::string& logName, std::string& progFolder) {
   return false;
 }
 
+}  // namespace
+
 void ErrorBox(const std::string& text) {
   os::MessageBoxA(MainForm ? MainForm->Handle : os::NO_WINDOW, text, os::Application.Title,
                   os::MB_OK | os::MB_ICONERROR);
 }
 
-}  // namespace
+bool FileExists(const std::string& Path) {
+  const os::DWORD attributes = os::GetFileAttributesA(Path);
+  return attributes != os::INVALID_FILE_ATTRIBUTES &&
+         (attributes & os::FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
 
 // --- Start-up --------------------------------------------------------------
 
@@ -173,7 +174,11 @@ void TMainForm::FormCreate() {
 void TMainForm::FormShow() {
   if (shown_) return;
   shown_ = true;
-  if (AskUninstallOld) return;  // the version-1.0 prompt takes the backdrop's place
+  if (AskUninstallOld) {
+    // The version-1.0 prompt takes the backdrop's place; Yes ends Setup.
+    AskToUninstallOldVersion();
+    return;
+  }
   if (FullScreenForm) FullScreenForm->ShowFullScreen();
 }
 
@@ -334,6 +339,21 @@ void TMainForm::BrowseButtonClick() {
   if (!folder.empty()) InstallDirEdit.SetText(folder);
 }
 
+void TMainForm::ShowFinishedPage() {
+  SetupPars.Page = 5;
+  SetupPars.NoExitConfirm = true;
+  ConfirmSettingsLabel.SetVisible(false);
+  ConfirmMemo.SetVisible(false);
+  BackButton.SetVisible(false);
+  NextButton.SetVisible(false);
+  CancelButton.SetVisible(false);
+  FinishedLabel.SetVisible(true);
+  FinishButton.SetVisible(true);
+  NextButton.SetDefault(false);
+  FinishButton.SetDefault(true);
+  FinishButton.SetFocus();
+}
+
 void TMainForm::FillSummary() {
   std::string programsName;
   const std::string programs = GetProgramsFolder();
@@ -442,7 +462,3 @@ std::string GetProgramsFolder() {
                                      os::CSIDL_PROGRAMS);
 }
 
-void InstallationSequence() {
-  // The installation itself comes with the extraction; until then the
-  // confirmation page stays.
-}

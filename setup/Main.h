@@ -61,6 +61,8 @@ class TMainForm : public ui::TForm {
   void FinishButtonClick();
 
   void FillProgFoldersTree();
+  // Page 5, after a complete installation.
+  void ShowFinishedPage();
   void AddSubfolders(ui::TTreeNode* Node, const std::string& Folder);
 
  protected:
@@ -91,6 +93,10 @@ std::string BrowseFolder();
 std::string GetProgramsFolder();
 // Whether Path names an existing folder.
 bool FolderExists(const std::string& Path);
+bool FileExists(const std::string& Path);
 
-// Runs when Next is pressed on the confirmation page.
+// Runs when Next is pressed on the confirmation page: removes the earlier
+// installation, copies the files, makes the shortcuts and registry entries.
 void InstallationSequence();
+// Shows text in the "Setup" error box.
+void ErrorBox(const std::string& text);

@@ -1,10 +1,70 @@
 #include "system/Unit_UninstallOldForm.h"
 
+#include "platform/Application.h"
+#include "platform/Dialogs.h"
+#include "platform/Files.h"
+#include "platform/Shell.h"
+#include "setup/Main.h"
+#include "setup/Unit_Constants.h"
+
 TUninstallOldForm* UninstallOldForm = nullptr;
 
 TUninstallOldForm::TUninstallOldForm() : ui::TForm(414, 186) {
-  SetCaption("Morvella Setup");
-  Position = ui::TPosition::Designed;
+  Position = ui::TPosition::Designed;  // not centred
   DesignedLeft = 192;
   DesignedTop = 107;
+  SetCaption("Morvella Setup");
+  UninstallOldLabel.SetCaption(UninstallOldText);
+  YesButton.SetCaption("Yes");
+  YesButton.SetDefault(true);
+  YesButton.OnClick = [this] { YesButtonClick(); };
+  NoButton.SetCaption("No");
+  NoButton.Cancel = true;
+  NoButton.OnClick = [this] { NoButtonClick(); };
+  YesButton.SetFocus();
+}
+
+void TUninstallOldForm::YesButtonClick() { SetModalResult(os::IDOK); }
+
+void TUninstallOldForm::NoButtonClick() { SetModalResult(os::IDCANCEL); }
+
+namespace {
+std::string TrimLeft(const std::string& s) {
+  const std::size_t at = s.find_first_not_of(' ');
+  return at == std::string::npos ? std::string() : s.substr(at);
+}
+}  // namespace
+
+std::pair<std::string, std::string> SplitUninstallCommand(const std::string& Command) {
+  if (!Command.empty() && Command[0] == '"') {
+    const std::size_t close = Command.find('"', 1);
+    if (close != std::string::npos)
+      return {Command.substr(1, close - 1), TrimLeft(Command.substr(close + 1))};
+  }
+  if (FileExists(Command)) return {Command, ""};
+  for (std::size_t at = Command.rfind(' '); at != std::string::npos && at > 0;
+       at = Command.rfind(' ', at - 1)) {
+    if (FileExists(Command.substr(0, at)))
+      return {Command.substr(0, at), Command.substr(at + 1)};
+  }
+  const std::size_t blank = Command.find(' ');
+  if (blank == std::string::npos) return {Command, ""};
+  return {Command.substr(0, blank), Command.substr(blank + 1)};
+}
+
+void AskToUninstallOldVersion() {
+  if (UninstallOldForm->ShowModal() != os::IDOK) return;
+  const auto [program, parameters] = SplitUninstallCommand(OldUninstallCommand);
+  const std::size_t folderEnd = program.find_last_of("\\:");
+  const std::string folder = folderEnd == std::string::npos ? "" : program.substr(0, folderEnd + 1);
+  const os::HWND owner = MainForm ? MainForm->Handle : os::NO_WINDOW;
+  if (os::ShellExecuteA(owner, program, parameters, folder, os::SW_SHOW) <= 32) {
+    // The user chose to uninstall: say so when it could not be started.
+    os::MessageBoxA(owner,
+                    "The uninstall program of version 1.0 could not be started:\n\n" +
+                        OldUninstallCommand,
+                    os::Application.Title, os::MB_OK | os::MB_ICONERROR);
+  }
+  SetupPars.NoExitConfirm = true;
+  if (MainForm) MainForm->Close();
 }

@@ -228,8 +228,11 @@ Kind KindOf(const std::string& full, std::uint64_t* size = nullptr) {
 }
 
 DWORD ExtraAttributes(const std::string& full) {
+  DWORD extra = 0;
+  struct stat st;
+  if (lstat(Host(full).c_str(), &st) == 0 && S_ISLNK(st.st_mode)) extra |= FILE_ATTRIBUTE_REPARSE_POINT;
   auto found = Fs().attributes.find(Upper(WithoutTrailing(full)));
-  return found == Fs().attributes.end() ? 0 : found->second;
+  return extra | (found == Fs().attributes.end() ? 0 : found->second);
 }
 
 // Resolves path for a call that works on one entry. Sets the error and returns
@@ -333,7 +336,13 @@ bool RemoveDirectoryA(const std::string& path) {
     return Fail(ERROR_ACCESS_DENIED);
   if (Upper(WithoutTrailing(full)) == Upper(WithoutTrailing(Fs().current)))
     return Fail(32 /*ERROR_SHARING_VIOLATION*/);
-  if (rmdir(Host(full).c_str()) != 0) return Fail(ERROR_DIR_NOT_EMPTY);
+  // A junction goes as a link, never with what it points to.
+  struct stat st;
+  if (lstat(Host(full).c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
+    if (unlink(Host(full).c_str()) != 0) return Fail(ERROR_ACCESS_DENIED);
+  } else if (rmdir(Host(full).c_str()) != 0) {
+    return Fail(ERROR_DIR_NOT_EMPTY);
+  }
   Fs().attributes.erase(Upper(WithoutTrailing(full)));
   return true;
 }

@@ -1,10 +1,12 @@
 // The shell: a Programs folder of the test's choosing, scripted answers for
 // the folder browser, and the locale's order of names.
 #include <cctype>
+#include <cstdio>
 #include <deque>
 #include <vector>
 #include <mutex>
 
+#include "platform/Exceptions.h"
 #include "platform/Files.h"
 #include "platform/Shell.h"
 #include "platform/standin/Standin.h"
@@ -15,6 +17,10 @@ std::string programs = "C:\\Documents and Settings\\User\\Start Menu\\Programs";
 std::deque<std::string> browseAnswers;
 int browseCount = 0;
 int screenWidth = 1024, screenHeight = 768;
+std::vector<standin::Launch> launches;
+std::intptr_t launchResult = 42;
+long linkFailure = 0;
+bool linkWithoutInterface = false;
 
 // Word-sort weights: punctuation and blanks, then digits, then letters
 // without regard to case; hyphens and apostrophes are ignored at first.
@@ -67,6 +73,55 @@ int lstrcmpA(const std::string& a, const std::string& b) {
   return a.compare(b) < 0 ? -1 : a == b ? 0 : 1;
 }
 
+std::intptr_t ShellExecuteA(HWND, const std::string& file, const std::string& parameters,
+                            const std::string& directory, int show) {
+  std::lock_guard<std::mutex> guard(lock);
+  launches.push_back({file, parameters, directory, show});
+  return launchResult;
+}
+
+std::string OleErrorMessage(long code) {
+  char buffer[32];
+  std::snprintf(buffer, sizeof buffer, "OLE error %.8lX", static_cast<unsigned long>(code));
+  return buffer;
+}
+
+struct TShellLink::Impl {
+  std::string path;
+  std::string folder;
+};
+
+TShellLink::TShellLink() {
+  std::lock_guard<std::mutex> guard(lock);
+  if (linkFailure != 0) throw EOleError(OleErrorMessage(linkFailure));
+  if (linkWithoutInterface) throw EOleError("Interface not supported");
+  impl_ = new Impl;
+}
+
+TShellLink::~TShellLink() { delete impl_; }
+
+long TShellLink::SetPath(const std::string& path) {
+  impl_->path = path;
+  return 0;
+}
+
+long TShellLink::SetWorkingDirectory(const std::string& folder) {
+  impl_->folder = folder;
+  return 0;
+}
+
+long TShellLink::Save(const std::string& path, bool) {
+  // A small readable record in place of the shell's own format.
+  const std::string record =
+      "[Shell link]\r\nPath=" + impl_->path + "\r\nWorkingDirectory=" + impl_->folder + "\r\n";
+  HANDLE file = CreateFileA(path, GENERIC_WRITE, 0, CREATE_ALWAYS);
+  if (file == INVALID_HANDLE_VALUE) return long(0x80070000u | GetLastError());
+  DWORD written = 0;
+  const bool ok = WriteFile(file, record.data(), DWORD(record.size()), &written);
+  CloseHandle(file);
+  return ok ? 0 : long(0x80070000u | GetLastError());
+}
+
 int ScreenWidth() { return screenWidth; }
 int ScreenHeight() { return screenHeight; }
 
@@ -85,6 +140,32 @@ void QueueBrowseAnswer(const std::string& path) {
 }
 
 int BrowseCount() { return browseCount; }
+
+std::vector<Launch> Launches() {
+  std::lock_guard<std::mutex> guard(lock);
+  return launches;
+}
+
+void SetLaunchResult(std::intptr_t result) {
+  std::lock_guard<std::mutex> guard(lock);
+  launchResult = result;
+}
+
+void FailShellLink(long code, bool withoutInterface) {
+  std::lock_guard<std::mutex> guard(lock);
+  linkFailure = code;
+  linkWithoutInterface = withoutInterface;
+}
+
+void ResetShell() {
+  std::lock_guard<std::mutex> guard(lock);
+  launches.clear();
+  launchResult = 42;
+  linkFailure = 0;
+  linkWithoutInterface = false;
+  browseAnswers.clear();
+  browseCount = 0;
+}
 
 void SetScreenSize(int width, int height) {
   screenWidth = width;

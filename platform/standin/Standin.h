@@ -2,6 +2,7 @@
 // Control of the stand-in platform, for tests only: no unit includes this.
 // The stand-in is a small Windows: a registry in memory, Windows paths on a
 // host folder, headless windows, recorded dialogs.
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -69,6 +70,19 @@ void SetProgramsFolder(const std::string& windowsPath);
 void QueueBrowseAnswer(const std::string& path);
 int BrowseCount();
 void SetScreenSize(int width, int height);
+struct Launch {
+  std::string File, Parameters, Directory;
+  int Show;
+};
+// Programs started through ShellExecuteA, oldest first.
+std::vector<Launch> Launches();
+// What ShellExecuteA returns from now on (above 32: started).
+void SetLaunchResult(std::intptr_t result);
+// Creating the shell link object fails with code (0: it works), or the
+// object lacks its interfaces.
+void FailShellLink(long code, bool withoutInterface = false);
+// Launches, browse answers and link failures forgotten.
+void ResetShell();
 
 // --- Resources -----------------------------------------------------------
 void SetRcData(int id, std::string bytes);

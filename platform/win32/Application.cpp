@@ -1,6 +1,7 @@
 #include "platform/win32/WinApi.h"
 
 #include <commctrl.h>
+#include <objbase.h>
 
 #include "platform/Forms.h"
 #include "platform/Threads.h"
@@ -30,9 +31,24 @@ void WakeMainThread() {
 }
 }  // namespace native
 
+namespace {
+// COM for the user-interface thread, for the shell link object; undone at
+// exit only if it was done.
+struct ComApartment {
+  bool initialised = false;
+  void Enter() {
+    if (!initialised) initialised = SUCCEEDED(::CoInitialize(nullptr));
+  }
+  ~ComApartment() {
+    if (initialised) ::CoUninitialize();
+  }
+} comApartment;
+}  // namespace
+
 void TApplication::Initialize() {
   INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_WIN95_CLASSES};
   ::InitCommonControlsEx(&controls);
+  comApartment.Enter();
   if (!callWindow) {
     WNDCLASSA cls = {};
     cls.lpfnWndProc = CallWindowProc;

@@ -92,8 +92,10 @@ TEST_F(StartupTest, VersionOneMarkerAsksInsteadOfShowingTheBackdrop) {
   EarlierInstallation("C:\\OLD", "{program folder}\r\nOld Tools\r\n");
   SetString(HKEY_LOCAL_MACHINE, kUninstall, "UninstallString", "C:\\WINDOWS\\UNINST.EXE -f C:\\OLD\\UNINST.LOG");
   CreateKey(HKEY_LOCAL_MACHINE, kOldVersion);
+  Answer("Morvella Setup", [](ui::TForm& f) { f.KeyEscape(); });  // No
   Start();
   EXPECT_TRUE(AskUninstallOld);
+  EXPECT_TRUE(main_->Visible());
   EXPECT_EQ(OldUninstallCommand, "C:\\WINDOWS\\UNINST.EXE -f C:\\OLD\\UNINST.LOG");
   EXPECT_FALSE(backdrop_->Visible());
   // The folder part runs to the command's last backslash and holds no log:

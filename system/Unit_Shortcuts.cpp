@@ -1,0 +1,35 @@
+#include "system/Unit_Shortcuts.h"
+
+#include "engine/Unit_Logfile.h"
+#include "engine/Unit_Paths.h"
+#include "platform/Files.h"
+#include "platform/Shell.h"
+#include "setup/Main.h"
+
+namespace {
+struct Shortcut {
+  const char* link;
+  const char* target;
+};
+const Shortcut kShortcuts[] = {
+    {"Morvella.lnk", "Morvella.exe"},
+    {"Morvella Help.lnk", "Morvehlp.hlp"},
+    {"Uninstall Morvella.lnk", "Uninst.exe"},
+};
+}  // namespace
+
+void CreateShortcuts(const std::string& InstallDir, const std::string& ProgFolder,
+                     TLogFile& LogFile) {
+  LogFile.BeginProgramFolderFiles();
+  const std::string ShortcutFolder = JoinPath(GetProgramsFolder(), ProgFolder);
+  os::TShellLink link;  // one object serves all three
+  for (const Shortcut& s : kShortcuts) {
+    LogFile.AddEntry(s.link);  // before the link exists, so it is always listed
+    // Results are not examined: a link that cannot be saved is simply missing.
+    link.SetPath(JoinPath(InstallDir, s.target));
+    link.SetWorkingDirectory(InstallDir);
+    const std::string linkPath = JoinPath(ShortcutFolder, s.link);
+    os::MakeSureDirectoryPathExists(linkPath);
+    link.Save(linkPath, false);
+  }
+}

@@ -1,0 +1,12 @@
+#pragma once
+// The product's three Start-menu shortcuts, recorded in the install log.
+#include <string>
+
+class TLogFile;
+
+// Makes "Morvella.lnk", "Morvella Help.lnk" and "Uninstall Morvella.lnk" in
+// the Start-menu folder ProgFolder (relative to the Programs folder), each
+// logged before it is made. Raises on COM and log errors; a shortcut that
+// cannot be saved is silently missing.
+void CreateShortcuts(const std::string& InstallDir, const std::string& ProgFolder,
+                     TLogFile& LogFile);

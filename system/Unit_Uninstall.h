@@ -1,0 +1,12 @@
+#pragma once
+// Removal of an earlier installation in place, from its install log, before
+// the new one is installed.
+#include <string>
+
+// Deletes the registry keys an earlier installation may have left (only when
+// empty), then the shortcuts and the program files its "Install.log" lists,
+// each emptied folder as soon as it is empty, the log and the folder. Only
+// what lies inside OldInstallDir and the Start-menu folder is touched: an
+// entry that would leave them, or reach them through a junction, is skipped.
+// Raises EInOutError when the log cannot be opened or read.
+void RemoveOldInstallation(const std::string& OldInstallDir, const std::string& OldProgFolder);

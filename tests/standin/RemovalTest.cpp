@@ -1,0 +1,181 @@
+// Removal of an earlier installation from its install log.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "engine/Unit_Logfile.h"
+#include "platform/Exceptions.h"
+#include "platform/Files.h"
+#include "system/Unit_Uninstall.h"
+#include "tests/standin/WizardFixture.h"
+#include "tests/support/Scratch.h"
+
+namespace {
+
+using os::HKEY_CLASSES_ROOT;
+using os::HKEY_LOCAL_MACHINE;
+
+const std::string kOld = "C:\\Old\\Morvella";
+
+class RemovalTest : public WizardFixture {
+ protected:
+  std::string P(const std::string& relative) { return std::string(kPrograms) + "\\" + relative; }
+  void File(const std::string& path) {
+    ASSERT_TRUE(os::MakeSureDirectoryPathExists(path));
+    WriteFileBytes(path, "x");
+  }
+  // An installation as Setup leaves it, with the log's text given.
+  void Installed(const std::string& progFolder, const std::string& log) {
+    for (const char* f : {"Morvella.exe", "Morvehlp.hlp", "Uninst.exe", "Lists\\French.wdl",
+                          "Lists\\Dutch.wdl"})
+      File(kOld + "\\" + f);
+    for (const char* l : {"Morvella.lnk", "Morvella Help.lnk", "Uninstall Morvella.lnk"})
+      File(P(progFolder.empty() ? l : progFolder + "\\" + l));
+    WriteFileBytes(kOld + "\\Install.log", log);
+  }
+  static std::string Log(const std::string& progFolder, bool shortcutsFirst = false) {
+    const std::string head = "*** Don't change or delete this file ***\r\n\r\n{program folder}\r\n" +
+                             progFolder + "\r\n";
+    const std::string files =
+        "\r\n{program files}\r\nMorvehlp.GID\r\nMorvehlp.FTS\r\nMorvella.exe\r\nMorvehlp.hlp\r\n"
+        "Uninst.exe\r\nLists\\French.wdl\r\nLists\\Dutch.wdl\r\n";
+    const std::string links =
+        "\r\n{program folder files}\r\nMorvella.lnk\r\nMorvella Help.lnk\r\nUninstall Morvella.lnk\r\n";
+    return head + (shortcutsFirst ? links + files : files + links) + "\r\n";
+  }
+};
+
+TEST_F(RemovalTest, WholeInstallationGoesWithItsFoldersWhateverTheSectionOrder) {
+  for (bool shortcutsFirst : {false, true}) {
+    for (const std::string progFolder : {"Morvella", "Tools\\Morvella", ""}) {
+      SCOPED_TRACE(progFolder + (shortcutsFirst ? ", shortcuts first" : ""));
+      Installed(progFolder, Log(progFolder, shortcutsFirst));
+      File(P("Tools\\Other.lnk"));  // keeps Tools
+      RemoveOldInstallation(kOld, progFolder);
+      EXPECT_FALSE(Exists(kOld));
+      EXPECT_FALSE(Exists(P("Morvella")));
+      EXPECT_FALSE(Exists(P("Tools\\Morvella")));
+      EXPECT_FALSE(Exists(P("Morvella.lnk")));
+      EXPECT_TRUE(Exists(P("Tools\\Other.lnk")));
+      EXPECT_TRUE(Exists(kPrograms));
+      EXPECT_TRUE(Exists("C:\\Old")) << "only the installation folder itself goes";
+    }
+  }
+}
+
+TEST_F(RemovalTest, FilesOfTheUserAndLockedFilesStay) {
+  Installed("Morvella", Log("Morvella"));
+  WriteFileBytes(kOld + "\\My list.wdl", "mine");
+  ASSERT_TRUE(os::SetFileAttributesA(kOld + "\\Lists\\French.wdl", os::FILE_ATTRIBUTE_READONLY));
+  RemoveOldInstallation(kOld, "Morvella");
+  EXPECT_EQ(ReadFileBytes(kOld + "\\My list.wdl"), "mine");
+  EXPECT_TRUE(Exists(kOld + "\\Lists\\French.wdl"));
+  EXPECT_FALSE(Exists(kOld + "\\Lists\\Dutch.wdl")) << "later entries are still handled";
+  EXPECT_FALSE(Exists(kOld + "\\Morvella.exe"));
+  EXPECT_FALSE(Exists(kOld + "\\Install.log"));
+}
+
+TEST_F(RemovalTest, SectionsEndAtAnEmptyLineAndAtTheLastLine) {
+  Installed("Morvella",
+            "{program folder}\r\nMorvella\r\n\r\n{program files}\r\nMorvella.exe\r\n\r\n"
+            "Uninst.exe\r\n\r\n{program folder files}\r\nMorvella.lnk\r\nMorvella Help.lnk");
+  RemoveOldInstallation(kOld, "Morvella");
+  EXPECT_FALSE(Exists(kOld + "\\Morvella.exe"));
+  EXPECT_TRUE(Exists(kOld + "\\Uninst.exe")) << "after the empty line: not an entry";
+  EXPECT_FALSE(Exists(P("Morvella\\Morvella.lnk")));
+  EXPECT_TRUE(Exists(P("Morvella\\Morvella Help.lnk"))) << "the last line, with nothing after it";
+}
+
+TEST_F(RemovalTest, LogWithoutShortcutsStillRemovesTheFiles) {
+  Installed("Morvella",
+            "{program folder}\r\nMorvella\r\n\r\n{program files}\r\nMorvella.exe\r\nMorvehlp.hlp\r\n\r\n");
+  RemoveOldInstallation(kOld, "Morvella");
+  EXPECT_FALSE(Exists(kOld + "\\Morvella.exe"));
+  EXPECT_TRUE(Exists(P("Morvella\\Morvella.lnk")));
+}
+
+TEST_F(RemovalTest, EntriesThatLeaveTheirFolderAreNeverDeleted) {
+  File("C:\\Victim.txt");
+  File("C:\\Old\\Sibling.txt");
+  File(P("..\\Desktop.lnk"));
+  Installed("Morvella",
+            "{program folder}\r\nMorvella\r\n\r\n{program files}\r\n..\\Sibling.txt\r\n"
+            "C:\\Victim.txt\r\n\\Victim.txt\r\n\\\\server\\share\\x\r\nLists\\..\\..\\Sibling.txt\r\n"
+            "Morvella.exe\r\nbad\x01name\r\n" + std::string(300, 'x') + "\r\n\r\n"
+            "{program folder files}\r\n..\\..\\Desktop.lnk\r\nMorvella.lnk\r\n\r\n");
+  RemoveOldInstallation(kOld, "Morvella");
+  EXPECT_TRUE(Exists("C:\\Victim.txt"));
+  EXPECT_TRUE(Exists("C:\\Old\\Sibling.txt"));
+  EXPECT_TRUE(Exists(P("..\\Desktop.lnk")));
+  EXPECT_FALSE(Exists(kOld + "\\Morvella.exe")) << "good entries still go";
+  EXPECT_FALSE(Exists(P("Morvella\\Morvella.lnk")));
+}
+
+TEST_F(RemovalTest, StartMenuFolderOutsideTheProgramsFolderIsNotFollowed) {
+  File("C:\\Elsewhere\\Morvella.lnk");
+  Installed("Morvella", Log("Morvella"));
+  RemoveOldInstallation(kOld, "..\\..\\..\\..\\..\\Elsewhere");
+  EXPECT_TRUE(Exists("C:\\Elsewhere\\Morvella.lnk"));
+  Installed("Morvella", Log("Morvella"));
+  RemoveOldInstallation(kOld, "C:\\Elsewhere");
+  EXPECT_TRUE(Exists("C:\\Elsewhere\\Morvella.lnk"));
+  EXPECT_FALSE(Exists(kOld + "\\Morvella.exe"));
+}
+
+TEST_F(RemovalTest, NoDeletionThroughAJunction) {
+  File("C:\\Windows\\Important.dll");
+  Installed("Morvella", "{program folder}\r\nMorvella\r\n\r\n{program files}\r\nLink\\Important.dll\r\n\r\n");
+  // Link\ in the old folder points at C:\Windows.
+  ASSERT_EQ(symlink(standin::HostPath("C:\\Windows").c_str(),
+                    (standin::HostPath(kOld) + "/Link").c_str()),
+            0);
+  RemoveOldInstallation(kOld, "Morvella");
+  EXPECT_TRUE(Exists("C:\\Windows\\Important.dll"));
+}
+
+TEST_F(RemovalTest, UnreadableLogIsRaisedAfterTheRegistrySteps) {
+  CreateKey(HKEY_LOCAL_MACHINE, "Software\\Vantrel\\Morvella\\1.0");
+  File(kOld + "\\Morvella.exe");
+  try {
+    RemoveOldInstallation(kOld, "Morvella");
+    FAIL() << "no error";
+  } catch (const os::EInOutError& e) {
+    EXPECT_NE(std::string(e.what()).find("Install.log"), std::string::npos) << e.what();
+  }
+  EXPECT_TRUE(Exists(kOld + "\\Morvella.exe"));
+  os::UniqueHKEY k;
+  EXPECT_NE(os::RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Vantrel\\Morvella\\1.0", 0,
+                              os::KEY_READ, k.receive()),
+            os::ERROR_SUCCESS)
+      << "the empty marker key went first";
+}
+
+TEST_F(RemovalTest, LeftoverKeysGoOnlyWhenEmpty) {
+  ASSERT_TRUE(os::MakeSureDirectoryPathExists(kOld + "\\"));
+  WriteFileBytes(kOld + "\\Install.log", "{program folder}\r\nMorvella\r\n\r\n");
+  // Openen: command with only its default value; Open: command with one more value.
+  SetString(HKEY_CLASSES_ROOT, "Morvella.Wordlist\\Shell\\Openen\\command", "", "old");
+  SetString(HKEY_CLASSES_ROOT, "Morvella.Wordlist\\Shell\\Open\\command", "", "new");
+  SetString(HKEY_CLASSES_ROOT, "Morvella.Wordlist\\Shell\\Open\\command", "Extra", "kept");
+  SetString(HKEY_CLASSES_ROOT, "Morvella.Wordlist\\Shell", "", "Open");
+  SetString(HKEY_CLASSES_ROOT, ".wdl", "", "Morvella.Wordlist");
+  SetString(HKEY_LOCAL_MACHINE, "Software\\Vantrel\\Morvella\\1.0", "Path", "C:\\OLD");
+  RemoveOldInstallation(kOld, "Morvella");
+  auto exists = [](os::HKEY root, const char* key) {
+    os::UniqueHKEY k;
+    return os::RegOpenKeyExA(root, key, 0, os::KEY_READ, k.receive()) == os::ERROR_SUCCESS;
+  };
+  EXPECT_FALSE(exists(HKEY_CLASSES_ROOT, "Morvella.Wordlist\\Shell\\Openen\\command"));
+  EXPECT_FALSE(exists(HKEY_CLASSES_ROOT, "Morvella.Wordlist\\Shell\\Openen"));
+  EXPECT_TRUE(exists(HKEY_CLASSES_ROOT, "Morvella.Wordlist\\Shell\\Open\\command"));
+  EXPECT_TRUE(exists(HKEY_CLASSES_ROOT, "Morvella.Wordlist\\Shell\\Open"));
+  EXPECT_TRUE(exists(HKEY_CLASSES_ROOT, ".wdl"));
+  EXPECT_TRUE(exists(HKEY_LOCAL_MACHINE, "Software\\Vantrel\\Morvella\\1.0")) << "it holds a value";
+  os::UniqueHKEY command;
+  os::RegOpenKeyExA(HKEY_CLASSES_ROOT, "Morvella.Wordlist\\Shell\\Open\\command", 0, os::KEY_READ,
+                    command.receive());
+  os::DWORD size = 0;
+  EXPECT_EQ(os::RegQueryValueExA(command.get(), "", nullptr, nullptr, &size), os::ERROR_FILE_NOT_FOUND)
+      << "its default value went";
+}
+
+}  // namespace
