@@ -55,4 +55,5 @@ class WizardFixture : public ::testing::Test {
   };
   std::deque<Pending> answers_;
   std::map<std::string, int> shown_;
+  const ui::TForm* counted_ = nullptr;  // the progress dialog is asked many times a showing
 };

@@ -1,0 +1,176 @@
+// The whole installation from the confirmation page: removal of the earlier
+// installation, extraction, shortcuts, registry, the finished page; and what
+// happens when a step fails or the user cancels.
+#include "engine/Unit_DataFile.h"
+#include "platform/Dialogs.h"
+#include "platform/Files.h"
+#include "tests/standin/WizardFixture.h"
+#include "tests/support/Scratch.h"
+#include "tests/support/Volumes.h"
+
+namespace {
+
+using os::HKEY_CLASSES_ROOT;
+using os::HKEY_LOCAL_MACHINE;
+
+const std::string kMedium = "D:\\";
+const std::string kInstall = "C:\\Program Files\\Morvella";
+const char* const kUninstall = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Morvella";
+
+std::string Value(os::HKEY root, const std::string& key, const std::string& name) {
+  os::UniqueHKEY k;
+  if (os::RegOpenKeyExA(root, key, 0, os::KEY_READ, k.receive()) != os::ERROR_SUCCESS) return "(no key)";
+  char buffer[512] = {};
+  os::DWORD size = sizeof buffer;
+  if (os::RegQueryValueExA(k.get(), name, nullptr, reinterpret_cast<std::uint8_t*>(buffer), &size) !=
+      os::ERROR_SUCCESS)
+    return "(missing)";
+  return buffer;
+}
+
+class InstallationTest : public WizardFixture {
+ protected:
+  void SetUp() override {
+    WizardFixture::SetUp();
+    standin::AddDrive('D');
+    ASSERT_TRUE(os::SetCurrentDirectoryA(kMedium));
+    // Two volumes; Morvella.exe runs from the first into the second.
+    const std::string stream = Entry("Morvella.exe", std::string(3000, 'M')) +
+                               Entry("Morvehlp.hlp", "help") + Entry("Lists\\French.wdl", "chat") +
+                               Entry("Uninst.exe", "un");
+    WriteFileBytes("D:\\Setup.d01", Le32(3010) + stream.substr(0, 1500) + "\x02");
+    WriteFileBytes("D:\\Setup.d02", stream.substr(1500) + std::string(1, '\0'));
+  }
+  void Install() {
+    GoTo(4);
+    main_->NextButton.Click();
+  }
+  std::string Log() { return ReadFileBytes(kInstall + "\\Install.log"); }
+};
+
+TEST_F(InstallationTest, FreshInstallationEndsOnTheFinishedPage) {
+  Start();
+  Install();
+  ASSERT_EQ(SetupPars.Page, 5) << (standin::MessageBoxes().empty() ? "" : standin::MessageBoxes()[0].Text);
+  EXPECT_EQ(ReadFileBytes(kInstall + "\\Morvella.exe"), std::string(3000, 'M'));
+  EXPECT_EQ(ReadFileBytes(kInstall + "\\Lists\\French.wdl"), "chat");
+  EXPECT_EQ(Log(),
+            "*** Don't change or delete this file ***\r\n\r\n{program folder}\r\nMorvella\r\n\r\n"
+            "{program files}\r\nMorvehlp.GID\r\nMorvehlp.FTS\r\nMorvella.exe\r\nMorvehlp.hlp\r\n"
+            "Lists\\French.wdl\r\nUninst.exe\r\n\r\n{program folder files}\r\nMorvella.lnk\r\n"
+            "Morvella Help.lnk\r\nUninstall Morvella.lnk\r\n\r\n");
+  EXPECT_TRUE(Exists(std::string(kPrograms) + "\\Morvella\\Uninstall Morvella.lnk"));
+  EXPECT_EQ(Value(HKEY_LOCAL_MACHINE, kUninstall, "UninstallString"), kInstall + "\\Uninst.exe");
+  EXPECT_EQ(Value(HKEY_CLASSES_ROOT, ".wdl", ""), "Morvella.Wordlist");
+
+  // The finished page: Finish where Cancel was, the default, focused.
+  EXPECT_TRUE(main_->FinishedLabel.Showing());
+  EXPECT_TRUE(main_->FinishButton.Showing());
+  EXPECT_TRUE(main_->FinishButton.Default());
+  EXPECT_TRUE(main_->FinishButton.Focused());
+  for (ui::TControl* hidden : {static_cast<ui::TControl*>(&main_->BackButton),
+                               static_cast<ui::TControl*>(&main_->NextButton),
+                               static_cast<ui::TControl*>(&main_->CancelButton),
+                               static_cast<ui::TControl*>(&main_->ConfirmMemo)})
+    EXPECT_FALSE(hidden->Showing());
+  main_->KeyEnter();
+  EXPECT_TRUE(main_->Closed());
+  EXPECT_EQ(ModalCount("Exit setup"), 0);
+}
+
+TEST_F(InstallationTest, SecondRunProposesTheSameFoldersAndReplacesTheFirst) {
+  Start();
+  GoTo(3);
+  main_->ProgFolderEdit.SetText("Tools\\Words");
+  main_->NextButton.Click();
+  main_->NextButton.Click();
+  ASSERT_EQ(SetupPars.Page, 5);
+  main_->FinishButton.Click();
+  WriteFileBytes(kInstall + "\\My own.wdl", "mine");
+  WriteFileBytes(kInstall + "\\Morvehlp.GID", "help index");
+
+  // Now with a payload that no longer holds French.wdl.
+  WriteFileBytes("D:\\Setup.d01", Le32(5) + Entry("Morvella.exe", "v3.5b") + std::string(1, '\0'));
+  os::DeleteFileA("D:\\Setup.d02");
+  Start();
+  EXPECT_TRUE(SetupPars.OldInstallFound);
+  EXPECT_EQ(SetupPars.InstallDir, kInstall);
+  EXPECT_EQ(SetupPars.ProgFolder, "Tools\\Words");
+  Install();
+  ASSERT_EQ(SetupPars.Page, 5);
+  EXPECT_FALSE(Exists(kInstall + "\\Lists")) << "the earlier files went first";
+  EXPECT_FALSE(Exists(kInstall + "\\Morvehlp.GID"));
+  EXPECT_EQ(ReadFileBytes(kInstall + "\\My own.wdl"), "mine");
+  EXPECT_EQ(ReadFileBytes(kInstall + "\\Morvella.exe"), "v3.5b");
+  EXPECT_TRUE(Exists(std::string(kPrograms) + "\\Tools\\Words\\Morvella.lnk"));
+}
+
+TEST_F(InstallationTest, CancelledExtractionEndsSetupWithoutShortcutsOrRegistry) {
+  Start();
+  GoTo(4);
+  Answer("Copying program files", [](ui::TForm& f) { f.KeyEscape(); });
+  Answer("Exit setup", [](ui::TForm& f) { static_cast<TExitForm&>(f).ExitButton.Click(); });
+  main_->NextButton.Click();
+  EXPECT_TRUE(main_->Closed());
+  EXPECT_EQ(ModalCount("Exit setup"), 1) << "no second question when the wizard closes";
+  EXPECT_FALSE(Exists(std::string(kPrograms) + "\\Morvella"));
+  EXPECT_EQ(Value(HKEY_LOCAL_MACHINE, kUninstall, "UninstallString"), "(no key)");
+  const std::string log = Log();
+  EXPECT_EQ(log.find("{program folder files}"), std::string::npos);
+  EXPECT_EQ(log.substr(log.size() - 4), "\r\n\r\n");
+}
+
+TEST_F(InstallationTest, FailedStepLeavesTheConfirmationPageAndNextCanTryAgain) {
+  // An earlier installation, so the removal step runs too.
+  Start();
+  Install();
+  ASSERT_EQ(SetupPars.Page, 5);
+  main_->FinishButton.Click();
+  Start();
+  ASSERT_TRUE(SetupPars.OldInstallFound);
+  standin::DenyKey(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall");
+  standin::ResetDialogs();
+  Install();
+  EXPECT_EQ(SetupPars.Page, 4);
+  ASSERT_EQ(standin::MessageBoxes().size(), 1u);
+  EXPECT_EQ(standin::MessageBoxes()[0].Text, "Failed to set data for 'DisplayName'");
+  EXPECT_FALSE(SetupPars.OldInstallFound) << "the removal is not repeated";
+  // The log was closed on the way out: it can be read and ends as it should.
+  EXPECT_EQ(Log().substr(Log().size() - 4), "\r\n\r\n");
+
+  standin::ResetRegistry();
+  main_->NextButton.Click();
+  EXPECT_EQ(SetupPars.Page, 5);
+}
+
+TEST_F(InstallationTest, NothingIsRemovedWhenThePayloadIsMissing) {
+  Start();
+  Install();
+  main_->FinishButton.Click();
+  os::DeleteFileA("D:\\Setup.d01");
+  Start();
+  standin::ResetDialogs();
+  Install();
+  EXPECT_EQ(SetupPars.Page, 4);
+  ASSERT_EQ(standin::MessageBoxes().size(), 1u);
+  EXPECT_NE(standin::MessageBoxes()[0].Text.find("Setup.d01"), std::string::npos);
+  EXPECT_TRUE(Exists(kInstall + "\\Morvella.exe"));
+  EXPECT_TRUE(SetupPars.OldInstallFound);
+}
+
+TEST_F(InstallationTest, NothingIsRemovedWhenTheFolderCannotBeWritten) {
+  Start();
+  GoTo(2);
+  ASSERT_TRUE(os::CreateDirectoryA("C:\\Locked"));
+  main_->InstallDirEdit.SetText("C:\\Locked");
+  main_->NextButton.Click();
+  main_->NextButton.Click();
+  ASSERT_EQ(SetupPars.Page, 4);
+  standin::DenyWrites("C:\\Locked");
+  main_->NextButton.Click();
+  EXPECT_EQ(SetupPars.Page, 4);
+  ASSERT_EQ(standin::MessageBoxes().size(), 1u);
+  EXPECT_NE(standin::MessageBoxes()[0].Text.find("cannot write"), std::string::npos);
+}
+
+}  // namespace
