@@ -1,0 +1,5 @@
+hallo
+dank je
+kaas
+bibliotheek
+raam

@@ -1,0 +1,5 @@
+bonjour
+merci
+fromage
+bibliotheque
+fenetre

@@ -1,0 +1,5 @@
+Hallo
+Danke
+Kaese
+Bibliothek
+Fenster

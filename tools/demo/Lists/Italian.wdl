@@ -1,0 +1,5 @@
+ciao
+grazie
+formaggio
+biblioteca
+finestra
