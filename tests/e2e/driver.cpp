@@ -1,0 +1,229 @@
+// e2edriver: plays the user of Setup.exe from another process in the same
+// Wine prefix. Finds windows by caption and controls by their text, clicks,
+// types, reads texts, tree items, the progress bar and shortcut targets.
+//
+//   e2edriver wait CAPTION [SECONDS]       a visible window with the caption
+//   e2edriver gone CAPTION [SECONDS]       no visible window with the caption
+//   e2edriver click CAPTION TEXT           press the button (or radio) with TEXT
+//   e2edriver waitclick CAPTION TEXT       press it the moment the window shows
+//   e2edriver key CAPTION enter|escape|tab the key in that window
+//   e2edriver close CAPTION                the window's close box
+//   e2edriver settext CAPTION N TEXT       the Nth edit control (from 0) gets TEXT
+//   e2edriver text CAPTION N               prints the Nth edit control's text
+//   e2edriver visible CAPTION TEXT         exit 0 when a control with TEXT shows
+//   e2edriver enabled CAPTION TEXT         exit 0 when that control is enabled
+//   e2edriver tree CAPTION                 prints the number of tree items
+//   e2edriver count CAPTION                prints how many visible windows have it
+//   e2edriver progress CAPTION             prints the progress bar's position
+//   e2edriver link PATH                    prints target|working folder of a link
+//   e2edriver programs                     prints the Start-menu Programs folder
+//
+// Exit code 0 on success, 1 when the check fails, 2 on a usage error.
+#include <windows.h>
+
+#include <commctrl.h>
+#include <objbase.h>
+#include <shlobj.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct Found {
+  const char* caption;
+  HWND window;
+  int score;
+};
+
+BOOL CALLBACK FindTop(HWND window, LPARAM data) {
+  auto* found = reinterpret_cast<Found*>(data);
+  char text[256] = {};
+  GetWindowTextA(window, text, sizeof text);
+  if (IsWindowVisible(window) && std::strcmp(text, found->caption) == 0) {
+    // Of several with one caption (the wizard and its backdrop), the one
+    // with a title bar, and of those the one that takes input.
+    const int score = ((GetWindowLongA(window, GWL_STYLE) & WS_CAPTION) == WS_CAPTION ? 2 : 0) +
+                      (IsWindowEnabled(window) ? 1 : 0);
+    if (!found->window || score > found->score) {
+      found->window = window;
+      found->score = score;
+    }
+  }
+  return TRUE;
+}
+
+HWND TopWindow(const char* caption) {
+  Found found = {caption, nullptr, 0};
+  EnumWindows(FindTop, reinterpret_cast<LPARAM>(&found));
+  return found.window;
+}
+
+HWND WaitTop(const char* caption, double seconds = 10) {
+  for (int i = 0; i < int(seconds * 20); ++i) {
+    if (HWND w = TopWindow(caption)) return w;
+    Sleep(50);
+  }
+  return nullptr;
+}
+
+std::vector<HWND> Children(HWND parent) {
+  std::vector<HWND> children;
+  for (HWND c = GetWindow(parent, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) children.push_back(c);
+  return children;
+}
+
+std::string ClassOf(HWND window) {
+  char name[64] = {};
+  GetClassNameA(window, name, sizeof name);
+  return name;
+}
+
+// Asked of the window itself: for another process's control, GetWindowText
+// does not ask it and an edit's text would come back empty.
+std::string TextOf(HWND window) {
+  std::string text(size_t(SendMessageA(window, WM_GETTEXTLENGTH, 0, 0)) + 1, '\0');
+  text.resize(size_t(SendMessageA(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()))));
+  return text;
+}
+
+// The control whose text is text, with or without its "&".
+HWND Control(HWND parent, const char* text) {
+  for (HWND c : Children(parent)) {
+    std::string plain = TextOf(c);
+    for (size_t at; (at = plain.find('&')) != std::string::npos;) plain.erase(at, 1);
+    if (TextOf(c) == text || plain == text) return c;
+  }
+  return nullptr;
+}
+
+HWND NthOfClass(HWND parent, const char* cls, int n) {
+  for (HWND c : Children(parent))
+    if (_stricmp(ClassOf(c).c_str(), cls) == 0 && n-- == 0) return c;
+  return nullptr;
+}
+
+int Fail(const char* what, const char* detail) {
+  std::fprintf(stderr, "e2edriver: %s: %s\n", what, detail);
+  return 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 2) return 2;
+  const std::string verb = argv[1];
+  if (verb == "programs") {
+    char path[MAX_PATH] = {};
+    SHGetSpecialFolderPathA(nullptr, path, CSIDL_PROGRAMS, FALSE);
+    std::printf("%s\n", path);
+    return 0;
+  }
+  if (verb == "link" && argc == 3) {
+    CoInitialize(nullptr);
+    IShellLinkA* link = nullptr;
+    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                reinterpret_cast<void**>(&link))))
+      return Fail("link", "no shell link object");
+    IPersistFile* file = nullptr;
+    link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file));
+    wchar_t wide[MAX_PATH];
+    MultiByteToWideChar(CP_ACP, 0, argv[2], -1, wide, MAX_PATH);
+    if (FAILED(file->Load(wide, STGM_READ))) return Fail("link", argv[2]);
+    char target[MAX_PATH] = {}, folder[MAX_PATH] = {};
+    link->GetPath(target, MAX_PATH, nullptr, SLGP_RAWPATH);
+    link->GetWorkingDirectory(folder, MAX_PATH);
+    std::printf("%s|%s\n", target, folder);
+    return 0;
+  }
+  if (argc < 3) return 2;
+  const char* caption = argv[2];
+  if (verb == "count") {
+    int n = 0;
+    for (HWND w = GetTopWindow(nullptr); w; w = GetWindow(w, GW_HWNDNEXT))
+      if (IsWindowVisible(w) && TextOf(w) == caption) ++n;
+    std::printf("%d\n", n);
+    return 0;
+  }
+  if (verb == "wait") return WaitTop(caption, argc > 3 ? atof(argv[3]) : 10) ? 0 : Fail("no window", caption);
+  if (verb == "gone") {
+    const double seconds = argc > 3 ? atof(argv[3]) : 10;
+    for (int i = 0; i < int(seconds * 20); ++i) {
+      if (!TopWindow(caption)) return 0;
+      Sleep(50);
+    }
+    return Fail("still there", caption);
+  }
+  if (verb == "waitclick" && argc == 4) {
+    // Polled fast, within this process: a copy can be over before another
+    // program has even started.
+    for (int i = 0; i < 20000; ++i) {
+      if (HWND w = TopWindow(caption)) {
+        if (HWND control = Control(w, argv[3])) {
+          PostMessageA(control, BM_CLICK, 0, 0);
+          return 0;
+        }
+      }
+      Sleep(1);
+    }
+    return Fail("no window", caption);
+  }
+  HWND window = WaitTop(caption);
+  if (!window) return Fail("no window", caption);
+  if (verb == "close") {
+    PostMessageA(window, WM_SYSCOMMAND, SC_CLOSE, 0);
+    return 0;
+  }
+  if (verb == "key" && argc == 4) {
+    const std::string key = argv[3];
+    const WPARAM vk = key == "enter" ? VK_RETURN : key == "escape" ? VK_ESCAPE : VK_TAB;
+    // To the focused control of that window's thread, as the keyboard would.
+    GUITHREADINFO info = {sizeof info};
+    GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info);
+    HWND target = info.hwndFocus && GetAncestor(info.hwndFocus, GA_ROOT) == window ? info.hwndFocus : window;
+    PostMessageA(target, WM_KEYDOWN, vk, 0);
+    PostMessageA(target, WM_KEYUP, vk, 0xC0000000);
+    return 0;
+  }
+  if ((verb == "click" || verb == "visible" || verb == "enabled") && argc == 4) {
+    HWND control = nullptr;
+    for (int i = 0; i < 100 && !control; ++i) {
+      control = Control(window, argv[3]);
+      if (!control) Sleep(50);
+    }
+    if (!control) return Fail("no control", argv[3]);
+    if (verb == "visible") return IsWindowVisible(control) ? 0 : 1;
+    if (verb == "enabled") return IsWindowEnabled(control) ? 0 : 1;
+    if (!IsWindowVisible(control) || !IsWindowEnabled(control)) return Fail("cannot click", argv[3]);
+    PostMessageA(control, BM_CLICK, 0, 0);
+    return 0;
+  }
+  if (verb == "settext" && argc == 5) {
+    HWND edit = NthOfClass(window, "Edit", atoi(argv[3]));
+    if (!edit) return Fail("no edit", argv[3]);
+    SendMessageA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(argv[4]));
+    return 0;
+  }
+  if (verb == "text" && argc == 4) {
+    HWND edit = NthOfClass(window, "Edit", atoi(argv[3]));
+    if (!edit) return Fail("no edit", argv[3]);
+    std::printf("%s\n", TextOf(edit).c_str());
+    return 0;
+  }
+  if (verb == "progress") {
+    HWND bar = NthOfClass(window, PROGRESS_CLASSA, 0);
+    if (!bar) return Fail("no progress bar", caption);
+    std::printf("%d\n", int(SendMessageA(bar, PBM_GETPOS, 0, 0)));
+    return 0;
+  }
+  if (verb == "tree") {
+    // The item texts live in Setup's memory; the count is what can be read.
+    HWND tree = NthOfClass(window, WC_TREEVIEWA, 0);
+    if (!tree) return Fail("no tree", caption);
+    std::printf("%d\n", int(SendMessageA(tree, TVM_GETCOUNT, 0, 0)));
+    return 0;
+  }
+  return 2;
+}
