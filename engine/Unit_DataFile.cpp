@@ -10,6 +10,7 @@
 
 std::int32_t BytesLeft = 0;
 os::HANDLE OutFile = os::INVALID_HANDLE_VALUE;
+std::int64_t DeclaredLeft = -1;
 
 namespace {
 
@@ -61,6 +62,7 @@ void CloseOutFile() {
 void ResetDataFileState() {
   CloseOutFile();
   BytesLeft = 0;
+  DeclaredLeft = -1;
 }
 
 std::string VolumeFileName(int Number) {
@@ -163,8 +165,11 @@ std::int32_t TDataFile::ReadTotalSize() {
   std::int32_t total = 0;
   if (!ReadSize(total)) Damaged("the volume is too short to hold the total size");
   if (total < 0) Damaged("the total size is negative");
+  DeclaredLeft = total;
   return total;
 }
+
+bool TDataFile::DataLeft() const { return size_ > 0 && position_ + 1 < size_; }
 
 void TDataFile::BeginEntry() {
   std::string name;
@@ -172,12 +177,16 @@ void TDataFile::BeginEntry() {
   std::int32_t size = 0;
   if (!ReadSize(size)) Damaged("the header of entry \"" + Printable(name) + "\" is cut off");
   if (size < 0) Damaged("entry \"" + Printable(name) + "\" has a negative size");
+  // A file that would run past the total would be cut short: refused whole.
+  if (DeclaredLeft >= 0 && size > DeclaredLeft)
+    Damaged("entry \"" + Printable(name) + "\" is larger than the total size allows");
   const std::string problem = EntryNameProblem(name);
   if (!problem.empty()) Damaged("entry \"" + Printable(name) + "\": " + problem);
   const std::string path = JoinPath(TargetDir, name);
   if (path.size() >= os::MAX_PATH) Damaged("entry \"" + Printable(name) + "\": the path is too long");
 
   LogFile->AddEntry(name);  // before the file exists, so it is always listed
+  if (DeclaredLeft >= 0) DeclaredLeft -= size;
   os::MakeSureDirectoryPathExists(path);
   outPath = path;
   OutFile = os::CreateFileA(path, os::GENERIC_WRITE, 0, os::CREATE_ALWAYS);

@@ -21,6 +21,9 @@ class TLogFile;
 // whose data runs on into the next volume continues in the same file.
 extern std::int32_t BytesLeft;
 extern os::HANDLE OutFile;
+// Data bytes the total size leaves for entries not yet begun; -1 before the
+// total is read. An entry larger than that is refused.
+extern std::int64_t DeclaredLeft;
 // Forgets the entry being written, closing its file: for a new extraction.
 void ResetDataFileState();
 
@@ -58,6 +61,10 @@ class TDataFile {
   // The total size at the start of volume 1; raises if it is cut off or
   // negative.
   std::int32_t ReadTotalSize();
+  // Whether entry data or headers are left before the trailer byte.
+  bool DataLeft() const;
+  // Raises "The setup files are damaged (<volume>): <problem>".
+  [[noreturn]] void Damaged(const std::string& problem) const;
 
   TLogFile* LogFile;
   std::string TargetDir;
@@ -66,7 +73,6 @@ class TDataFile {
  private:
   bool Fill();
   bool GetByte(std::uint8_t& byte);
-  [[noreturn]] void Damaged(const std::string& problem) const;
   void BeginEntry();
 
   std::string fileName_;

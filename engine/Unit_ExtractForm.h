@@ -4,6 +4,7 @@
 // was copied, IDCANCEL otherwise.
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/Forms.h"
 
@@ -14,6 +15,9 @@ class TExtractThread;
 struct TExtractPars {
   TLogFile* LogFile = nullptr;
   std::string InstallDir;
+  // Files of an earlier installation in this folder that could not be
+  // removed: listed again, so the new log lists every file there.
+  std::vector<std::string> KeptEntries;
 };
 
 extern TExtractPars ExtractPars;

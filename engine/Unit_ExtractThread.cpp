@@ -38,6 +38,8 @@ void OpenFirstVolume() {
   // listed so that removal takes them too.
   log.AddEntry("Morvehlp.GID");
   log.AddEntry("Morvehlp.FTS");
+  for (const std::string& kept : ExtractPars.KeptEntries)
+    if (kept != "Morvehlp.GID" && kept != "Morvehlp.FTS") log.AddEntry(kept);
   ResetDataFileState();
   volumesRead = {1};
   DataFile = std::make_unique<TDataFile>(VolumeFileName(1), os::GENERIC_READ, &log,
@@ -75,6 +77,12 @@ void OpenNextVolume() {
   volumesRead.insert(NextDisk);
   DataFile = std::make_unique<TDataFile>(VolumeName(), os::GENERIC_READ, ExtractPars.LogFile,
                                          ExtractPars.InstallDir);
+}
+
+void CheckPayloadEnd() {
+  // Entries after the total would never be copied: the payload is damaged,
+  // and success would leave files missing.
+  if (DataFile && DataFile->DataLeft()) DataFile->Damaged("more data follows the last file");
 }
 
 void StepProgress() { ExtractForm->ProgressBar.StepIt(); }
@@ -124,6 +132,7 @@ void TExtractThread::Execute() {
     }
     if (Done < TotalSize) Synchronize(StepProgress);
   }
+  Synchronize(CheckPayloadEnd);
   Synchronize(ReportDone);
 }
 

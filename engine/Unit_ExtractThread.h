@@ -37,6 +37,7 @@ void EndExtraction();
 void OpenFirstVolume();
 void CopyStep();
 void OpenNextVolume();
+void CheckPayloadEnd();
 void StepProgress();
 void ReportDone();
 void ReportCancel();

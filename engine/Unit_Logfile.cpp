@@ -90,8 +90,9 @@ bool TLogReader::Fill() {
 bool TLogReader::Eof() { return pos_ == len_ && !Fill(); }
 
 std::string TLogReader::ReadLine() {
-  // Lines are held whole; one of unreasonable length is read all the same,
-  // a piece at a time, and its reader decides what to make of it.
+  // A line longer than any path is kept only in part: it is no valid entry
+  // either way, and a damaged log of any size is read in constant memory.
+  constexpr std::size_t kLongest = 4 * os::MAX_PATH;
   std::string line;
   while (pos_ < len_ || Fill()) {
     const char c = buffer_[pos_++];
@@ -99,7 +100,7 @@ std::string TLogReader::ReadLine() {
       if (!line.empty() && line.back() == '\r') line.pop_back();
       return line;
     }
-    line += c;
+    if (line.size() < kLongest) line += c;
   }
   if (!line.empty() && line.back() == '\r') line.pop_back();
   return line;

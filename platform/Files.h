@@ -55,9 +55,13 @@ bool SetCurrentDirectoryA(const std::string& path);
 // The folder for temporary files, with a trailing backslash.
 std::string GetTempPathA();
 
+constexpr DWORD FILE_FLAG_DELETE_ON_CLOSE = 0x04000000u;
+
 // Opens or creates a file; INVALID_HANDLE_VALUE on failure. CREATE_ALWAYS
-// replaces an existing file's contents.
-HANDLE CreateFileA(const std::string& path, DWORD access, DWORD shareMode, DWORD disposition);
+// replaces an existing file's contents. With FILE_FLAG_DELETE_ON_CLOSE the
+// system deletes the file when its last handle is closed.
+HANDLE CreateFileA(const std::string& path, DWORD access, DWORD shareMode, DWORD disposition,
+                   DWORD flags = FILE_ATTRIBUTE_NORMAL);
 // At the end of the file, succeeds with *read == 0.
 bool ReadFile(HANDLE file, void* buffer, DWORD size, DWORD* read);
 bool WriteFile(HANDLE file, const void* buffer, DWORD size, DWORD* written);

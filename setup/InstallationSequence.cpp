@@ -1,4 +1,5 @@
 // What Next on the confirmation page does: the installation itself.
+#include <cctype>
 #include <memory>
 
 #include "engine/Unit_DataFile.h"
@@ -20,12 +21,11 @@ bool CanWriteFolder(const std::string& Folder) {
   bool ok = FolderExists(Folder) || os::MakeSureDirectoryPathExists(JoinPath(Folder, "x"));
   if (ok) {
     const std::string probe = JoinPath(Folder, "Setup write test.tmp");
-    const os::HANDLE file = os::CreateFileA(probe, os::GENERIC_WRITE, 0, os::CREATE_NEW);
+    // The system deletes the probe on closing: no file is left behind.
+    const os::HANDLE file = os::CreateFileA(probe, os::GENERIC_WRITE, 0, os::CREATE_NEW,
+                                            os::FILE_FLAG_DELETE_ON_CLOSE);
     ok = file != os::INVALID_HANDLE_VALUE;
-    if (ok) {
-      os::CloseHandle(file);
-      os::DeleteFileA(probe);
-    }
+    if (ok) os::CloseHandle(file);
   }
   while (!rest.empty()) {
     os::RemoveDirectoryA(JoinPath(existing, rest));
@@ -34,6 +34,20 @@ bool CanWriteFolder(const std::string& Folder) {
   }
   return ok;
 }
+
+bool SameFolder(const std::string& a, const std::string& b) {
+  const std::string fa = StripBackslash(os::GetFullPathNameA(a));
+  const std::string fb = StripBackslash(os::GetFullPathNameA(b));
+  if (fa.size() != fb.size()) return false;
+  for (std::size_t i = 0; i < fa.size(); ++i)
+    if (std::toupper(static_cast<unsigned char>(fa[i])) != std::toupper(static_cast<unsigned char>(fb[i])))
+      return false;
+  return true;
+}
+
+// What the removal of the earlier installation could not delete, and where.
+std::vector<std::string> keptEntries;
+std::string keptFolder;
 
 }  // namespace
 
@@ -52,7 +66,8 @@ void InstallationSequence() {
   }
 
   if (SetupPars.OldInstallFound) {
-    RemoveOldInstallation(SetupPars.OldInstallDir, SetupPars.OldProgFolder);
+    keptEntries = RemoveOldInstallation(SetupPars.OldInstallDir, SetupPars.OldProgFolder);
+    keptFolder = SetupPars.OldInstallDir;
     // Done once: a later attempt must not look for the log it deleted.
     SetupPars.OldInstallFound = false;
   }
@@ -61,6 +76,11 @@ void InstallationSequence() {
   auto log = std::make_unique<TLogFile>(SetupPars.InstallDir, SetupPars.ProgFolder);
   ExtractPars.LogFile = log.get();
   ExtractPars.InstallDir = SetupPars.InstallDir;
+  ExtractPars.KeptEntries.clear();
+  if (!keptFolder.empty() && SameFolder(keptFolder, SetupPars.InstallDir)) {
+    for (const std::string& entry : keptEntries)
+      if (FileExists(JoinPath(SetupPars.InstallDir, entry))) ExtractPars.KeptEntries.push_back(entry);
+  }
   const int result = ExtractForm->ShowModal();
   ExtractPars.LogFile = nullptr;
 

@@ -30,8 +30,13 @@ const char* const kOldVersionKey = "\\Software\\Vantrel\\Morvella\\1.0";
 const char* const kCannotCreate =
     "The folder you have filled in, could not be created.  Choose another folder.";
 
-// C up to and including its last "\" or ":"; empty when it has neither.
-std::string FolderPart(const std::string& command) {
+// C up to and including its last "\" or ":"; empty when it has neither. A
+// program in double quotes is taken without them.
+std::string FolderPart(std::string command) {
+  if (command.size() > 1 && command[0] == '"') {
+    const std::size_t close = command.find('"', 1);
+    command = command.substr(1, close == std::string::npos ? std::string::npos : close - 1);
+  }
   const std::size_t at = command.find_last_of("\\:");
   return at == std::string::npos ? std::string() : command.substr(0, at + 1);
 }
@@ -127,7 +132,10 @@ void TMainForm::FormCreate() {
         }
       }
       SetupPars.InstallDir = SetupPars.OldInstallDir;
-      SetupPars.ProgFolder = SetupPars.OldProgFolder;
+      // A recorded Start-menu folder that would leave the Programs folder is
+      // not proposed (its removal skips it too).
+      const std::string& old = SetupPars.OldProgFolder;
+      SetupPars.ProgFolder = old.empty() || EntryNameProblem(old).empty() ? old : "Morvella";
     }
   }
   registry.CloseKey();

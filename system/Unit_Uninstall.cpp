@@ -76,7 +76,9 @@ void ForEachEntry(TLogReader& log, const std::string& header,
 
 }  // namespace
 
-void RemoveOldInstallation(const std::string& OldInstallDir, const std::string& OldProgFolder) {
+std::vector<std::string> RemoveOldInstallation(const std::string& OldInstallDir,
+                                               const std::string& OldProgFolder) {
+  std::vector<std::string> kept;
   {
     TRegistry registry;
     registry.SetRootKey(os::HKEY_LOCAL_MACHINE);
@@ -105,8 +107,11 @@ void RemoveOldInstallation(const std::string& OldInstallDir, const std::string& 
     ForEachEntry(log, "{program files}", [&](const std::string& entry) {
       if (!StaysInside(OldInstallDir, entry) || ThroughLink(OldInstallDir, entry)) return;
       RemoveEntry(OldInstallDir, entry);
+      if (os::GetFileAttributesA(JoinPath(OldInstallDir, entry)) != os::INVALID_FILE_ATTRIBUTES)
+        kept.push_back(entry);
     });
   }
   os::DeleteFileA(logName);
   os::RemoveDirectoryA(OldInstallDir);
+  return kept;
 }

@@ -19,6 +19,7 @@
 
 #include "platform/Exceptions.h"
 #include "platform/Files.h"
+#include "platform/standin/Faults.h"
 #include "platform/standin/Standin.h"
 
 namespace os {
@@ -44,6 +45,7 @@ struct FileSystem {
     int fd;
     std::string key;  // upper-case full path
     bool write;
+    std::string deleteOnClose;  // host path, or empty
   };
   std::map<std::uintptr_t, OpenFile> files;
   std::uintptr_t nextFile = 0x100000;
@@ -299,7 +301,7 @@ bool SetFileAttributesA(const std::string& path, DWORD attributes) {
   std::string full;
   if (!Resolve(path, full)) return false;
   if (KindOf(full) == Kind::Missing) return Fail(MissingError(full));
-  if (IsDeniedPath(full)) return Fail(ERROR_ACCESS_DENIED);
+  if (IsDeniedPath(full) || standin::faults::Strike()) return Fail(ERROR_ACCESS_DENIED);
   Fs().attributes[Upper(WithoutTrailing(full))] =
       attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
   return true;
@@ -312,7 +314,7 @@ bool CreateDirectoryA(const std::string& path) {
   if (WithoutTrailing(full).size() == 3) return Fail(ERROR_ACCESS_DENIED);  // a drive root
   if (KindOf(full) != Kind::Missing) return Fail(ERROR_ALREADY_EXISTS);
   if (KindOf(Parent(full)) != Kind::Folder) return Fail(ERROR_PATH_NOT_FOUND);
-  if (IsDeniedPath(full)) return Fail(ERROR_ACCESS_DENIED);
+  if (IsDeniedPath(full) || standin::faults::Strike()) return Fail(ERROR_ACCESS_DENIED);
   std::string parentHost = Host(Parent(full));
   std::string name = WithoutTrailing(full).substr(WithoutTrailing(full).rfind('\\') + 1);
   if (mkdir((parentHost + "/" + name).c_str(), 0755) != 0) return Fail(ERROR_ACCESS_DENIED);
@@ -336,6 +338,7 @@ bool RemoveDirectoryA(const std::string& path) {
     return Fail(ERROR_ACCESS_DENIED);
   if (Upper(WithoutTrailing(full)) == Upper(WithoutTrailing(Fs().current)))
     return Fail(32 /*ERROR_SHARING_VIOLATION*/);
+  if (standin::faults::Strike()) return Fail(ERROR_ACCESS_DENIED);
   // A junction goes as a link, never with what it points to.
   struct stat st;
   if (lstat(Host(full).c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
@@ -363,6 +366,7 @@ bool DeleteFileA(const std::string& path) {
     return Fail(ERROR_ACCESS_DENIED);
   for (const auto& [handle, file] : Fs().files)
     if (file.key == Upper(full)) return Fail(32 /*ERROR_SHARING_VIOLATION*/);
+  if (standin::faults::Strike()) return Fail(ERROR_ACCESS_DENIED);
   if (unlink(Host(full).c_str()) != 0) return Fail(ERROR_ACCESS_DENIED);
   Fs().attributes.erase(Upper(full));
   return true;
@@ -383,7 +387,7 @@ bool MakeSureDirectoryPathExists(const std::string& path) {
   return true;
 }
 
-HANDLE CreateFileA(const std::string& path, DWORD access, DWORD, DWORD disposition) {
+HANDLE CreateFileA(const std::string& path, DWORD access, DWORD, DWORD disposition, DWORD flags) {
   std::lock_guard<std::recursive_mutex> guard(Fs().lock);
   std::string full;
   if (!Resolve(path, full)) return INVALID_HANDLE_VALUE;
@@ -402,16 +406,18 @@ HANDLE CreateFileA(const std::string& path, DWORD access, DWORD, DWORD dispositi
   if (write && (IsDeniedPath(full) || (ExtraAttributes(full) & FILE_ATTRIBUTE_READONLY)))
     return fail(ERROR_ACCESS_DENIED);
   if (kind == Kind::Missing && IsDeniedPath(full)) return fail(ERROR_ACCESS_DENIED);
+  if (write && standin::faults::Strike()) return fail(ERROR_ACCESS_DENIED);
   std::string host = kind == Kind::File
                          ? Host(full)
                          : Host(Parent(full)) + "/" + full.substr(full.rfind('\\') + 1);
-  int flags = write ? ((access & GENERIC_READ) ? O_RDWR : O_WRONLY) : O_RDONLY;
-  if (disposition == CREATE_ALWAYS) flags |= O_CREAT | O_TRUNC;
-  if (disposition == CREATE_NEW) flags |= O_CREAT | O_EXCL;
-  const int fd = open(host.c_str(), flags | O_CLOEXEC, 0644);
+  int mode = write ? ((access & GENERIC_READ) ? O_RDWR : O_WRONLY) : O_RDONLY;
+  if (disposition == CREATE_ALWAYS) mode |= O_CREAT | O_TRUNC;
+  if (disposition == CREATE_NEW) mode |= O_CREAT | O_EXCL;
+  const int fd = open(host.c_str(), mode | O_CLOEXEC, 0644);
   if (fd < 0) return fail(ERROR_ACCESS_DENIED);
   const std::uintptr_t handle = Fs().nextFile++;
-  Fs().files[handle] = {fd, Upper(full), write};
+  Fs().files[handle] = {fd, Upper(full), write,
+                        (flags & FILE_FLAG_DELETE_ON_CLOSE) ? host : std::string()};
   SetLastError(kind == Kind::File && disposition == CREATE_ALWAYS ? ERROR_ALREADY_EXISTS
                                                                   : ERROR_SUCCESS);
   return HANDLE(handle);
@@ -441,6 +447,7 @@ bool WriteFile(HANDLE file, const void* buffer, DWORD size, DWORD* written) {
   auto* f = FileOf(file);
   if (!f) return Fail(ERROR_INVALID_HANDLE);
   if (!f->write) return Fail(ERROR_ACCESS_DENIED);
+  if (standin::faults::Strike()) return Fail(ERROR_DISK_FULL);
   DWORD allowed = size;
   long long& budget = Fs().writeBudget;
   if (budget >= 0 && budget < (long long)size) allowed = DWORD(budget);
@@ -483,8 +490,13 @@ bool CloseHandle(HANDLE handle) {
   std::lock_guard<std::recursive_mutex> guard(Fs().lock);
   auto found = Fs().files.find(std::uintptr_t(handle));
   if (found == Fs().files.end()) return Fail(ERROR_INVALID_HANDLE);
+  const bool wrote = found->second.write;
   close(found->second.fd);
+  if (!found->second.deleteOnClose.empty()) unlink(found->second.deleteOnClose.c_str());
   Fs().files.erase(found);
+  // Closing a written file can fail (the last buffers not written); the
+  // handle is gone all the same.
+  if (wrote && standin::faults::Strike()) return Fail(ERROR_DISK_FULL);
   return true;
 }
 

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/Registry.h"
+#include "platform/standin/Faults.h"
 #include "platform/standin/Standin.h"
 
 namespace os {
@@ -121,6 +122,7 @@ long RegCreateKeyExA(HKEY key, const std::string& subKey, DWORD, DWORD samDesire
   auto current = reg.Find(key);
   if (!current) return ERROR_INVALID_HANDLE;
   if (current->deleted) return ERROR_KEY_DELETED;
+  if (standin::faults::Strike()) return ERROR_ACCESS_DENIED;
   bool created = false;
   for (const std::string& part : Split(subKey)) {
     auto found = current->subkeys.find(part);
@@ -170,7 +172,7 @@ long RegSetValueExA(HKEY key, const std::string& valueName, DWORD type, const st
   auto k = reg.Find(key);
   if (!k) return ERROR_INVALID_HANDLE;
   if (k->deleted) return ERROR_KEY_DELETED;
-  if (Denied(k.get())) return ERROR_ACCESS_DENIED;
+  if (Denied(k.get()) || standin::faults::Strike()) return ERROR_ACCESS_DENIED;
   k->values[valueName] = Value{type, std::vector<std::uint8_t>(data, data + size)};
   return ERROR_SUCCESS;
 }
@@ -181,7 +183,7 @@ long RegDeleteValueA(HKEY key, const std::string& valueName) {
   auto k = reg.Find(key);
   if (!k) return ERROR_INVALID_HANDLE;
   if (k->deleted) return ERROR_KEY_DELETED;
-  if (Denied(k.get())) return ERROR_ACCESS_DENIED;
+  if (Denied(k.get()) || standin::faults::Strike()) return ERROR_ACCESS_DENIED;
   return k->values.erase(valueName) ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND;
 }
 
@@ -192,7 +194,8 @@ long RegDeleteKeyA(HKEY key, const std::string& subKey) {
   if (!base) return ERROR_INVALID_HANDLE;
   auto target = Walk(base, subKey);
   if (!target || target == base) return target ? ERROR_ACCESS_DENIED : ERROR_FILE_NOT_FOUND;
-  if (!target->subkeys.empty() || Denied(target.get())) return ERROR_ACCESS_DENIED;
+  if (!target->subkeys.empty() || Denied(target.get()) || standin::faults::Strike())
+    return ERROR_ACCESS_DENIED;
   Key* parent = target->parent;
   for (auto it = parent->subkeys.begin(); it != parent->subkeys.end(); ++it) {
     if (it->second == target) {

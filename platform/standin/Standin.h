@@ -33,6 +33,13 @@ void DenyWrites(const std::string& windowsPath);
 // (a partial write writes what fits). -1 lifts the limit.
 void FailWritesAfter(long long bytes);
 
+// --- Faults --------------------------------------------------------------
+// Counts the calls that change files, folders or the registry from now on,
+// and makes the nth fail (0: none): files with ERROR_ACCESS_DENIED (writes
+// with ERROR_DISK_FULL), the registry with ERROR_ACCESS_DENIED.
+void FailNthChange(long n);
+long ChangesCounted();
+
 // --- Registry ------------------------------------------------------------
 void ResetRegistry();
 // Opening the key (or a key below it) for writing, or creating keys or values

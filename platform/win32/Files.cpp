@@ -57,9 +57,9 @@ namespace {
 ::HANDLE NativeHandle(HANDLE h) { return reinterpret_cast<::HANDLE>(h); }
 }  // namespace
 
-HANDLE CreateFileA(const std::string& path, DWORD access, DWORD shareMode, DWORD disposition) {
-  ::HANDLE h = ::CreateFileA(path.c_str(), access, shareMode, nullptr, disposition,
-                             FILE_ATTRIBUTE_NORMAL, nullptr);
+HANDLE CreateFileA(const std::string& path, DWORD access, DWORD shareMode, DWORD disposition,
+                   DWORD flags) {
+  ::HANDLE h = ::CreateFileA(path.c_str(), access, shareMode, nullptr, disposition, flags, nullptr);
   return HANDLE(reinterpret_cast<std::uintptr_t>(h));
 }
 

@@ -347,4 +347,35 @@ TEST_F(ExtractionTest, VolumeChainThatComesBackIsRefused) {
   }
 }
 
+TEST_F(ExtractionTest, SizesThatDisagreeWithTheTotalAreRefused) {
+  struct Case {
+    const char* what;
+    std::string volume;
+  };
+  const Case cases[] = {
+      {"entry runs past the total", Le32(5) + Entry("A.txt", "abc") + Entry("B.txt", "defg") + kEnd},
+      {"entries after the total", Le32(3) + Entry("A.txt", "abc") + Entry("B.txt", "defg") + kEnd},
+      {"total of 0 before entries", Le32(0) + Entry("A.txt", "abc") + kEnd},
+      {"first volume too short", std::string("\x03\x00", 2) + kEnd},
+      {"header across the end", Le32(3) + "A.t" + "\x02"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    standin::ResetDialogs();
+    Volume(1, c.volume);
+    Volume(2, Entry("B.txt", "x") + kEnd);
+    EXPECT_EQ(Extract(), os::IDCANCEL);
+    ASSERT_EQ(standin::MessageBoxes().size(), 1u);
+    EXPECT_NE(standin::MessageBoxes()[0].Text.find("The setup files are damaged (Setup.d01)"),
+              std::string::npos)
+        << standin::MessageBoxes()[0].Text;
+    for (const std::string& file : Files()) EXPECT_TRUE(Logged().count(file)) << file;
+  }
+  // A total of 0 with nothing after it is an empty, successful installation.
+  standin::ResetDialogs();
+  Volume(1, Le32(0) + kEnd);
+  EXPECT_EQ(Extract(), os::IDOK);
+  EXPECT_TRUE(standin::MessageBoxes().empty());
+}
+
 }  // namespace

@@ -132,4 +132,13 @@ TEST_F(StartupTest, UninstallKeyWithoutAccessCountsAsMissing) {
   EXPECT_EQ(SetupPars.InstallDir, "C:\\Program Files\\Morvella");
 }
 
+TEST_F(StartupTest, QuotedCommandAndEscapingFoldersAreHandled) {
+  EarlierInstallation("E:\\Program Files\\Morvella", "{program folder}\r\n..\\..\\Desktop\r\n");
+  SetString(HKEY_LOCAL_MACHINE, kUninstall, "UninstallString", "\"E:\\Program Files\\Morvella\\Uninst.exe\"");
+  Start();
+  EXPECT_TRUE(SetupPars.OldInstallFound);
+  EXPECT_EQ(SetupPars.InstallDir, "E:\\Program Files\\Morvella");
+  EXPECT_EQ(SetupPars.ProgFolder, "Morvella") << "a folder outside the Programs folder is not proposed";
+}
+
 }  // namespace

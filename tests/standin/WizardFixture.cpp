@@ -16,6 +16,10 @@ void WizardFixture::SetUp() {
   SetupPars = TSetupPars();
   OldUninstallCommand.clear();
   InitConstants();
+  UseAnswers();
+}
+
+void WizardFixture::UseAnswers() {
   standin::SetModalResponder([this](ui::TForm& form) {
     const bool progress = &form == ExtractForm;
     if (!progress || counted_ != &form) ++shown_[form.Caption()];

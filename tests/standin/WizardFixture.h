@@ -30,6 +30,9 @@ class WizardFixture : public ::testing::Test {
 
   // The next modal showing of a form with this caption is answered by act.
   void Answer(const std::string& caption, std::function<void(ui::TForm&)> act);
+  // Modal forms are answered from the answers prepared with Answer (again,
+  // after a test installed a responder of its own).
+  void UseAnswers();
   // How many times a form with this caption was shown modally.
   int ModalCount(const std::string& caption) const;
 
