@@ -111,3 +111,14 @@ void TLogReader::Reset() {
     Raise("Cannot read the install log", fileName_);
   pos_ = len_ = 0;
 }
+
+bool ReadProgramFolder(const std::string& LogName, std::string& ProgFolder) {
+  TLogReader log(LogName);
+  while (!log.Eof()) {
+    if (log.ReadLine() != "{program folder}") continue;
+    if (log.Eof()) return false;
+    ProgFolder = log.ReadLine();
+    return true;
+  }
+  return false;
+}

@@ -74,3 +74,7 @@ class TLogReader {
   std::size_t pos_ = 0;
   std::size_t len_ = 0;
 };
+
+// The Start-menu folder a log records: the line after "{program folder}",
+// when there is one. Raises EInOutError when the log cannot be read.
+bool ReadProgramFolder(const std::string& LogName, std::string& ProgFolder);

@@ -46,19 +46,6 @@ bool IsAbsoluteFolder(const std::string& path) {
          (path.size() >= 2 && path[0] == '\\' && path[1] == '\\');
 }
 
-// The Start-menu folder an earlier installation recorded, if its log has the
-// "{program folder}" line with a line after it.
-bool ReadOldProgFolder(const std::string& logName, std::string& progFolder) {
-  TLogReader log(logName);
-  while (!log.Eof()) {
-    if (log.ReadLine() != "{program folder}") continue;
-    if (log.Eof()) return false;
-    progFolder = log.ReadLine();
-    return true;
-  }
-  return false;
-}
-
 }  // namespace
 
 void ErrorBox(const std::string& text) {
@@ -126,7 +113,7 @@ void TMainForm::FormCreate() {
       const std::string logName = JoinPath(SetupPars.OldInstallDir, "Install.log");
       if (IsAbsoluteFolder(SetupPars.OldInstallDir) && FileExists(logName)) {
         try {
-          SetupPars.OldInstallFound = ReadOldProgFolder(logName, SetupPars.OldProgFolder);
+          SetupPars.OldInstallFound = ReadProgramFolder(logName, SetupPars.OldProgFolder);
         } catch (const os::EInOutError&) {
           // An unreadable log is as good as none: the defaults are proposed.
         }

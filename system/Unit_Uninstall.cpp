@@ -78,7 +78,6 @@ void ForEachEntry(TLogReader& log, const std::string& header,
 
 std::vector<std::string> RemoveOldInstallation(const std::string& OldInstallDir,
                                                const std::string& OldProgFolder) {
-  std::vector<std::string> kept;
   {
     TRegistry registry;
     registry.SetRootKey(os::HKEY_LOCAL_MACHINE);
@@ -90,6 +89,12 @@ std::vector<std::string> RemoveOldInstallation(const std::string& OldInstallDir,
     DeleteDefaultAndKeyIfEmpty(registry, "\\Morvella.Wordlist\\Shell\\Open\\command");
     DeleteKeyIfEmpty(registry, "\\Morvella.Wordlist\\Shell\\Open");
   }
+  return RemoveInstalledFiles(OldInstallDir, OldProgFolder);
+}
+
+std::vector<std::string> RemoveInstalledFiles(const std::string& OldInstallDir,
+                                              const std::string& OldProgFolder) {
+  std::vector<std::string> kept;
   const std::string programs = GetProgramsFolder();
   const std::string logName = JoinPath(OldInstallDir, "Install.log");
   {

@@ -14,3 +14,8 @@
 // a new log in the same folder can list them again.
 std::vector<std::string> RemoveOldInstallation(const std::string& OldInstallDir,
                                                const std::string& OldProgFolder);
+
+// The file part of the removal alone: shortcuts, program files, emptied
+// folders, the log and the folder. Same rules, same result.
+std::vector<std::string> RemoveInstalledFiles(const std::string& InstallDir,
+                                              const std::string& ProgFolder);

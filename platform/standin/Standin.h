@@ -91,6 +91,14 @@ void FailShellLink(long code, bool withoutInterface = false);
 // Launches, browse answers and link failures forgotten.
 void ResetShell();
 
+// --- Processes -----------------------------------------------------------
+// The running program's file and arguments; forgets started programs.
+void SetProgram(const std::string& moduleFileName, std::vector<std::string> args);
+// Command lines started by CreateProcessA, with their folders.
+std::vector<std::string> StartedPrograms();
+// Files marked for deletion at the next restart.
+std::vector<std::string> DeletedAtRestart();
+
 // --- Resources -----------------------------------------------------------
 void SetRcData(int id, std::string bytes);
 

@@ -9,6 +9,7 @@
 #include "platform/Dialogs.h"
 #include "platform/Exceptions.h"
 #include "platform/Files.h"
+#include "platform/Process.h"
 #include "platform/Registry.h"
 #include "platform/Resources.h"
 #include "platform/Shell.h"

@@ -1,0 +1,27 @@
+#pragma once
+// Processes (kernel32): the program's own file, starting a program, waiting
+// for one to end, and files that go at the next restart.
+#include <string>
+#include <vector>
+
+#include "platform/Win.h"
+
+namespace os {
+
+constexpr DWORD MOVEFILE_DELAY_UNTIL_REBOOT = 0x4;
+
+// The full path of the running program.
+std::string GetModuleFileNameA();
+// The program's arguments, without the program itself.
+std::vector<std::string> CommandLineArguments();
+DWORD GetCurrentProcessId();
+bool CopyFileA(const std::string& from, const std::string& to, bool failIfExists);
+// Starts commandLine (the program in double quotes, then its arguments) in
+// folder; false when it could not be started.
+bool CreateProcessA(const std::string& commandLine, const std::string& folder);
+// Waits until the process has ended (true), or milliseconds have passed.
+bool WaitForProcessEnd(DWORD processId, DWORD milliseconds);
+// With MOVEFILE_DELAY_UNTIL_REBOOT and an empty target: deleted at restart.
+bool MoveFileExA(const std::string& from, const std::string& to, DWORD flags);
+
+}  // namespace os

@@ -1,0 +1,83 @@
+// Processes on the stand-in: the program is the test, started programs are
+// recorded.
+#include "platform/Files.h"
+#include "platform/Process.h"
+#include "platform/standin/Standin.h"
+
+#include <mutex>
+
+namespace {
+std::mutex lock;
+std::string moduleFile = "C:\\Program Files\\Morvella\\Uninst.exe";
+std::vector<std::string> arguments;
+std::vector<std::string> started;
+std::vector<std::string> atRestart;
+}  // namespace
+
+namespace os {
+
+std::string GetModuleFileNameA() {
+  std::lock_guard<std::mutex> guard(lock);
+  return moduleFile;
+}
+
+std::vector<std::string> CommandLineArguments() {
+  std::lock_guard<std::mutex> guard(lock);
+  return arguments;
+}
+
+DWORD GetCurrentProcessId() { return 4242; }
+
+bool CopyFileA(const std::string& from, const std::string& to, bool failIfExists) {
+  const HANDLE in = CreateFileA(from, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING);
+  if (in == INVALID_HANDLE_VALUE) return false;
+  const HANDLE out = CreateFileA(to, GENERIC_WRITE, 0, failIfExists ? CREATE_NEW : CREATE_ALWAYS);
+  bool ok = out != INVALID_HANDLE_VALUE;
+  char buffer[65536];
+  DWORD n = 0;
+  while (ok && ReadFile(in, buffer, sizeof buffer, &n) && n > 0) {
+    DWORD written = 0;
+    ok = WriteFile(out, buffer, n, &written) && written == n;
+  }
+  CloseHandle(in);
+  if (out != INVALID_HANDLE_VALUE) ok = CloseHandle(out) && ok;
+  return ok;
+}
+
+bool CreateProcessA(const std::string& commandLine, const std::string& folder) {
+  std::lock_guard<std::mutex> guard(lock);
+  started.push_back(commandLine + " (in " + folder + ")");
+  return true;
+}
+
+bool WaitForProcessEnd(DWORD, DWORD) { return true; }
+
+bool MoveFileExA(const std::string& from, const std::string& to, DWORD flags) {
+  std::lock_guard<std::mutex> guard(lock);
+  if (to.empty() && (flags & MOVEFILE_DELAY_UNTIL_REBOOT)) atRestart.push_back(from);
+  return true;
+}
+
+}  // namespace os
+
+namespace standin {
+
+void SetProgram(const std::string& moduleFileName, std::vector<std::string> args) {
+  std::lock_guard<std::mutex> guard(lock);
+  moduleFile = moduleFileName;
+  arguments = std::move(args);
+  started.clear();
+  atRestart.clear();
+}
+
+std::vector<std::string> StartedPrograms() {
+  std::lock_guard<std::mutex> guard(lock);
+  return started;
+}
+
+std::vector<std::string> DeletedAtRestart() {
+  std::lock_guard<std::mutex> guard(lock);
+  return atRestart;
+}
+
+}  // namespace standin

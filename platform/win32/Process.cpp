@@ -1,0 +1,58 @@
+#include "platform/win32/WinApi.h"
+
+#include <shellapi.h>
+
+namespace os {
+
+std::string GetModuleFileNameA() {
+  char buffer[MAX_PATH + 1] = {};
+  const ::DWORD n = ::GetModuleFileNameA(nullptr, buffer, sizeof buffer);
+  return std::string(buffer, n);
+}
+
+std::vector<std::string> CommandLineArguments() {
+  std::vector<std::string> args;
+  int count = 0;
+  LPWSTR* wide = ::CommandLineToArgvW(::GetCommandLineW(), &count);
+  for (int i = 1; wide && i < count; ++i) {
+    const int n = ::WideCharToMultiByte(CP_ACP, 0, wide[i], -1, nullptr, 0, nullptr, nullptr);
+    std::string arg(std::size_t(n > 0 ? n : 1), '\0');
+    ::WideCharToMultiByte(CP_ACP, 0, wide[i], -1, arg.data(), n, nullptr, nullptr);
+    arg.resize(arg.find('\0'));
+    args.push_back(arg);
+  }
+  if (wide) ::LocalFree(wide);
+  return args;
+}
+
+DWORD GetCurrentProcessId() { return ::GetCurrentProcessId(); }
+
+bool CopyFileA(const std::string& from, const std::string& to, bool failIfExists) {
+  return ::CopyFileA(from.c_str(), to.c_str(), failIfExists) != FALSE;
+}
+
+bool CreateProcessA(const std::string& commandLine, const std::string& folder) {
+  STARTUPINFOA startup = {sizeof startup};
+  PROCESS_INFORMATION process = {};
+  std::string line = commandLine;
+  if (!::CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        folder.empty() ? nullptr : folder.c_str(), &startup, &process))
+    return false;
+  ::CloseHandle(process.hThread);
+  ::CloseHandle(process.hProcess);
+  return true;
+}
+
+bool WaitForProcessEnd(DWORD processId, DWORD milliseconds) {
+  ::HANDLE process = ::OpenProcess(SYNCHRONIZE, FALSE, processId);
+  if (!process) return true;  // already gone
+  const bool ended = ::WaitForSingleObject(process, milliseconds) == WAIT_OBJECT_0;
+  ::CloseHandle(process);
+  return ended;
+}
+
+bool MoveFileExA(const std::string& from, const std::string& to, DWORD flags) {
+  return ::MoveFileExA(from.c_str(), to.empty() ? nullptr : to.c_str(), flags) != FALSE;
+}
+
+}  // namespace os

@@ -1,0 +1,13 @@
+#pragma once
+// The product's own uninstaller, Uninst.exe: removes the installation that
+// the Install.log beside it records, and what Setup wrote to the registry.
+
+// Deletes the uninstall entry, and the ".wdl" association while ".wdl" still
+// names "Morvella.Wordlist" (another program may have taken it since). Keys
+// that hold anything else stay.
+void RemoveRegistryEntries();
+
+// The program: when started from the installation folder, runs again from a
+// copy in the temporary folder (a program cannot delete its own file) and
+// ends; then asks once, removes, and says what it left. Returns the exit code.
+int UninstMain();
