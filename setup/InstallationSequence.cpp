@@ -27,11 +27,7 @@ bool CanWriteFolder(const std::string& Folder) {
     ok = file != os::INVALID_HANDLE_VALUE;
     if (ok) os::CloseHandle(file);
   }
-  while (!rest.empty()) {
-    os::RemoveDirectoryA(JoinPath(existing, rest));
-    const std::size_t slash = rest.rfind('\\');
-    rest = slash == std::string::npos ? std::string() : rest.substr(0, slash);
-  }
+  RemoveCreatedFolders(existing, rest);
   return ok;
 }
 

@@ -439,13 +439,17 @@ bool CanCreateFolder(const std::string& Path) {
   auto [existing, rest] = SplitExistingPath(Path);
   const bool ok = os::MakeSureDirectoryPathExists(Path) && os::CreateDirectoryA(Path);
   if (!ok) ErrorBox(kCannotCreate);
-  // Leave the disk as it was: remove what was created, deepest level first.
-  while (!rest.empty()) {
-    os::RemoveDirectoryA(JoinPath(existing, rest));
-    const std::size_t slash = rest.rfind('\\');
-    rest = slash == std::string::npos ? std::string() : rest.substr(0, slash);
-  }
+  RemoveCreatedFolders(existing, rest);
   return ok;
+}
+
+void RemoveCreatedFolders(const std::string& Existing, std::string Rest) {
+  // Deepest level first; a removal that fails is ignored.
+  while (!Rest.empty()) {
+    os::RemoveDirectoryA(JoinPath(Existing, Rest));
+    const std::size_t slash = Rest.rfind('\\');
+    Rest = slash == std::string::npos ? std::string() : Rest.substr(0, slash);
+  }
 }
 
 std::string BrowseFolder() {

@@ -84,6 +84,9 @@ extern TMainForm* MainForm;
 
 // The deepest existing folder on Path, and the missing rest below it.
 std::pair<std::string, std::string> SplitExistingPath(const std::string& Path);
+// Removes the folders Rest below Existing that a test created, as split by
+// SplitExistingPath: the disk is left as it was.
+void RemoveCreatedFolders(const std::string& Existing, std::string Rest);
 // Whether Path could be created; leaves the disk as it was. Says so in a
 // message box when it could not.
 bool CanCreateFolder(const std::string& Path);

@@ -27,16 +27,6 @@ const std::string kMedium = "C:\\Medium";
 const std::string kTarget = "C:\\Target";
 const std::string kEnd(1, '\0');
 
-void ListFiles(const std::string& folder, const std::string& prefix, std::set<std::string>& out) {
-  os::TDirectorySearch search(folder + "\\*");
-  while (search.Next()) {
-    if (search.Name() == "." || search.Name() == "..") continue;
-    if (search.IsFolder())
-      ListFiles(folder + "\\" + search.Name(), prefix + search.Name() + "\\", out);
-    else
-      out.insert(prefix + search.Name());
-  }
-}
 
 class ExtractionTest : public ::testing::Test {
  protected:
@@ -108,8 +98,7 @@ class ExtractionTest : public ::testing::Test {
     return names;
   }
   std::set<std::string> Files() {
-    std::set<std::string> files;
-    ListFiles(kTarget, "", files);
+    std::set<std::string> files = FilesBelow(kTarget);
     files.erase("Install.log");
     return files;
   }

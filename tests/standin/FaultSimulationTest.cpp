@@ -82,24 +82,13 @@ class FaultSimulationTest : public WizardFixture {
     return false;
   }
 
-  void ListFiles(const std::string& folder, const std::string& prefix, std::set<std::string>& out) {
-    os::TDirectorySearch search(folder + "\\*");
-    while (search.Next()) {
-      if (search.Name() == "." || search.Name() == "..") continue;
-      if (search.IsFolder())
-        ListFiles(folder + "\\" + search.Name(), prefix + search.Name() + "\\", out);
-      else
-        out.insert(prefix + search.Name());
-    }
-  }
 
   // The run's promises, checked after each run.
   void CheckInvariants(const std::set<std::string>& before, const std::string& what) {
     SCOPED_TRACE(what);
     EXPECT_TRUE(main_->Closed() || !standin::MessageBoxes().empty() || SetupPars.Page == 5)
         << "stopped without a word";
-    std::set<std::string> files;
-    ListFiles(kInstall, "", files);
+    std::set<std::string> files = FilesBelow(kInstall);
     files.erase("Install.log");
     files.erase("My own.wdl");
     if (!files.empty()) {

@@ -61,3 +61,25 @@ std::string ReadFileBytes(const std::string& path) {
   os::CloseHandle(file);
   return bytes;
 }
+
+namespace {
+void ListFiles(const std::string& folder, const std::string& prefix, std::set<std::string>& out) {
+  os::WIN32_FIND_DATAA entry;
+  os::HANDLE search = os::FindFirstFileA(folder + "\\*", &entry);
+  if (search == os::INVALID_HANDLE_VALUE) return;
+  do {
+    if (entry.cFileName == "." || entry.cFileName == "..") continue;
+    if (entry.dwFileAttributes & os::FILE_ATTRIBUTE_DIRECTORY)
+      ListFiles(folder + "\\" + entry.cFileName, prefix + entry.cFileName + "\\", out);
+    else
+      out.insert(prefix + entry.cFileName);
+  } while (os::FindNextFileA(search, &entry));
+  os::FindClose(search);
+}
+}  // namespace
+
+std::set<std::string> FilesBelow(const std::string& folder) {
+  std::set<std::string> files;
+  ListFiles(folder, "", files);
+  return files;
+}

@@ -2,6 +2,7 @@
 // A fresh folder under the system's temporary folder, removed with all its
 // contents when the test ends. Works through the seam, so the same test runs
 // on the stand-in and on Windows.
+#include <set>
 #include <string>
 
 class ScratchFolder {
@@ -26,3 +27,5 @@ void RemoveTree(const std::string& folder);
 void WriteFileBytes(const std::string& path, const std::string& bytes);
 std::string ReadFileBytes(const std::string& path);
 bool Exists(const std::string& path);
+// The files below folder, as paths relative to it ("Lists\\French.wdl").
+std::set<std::string> FilesBelow(const std::string& folder);
