@@ -345,7 +345,8 @@ void TForm::Close() {
   closed_ = true;
   Hide();
   // Closing the main window ends the program.
-  if (Handle == os::Application.MainWindow || os::Application.MainForm == this)
+  if (os::Application.MainForm == this ||
+      (Handle != os::NO_WINDOW && Handle == os::Application.MainWindow))
     os::Application.Terminate();
 }
 
