@@ -422,7 +422,10 @@ void UpdatePicture(TImage& image) {
 void UpdateProgress(TProgressBar& bar) {
   if (bar.Handle == os::NO_WINDOW) return;
   ::HWND handle = Native(bar.Handle);
-  ::SendMessageA(handle, PBM_SETRANGE32, WPARAM(bar.Min), LPARAM(bar.Max));
+  // Setting the range repaints the whole bar: only when it changed.
+  const auto range = ::SendMessageA(handle, PBM_GETRANGE, FALSE, 0);
+  if (range != bar.Max || ::SendMessageA(handle, PBM_GETRANGE, TRUE, 0) != bar.Min)
+    ::SendMessageA(handle, PBM_SETRANGE32, WPARAM(bar.Min), LPARAM(bar.Max));
   ::SendMessageA(handle, PBM_SETPOS, WPARAM(bar.Position()), 0);
 }
 
