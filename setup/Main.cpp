@@ -53,11 +53,7 @@ void ErrorBox(const std::string& text) {
                   os::MB_OK | os::MB_ICONERROR);
 }
 
-bool FileExists(const std::string& Path) {
-  const os::DWORD attributes = os::GetFileAttributesA(Path);
-  return attributes != os::INVALID_FILE_ATTRIBUTES &&
-         (attributes & os::FILE_ATTRIBUTE_DIRECTORY) == 0;
-}
+
 
 // --- Start-up --------------------------------------------------------------
 
@@ -417,12 +413,6 @@ void TMainForm::ProgFoldersTreeChange(ui::TTreeNode* Node) {
 
 // --- Functions of the main unit --------------------------------------------
 
-bool FolderExists(const std::string& Path) {
-  const os::DWORD attributes = os::GetFileAttributesA(Path);
-  return attributes != os::INVALID_FILE_ATTRIBUTES &&
-         (attributes & os::FILE_ATTRIBUTE_DIRECTORY) != 0;
-}
-
 std::pair<std::string, std::string> SplitExistingPath(const std::string& Path) {
   std::string existing = Path, rest;
   while (!existing.empty() && !FolderExists(existing)) {
@@ -454,10 +444,5 @@ void RemoveCreatedFolders(const std::string& Existing, std::string Rest) {
 
 std::string BrowseFolder() {
   return os::SHBrowseForFolderA(MainForm ? MainForm->Handle : os::NO_WINDOW, "Select a folder");
-}
-
-std::string GetProgramsFolder() {
-  return os::SHGetSpecialFolderPathA(MainForm ? MainForm->Handle : os::NO_WINDOW,
-                                     os::CSIDL_PROGRAMS);
 }
 
