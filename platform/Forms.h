@@ -292,7 +292,6 @@ class TForm {
  private:
   friend class TControl;
   friend class TRadioButton;
-  friend struct NativeAccess;
   void EnsureWindow();
   bool EndModalIfAllowed();
 

@@ -49,9 +49,6 @@ TEST_F(StartupTest, WithoutEarlierInstallationTheDefaultsAreProposed) {
     EXPECT_EQ(backdrop_->ScreenBounds().Width, 1024);
     EXPECT_EQ(backdrop_->ScreenBounds().Height, 768);
     EXPECT_FALSE(backdrop_->Enabled());
-    main_.reset();
-    exit_.reset();
-    backdrop_.reset();
   }
 }
 
@@ -82,9 +79,6 @@ TEST_F(StartupTest, FoldersOfAnEarlierInstallationComeFromItsLog) {
     EXPECT_EQ(SetupPars.InstallDir, c.found ? "E:\\Tools\\Morvella" : "C:\\Program Files\\Morvella");
     EXPECT_EQ(SetupPars.ProgFolder, c.progFolder);
     EXPECT_EQ(SetupPars.OldInstallDir, "E:\\Tools\\Morvella");
-    main_.reset();
-    exit_.reset();
-    backdrop_.reset();
   }
 }
 
@@ -110,9 +104,6 @@ TEST_F(StartupTest, UnusableUninstallEntriesLeaveTheDefaults) {
   Start();
   EXPECT_EQ(SetupPars.InstallDir, "C:\\Program Files\\Morvella");
   EXPECT_TRUE(standin::MessageBoxes().empty());
-  main_.reset();
-  exit_.reset();
-  backdrop_.reset();
 
   // No folder part: the log must not be looked for in the current folder,
   // which is the installation medium.

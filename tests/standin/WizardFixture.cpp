@@ -37,31 +37,15 @@ void WizardFixture::UseAnswers() {
 void WizardFixture::TearDown() {
   EXPECT_TRUE(answers_.empty()) << answers_.size() << " prepared answers were not used";
   standin::SetModalResponder(nullptr);
-  MainForm = nullptr;
-  ExitForm = nullptr;
-  FullScreenForm = nullptr;
-  UninstallOldForm = nullptr;
-  ExtractForm = nullptr;
-  os::Application.MainForm = nullptr;
-  extract_.reset();
-  uninstallOld_.reset();
-  backdrop_.reset();
-  exit_.reset();
-  main_.reset();
+  forms_.reset();
 }
 
 void WizardFixture::Start() {
-  main_ = std::make_unique<TMainForm>();
-  MainForm = main_.get();
-  os::Application.MainForm = main_.get();
-  exit_ = std::make_unique<TExitForm>();
-  ExitForm = exit_.get();
-  backdrop_ = std::make_unique<TFullScreenForm>();
-  FullScreenForm = backdrop_.get();
-  uninstallOld_ = std::make_unique<TUninstallOldForm>();
-  UninstallOldForm = uninstallOld_.get();
-  extract_ = std::make_unique<TExtractForm>();
-  ExtractForm = extract_.get();
+  forms_.reset();  // the windows of an earlier start go first
+  forms_ = std::make_unique<TSetupForms>();
+  main_ = &forms_->Main;
+  exit_ = &forms_->Exit;
+  backdrop_ = &forms_->FullScreen;
   main_->Show();
 }
 

@@ -8,15 +8,11 @@
 #include <memory>
 #include <string>
 
-#include "engine/Unit_ExtractForm.h"
 #include "platform/Application.h"
 #include "platform/Registry.h"
 #include "platform/standin/Standin.h"
-#include "setup/Main.h"
+#include "setup/SetupForms.h"
 #include "setup/Unit_Constants.h"
-#include "setup/Unit_ExitForm.h"
-#include "setup/Unit_FullScreenForm.h"
-#include "system/Unit_UninstallOldForm.h"
 
 class WizardFixture : public ::testing::Test {
  protected:
@@ -45,11 +41,10 @@ class WizardFixture : public ::testing::Test {
   // Walks forward from the welcome page to page (1 to 4), agreeing.
   void GoTo(int page);
 
-  std::unique_ptr<TMainForm> main_;
-  std::unique_ptr<TExitForm> exit_;
-  std::unique_ptr<TFullScreenForm> backdrop_;
-  std::unique_ptr<TUninstallOldForm> uninstallOld_;
-  std::unique_ptr<TExtractForm> extract_;
+  std::unique_ptr<TSetupForms> forms_;
+  TMainForm* main_ = nullptr;
+  TExitForm* exit_ = nullptr;
+  TFullScreenForm* backdrop_ = nullptr;
 
  private:
   struct Pending {

@@ -9,12 +9,8 @@
 #include <commctrl.h>
 #include <thread>
 
-#include "engine/Unit_ExtractForm.h"
-#include "setup/Main.h"
+#include "setup/SetupForms.h"
 #include "setup/Unit_Constants.h"
-#include "setup/Unit_ExitForm.h"
-#include "setup/Unit_FullScreenForm.h"
-#include "system/Unit_UninstallOldForm.h"
 
 namespace {
 
@@ -55,26 +51,15 @@ class MainFormWindowTest : public ::testing::Test {
     os::Application.Title = "Setup";
     SetupPars = TSetupPars();
     InitConstants();
-    main_ = std::make_unique<TMainForm>();
-    MainForm = main_.get();
-    os::Application.MainForm = main_.get();
-    exit_ = std::make_unique<TExitForm>();
-    ExitForm = exit_.get();
-    backdrop_ = std::make_unique<TFullScreenForm>();
-    FullScreenForm = backdrop_.get();
+    forms_ = std::make_unique<TSetupForms>();
+    main_ = &forms_->Main;
+    exit_ = &forms_->Exit;
+    backdrop_ = &forms_->FullScreen;
     main_->Show();
     os::Application.MainWindow = main_->Handle;
     Pump();
   }
-  void TearDown() override {
-    FullScreenForm = nullptr;
-    ExitForm = nullptr;
-    MainForm = nullptr;
-    os::Application.MainForm = nullptr;
-    backdrop_.reset();
-    exit_.reset();
-    main_.reset();
-  }
+  void TearDown() override { forms_.reset(); }
 
   // Answers the next modal dialog with this caption from another thread, by
   // pressing key in it once it is up; records its focused control first.
@@ -95,9 +80,10 @@ class MainFormWindowTest : public ::testing::Test {
     });
   }
 
-  std::unique_ptr<TMainForm> main_;
-  std::unique_ptr<TExitForm> exit_;
-  std::unique_ptr<TFullScreenForm> backdrop_;
+  std::unique_ptr<TSetupForms> forms_;
+  TMainForm* main_ = nullptr;
+  TExitForm* exit_ = nullptr;
+  TFullScreenForm* backdrop_ = nullptr;
 };
 
 TEST_F(MainFormWindowTest, ClientAreaIs532By353AndCentred) {
