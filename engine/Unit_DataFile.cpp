@@ -7,10 +7,12 @@
 #include "engine/Unit_Logfile.h"
 #include "engine/Unit_Paths.h"
 #include "platform/Exceptions.h"
+#include "platform/Shell.h"
 
 std::int32_t BytesLeft = 0;
 os::HANDLE OutFile = os::INVALID_HANDLE_VALUE;
 std::int64_t DeclaredLeft = -1;
+TEntryNames InstalledNames;
 
 namespace {
 
@@ -48,8 +50,11 @@ bool IsDeviceName(const std::string& level) {
   static const char* const devices[] = {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$", "CLOCK$"};
   for (const char* device : devices)
     if (base == device) return true;
+  // Windows also reserves COM and LPT with a superscript 1, 2 or 3
+  // (Windows-1252 0xB9, 0xB2, 0xB3).
+  const unsigned char digit = base.size() == 4 ? static_cast<unsigned char>(base[3]) : 0;
   return base.size() == 4 && (base.compare(0, 3, "COM") == 0 || base.compare(0, 3, "LPT") == 0) &&
-         base[3] >= '0' && base[3] <= '9';
+         ((digit >= '0' && digit <= '9') || digit == 0xB9 || digit == 0xB2 || digit == 0xB3);
 }
 
 void CloseOutFile() {
@@ -63,6 +68,26 @@ void ResetDataFileState() {
   CloseOutFile();
   BytesLeft = 0;
   DeclaredLeft = -1;
+  InstalledNames.Clear();
+}
+
+std::string TEntryNames::Add(const std::string& Name) {
+  const std::string upper = os::CharUpperBuffA(Name);
+  if (files_.count(upper)) return "another file of the setup has the same name";
+  if (folders_.count(upper)) return "the name is that of a folder of the setup";
+  for (std::size_t at = upper.find('\\'); at != std::string::npos; at = upper.find('\\', at + 1))
+    if (files_.count(upper.substr(0, at)))
+      return "its folder " + Name.substr(0, at) + " is a file of the setup";
+  for (std::size_t at = upper.find('\\'); at != std::string::npos; at = upper.find('\\', at + 1))
+    folders_.insert(upper.substr(0, at));
+  files_.insert(upper);
+  return {};
+}
+
+void TEntryNames::Clear() {
+  // Swapped out, so the memory of a large payload is given back.
+  std::unordered_set<std::string>().swap(files_);
+  std::unordered_set<std::string>().swap(folders_);
 }
 
 std::string VolumeFileName(int Number) {
@@ -171,11 +196,26 @@ std::int32_t TDataFile::ReadTotalSize() {
 
 bool TDataFile::DataLeft() const { return size_ > 0 && position_ + 1 < size_; }
 
+void TDataFile::TakeEmptyEntries() {
+  while (DataLeft()) {
+    std::string name;
+    std::int32_t size = 0;
+    if (!ReadName(name) || !ReadSize(size) || size != 0) Damaged("more data follows the last file");
+    BeginEntry(name, size);
+    CloseOutFile();
+    BytesLeft = 0;
+  }
+}
+
 void TDataFile::BeginEntry() {
   std::string name;
   if (!ReadName(name)) Damaged("an entry name runs into the end of the volume");
   std::int32_t size = 0;
   if (!ReadSize(size)) Damaged("the header of entry \"" + Printable(name) + "\" is cut off");
+  BeginEntry(name, size);
+}
+
+void TDataFile::BeginEntry(const std::string& name, std::int32_t size) {
   if (size < 0) Damaged("entry \"" + Printable(name) + "\" has a negative size");
   // A file that would run past the total would be cut short: refused whole.
   if (DeclaredLeft >= 0 && size > DeclaredLeft)
@@ -184,6 +224,8 @@ void TDataFile::BeginEntry() {
   if (!problem.empty()) Damaged("entry \"" + Printable(name) + "\": " + problem);
   const std::string path = JoinPath(TargetDir, name);
   if (path.size() >= os::MAX_PATH) Damaged("entry \"" + Printable(name) + "\": the path is too long");
+  const std::string clash = InstalledNames.Add(name);
+  if (!clash.empty()) Damaged("entry \"" + Printable(name) + "\": " + clash);
 
   LogFile->AddEntry(name);  // before the file exists, so it is always listed
   if (DeclaredLeft >= 0) DeclaredLeft -= size;

@@ -11,6 +11,7 @@
 // anything is created for it.
 #include <cstdint>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "platform/Files.h"
@@ -34,6 +35,23 @@ std::string VolumeFileName(int Number);
 // Why Name may not be written below the installation folder, or empty when
 // it may: a plain relative path of ordinary names, not the log itself.
 std::string EntryNameProblem(const std::string& Name);
+
+// The names a payload has used so far, compared as Windows compares file
+// names: a name that comes again in another case would overwrite the first
+// file, and a file cannot also be a folder.
+class TEntryNames {
+ public:
+  // Why Name cannot be added, or empty when it was added.
+  std::string Add(const std::string& Name);
+  void Clear();
+
+ private:
+  std::unordered_set<std::string> files_;
+  std::unordered_set<std::string> folders_;
+};
+
+// The names this extraction has begun.
+extern TEntryNames InstalledNames;
 
 class TDataFile {
  public:
@@ -63,6 +81,9 @@ class TDataFile {
   std::int32_t ReadTotalSize();
   // Whether entry data or headers are left before the trailer byte.
   bool DataLeft() const;
+  // Once all data is copied: installs the empty files whose headers remain
+  // in this volume; anything else there is damage.
+  void TakeEmptyEntries();
   // Raises "The setup files are damaged (<volume>): <problem>".
   [[noreturn]] void Damaged(const std::string& problem) const;
 
@@ -74,6 +95,7 @@ class TDataFile {
   bool Fill();
   bool GetByte(std::uint8_t& byte);
   void BeginEntry();
+  void BeginEntry(const std::string& name, std::int32_t size);
 
   std::string fileName_;
   os::HANDLE file_;

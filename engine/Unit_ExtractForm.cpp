@@ -39,6 +39,9 @@ bool TExtractForm::FormCloseQuery() {
   // No new copy step while the user is asked.
   if (ExtractThread) ExtractThread->Suspend();
   if (ExitForm && ExitForm->ShowModal() == os::IDCANCEL) return true;
+  // A step already asked for may have failed while the user was asked: its
+  // error was shown and no worker is left to end the dialog.
+  if (ExitConfirmed) return true;
   if (ExtractThread) ExtractThread->Resume();
   return false;
 }

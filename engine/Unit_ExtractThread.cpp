@@ -9,6 +9,7 @@
 #include "platform/Dialogs.h"
 #include "platform/Exceptions.h"
 #include "platform/Files.h"
+#include "platform/Forms.h"
 #include "setup/Unit_ExitForm.h"
 
 std::unique_ptr<TDataFile> DataFile;
@@ -26,6 +27,12 @@ namespace {
 std::set<int> volumesRead;
 
 std::string VolumeName() { return "Setup." + VolumeExt; }
+
+// A folder of that name is no volume: the disk is still to be asked for.
+bool IsVolumeFile(const std::string& name) {
+  const os::DWORD attributes = os::GetFileAttributesA(name);
+  return attributes != os::INVALID_FILE_ATTRIBUTES && !(attributes & os::FILE_ATTRIBUTE_DIRECTORY);
+}
 
 }  // namespace
 
@@ -60,7 +67,7 @@ void OpenNextVolume() {
                                              : "the next volume would be " + VolumeName() +
                                                    " again"),
                           os::ERROR_INVALID_PARAMETER);
-  VolumeFound = os::GetFileAttributesA(VolumeName()) != os::INVALID_FILE_ATTRIBUTES;
+  VolumeFound = IsVolumeFile(VolumeName());
   while (!VolumeFound) {
     std::string message = "Insert disk %dn% in the disk drive and click OK.";
     for (std::size_t at; (at = message.find("%dn%")) != std::string::npos;)
@@ -72,7 +79,7 @@ void OpenNextVolume() {
       }
       continue;  // the prompt again, without a new look for the file
     }
-    VolumeFound = os::GetFileAttributesA(VolumeName()) != os::INVALID_FILE_ATTRIBUTES;
+    VolumeFound = IsVolumeFile(VolumeName());
   }
   volumesRead.insert(NextDisk);
   DataFile = std::make_unique<TDataFile>(VolumeName(), os::GENERIC_READ, ExtractPars.LogFile,
@@ -80,9 +87,10 @@ void OpenNextVolume() {
 }
 
 void CheckPayloadEnd() {
-  // Entries after the total would never be copied: the payload is damaged,
-  // and success would leave files missing.
-  if (DataFile && DataFile->DataLeft()) DataFile->Damaged("more data follows the last file");
+  // Empty files may follow the last data byte; anything else there would
+  // never be copied: the payload is damaged, and success would leave files
+  // missing.
+  if (DataFile) DataFile->TakeEmptyEntries();
 }
 
 void StepProgress() { ExtractForm->ProgressBar.StepIt(); }
@@ -93,9 +101,10 @@ void ReportCancel() { ExtractForm->SetModalResult(os::IDCANCEL); }
 
 bool AskForDisk(const std::string& Message) {
   os::MessageBeep(os::MB_ICONQUESTION);
-  // Task-modal without an owner: centred on the screen, and the other
-  // windows take no input meanwhile.
-  return os::MessageBoxA(os::NO_WINDOW, Message, "Change disk",
+  // Owned by the application's window, centred on the screen, so that it
+  // adds no taskbar entry; the other windows take no input meanwhile.
+  ui::TDisabledForms others;
+  return os::MessageBoxA(os::Application.Handle, Message, "Change disk",
                          os::MB_OKCANCEL | os::MB_ICONQUESTION | os::MB_TASKMODAL) == os::IDCANCEL;
 }
 

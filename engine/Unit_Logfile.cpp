@@ -87,23 +87,20 @@ bool TLogReader::Fill() {
   return read > 0;
 }
 
-bool TLogReader::Eof() { return pos_ == len_ && !Fill(); }
-
-std::string TLogReader::ReadLine() {
+bool TLogReader::ReadLine(std::string& line) {
   // A line longer than any path is kept only in part: it is no valid entry
   // either way, and a damaged log of any size is read in constant memory.
   constexpr std::size_t kLongest = 4 * os::MAX_PATH;
-  std::string line;
+  line.clear();
   while (pos_ < len_ || Fill()) {
     const char c = buffer_[pos_++];
     if (c == '\n') {
       if (!line.empty() && line.back() == '\r') line.pop_back();
-      return line;
+      return true;
     }
     if (line.size() < kLongest) line += c;
   }
-  if (!line.empty() && line.back() == '\r') line.pop_back();
-  return line;
+  return false;
 }
 
 void TLogReader::Reset() {
@@ -114,10 +111,11 @@ void TLogReader::Reset() {
 
 bool ReadProgramFolder(const std::string& LogName, std::string& ProgFolder) {
   TLogReader log(LogName);
-  while (!log.Eof()) {
-    if (log.ReadLine() != "{program folder}") continue;
-    if (log.Eof()) return false;
-    ProgFolder = log.ReadLine();
+  std::string line;
+  while (log.ReadLine(line)) {
+    if (line != "{program folder}") continue;
+    if (!log.ReadLine(line)) return false;
+    ProgFolder = line;
     return true;
   }
   return false;

@@ -48,9 +48,8 @@ class TLogFile {
   os::HANDLE file_;
 };
 
-// Reads an install log line by line, as the text-file reading of the system
-// does: a line ends at LF, a CR before it is dropped; Eof is true once
-// nothing follows the last line read.
+// Reads an install log line by line: a line ends at LF, a CR before it is
+// dropped. Every complete line counts, the last one too.
 class TLogReader {
  public:
   // Raises EInOutError when the file cannot be opened.
@@ -59,9 +58,10 @@ class TLogReader {
   TLogReader& operator=(const TLogReader&) = delete;
   ~TLogReader();
 
-  bool Eof();
+  // The next line, without its CR LF; false at the end of the file. A last
+  // line without its line break is a write cut short and never handed out.
   // Raises EInOutError when reading fails.
-  std::string ReadLine();
+  bool ReadLine(std::string& line);
   // Back to the first line.
   void Reset();
 

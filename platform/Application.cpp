@@ -1,6 +1,7 @@
 #include "platform/Application.h"
 
 #include "platform/Dialogs.h"
+#include "platform/Forms.h"
 
 namespace os {
 
@@ -13,7 +14,12 @@ std::string ErrorMessageText(const std::string& message) {
 }
 
 void TApplication::ShowException(const std::exception& e) {
-  MessageBoxA(MainWindow, ErrorMessageText(e.what()), Title, MB_OK | MB_ICONERROR);
+  MessageBoxA(DialogOwner(), ErrorMessageText(e.what()), Title, MB_OK | MB_ICONERROR);
+}
+
+HWND TApplication::DialogOwner() const {
+  if (MainForm && MainForm->Handle != NO_WINDOW) return MainForm->Handle;
+  return MainWindow != NO_WINDOW ? MainWindow : Handle;
 }
 
 

@@ -21,6 +21,12 @@ class TApplication {
  public:
   // Prepares the platform: common controls, COM for this thread.
   void Initialize();
+  // Creates the application's own window (Windows only): the program's one
+  // taskbar entry, titled Title, and the owner of the main window.
+  void CreateHandle();
+  // The owner for dialogs and message boxes: the main window once it has
+  // one, else the application's window.
+  HWND DialogOwner() const;
   // Shows e in a message box titled Title with the error icon and OK.
   void ShowException(const std::exception& e);
   // Runs an event handler; an exception it raises is shown, not propagated.
@@ -40,6 +46,7 @@ class TApplication {
   bool Terminated() const { return terminated_; }
 
   std::string Title;
+  HWND Handle = NO_WINDOW;
   HWND MainWindow = NO_WINDOW;
   // The first form created; closing it ends the program.
   ui::TForm* MainForm = nullptr;

@@ -290,26 +290,34 @@ void TForm::ShowFullScreen() {
   native::PlaceFullScreen(*this);
 }
 
-int TForm::ShowModal() {
-  // The other windows take no input while this one is open.
-  std::vector<TForm*> disabled;
+TDisabledForms::TDisabledForms(const TForm* except) {
   for (TForm* form : Forms()) {
-    if (form != this && form->visible_ && form->enabled_) {
+    if (form != except && form->Visible() && form->Enabled()) {
       form->SetEnabled(false);
-      disabled.push_back(form);
+      forms_.push_back(form);
     }
   }
-  modal_ = true;
-  modalResult_ = 0;
-  Show();
-  if (focused_ == nullptr || !focused_->CanFocus()) KeyTab();
-  for (;;) {
-    native::RunModalLoop(*this);
-    if (EndModalIfAllowed()) break;
-  }
-  const int result = modalResult_;
-  modal_ = false;
-  for (TForm* form : disabled) form->SetEnabled(true);
+}
+
+TDisabledForms::~TDisabledForms() {
+  for (TForm* form : forms_) form->SetEnabled(true);
+}
+
+int TForm::ShowModal() {
+  int result;
+  {
+    TDisabledForms others(this);
+    modal_ = true;
+    modalResult_ = 0;
+    Show();
+    if (focused_ == nullptr || !focused_->CanFocus()) KeyTab();
+    for (;;) {
+      native::RunModalLoop(*this);
+      if (EndModalIfAllowed()) break;
+    }
+    result = modalResult_;
+    modal_ = false;
+  }  // the others first, so that Windows activates the owner again
   Hide();
   return result;
 }

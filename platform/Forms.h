@@ -308,6 +308,20 @@ class TForm {
   std::vector<TControl*> controls_;
 };
 
+// Disables every visible, enabled form but except while it lives, and
+// enables them again: the other windows take no input while a modal window
+// or message box is open.
+class TDisabledForms {
+ public:
+  explicit TDisabledForms(const TForm* except = nullptr);
+  TDisabledForms(const TDisabledForms&) = delete;
+  TDisabledForms& operator=(const TDisabledForms&) = delete;
+  ~TDisabledForms();
+
+ private:
+  std::vector<TForm*> forms_;
+};
+
 // What the platform does with the state above. The Win32 build creates and
 // updates real windows; the stand-in does nothing, its state is the object's.
 namespace native {

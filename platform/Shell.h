@@ -23,6 +23,10 @@ std::string SHBrowseForFolderA(HWND owner, const std::string& title);
 // user's locale: letters before case, "accessories" before "Games".
 int lstrcmpA(const std::string& a, const std::string& b);
 
+// text in upper case by the ANSI code page's letters (CharUpperBuffA), as
+// the file system folds names to compare them: "français" -> "FRANÇAIS".
+std::string CharUpperBuffA(std::string text);
+
 constexpr int SW_SHOW = 5;
 
 // Starts file through the shell with the default verb; a result above 32

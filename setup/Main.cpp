@@ -49,7 +49,7 @@ bool IsAbsoluteFolder(const std::string& path) {
 }  // namespace
 
 void ErrorBox(const std::string& text) {
-  os::MessageBoxA(MainForm ? MainForm->Handle : os::NO_WINDOW, text, os::Application.Title,
+  os::MessageBoxA(os::Application.DialogOwner(), text, os::Application.Title,
                   os::MB_OK | os::MB_ICONERROR);
 }
 
@@ -443,6 +443,6 @@ void RemoveCreatedFolders(const std::string& Existing, std::string Rest) {
 }
 
 std::string BrowseFolder() {
-  return os::SHBrowseForFolderA(MainForm ? MainForm->Handle : os::NO_WINDOW, "Select a folder");
+  return os::SHBrowseForFolderA(os::Application.DialogOwner(), "Select a folder");
 }
 

@@ -6,6 +6,7 @@
 int SetupMain() {
   os::Application.Initialize();
   os::Application.Title = "Setup";
+  os::Application.CreateHandle();
   InitConstants();  // the windows read the texts while they are created
   TSetupForms forms;
   forms.Main.Show();

@@ -56,20 +56,15 @@ void RemoveEntry(const std::string& base, std::string relative) {
 }
 
 // Handles each entry of the section under header. Lines are read from the
-// top; a line with nothing after it is never handled, neither as header nor
-// as entry; an empty line ends the section.
+// top; an empty line ends the section, and a last line cut off before its
+// line break is never handled.
 void ForEachEntry(TLogReader& log, const std::string& header,
                   const std::function<void(const std::string&)>& handle) {
   log.Reset();
-  while (!log.Eof()) {
-    const std::string line = log.ReadLine();
-    if (log.Eof()) return;
+  std::string line;
+  while (log.ReadLine(line)) {
     if (line != header) continue;
-    while (!log.Eof()) {
-      const std::string entry = log.ReadLine();
-      if (log.Eof() || entry.empty()) return;
-      handle(entry);
-    }
+    while (log.ReadLine(line) && !line.empty()) handle(line);
     return;
   }
 }

@@ -57,7 +57,7 @@ void AskToUninstallOldVersion() {
   const auto [program, parameters] = SplitUninstallCommand(OldUninstallCommand);
   const std::size_t folderEnd = program.find_last_of("\\:");
   const std::string folder = folderEnd == std::string::npos ? "" : program.substr(0, folderEnd + 1);
-  const os::HWND owner = MainForm ? MainForm->Handle : os::NO_WINDOW;
+  const os::HWND owner = os::Application.DialogOwner();
   if (os::ShellExecuteA(owner, program, parameters, folder, os::SW_SHOW) <= 32) {
     // The user chose to uninstall: say so when it could not be started.
     os::MessageBoxA(owner,

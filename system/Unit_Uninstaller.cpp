@@ -49,6 +49,14 @@ void RemoveRegistryEntries() {
                            "\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Morvella",
                            {"DisplayName", "UninstallString"});
   registry.SetRootKey(os::HKEY_CLASSES_ROOT);
+  // Morvella.Wordlist is Morvella's own, whoever holds the extension now:
+  // its command would name a deleted program.
+  for (const char* key : {"\\Morvella.Wordlist\\Shell\\Openen\\command",
+                          "\\Morvella.Wordlist\\Shell\\Openen",
+                          "\\Morvella.Wordlist\\Shell\\Open\\command", "\\Morvella.Wordlist\\Shell\\Open",
+                          "\\Morvella.Wordlist\\Shell", "\\Morvella.Wordlist\\DefaultIcon",
+                          "\\Morvella.Wordlist"})
+    DeleteValueAndKeyIfEmpty(registry, key, {""});
   std::string owner;
   if (registry.OpenKey("\\.wdl", false)) {
     try {
@@ -58,13 +66,8 @@ void RemoveRegistryEntries() {
     }
     registry.CloseKey();
   }
-  if (owner != "Morvella.Wordlist") return;
-  for (const char* key : {"\\Morvella.Wordlist\\Shell\\Openen\\command",
-                          "\\Morvella.Wordlist\\Shell\\Openen",
-                          "\\Morvella.Wordlist\\Shell\\Open\\command", "\\Morvella.Wordlist\\Shell\\Open",
-                          "\\Morvella.Wordlist\\Shell", "\\Morvella.Wordlist\\DefaultIcon",
-                          "\\Morvella.Wordlist", "\\.wdl"})
-    DeleteValueAndKeyIfEmpty(registry, key, {""});
+  // The extension stays with the program that took it since.
+  if (owner == "Morvella.Wordlist") DeleteValueAndKeyIfEmpty(registry, "\\.wdl", {""});
 }
 
 int UninstMain() {

@@ -1,6 +1,9 @@
 #include "tools/VolumePacker.h"
 
+#include <iconv.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <fstream>
 #include <limits>
 #include <regex>
@@ -23,6 +26,27 @@ std::string Le32(std::uint32_t value) {
   for (int i = 0; i < 4; ++i) bytes += char((value >> (8 * i)) & 0xFF);
   return bytes;
 }
+
+// Converts text between code pages with iconv; false when a character has
+// no place in the target.
+bool Convert(const std::string& text, const char* from, const char* to, std::string& out) {
+  iconv_t cd = iconv_open(to, from);
+  if (cd == iconv_t(-1))
+    throw PackError(std::string("no conversion from ") + from + " to " + to + " on this machine");
+  std::string input = text;
+  out.assign(input.size() * 4 + 4, '\0');
+  char* in = input.data();
+  std::size_t inLeft = input.size();
+  char* outPtr = out.data();
+  std::size_t outLeft = out.size();
+  const bool ok = iconv(cd, &in, &inLeft, &outPtr, &outLeft) != std::size_t(-1) &&
+                  iconv(cd, nullptr, nullptr, &outPtr, &outLeft) != std::size_t(-1);
+  iconv_close(cd);
+  out.resize(out.size() - outLeft);
+  return ok;
+}
+
+std::string CodePageName(int codePage) { return "CP" + std::to_string(codePage); }
 
 class VolumeWriter {
  public:
@@ -69,9 +93,10 @@ class VolumeWriter {
 
 }  // namespace
 
-std::vector<PackEntry> CollectEntries(const fs::path& folder) {
+std::vector<PackEntry> CollectEntries(const fs::path& folder, int codePage) {
   if (!fs::is_directory(folder)) throw PackError(folder.string() + " is not a folder");
   std::vector<PackEntry> entries;
+  TEntryNames names;
   std::uint64_t total = 0;
   for (const auto& item : fs::recursive_directory_iterator(folder)) {
     if (item.is_directory()) continue;
@@ -81,7 +106,10 @@ std::vector<PackEntry> CollectEntries(const fs::path& folder) {
     if (relative.find('\\') != std::string::npos)
       throw PackError("cannot pack " + relative + ": the name holds a backslash");
     PackEntry entry;
-    entry.Name = relative;
+    // The installer reads names in the system's ANSI code page.
+    if (!Convert(relative, "UTF-8", CodePageName(codePage).c_str(), entry.Name))
+      throw PackError("cannot pack " + relative + ": the name cannot be written in code page " +
+                      std::to_string(codePage));
     std::replace(entry.Name.begin(), entry.Name.end(), '/', '\\');
     entry.Source = item.path();
     entry.Size = item.file_size();
@@ -89,6 +117,8 @@ std::vector<PackEntry> CollectEntries(const fs::path& folder) {
     if (!problem.empty()) throw PackError("cannot pack " + relative + ": " + problem);
     if (kShortestFolder + entry.Name.size() >= 260)
       throw PackError("cannot pack " + relative + ": the name is too long for any folder");
+    const std::string clash = names.Add(entry.Name);
+    if (!clash.empty()) throw PackError("cannot pack " + relative + ": " + clash);
     if (entry.Size > kMaxSize)
       throw PackError("cannot pack " + relative + ": files over 2,147,483,647 bytes cannot be stored");
     total += entry.Size;
@@ -120,12 +150,25 @@ int PackVolumes(const std::vector<PackEntry>& entries, const fs::path& outFolder
   const std::string totalBytes = Le32(std::uint32_t(total));
   volume.Write(totalBytes.data(), 4);
 
+  // The installer stops at the last data byte and takes only the empty
+  // files whose headers remain in that volume: the last data byte and every
+  // empty file after it share the last volume.
+  std::size_t lastData = entries.size();
+  for (std::size_t i = 0; i < entries.size(); ++i)
+    if (entries[i].Size > 0) lastData = i;
+  std::uint64_t tailHeaders = 0;
+  for (std::size_t i = lastData == entries.size() ? 0 : lastData + 1; i < entries.size(); ++i)
+    tailHeaders += entries[i].Name.size() + 5;
+
   std::vector<char> buffer(1 << 20);
   std::uint64_t done = 0, reported = 0;
-  for (const PackEntry& entry : entries) {
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    const PackEntry& entry = entries[i];
     const std::string header = entry.Name + std::string(1, '\0') + Le32(std::uint32_t(entry.Size));
     // A header lies wholly inside one volume: end this one early if need be.
     if (header.size() > volume.Room()) {
+      if (done == total)
+        throw PackError("the volume size is too small for the empty files at the end");
       volume.Close(true);
       volume.Open();
       if (header.size() > volume.Room())
@@ -136,14 +179,19 @@ int PackVolumes(const std::vector<PackEntry>& entries, const fs::path& outFolder
     if (!in) throw PackError("cannot read " + entry.Source.string());
     std::uint64_t left = entry.Size;
     while (left > 0) {
-      if (volume.Room() == 0) {
+      std::uint64_t n = std::min<std::uint64_t>({left, volume.Room(), buffer.size()});
+      // Keep the last byte back for a volume with room for the empty files.
+      if (i == lastData && left + tailHeaders > volume.Room()) n = std::min(n, left - 1);
+      if (n == 0) {
         volume.Close(true);
         volume.Open();
+        if (i == lastData && 1 + tailHeaders > volume.Room())
+          throw PackError("the volume size is too small for the empty files at the end");
+        continue;
       }
-      const std::size_t n = std::size_t(std::min<std::uint64_t>({left, volume.Room(), buffer.size()}));
       in.read(buffer.data(), std::streamsize(n));
-      if (std::size_t(in.gcount()) != n) throw PackError(entry.Source.string() + " changed while it was packed");
-      volume.Write(buffer.data(), n);
+      if (std::uint64_t(in.gcount()) != n) throw PackError(entry.Source.string() + " changed while it was packed");
+      volume.Write(buffer.data(), std::size_t(n));
       left -= n;
       done += n;
       if (options.Progress && done - reported >= (16u << 20)) {
@@ -218,7 +266,7 @@ class VolumeReader {
 
 }  // namespace
 
-std::vector<ListedEntry> ListVolumes(const fs::path& folder) {
+std::vector<ListedEntry> ListVolumes(const fs::path& folder, int codePage) {
   VolumeReader reader(folder);
   std::uint32_t total = 0;
   for (int i = 0; i < 4; ++i) {
@@ -228,10 +276,15 @@ std::vector<ListedEntry> ListVolumes(const fs::path& folder) {
   }
   std::vector<ListedEntry> entries;
   std::uint64_t done = 0;
-  while (done < total) {
+  for (;;) {
     std::string name;
     char c;
-    if (!reader.DataByte(c, true)) throw PackError(reader.Current().string() + " is damaged");
+    // Once the data is complete, only empty files left in this volume follow.
+    if (done >= total) {
+      if (!reader.DataByte(c, false)) break;
+    } else if (!reader.DataByte(c, true)) {
+      throw PackError(reader.Current().string() + " is damaged");
+    }
     // The header lies wholly in one volume.
     while (c != '\0') {
       name += c;
@@ -242,8 +295,12 @@ std::vector<ListedEntry> ListVolumes(const fs::path& folder) {
       if (!reader.DataByte(c, false)) throw PackError(reader.Current().string() + ": a header is cut off");
       size |= std::uint32_t(static_cast<unsigned char>(c)) << (8 * i);
     }
+    if (done >= total && size != 0)
+      throw PackError(reader.Current().string() + ": more data follows the last file");
     reader.Skip(size);
-    entries.push_back({size, name});
+    std::string shown;
+    if (!Convert(name, CodePageName(codePage).c_str(), "UTF-8", shown)) shown = name;
+    entries.push_back({size, shown});
     done += size;
   }
   return entries;

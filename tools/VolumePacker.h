@@ -20,16 +20,21 @@ class PackError : public std::runtime_error {
 };
 
 struct PackEntry {
-  std::string Name;  // relative, "\" between levels
+  std::string Name;  // relative, "\" between levels, in the target code page
   std::filesystem::path Source;
   std::uint64_t Size = 0;
 };
 
-// The files below folder (folders themselves are not stored), in a stable
-// order: by name, byte for byte. Raises PackError for a file the installer
-// could not take: a name it refuses, a file over 2,147,483,647 bytes, a total
-// over that.
-std::vector<PackEntry> CollectEntries(const std::filesystem::path& folder);
+// Windows-1252, the ANSI code page of Western European Windows.
+constexpr int kDefaultCodePage = 1252;
+
+// The files below folder (folders themselves are not stored), their names
+// converted from UTF-8 to codePage, in a stable order: by name, byte for
+// byte. Raises PackError for a file the installer could not take: a name
+// the code page cannot hold, a name it refuses or has already taken in
+// another case, a file over 2,147,483,647 bytes, a total over that.
+std::vector<PackEntry> CollectEntries(const std::filesystem::path& folder,
+                                      int codePage = kDefaultCodePage);
 
 struct PackOptions {
   std::uint64_t VolumeSize = kCdBytes;
@@ -48,7 +53,9 @@ struct ListedEntry {
   std::string Name;
 };
 
-// The entries of the volume set in folder, following the trailer bytes.
-std::vector<ListedEntry> ListVolumes(const std::filesystem::path& folder);
+// The entries of the volume set in folder, following the trailer bytes, their
+// names converted from codePage to UTF-8.
+std::vector<ListedEntry> ListVolumes(const std::filesystem::path& folder,
+                                     int codePage = kDefaultCodePage);
 
 }  // namespace packer

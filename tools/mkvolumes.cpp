@@ -2,8 +2,11 @@
 // Setup.d02, ... that Setup.exe installs from, or lists a set of volumes.
 //
 //   mkvolumes [--volume-size BYTES|floppy|cd] [--first-volume-size BYTES]
-//             SOURCE_DIR OUTPUT_DIR
-//   mkvolumes --list VOLUME_DIR
+//             [--codepage N] SOURCE_DIR OUTPUT_DIR
+//   mkvolumes [--codepage N] --list VOLUME_DIR
+//
+// Names are stored in the Windows code page N (1252 unless given), the
+// ANSI code page of the systems the release is for.
 #include <unistd.h>
 
 #include <cstdio>
@@ -17,8 +20,8 @@ namespace {
 
 int Usage() {
   std::cerr << "usage: mkvolumes [--volume-size BYTES|floppy|cd] [--first-volume-size BYTES] "
-               "SOURCE_DIR OUTPUT_DIR\n"
-               "       mkvolumes --list VOLUME_DIR\n";
+               "[--codepage N] SOURCE_DIR OUTPUT_DIR\n"
+               "       mkvolumes [--codepage N] --list VOLUME_DIR\n";
   return 2;
 }
 
@@ -36,22 +39,33 @@ bool ParseSize(const std::string& text, std::uint64_t& size) {
 
 int main(int argc, char** argv) {
   try {
-    if (argc == 3 && std::strcmp(argv[1], "--list") == 0) {
-      for (const auto& entry : packer::ListVolumes(argv[2]))
-        std::cout << entry.Size << '\t' << entry.Name << '\n';
-      return 0;
-    }
     packer::PackOptions options;
+    std::uint64_t codePage = packer::kDefaultCodePage;
+    bool list = false;
     int i = 1;
-    for (; i + 1 < argc && std::strncmp(argv[i], "--", 2) == 0; i += 2) {
+    for (; i < argc && std::strncmp(argv[i], "--", 2) == 0; i += 2) {
+      if (std::strcmp(argv[i], "--list") == 0) {
+        list = true;
+        --i;
+        continue;
+      }
+      if (i + 1 >= argc) return Usage();
       std::uint64_t* target = std::strcmp(argv[i], "--volume-size") == 0 ? &options.VolumeSize
                               : std::strcmp(argv[i], "--first-volume-size") == 0
                                   ? &options.FirstVolumeSize
-                                  : nullptr;
+                              : std::strcmp(argv[i], "--codepage") == 0 ? &codePage
+                                                                        : nullptr;
       if (!target || !ParseSize(argv[i + 1], *target)) return Usage();
     }
+    if (codePage == 0 || codePage > 65535) return Usage();
+    if (list) {
+      if (argc - i != 1) return Usage();
+      for (const auto& entry : packer::ListVolumes(argv[i], int(codePage)))
+        std::cout << entry.Size << '\t' << entry.Name << '\n';
+      return 0;
+    }
     if (argc - i != 2) return Usage();
-    const auto entries = packer::CollectEntries(argv[i]);
+    const auto entries = packer::CollectEntries(argv[i], int(codePage));
     std::uint64_t total = 0;
     for (const auto& e : entries) total += e.Size;
     const bool showProgress = total > (64u << 20) && isatty(STDERR_FILENO);

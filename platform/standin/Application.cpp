@@ -5,6 +5,8 @@ namespace os {
 
 void TApplication::Initialize() {}
 
+void TApplication::CreateHandle() {}
+
 void TApplication::ProcessMessages() {}
 
 void TApplication::Run() { terminated_ = true; }

@@ -73,6 +73,18 @@ int lstrcmpA(const std::string& a, const std::string& b) {
   return a.compare(b) < 0 ? -1 : a == b ? 0 : 1;
 }
 
+std::string CharUpperBuffA(std::string text) {
+  // Windows-1252, the stand-in's code page: ASCII, the accented letters
+  // 0xE0-0xFE (not the division sign 0xF7), and four letters of 0x9A-0xFF.
+  for (char& c : text) {
+    const unsigned char u = static_cast<unsigned char>(c);
+    if ((u >= 'a' && u <= 'z') || (u >= 0xE0 && u <= 0xFE && u != 0xF7)) c = char(u - 0x20);
+    else if (u == 0x9A || u == 0x9C || u == 0x9E) c = char(u - 0x10);
+    else if (u == 0xFF) c = char(0x9F);
+  }
+  return text;
+}
+
 std::intptr_t ShellExecuteA(HWND, const std::string& file, const std::string& parameters,
                             const std::string& directory, int show) {
   std::lock_guard<std::mutex> guard(lock);

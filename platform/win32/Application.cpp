@@ -5,6 +5,7 @@
 
 #include "platform/Forms.h"
 #include "platform/Threads.h"
+#include "resources/ResourceIds.h"
 
 namespace os {
 
@@ -59,6 +60,64 @@ void TApplication::Initialize() {
                                    reinterpret_cast<::HWND>(static_cast<LONG_PTR>(-3)) /*HWND_MESSAGE*/, nullptr,
                                    cls.hInstance, nullptr);
   }
+}
+
+namespace {
+// The application's window: never seen itself, but the one taskbar entry of
+// the program, which owns the main window (and so, through it, every
+// dialog). Activated from the taskbar, it hands the activation on to the
+// window the user was working in.
+LRESULT CALLBACK ApplicationWindowProc(::HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_ACTIVATE:
+      if (LOWORD(wParam) != WA_INACTIVE) {
+        ::HWND target = ::GetLastActivePopup(window);
+        ::HWND main = win32::Native(Application.MainWindow);
+        if ((target == window || !::IsWindowVisible(target)) && main) target = main;
+        if (target && target != window && !::IsWindowEnabled(target)) {
+          ::HWND popup = ::GetWindow(target, GW_ENABLEDPOPUP);
+          if (popup) target = popup;
+        }
+        if (target && target != window && ::IsWindowVisible(target)) ::SetActiveWindow(target);
+        return 0;
+      }
+      break;
+    case WM_CLOSE:
+      // "Close window" on the taskbar: a close request to the main window.
+      if (Application.MainWindow != NO_WINDOW)
+        ::PostMessageA(win32::Native(Application.MainWindow), WM_CLOSE, 0, 0);
+      return 0;
+    case WM_GETMINMAXINFO:
+      // No smallest size: the window stays a point.
+      reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize = {0, 0};
+      return 0;
+    default:
+      break;
+  }
+  return ::DefWindowProcA(window, message, wParam, lParam);
+}
+}  // namespace
+
+void TApplication::CreateHandle() {
+  if (Handle != NO_WINDOW) {
+    ::SetWindowTextA(win32::Native(Handle), Title.c_str());
+    return;
+  }
+  WNDCLASSA cls = {};
+  cls.lpfnWndProc = ApplicationWindowProc;
+  cls.hInstance = ::GetModuleHandleA(nullptr);
+  cls.hIcon = ::LoadIconA(cls.hInstance, MAKEINTRESOURCEA(IDI_SETUP));
+  cls.lpszClassName = "TSetupApplication";
+  ::RegisterClassA(&cls);
+  // A point at the centre of the screen: what it owns centres over it.
+  ::HWND window = ::CreateWindowExA(
+      0, cls.lpszClassName, Title.c_str(), WS_POPUP | WS_CAPTION | WS_SYSMENU,
+      ::GetSystemMetrics(SM_CXSCREEN) / 2, ::GetSystemMetrics(SM_CYSCREEN) / 2, 0, 0, nullptr,
+      nullptr, cls.hInstance, nullptr);
+  if (!window) return;  // then each window stands on its own, as before
+  ::SetWindowPos(window, nullptr, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+  Handle = win32::Wrap(window);
 }
 
 void TApplication::ProcessMessages() {

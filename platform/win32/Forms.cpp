@@ -52,6 +52,31 @@ TForm* FormOf(::HWND window) {
   return found == FormsByWindow().end() ? nullptr : found->second;
 }
 
+// The control of each form that last had the keyboard focus. A form is no
+// dialog class: when it is activated again (after a modal dialog, a message
+// box, or another program), Windows gives the focus to the form itself, and
+// the form hands it back to that control as a dialog would.
+std::map<::HWND, ::HWND>& LastFocus() {
+  static std::map<::HWND, ::HWND> focus;
+  return focus;
+}
+
+void RememberFocus() {
+  ::HWND focus = ::GetFocus();
+  if (!focus) return;
+  ::HWND root = ::GetAncestor(focus, GA_ROOT);
+  if (root != focus && FormOf(root)) LastFocus()[root] = focus;
+}
+
+void RestoreFocus(::HWND window) {
+  auto found = LastFocus().find(window);
+  ::HWND control = found == LastFocus().end() ? nullptr : found->second;
+  if (!control || !::IsChild(window, control) || !::IsWindowVisible(control) ||
+      !::IsWindowEnabled(control))
+    control = ::GetNextDlgTabItem(window, nullptr, FALSE);
+  if (control) ::SetFocus(control);
+}
+
 TControl* ControlWithId(TForm& form, int id) {
   for (TControl* c : form.Controls())
     if (c->Id() == id) return c;
@@ -79,6 +104,9 @@ LRESULT CALLBACK FormProc(::HWND window, UINT message, WPARAM wParam, LPARAM lPa
   switch (message) {
     case WM_CLOSE:
       form->Close();
+      return 0;
+    case WM_SETFOCUS:
+      RestoreFocus(window);
       return 0;
     case WM_ERASEBKGND:
       if (form->Color != 0) {
@@ -309,10 +337,13 @@ void CreateWindowFor(TForm& form) {
     top = (::GetSystemMetrics(SM_CYSCREEN) - height) / 2;
   }
   // Dialogs belong to the main window: above it, and without taskbar buttons
-  // of their own. The backdrop must stay below it, so it is nobody's.
+  // of their own; the main window and what comes before it belong to the
+  // application's window, the program's one taskbar entry. The backdrop
+  // must stay below them, so it is nobody's.
   ::HWND owner = nullptr;
-  if (!form.Borderless && os::Application.MainWindow != os::NO_WINDOW)
-    owner = Native(os::Application.MainWindow);
+  if (!form.Borderless)
+    owner = Native(&form == os::Application.MainForm ? os::Application.Handle
+                                                     : os::Application.DialogOwner());
   ::HWND window = ::CreateWindowExA(exStyle, kFormClass, form.Caption().c_str(), style, left, top,
                                     width, height, owner, nullptr, ::GetModuleHandleA(nullptr),
                                     nullptr);
@@ -334,6 +365,7 @@ void DestroyWindowOf(TForm& form) {
   }
   ::HWND window = Native(form.Handle);
   FormsByWindow().erase(window);
+  LastFocus().erase(window);
   ::DestroyWindow(window);
   form.Handle = os::NO_WINDOW;
 }
@@ -470,7 +502,10 @@ void SelectTreeNode(TTreeView& tree, TTreeNode* node) {
 }
 
 void Focus(TControl& control) {
-  if (control.Handle != os::NO_WINDOW) ::SetFocus(Native(control.Handle));
+  if (control.Handle == os::NO_WINDOW) return;
+  ::HWND handle = Native(control.Handle);
+  LastFocus()[::GetAncestor(handle, GA_ROOT)] = handle;
+  ::SetFocus(handle);
 }
 
 bool FocusedControl(const TForm& form, TControl*& control) {
@@ -480,6 +515,8 @@ bool FocusedControl(const TForm& form, TControl*& control) {
 }
 
 bool DialogMessage(void* message) {
+  // Every message loop passes here before each message.
+  RememberFocus();
   auto* msg = static_cast<MSG*>(message);
   TForm* target = msg->hwnd ? FormOf(::GetAncestor(msg->hwnd, GA_ROOT)) : nullptr;
   return target && ::IsDialogMessageA(Native(target->Handle), msg);

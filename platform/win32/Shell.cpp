@@ -27,6 +27,11 @@ std::string SHBrowseForFolderA(HWND owner, const std::string& title) {
 
 int lstrcmpA(const std::string& a, const std::string& b) { return ::lstrcmpA(a.c_str(), b.c_str()); }
 
+std::string CharUpperBuffA(std::string text) {
+  if (!text.empty()) ::CharUpperBuffA(text.data(), DWORD(text.size()));
+  return text;
+}
+
 int ScreenWidth() { return ::GetSystemMetrics(SM_CXSCREEN); }
 int ScreenHeight() { return ::GetSystemMetrics(SM_CYSCREEN); }
 

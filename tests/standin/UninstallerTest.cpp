@@ -2,6 +2,7 @@
 #include "engine/Unit_DataFile.h"
 #include "platform/Dialogs.h"
 #include "platform/Files.h"
+#include "system/Unit_Settings.h"
 #include "system/Unit_Uninstaller.h"
 #include "tests/standin/WizardFixture.h"
 #include "tests/support/Scratch.h"
@@ -95,11 +96,18 @@ TEST_F(UninstallerTest, NoRemovesNothing) {
   EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, ".wdl"));
 }
 
-TEST_F(UninstallerTest, AssociationTakenByAnotherProgramIsKept) {
+TEST_F(UninstallerTest, AssociationTakenByAnotherProgramIsKeptButOurKeyGoes) {
   SetString(HKEY_CLASSES_ROOT, ".wdl", "", "Other.Wordlist");
+  SetString(HKEY_CLASSES_ROOT, "Other.Wordlist\\Shell\\Open\\command", "", "other.exe \"%1\"");
   RunCopy();
   EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, ".wdl"));
-  EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, "Morvella.Wordlist\\Shell\\Open\\command"));
+  TRegistry registry;
+  registry.SetRootKey(HKEY_CLASSES_ROOT);
+  ASSERT_TRUE(registry.OpenKey("\\.wdl", false));
+  EXPECT_EQ(registry.ReadString(""), "Other.Wordlist");
+  EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, "Other.Wordlist\\Shell\\Open\\command"));
+  // Its command would name a deleted program.
+  EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, "Morvella.Wordlist"));
   EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Morvella"));
 }
 
