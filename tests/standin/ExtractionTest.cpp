@@ -314,6 +314,127 @@ TEST_F(ExtractionTest, ErrorInAStepIsShownAndEndsLikeACancel) {
   EXPECT_NE(standin::MessageBoxes()[0].Text.find("Big.bin"), std::string::npos);
 }
 
+TEST_F(ExtractionTest, EmptyFilesAfterTheLastDataByteAreInstalledAndLogged) {
+  struct Case {
+    const char* what;
+    std::vector<std::string> volumes;
+    std::map<std::string, std::size_t> files;
+  };
+  const Case cases[] = {
+      {"after 10,000 bytes",
+       {Le32(10000) + Entry("Morvella.exe", std::string(10000, 'm')) + Entry("ReadMe.txt", "") + kEnd},
+       {{"Morvella.exe", 10000}, {"ReadMe.txt", 0}}},
+      {"two after 5 bytes",
+       {Le32(5) + Entry("A.txt", "12345") + Entry("B.txt", "") + Entry("C\\D.txt", "") + kEnd},
+       {{"A.txt", 5}, {"B.txt", 0}, {"C\\D.txt", 0}}},
+      {"only empty files", {Le32(0) + Entry("A.txt", "") + Entry("B.txt", "") + kEnd},
+       {{"A.txt", 0}, {"B.txt", 0}}},
+      {"after data that ran on into volume 2",
+       {Le32(5) + Header("A.txt", 5) + "123" + "\x02", "45" + Entry("B.txt", "") + kEnd},
+       {{"A.txt", 5}, {"B.txt", 0}}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    standin::ResetDialogs();
+    for (std::size_t v = 0; v < c.volumes.size(); ++v) Volume(int(v + 1), c.volumes[v]);
+    EXPECT_EQ(Extract(), os::IDOK);
+    EXPECT_TRUE(standin::MessageBoxes().empty());
+    std::set<std::string> names;
+    for (const auto& [name, size] : c.files) {
+      names.insert(name);
+      EXPECT_TRUE(Exists(kTarget + "\\" + name)) << name;
+      EXPECT_EQ(ReadFileBytes(kTarget + "\\" + name).size(), size) << name;
+    }
+    EXPECT_EQ(Files(), names);
+    names.insert({"Morvehlp.GID", "Morvehlp.FTS"});
+    EXPECT_EQ(Logged(), names);
+  }
+}
+
+TEST_F(ExtractionTest, NameThatWindowsTakesForAnEarlierOneIsRefusedBeforeAnythingOfIt) {
+  struct Case {
+    const char* what;
+    std::string volume;
+    std::string kept;  // the first entry, unchanged
+  };
+  const Case cases[] = {
+      {"same name in capitals", Le32(9) + Entry("Morvella.exe", "first") + Entry("MORVELLA.EXE", "two!") + kEnd,
+       "Morvella.exe"},
+      {"accented letters in capitals",
+       Le32(4) + Entry("Fran\xE7" "ais.wdl", "fr") + Entry("FRAN\xC7" "AIS.WDL", "FR") + kEnd,
+       "Fran\xE7" "ais.wdl"},
+      {"a folder, then a file", Le32(4) + Entry("Lists\\French.wdl", "fr") + Entry("lists", "xx") + kEnd,
+       "Lists\\French.wdl"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    standin::ResetDialogs();
+    Volume(1, c.volume);
+    EXPECT_EQ(Extract(), os::IDCANCEL);
+    ASSERT_EQ(standin::MessageBoxes().size(), 1u);
+    EXPECT_NE(standin::MessageBoxes()[0].Text.find("The setup files are damaged (Setup.d01)"),
+              std::string::npos)
+        << standin::MessageBoxes()[0].Text;
+    EXPECT_EQ(Files(), (std::set<std::string>{c.kept}));
+    EXPECT_EQ(Logged(), (std::set<std::string>{"Morvehlp.GID", "Morvehlp.FTS", c.kept}));
+    EXPECT_EQ(ReadFileBytes(kTarget + "\\" + c.kept).size(), 2u + (c.what[0] == 's' ? 3 : 0));
+  }
+}
+
+TEST_F(ExtractionTest, FolderNamedLikeTheNextVolumeIsNoVolume) {
+  const auto files = Payload(6, 400, 1000);
+  ASSERT_GE(volumeCount_, 2);
+  const std::string second = ReadFileBytes(kMedium + "\\Setup.d02");
+  ASSERT_TRUE(os::DeleteFileA(kMedium + "\\Setup.d02"));
+  ASSERT_TRUE(os::CreateDirectoryA(kMedium + "\\Setup.d02"));
+  int prompts = 0;
+  standin::SetMessageBoxResponder([&](const standin::MessageBoxRecord& box) {
+    EXPECT_EQ(box.Caption, "Change disk");
+    ++prompts;
+    os::RemoveDirectoryA(kMedium + "\\Setup.d02");
+    WriteFileBytes(kMedium + "\\Setup.d02", second);
+    return os::IDOK;
+  });
+  EXPECT_EQ(Extract(), os::IDOK);
+  EXPECT_EQ(prompts, 1);
+  for (const auto& [name, data] : files) EXPECT_EQ(ReadFileBytes(kTarget + "\\" + name), data) << name;
+}
+
+TEST_F(ExtractionTest, StepFailingWhileTheExitQuestionIsOpenEndsTheDialogOnce) {
+  Payload(60, 300, 5000);
+  // Cancel is clicked while a copy step is already asked for, with the disk
+  // full: that step fails while the question is open.
+  int lastPosition = 0;
+  bool cancelled = false;
+  whileCopying_ = [&](TExtractForm& form) {
+    const int position = form.ProgressBar.Position();
+    const bool progressJustRan = position != lastPosition;  // a copy step comes next
+    lastPosition = position;
+    if (cancelled || position < 10 || !progressJustRan) return;
+    if (!os::WaitForPostedCalls(5000)) return;
+    standin::FailWritesAfter(0);
+    cancelled = true;
+    form.CancelButton.Click();
+  };
+  standin::SetModalResponder([&](ui::TForm& form) {
+    if (&form == extract_.get()) return whileCopying_(*extract_);
+    ++exitQuestions_;
+    // The user reads the question while the failed step's error arrives.
+    for (int i = 0; i < 1000 && standin::MessageBoxes().empty(); ++i) {
+      os::WaitForPostedCalls(5);
+      os::RunPostedCalls();
+    }
+    exit_->ResumeButton.Click();
+  });
+  EXPECT_EQ(Extract(), os::IDCANCEL);
+  standin::FailWritesAfter(-1);
+  EXPECT_TRUE(cancelled);
+  EXPECT_EQ(exitQuestions_, 1);
+  ASSERT_EQ(standin::MessageBoxes().size(), 1u);
+  EXPECT_EQ(standin::MessageBoxes()[0].Caption, "Setup");
+  EXPECT_EQ(ExtractThread, nullptr) << "no worker outlives its dialog";
+}
+
 TEST_F(ExtractionTest, VolumeChainThatComesBackIsRefused) {
   struct Chain {
     const char* what;

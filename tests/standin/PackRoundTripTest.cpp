@@ -43,6 +43,13 @@ class PackRoundTripTest : public ::testing::Test {
       files_[name] = bytes;
       ++n;
     }
+    // Empty files that sort last: after the last data byte.
+    for (const char* name : {"Zy/e", "zz"}) {
+      HostWrite(source_ / name, "");
+      std::string stored = name;
+      std::replace(stored.begin(), stored.end(), '/', '\\');
+      files_[stored] = "";
+    }
   }
 
   ScratchFolder dir_;
@@ -83,7 +90,10 @@ TEST_F(PackRoundTripTest, EveryVolumeSizeGivesBackEveryFileByteForByte) {
       EXPECT_EQ(ExtractAll(volumes, target, log, std::max(total / 100, 1)), total);
       log.Close();
     }
-    for (const auto& [name, bytes] : files_) EXPECT_EQ(ReadFileBytes(target + "\\" + name), bytes) << name;
+    for (const auto& [name, bytes] : files_) {
+      EXPECT_TRUE(Exists(target + "\\" + name)) << name;
+      EXPECT_EQ(ReadFileBytes(target + "\\" + name), bytes) << name;
+    }
 
     const auto listed = packer::ListVolumes(out);
     ASSERT_EQ(listed.size(), entries.size());
@@ -105,15 +115,113 @@ TEST_F(PackRoundTripTest, PackingAgainRemovesVolumesLeftFromBefore) {
   EXPECT_FALSE(fs::exists(out / "Setup.d02"));
 }
 
+struct TailCase {
+  const char* what;
+  std::vector<std::pair<std::string, std::size_t>> files;  // host name, size
+  std::uint64_t volumeSize, firstVolumeSize;
+};
+
+TEST(PackerEmptyFilesTest, EmptyFilesAtTheEndShareTheLastDataBytesVolume) {
+  const TailCase cases[] = {
+      {"10,000 bytes and an empty file", {{"Morvella.exe", 10000}, {"ReadMe.txt", 0}}, packer::kCdBytes, 0},
+      {"5 bytes and an empty file", {{"A.txt", 5}, {"B.txt", 0}}, packer::kCdBytes, 0},
+      {"only empty files", {{"A.txt", 0}, {"B\\C.txt", 0}}, packer::kCdBytes, 0},
+      // Volume 1 ends exactly after the data: the empty file's header would
+      // start volume 2.
+      {"data fills the first volume", {{"A.bin", 10}, {"B.txt", 0}}, 100, 4 + 11 + 10 + 1},
+      {"data ends where a volume does", {{"A.bin", 60}, {"B.txt", 0}, {"C.txt", 0}}, 30, 0},
+  };
+  for (const TailCase& c : cases) {
+    SCOPED_TRACE(c.what);
+    ScratchFolder dir;
+    const fs::path source = standin::HostPath(dir / "Src");
+    std::int32_t total = 0;
+    for (const auto& [name, size] : c.files) {
+      std::string host = name;
+      std::replace(host.begin(), host.end(), '\\', '/');
+      HostWrite(source / host, std::string(size, 'x'));
+      total += std::int32_t(size);
+    }
+    packer::PackOptions options;
+    options.VolumeSize = c.volumeSize;
+    options.FirstVolumeSize = c.firstVolumeSize;
+    const std::string volumes = dir / "Out";
+    packer::PackVolumes(packer::CollectEntries(source), standin::HostPath(volumes), options);
+    EXPECT_EQ(packer::ListVolumes(standin::HostPath(volumes)).size(), c.files.size());
+
+    const std::string target = dir / "Target";
+    ASSERT_TRUE(os::CreateDirectoryA(target));
+    TLogFile log(target, "Morvella");
+    EXPECT_EQ(ExtractAll(volumes, target, log, std::max(total / 100, 1)), total);
+    log.Close();
+    for (const auto& [name, size] : c.files) {
+      EXPECT_TRUE(Exists(target + "\\" + name)) << name;
+      EXPECT_EQ(ReadFileBytes(target + "\\" + name).size(), size) << name;
+      EXPECT_NE(ReadFileBytes(target + "\\Install.log").find("\r\n" + name + "\r\n"), std::string::npos)
+          << name;
+    }
+  }
+}
+
+TEST(PackerEmptyFilesTest, EmptyFilesThatCannotShareAVolumeAreRefused) {
+  ScratchFolder dir;
+  const fs::path source = standin::HostPath(dir / "Src");
+  HostWrite(source / "A.bin", "0123456789");
+  for (int i = 0; i < 5; ++i) HostWrite(source / ("Empty" + std::to_string(i) + ".txt"), "");
+  packer::PackOptions options;
+  options.VolumeSize = 40;  // one data byte and 5 headers of 15 bytes do not fit
+  EXPECT_THROW(packer::PackVolumes(packer::CollectEntries(source), standin::HostPath(dir / "Out"), options),
+               packer::PackError);
+}
+
+TEST(PackerCodePageTest, NamesAreStoredInTheTargetCodePageAndListedBack) {
+  ScratchFolder dir;
+  const fs::path source = standin::HostPath(dir / "Src");
+  HostWrite(source / "Fran\xC3\xA7" "ais.wdl", "oui");  // UTF-8 on the host
+  auto entries = packer::CollectEntries(source);
+  ASSERT_EQ(entries.size(), 1u);
+  EXPECT_EQ(entries[0].Name, "Fran\xE7" "ais.wdl");
+  const fs::path out = standin::HostPath(dir / "Out");
+  packer::PackVolumes(entries, out, packer::PackOptions());
+  const auto listed = packer::ListVolumes(out);
+  ASSERT_EQ(listed.size(), 1u);
+  EXPECT_EQ(listed[0].Name, "Fran\xC3\xA7" "ais.wdl");
+  // Windows-1251 has no c with cedilla; Cyrillic it has.
+  EXPECT_THROW(packer::CollectEntries(source, 1251), packer::PackError);
+  fs::remove_all(source);
+  HostWrite(source / "\xD0\x9B.txt", "");  // Cyrillic capital El
+  EXPECT_EQ(packer::CollectEntries(source, 1251)[0].Name, "\xCB.txt");
+  EXPECT_THROW(packer::CollectEntries(source), packer::PackError);
+}
+
 TEST(PackerRefusalsTest, FilesTheInstallerWouldRefuseAreNotPacked) {
   ScratchFolder dir;
-  const char* const names[] = {"a:b.txt", "NUL", "Trailing.", "x*y", "Install.log", "back\\slash"};
+  const char* const names[] = {"a:b.txt", "NUL", "Trailing.", "x*y", "Install.log", "back\\slash",
+                               "COM\xC2\xB9.txt", "LPT\xC2\xB3"};
   for (const char* name : names) {
     SCOPED_TRACE(name);
     const fs::path source = standin::HostPath(dir / "Src");
     fs::remove_all(source);
     HostWrite(source / "Good.txt", "g");
     HostWrite(source / name, "bad");
+    EXPECT_THROW(packer::CollectEntries(source), packer::PackError);
+  }
+}
+
+TEST(PackerRefusalsTest, NamesThatWindowsTakesForTheSameAreRefused) {
+  struct Case {
+    const char* first;
+    const char* second;
+  };
+  const Case cases[] = {{"Morvella.exe", "MORVELLA.EXE"},
+                        {"Lists", "lists/French.wdl"},
+                        {"Fran\xC3\xA7" "ais.wdl", "FRAN\xC3\x87" "AIS.WDL"}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.second);
+    ScratchFolder dir;
+    const fs::path source = standin::HostPath(dir / "Src");
+    HostWrite(source / c.first, "1");
+    HostWrite(source / c.second, "2");
     EXPECT_THROW(packer::CollectEntries(source), packer::PackError);
   }
 }

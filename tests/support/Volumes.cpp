@@ -43,5 +43,6 @@ std::int32_t ExtractAll(const std::string& folder, const std::string& target, TL
       done += copied;
     }
   }
+  volume->TakeEmptyEntries();
   return done;
 }
