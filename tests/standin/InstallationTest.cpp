@@ -4,6 +4,7 @@
 #include "engine/Unit_DataFile.h"
 #include "platform/Dialogs.h"
 #include "platform/Files.h"
+#include "system/Unit_UninstallOldForm.h"
 #include "tests/standin/WizardFixture.h"
 #include "tests/support/Scratch.h"
 #include "tests/support/Volumes.h"
@@ -103,6 +104,54 @@ TEST_F(InstallationTest, SecondRunProposesTheSameFoldersAndReplacesTheFirst) {
   EXPECT_EQ(ReadFileBytes(kInstall + "\\My own.wdl"), "mine");
   EXPECT_EQ(ReadFileBytes(kInstall + "\\Morvella.exe"), "v3.5b");
   EXPECT_TRUE(Exists(std::string(kPrograms) + "\\Tools\\Words\\Morvella.lnk"));
+}
+
+TEST_F(InstallationTest, SecondRunIntoTheFolderTheRemovalDeletesMakesItAgainAndLogsOnlyItself) {
+  Start();
+  Install();
+  ASSERT_EQ(SetupPars.Page, 5);
+  main_->FinishButton.Click();
+  WriteFileBytes("D:\\Setup.d01", Le32(5) + Entry("Morvella.exe", "v3.5b") + std::string(1, '\0'));
+  os::DeleteFileA("D:\\Setup.d02");
+  Start();
+  ASSERT_TRUE(SetupPars.OldInstallFound);
+  ASSERT_EQ(SetupPars.InstallDir, kInstall);
+  Install();
+  ASSERT_EQ(SetupPars.Page, 5) << (standin::MessageBoxes().empty() ? "" : standin::MessageBoxes()[0].Text);
+  EXPECT_EQ(ReadFileBytes(kInstall + "\\Morvella.exe"), "v3.5b");
+  EXPECT_FALSE(Exists(kInstall + "\\Lists"));
+  // The earlier installation went before the new log began.
+  EXPECT_EQ(Log(),
+            "*** Don't change or delete this file ***\r\n\r\n{program folder}\r\nMorvella\r\n\r\n"
+            "{program files}\r\nMorvehlp.GID\r\nMorvehlp.FTS\r\nMorvella.exe\r\n\r\n"
+            "{program folder files}\r\nMorvella.lnk\r\nMorvella Help.lnk\r\nUninstall Morvella.lnk\r\n\r\n");
+}
+
+TEST_F(InstallationTest, VersionOneMarkerAnsweredNoStillRemovesTheEarlierInstallation) {
+  Start();
+  Install();
+  ASSERT_EQ(SetupPars.Page, 5);
+  main_->FinishButton.Click();
+  CreateKey(HKEY_LOCAL_MACHINE, "Software\\Vantrel\\Morvella\\1.0");
+  WriteFileBytes("D:\\Setup.d01", Le32(5) + Entry("Morvella.exe", "v3.5b") + std::string(1, '\0'));
+  Answer("Morvella Setup", [](ui::TForm& f) { static_cast<TUninstallOldForm&>(f).NoButton.Click(); });
+  Start();
+  EXPECT_EQ(ModalCount("Morvella Setup"), 1);
+  ASSERT_TRUE(SetupPars.OldInstallFound);
+  Install();
+  ASSERT_EQ(SetupPars.Page, 5);
+  EXPECT_FALSE(Exists(kInstall + "\\Lists\\French.wdl")) << "the earlier installation went";
+  EXPECT_FALSE(Exists(kInstall + "\\Uninst.exe"));
+  EXPECT_EQ(ReadFileBytes(kInstall + "\\Morvella.exe"), "v3.5b");
+}
+
+TEST_F(InstallationTest, CloseBoxOnTheFinishedPageEndsWithoutAQuestion) {
+  Start();
+  Install();
+  ASSERT_EQ(SetupPars.Page, 5);
+  main_->Close();
+  EXPECT_TRUE(main_->Closed());
+  EXPECT_EQ(ModalCount("Exit setup"), 0);
 }
 
 TEST_F(InstallationTest, CancelledExtractionEndsSetupWithoutShortcutsOrRegistry) {

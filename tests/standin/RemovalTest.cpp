@@ -85,6 +85,21 @@ TEST_F(RemovalTest, SectionsEndAtAnEmptyLineAndAtTheLastLine) {
   EXPECT_TRUE(Exists(P("Morvella\\Morvella Help.lnk"))) << "the last line, with nothing after it";
 }
 
+TEST_F(RemovalTest, CompleteLastLineOfALogNeverClosedIsAnEntry) {
+  // Setup ended after the last shortcut, before it wrote the closing line.
+  std::string log = Log("Morvella");
+  log.erase(log.size() - 2);
+  ASSERT_EQ(log.substr(log.size() - 24), "Uninstall Morvella.lnk\r\n");
+  Installed("Morvella", log);
+  RemoveOldInstallation(kOld, "Morvella");
+  EXPECT_FALSE(Exists(P("Morvella\\Uninstall Morvella.lnk")));
+  EXPECT_FALSE(Exists(P("Morvella"))) << "and so its folder goes too";
+  // The same for the files section, when the log ends there.
+  Installed("Morvella", "{program folder}\r\nMorvella\r\n\r\n{program files}\r\nMorvella.exe\r\nUninst.exe\r\n");
+  RemoveOldInstallation(kOld, "Morvella");
+  EXPECT_FALSE(Exists(kOld + "\\Uninst.exe"));
+}
+
 TEST_F(RemovalTest, LogWithoutShortcutsStillRemovesTheFiles) {
   Installed("Morvella",
             "{program folder}\r\nMorvella\r\n\r\n{program files}\r\nMorvella.exe\r\nMorvehlp.hlp\r\n\r\n");
