@@ -17,6 +17,11 @@
 //   e2edriver progress CAPTION             prints the progress bar's position
 //   e2edriver link PATH                    prints target|working folder of a link
 //   e2edriver programs                     prints the Start-menu Programs folder
+//   e2edriver exists PATH                  exit 0 when PATH (UTF-8) exists, asked
+//                                          through the wide-character API
+//   e2edriver taskbar CAPTION              prints, one a line, the captions of the
+//                                          windows of CAPTION's process that have
+//                                          a taskbar button
 //
 // Exit code 0 on success, 1 when the check fails, 2 on a usage error.
 #include <windows.h>
@@ -138,8 +143,30 @@ int main(int argc, char** argv) {
     std::printf("%s|%s\n", target, folder);
     return 0;
   }
+  if (verb == "exists" && argc == 3) {
+    wchar_t wide[MAX_PATH];
+    if (!MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, argv[2], -1, wide, MAX_PATH)) return 2;
+    return GetFileAttributesW(wide) != INVALID_FILE_ATTRIBUTES ? 0 : 1;
+  }
   if (argc < 3) return 2;
   const char* caption = argv[2];
+  if (verb == "taskbar") {
+    HWND window = WaitTop(caption);
+    if (!window) return Fail("no window", caption);
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    // The shell's rule: a visible top-level window that has no owner and is
+    // no tool window, or one that asks for a button.
+    for (HWND w = GetTopWindow(nullptr); w; w = GetWindow(w, GW_HWNDNEXT)) {
+      DWORD owner = 0;
+      GetWindowThreadProcessId(w, &owner);
+      const LONG ex = GetWindowLongA(w, GWL_EXSTYLE);
+      if (owner == process && IsWindowVisible(w) &&
+          ((!GetWindow(w, GW_OWNER) && !(ex & WS_EX_TOOLWINDOW)) || (ex & WS_EX_APPWINDOW)))
+        std::printf("%s\n", TextOf(w).c_str());
+    }
+    return 0;
+  }
   if (verb == "count") {
     int n = 0;
     for (HWND w = GetTopWindow(nullptr); w; w = GetWindow(w, GW_HWNDNEXT))

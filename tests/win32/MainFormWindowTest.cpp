@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <functional>
 #include <commctrl.h>
 #include <thread>
 
@@ -49,6 +50,7 @@ class MainFormWindowTest : public ::testing::Test {
     os::Application = os::TApplication();
     os::Application.Initialize();
     os::Application.Title = "Setup";
+    os::Application.CreateHandle();
     SetupPars = TSetupPars();
     InitConstants();
     forms_ = std::make_unique<TSetupForms>();
@@ -59,7 +61,37 @@ class MainFormWindowTest : public ::testing::Test {
     os::Application.MainWindow = main_->Handle;
     Pump();
   }
-  void TearDown() override { forms_.reset(); }
+  void TearDown() override {
+    forms_.reset();
+    ::DestroyWindow(Native(os::Application.Handle));
+    os::Application.Handle = os::NO_WINDOW;
+  }
+
+  // Acts in the next visible window of this class and caption from another
+  // thread, once it is up, as a user would; act gets the window and the
+  // user-interface thread's focus.
+  std::thread InDialog(const char* cls, const char* caption, std::function<void(::HWND, DWORD)> act) {
+    const DWORD uiThread = ::GetCurrentThreadId();
+    return std::thread([=] {
+      ::HWND dialog = nullptr;
+      for (int i = 0; i < 500 && !dialog; ++i) {
+        dialog = ::FindWindowA(cls, caption);
+        if (!dialog || !::IsWindowVisible(dialog)) dialog = nullptr, ::Sleep(10);
+      }
+      if (!dialog) return;
+      ::Sleep(50);
+      act(dialog, uiThread);
+    });
+  }
+  static ::HWND FocusOf(DWORD thread) {
+    GUITHREADINFO info = {sizeof info};
+    ::GetGUIThreadInfo(thread, &info);
+    return info.hwndFocus;
+  }
+  static void KeyTo(::HWND target, WORD key) {
+    ::PostMessageA(target, WM_KEYDOWN, key, 0);
+    ::PostMessageA(target, WM_KEYUP, key, 0xC0000000);
+  }
 
   // Answers the next modal dialog with this caption from another thread, by
   // pressing key in it once it is up; records its focused control first.
@@ -210,6 +242,98 @@ TEST_F(MainFormWindowTest, EscapeAsksAndTheQuestionStartsOnContinue) {
   Press(VK_ESCAPE);
   answer.join();
   EXPECT_TRUE(main_->Closed());
+}
+
+TEST_F(MainFormWindowTest, FocusGoesBackToItsControlAfterEveryModalDialog) {
+  ::HWND next = Native(main_->NextButton.Handle);
+  ASSERT_EQ(::GetFocus(), next);
+  // The exit question answered with Enter, then with a click on Continue.
+  for (bool click : {false, true}) {
+    SCOPED_TRACE(click ? "click" : "Enter");
+    std::thread answer = InDialog("TSetupForm", "Exit setup", [&](::HWND, DWORD ui) {
+      ::HWND resume = FocusOf(ui);
+      if (click) ::PostMessageA(resume, BM_CLICK, 0, 0);
+      else KeyTo(resume, VK_RETURN);
+    });
+    Press(VK_ESCAPE);
+    answer.join();
+    Pump();
+    EXPECT_EQ(::GetFocus(), next);
+  }
+  Press(VK_RETURN);  // and Enter is the default button's again
+  EXPECT_EQ(SetupPars.Page, 1);
+
+  // A message box: page 2 with a folder that cannot be made.
+  main_->AgreeRadio.Click();
+  Press(VK_RETURN);
+  ASSERT_EQ(SetupPars.Page, 2);
+  ::HWND edit = Native(main_->InstallDirEdit.Handle);
+  ::SetWindowTextA(edit, "Q:\\Nowhere\\Morvella");
+  ::SetFocus(edit);
+  std::thread answer = InDialog("#32770", "Setup", [](::HWND box, DWORD) {
+    ::PostMessageA(box, WM_COMMAND, IDOK, 0);
+  });
+  Press(VK_RETURN);
+  answer.join();
+  Pump();
+  EXPECT_EQ(SetupPars.Page, 2);
+  EXPECT_EQ(::GetFocus(), edit);
+
+  // Another program's window, then the wizard again.
+  ::HWND other = ::CreateWindowExA(0, "STATIC", "Another program", WS_POPUP | WS_CAPTION | WS_VISIBLE,
+                                   10, 10, 200, 100, nullptr, nullptr, nullptr, nullptr);
+  ::SetForegroundWindow(other);
+  Pump();
+  ASSERT_NE(::GetFocus(), edit);
+  ::SetForegroundWindow(Native(main_->Handle));
+  Pump();
+  EXPECT_EQ(::GetFocus(), edit);
+  ::DestroyWindow(other);
+}
+
+TEST_F(MainFormWindowTest, ExitQuestionTabsBetweenItsButtonsAndItsCloseBoxMeansExit) {
+  ::HWND resume = Native(exit_->ResumeButton.Handle);
+  ::HWND quit = Native(exit_->ExitButton.Handle);
+  std::vector<::HWND> seen;
+  std::thread answer = InDialog("TSetupForm", "Exit setup", [&](::HWND dialog, DWORD ui) {
+    seen.push_back(FocusOf(ui));
+    for (int i = 0; i < 2; ++i) {
+      KeyTo(FocusOf(ui), VK_TAB);
+      ::Sleep(100);
+      seen.push_back(FocusOf(ui));
+    }
+    ::PostMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
+  });
+  Press(VK_ESCAPE);
+  answer.join();
+  Pump();
+  // Resume and Exit are the handles the dialog had while it was up.
+  resume = Native(exit_->ResumeButton.Handle) ? Native(exit_->ResumeButton.Handle) : resume;
+  quit = Native(exit_->ExitButton.Handle) ? Native(exit_->ExitButton.Handle) : quit;
+  EXPECT_EQ(seen, (std::vector<::HWND>{resume, quit, resume}));
+  EXPECT_TRUE(main_->Closed()) << "the close box of the question means Exit";
+}
+
+TEST_F(MainFormWindowTest, TheProgramHasOneTaskbarEntryTitledSetup) {
+  std::vector<std::string> entries;  // while the exit question is up
+  std::thread answer = InDialog("TSetupForm", "Exit setup", [&](::HWND dialog, DWORD) {
+    for (::HWND w = ::GetTopWindow(nullptr); w; w = ::GetWindow(w, GW_HWNDNEXT)) {
+      DWORD process = 0;
+      ::GetWindowThreadProcessId(w, &process);
+      const LONG ex = ::GetWindowLongA(w, GWL_EXSTYLE);
+      if (process == ::GetCurrentProcessId() && ::IsWindowVisible(w) &&
+          ((!::GetWindow(w, GW_OWNER) && !(ex & WS_EX_TOOLWINDOW)) || (ex & WS_EX_APPWINDOW))) {
+        char text[64] = {};
+        ::GetWindowTextA(w, text, sizeof text);
+        entries.push_back(text);
+      }
+    }
+    ::PostMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
+  });
+  Press(VK_ESCAPE);
+  answer.join();
+  EXPECT_EQ(entries, (std::vector<std::string>{"Setup"}));
+  EXPECT_EQ(::GetWindow(Native(main_->Handle), GW_OWNER), Native(os::Application.Handle));
 }
 
 TEST_F(MainFormWindowTest, StartMenuTreeListsFoldersInTheLocalesOrder) {
