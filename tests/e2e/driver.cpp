@@ -17,7 +17,7 @@
 //   e2edriver progress CAPTION             prints the progress bar's position
 //   e2edriver link PATH                    prints target|working folder of a link
 //   e2edriver programs                     prints the Start-menu Programs folder
-//   e2edriver exists PATH                  exit 0 when PATH (UTF-8) exists, asked
+//   e2edriver exists PATH                  exit 0 when PATH exists, asked
 //                                          through the wide-character API
 //   e2edriver taskbar CAPTION              prints, one a line, the captions of the
 //                                          windows of CAPTION's process that have
@@ -144,9 +144,11 @@ int main(int argc, char** argv) {
     return 0;
   }
   if (verb == "exists" && argc == 3) {
-    wchar_t wide[MAX_PATH];
-    if (!MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, argv[2], -1, wide, MAX_PATH)) return 2;
-    return GetFileAttributesW(wide) != INVALID_FILE_ATTRIBUTES ? 0 : 1;
+    // The path as typed, in UTF-16: argv holds it in the ANSI code page.
+    int count = 0;
+    wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count);
+    if (!wide || count != 3) return 2;
+    return GetFileAttributesW(wide[2]) != INVALID_FILE_ATTRIBUTES ? 0 : 1;
   }
   if (argc < 3) return 2;
   const char* caption = argv[2];
