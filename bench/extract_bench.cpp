@@ -52,6 +52,7 @@ int Bare() {
                                            "T:\\");
     }
   }
+  volume->TakeEmptyEntries();
   log.Close();
   std::printf("%d bytes in %.3f s, longest step %.1f ms\n", done, Seconds(Clock::now() - start),
               Seconds(longest) * 1000);
