@@ -1,6 +1,6 @@
 #include "platform/win32/WinApi.h"
 
-#include <imagehlp.h>
+#include "platform/win32/DllSearch.h"
 
 namespace os {
 
@@ -22,7 +22,21 @@ bool RemoveDirectoryA(const std::string& path) { return ::RemoveDirectoryA(path.
 bool DeleteFileA(const std::string& path) { return ::DeleteFileA(path.c_str()) != FALSE; }
 
 bool MakeSureDirectoryPathExists(const std::string& path) {
-  return ::MakeSureDirectoryPathExists(path.c_str()) != FALSE;
+  // imagehlp is no known DLL: imported, the loader would look for it beside
+  // the program first. Loaded here, by its path in the system folder.
+  using Function = BOOL(WINAPI*)(PCSTR);
+  static const Function function = [] {
+    const std::string dll = win32::SystemDllPath("imagehlp.dll");
+    ::HMODULE module = dll.empty() ? nullptr : ::LoadLibraryA(dll.c_str());
+    return module ? reinterpret_cast<Function>(reinterpret_cast<void*>(
+                        ::GetProcAddress(module, "MakeSureDirectoryPathExists")))
+                  : nullptr;
+  }();
+  if (!function) {
+    ::SetLastError(ERROR_PROC_NOT_FOUND);
+    return false;
+  }
+  return function(path.c_str()) != FALSE;
 }
 
 std::string GetFullPathNameA(const std::string& path) {

@@ -1,5 +1,9 @@
 #include "platform/win32/WinApi.h"
+#include "platform/win32/DllSearch.h"
 
 int SetupMain();
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) { return SetupMain(); }
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+  os::win32::RestrictDllSearch();  // before anything else loads a DLL
+  return SetupMain();
+}
