@@ -105,7 +105,9 @@ void WriteRegistryEntries(const std::string& InstallDir) {
   // fails and says which value could not be stored.
   registry.OpenKey("\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Morvella", true);
   registry.WriteString("DisplayName", "Morvella");
-  registry.WriteString("UninstallString", JoinPath(InstallDir, "Uninst.exe"));
+  // Quoted: unquoted, a folder with a blank (D:\Word Tools\Morvella) would let
+  // Windows start D:\Word.exe, with administrator rights.
+  registry.WriteString("UninstallString", "\"" + JoinPath(InstallDir, "Uninst.exe") + "\"");
   registry.CloseKey();
 
   registry.SetRootKey(os::HKEY_CLASSES_ROOT);

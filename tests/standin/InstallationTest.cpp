@@ -61,7 +61,7 @@ TEST_F(InstallationTest, FreshInstallationEndsOnTheFinishedPage) {
             "Lists\\French.wdl\r\nUninst.exe\r\n\r\n{program folder files}\r\nMorvella.lnk\r\n"
             "Morvella Help.lnk\r\nUninstall Morvella.lnk\r\n\r\n");
   EXPECT_TRUE(Exists(std::string(kPrograms) + "\\Morvella\\Uninstall Morvella.lnk"));
-  EXPECT_EQ(Value(HKEY_LOCAL_MACHINE, kUninstall, "UninstallString"), kInstall + "\\Uninst.exe");
+  EXPECT_EQ(Value(HKEY_LOCAL_MACHINE, kUninstall, "UninstallString"), "\"" + kInstall + "\\Uninst.exe\"");
   EXPECT_EQ(Value(HKEY_CLASSES_ROOT, ".wdl", ""), "Morvella.Wordlist");
 
   // The finished page: Finish where Cancel was, the default, focused.

@@ -125,6 +125,20 @@ TEST_F(StartupTest, UninstallKeyWithoutAccessCountsAsMissing) {
   EXPECT_EQ(SetupPars.InstallDir, "C:\\Program Files\\Morvella");
 }
 
+TEST_F(StartupTest, UninstallCommandIsReadQuotedAsNowAndUnquotedAsBefore) {
+  const std::string folder = "D:\\Word Tools\\Morvella";
+  for (const std::string& command : {"\"" + folder + "\\Uninst.exe\"", folder + "\\Uninst.exe"}) {
+    SCOPED_TRACE(command);
+    standin::ResetRegistry();
+    EarlierInstallation(folder, "{program folder}\r\nWords\r\n");
+    SetString(HKEY_LOCAL_MACHINE, kUninstall, "UninstallString", command);
+    Start();
+    EXPECT_TRUE(SetupPars.OldInstallFound);
+    EXPECT_EQ(SetupPars.OldInstallDir, folder);
+    EXPECT_EQ(SetupPars.ProgFolder, "Words");
+  }
+}
+
 TEST_F(StartupTest, QuotedCommandAndEscapingFoldersAreHandled) {
   EarlierInstallation("E:\\Program Files\\Morvella", "{program folder}\r\n..\\..\\Desktop\r\n");
   SetString(HKEY_LOCAL_MACHINE, kUninstall, "UninstallString", "\"E:\\Program Files\\Morvella\\Uninst.exe\"");

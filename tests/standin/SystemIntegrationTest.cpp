@@ -55,10 +55,10 @@ struct EntriesCase {
 
 TEST_F(SystemIntegrationTest, RegistryEntriesNameTheInstalledProgram) {
   const EntriesCase cases[] = {
-      {"C:\\Program Files\\Morvella", "C:\\Program Files\\Morvella\\Uninst.exe",
+      {"C:\\Program Files\\Morvella", "\"C:\\Program Files\\Morvella\\Uninst.exe\"",
        "C:\\Program Files\\Morvella\\Morvella.exe,1",
        "\"C:\\Program Files\\Morvella\\Morvella.exe\" \"%1\""},
-      {"D:\\", "D:\\Uninst.exe", "D:\\Morvella.exe,1", "\"D:\\Morvella.exe\" \"%1\""},
+      {"D:\\", "\"D:\\Uninst.exe\"", "D:\\Morvella.exe,1", "\"D:\\Morvella.exe\" \"%1\""},
   };
   for (const EntriesCase& c : cases) {
     SCOPED_TRACE(c.installDir);
@@ -83,7 +83,7 @@ TEST_F(SystemIntegrationTest, RewritingKeepsUnrelatedValuesAndKeys) {
   SetString(HKEY_LOCAL_MACHINE, kUninstall, "Publisher", "Someone");
   SetString(HKEY_CLASSES_ROOT, "Morvella.Wordlist\\Shell\\Print\\command", "", "print %1");
   WriteRegistryEntries("E:\\New");
-  EXPECT_EQ(Value(HKEY_LOCAL_MACHINE, kUninstall, "UninstallString"), "E:\\New\\Uninst.exe");
+  EXPECT_EQ(Value(HKEY_LOCAL_MACHINE, kUninstall, "UninstallString"), "\"E:\\New\\Uninst.exe\"");
   EXPECT_EQ(Value(HKEY_LOCAL_MACHINE, kUninstall, "Publisher"), "Someone");
   EXPECT_EQ(Value(HKEY_CLASSES_ROOT, "Morvella.Wordlist\\Shell\\Print\\command", ""), "print %1");
 }

@@ -61,7 +61,7 @@ TEST(RegistryWindowsTest, EntriesAreWrittenAsTheRealRegistryStoresThem) {
   const char* uninstall = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Morvella";
   EXPECT_EQ(Value(HKEY_LOCAL_MACHINE, uninstall, "DisplayName"), "Morvella");
   EXPECT_EQ(Value(HKEY_LOCAL_MACHINE, uninstall, "UninstallString"),
-            "C:\\Program Files\\Morvella\\Uninst.exe");
+            "\"C:\\Program Files\\Morvella\\Uninst.exe\"");
   EXPECT_EQ(Value(HKEY_CLASSES_ROOT, ".wdl", nullptr), "Morvella.Wordlist");
   EXPECT_EQ(Value(HKEY_CLASSES_ROOT, "Morvella.Wordlist\\DefaultIcon", nullptr),
             "C:\\Program Files\\Morvella\\Morvella.exe,1");
