@@ -83,4 +83,38 @@ HANDLE FindFirstFileA(const std::string& pattern, WIN32_FIND_DATAA* data);
 bool FindNextFileA(HANDLE search, WIN32_FIND_DATAA* data);
 bool FindClose(HANDLE search);
 
+// --- Access rights ------------------------------------------------------------
+// Security descriptors travel as SDDL text: "O:BAD:P(A;OICI;FA;;;BA)...".
+
+// Creates the folder with this owner and DACL from the start (CreateDirectoryA
+// with SECURITY_ATTRIBUTES); fails as CreateDirectoryA does, and with
+// ERROR_INVALID_PARAMETER for text the system cannot read.
+bool CreateDirectoryA(const std::string& path, const std::string& sddl);
+// Gives path this owner and DACL, the DACL protected from what the parent
+// passes on (SetNamedSecurityInfoA); what lies below inherits from it.
+bool SetNamedSecurityInfoA(const std::string& path, const std::string& sddl);
+// The owner and DACL of path as SDDL (GetNamedSecurityInfoA); empty on
+// failure.
+std::string GetNamedSecurityInfoA(const std::string& path);
+
+// --- Handles on exactly one file or folder ----------------------------------------
+constexpr DWORD DELETE = 0x00010000;
+constexpr DWORD FILE_READ_ATTRIBUTES = 0x80;
+constexpr DWORD FILE_SHARE_DELETE = 0x4;
+constexpr DWORD FILE_FLAG_BACKUP_SEMANTICS = 0x02000000;    // a folder may be opened
+constexpr DWORD FILE_FLAG_OPEN_REPARSE_POINT = 0x00200000;  // a link itself, not its target
+constexpr long ERROR_PROC_NOT_FOUND = 127;
+
+// The attributes of what the handle is open on (GetFileInformationByHandle);
+// INVALID_FILE_ATTRIBUTES on failure.
+DWORD GetFileAttributesByHandle(HANDLE file);
+// The path of what the handle is open on now, every link on the way resolved
+// (GetFinalPathNameByHandleA without its "\\?\"); empty on failure, with
+// ERROR_PROC_NOT_FOUND on systems before Windows Vista, which lack the call.
+std::string GetFinalPathNameByHandleA(HANDLE file);
+// Marks what the handle is open on (with DELETE access) to be deleted when
+// the handle closes (SetFileInformationByHandle, FileDispositionInfo); a
+// folder must be empty. ERROR_PROC_NOT_FOUND before Windows Vista.
+bool SetFileDispositionInfo(HANDLE file, bool deleteFile);
+
 }  // namespace os

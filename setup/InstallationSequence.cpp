@@ -1,5 +1,4 @@
 // What Next on the confirmation page does: the installation itself.
-#include <cctype>
 #include <memory>
 
 #include "engine/Unit_DataFile.h"
@@ -8,6 +7,7 @@
 #include "engine/Unit_Paths.h"
 #include "platform/Application.h"
 #include "platform/Files.h"
+#include "setup/InstallFolder.h"
 #include "setup/Main.h"
 #include "system/Unit_Settings.h"
 #include "system/Unit_Shortcuts.h"
@@ -31,16 +31,6 @@ bool CanWriteFolder(const std::string& Folder) {
   return ok;
 }
 
-bool SameFolder(const std::string& a, const std::string& b) {
-  const std::string fa = StripBackslash(os::GetFullPathNameA(a));
-  const std::string fb = StripBackslash(os::GetFullPathNameA(b));
-  if (fa.size() != fb.size()) return false;
-  for (std::size_t i = 0; i < fa.size(); ++i)
-    if (std::toupper(static_cast<unsigned char>(fa[i])) != std::toupper(static_cast<unsigned char>(fb[i])))
-      return false;
-  return true;
-}
-
 // What the removal of the earlier installation could not delete, and where.
 std::vector<std::string> keptEntries;
 std::string keptFolder;
@@ -60,12 +50,24 @@ void InstallationSequence() {
              ".  Click Back and choose another folder.");
     return;
   }
+  // Asked again: the folder may have changed since its page.
+  const bool ours = SetupPars.OldInstallFound && SameFolder(SetupPars.OldInstallDir, SetupPars.InstallDir);
+  const std::string problem = InstallFolderProblem(SetupPars.InstallDir, ours);
+  if (!problem.empty()) {
+    ErrorBox(problem);
+    return;
+  }
 
   if (SetupPars.OldInstallFound) {
     keptEntries = RemoveOldInstallation(SetupPars.OldInstallDir, SetupPars.OldProgFolder);
     keptFolder = SetupPars.OldInstallDir;
     // Done once: a later attempt must not look for the log it deleted.
     SetupPars.OldInstallFound = false;
+  }
+  const std::string unprotected = ProtectInstallFolder(SetupPars.InstallDir, ours);
+  if (!unprotected.empty()) {
+    ErrorBox(unprotected);
+    return;
   }
   os::MakeSureDirectoryPathExists(JoinPath(SetupPars.InstallDir, "Install.log"));
   // Released on every way out, errors included: the file is closed then.

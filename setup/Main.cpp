@@ -1,5 +1,6 @@
 #include "setup/Main.h"
 
+
 #include "engine/Unit_DataFile.h"
 #include "engine/Unit_Logfile.h"
 #include "engine/Unit_Paths.h"
@@ -12,6 +13,7 @@
 #include "platform/Resources.h"
 #include "platform/Shell.h"
 #include "resources/ResourceIds.h"
+#include "setup/InstallFolder.h"
 #include "setup/Unit_Constants.h"
 #include "setup/Unit_ExitForm.h"
 #include "setup/Unit_FullScreenForm.h"
@@ -39,11 +41,6 @@ std::string FolderPart(std::string command) {
   }
   const std::size_t at = command.find_last_of("\\:");
   return at == std::string::npos ? std::string() : command.substr(0, at + 1);
-}
-
-bool IsAbsoluteFolder(const std::string& path) {
-  return (path.size() >= 3 && path[1] == ':' && path[2] == '\\') ||
-         (path.size() >= 2 && path[0] == '\\' && path[1] == '\\');
 }
 
 }  // namespace
@@ -252,7 +249,15 @@ void TMainForm::NextButtonClick() {
         InstallDirEdit.SetFocus();
         return;
       }
-      SetupPars.InstallDir = StripBackslash(os::GetFullPathNameA(folder));
+      const std::string full = StripBackslash(os::GetFullPathNameA(folder));
+      const std::string problem = InstallFolderProblem(
+          full, SetupPars.OldInstallFound && SameFolder(SetupPars.OldInstallDir, full));
+      if (!problem.empty()) {
+        ErrorBox(problem);
+        InstallDirEdit.SetFocus();
+        return;
+      }
+      SetupPars.InstallDir = full;
       SetInstallDirVisible(false);
       EnterProgFolderPage();
       break;

@@ -97,6 +97,13 @@ std::string GetProgramsFolder();
 // Whether Path names an existing folder.
 bool FolderExists(const std::string& Path);
 bool FileExists(const std::string& Path);
+// Whether Path is a folder given from a drive ("C:\...") or a share
+// ("\\server\..."), not relative to the current folder.
+bool IsAbsoluteFolder(const std::string& Path);
+// Whether Folder holds any file or folder.
+bool HoldsFiles(const std::string& Folder);
+// Whether A and B name the same folder (full paths, letters of any case).
+bool SameFolder(const std::string& A, const std::string& B);
 
 // Runs when Next is pressed on the confirmation page: removes the earlier
 // installation, copies the files, makes the shortcuts and registry entries.

@@ -6,6 +6,7 @@
 #include "engine/Unit_Logfile.h"
 #include "engine/Unit_Paths.h"
 #include "platform/Files.h"
+#include "platform/Shell.h"
 #include "setup/Main.h"
 #include "system/Unit_Settings.h"
 
@@ -46,12 +47,102 @@ bool ThroughLink(const std::string& base, const std::string& relative) {
   return false;
 }
 
+// A folder the removal deletes in. It is held open without leave to delete
+// or rename it, so nobody can swap it for a link while the removal runs, and
+// each entry is deleted through a handle on exactly that entry (a link
+// itself, never its target) once the handle's final path is seen to lie
+// inside it. Systems before Windows Vista lack the calls: there the checks
+// by path before each deletion are all.
+class TRemovalBase {
+ public:
+  explicit TRemovalBase(const std::string& path) : path_(path) {
+    if (path.empty()) return;
+    handle_ = os::CreateFileA(path, os::FILE_READ_ATTRIBUTES, os::FILE_SHARE_READ | os::FILE_SHARE_WRITE,
+                              os::OPEN_EXISTING,
+                              os::FILE_FLAG_BACKUP_SEMANTICS | os::FILE_FLAG_OPEN_REPARSE_POINT);
+    if (handle_ == os::INVALID_HANDLE_VALUE) return;
+    const os::DWORD attributes = os::GetFileAttributesByHandle(handle_);
+    // A link is refused as a whole: nothing is deleted through it.
+    if (attributes == os::INVALID_FILE_ATTRIBUTES || !(attributes & os::FILE_ATTRIBUTE_DIRECTORY) ||
+        (attributes & os::FILE_ATTRIBUTE_REPARSE_POINT)) {
+      Release();
+      return;
+    }
+    final_ = os::GetFinalPathNameByHandleA(handle_);
+    legacy_ = final_.empty() && os::GetLastError() == os::DWORD(os::ERROR_PROC_NOT_FOUND);
+    if (final_.empty() && !legacy_) Release();
+  }
+  ~TRemovalBase() { Release(); }
+  TRemovalBase(const TRemovalBase&) = delete;
+  TRemovalBase& operator=(const TRemovalBase&) = delete;
+
+  bool Usable() const { return handle_ != os::INVALID_HANDLE_VALUE; }
+
+  // Deletes the file (or empty folder) path, which the caller has checked to
+  // lie inside by its path; false when it did not go.
+  bool Delete(const std::string& path, bool folder) const {
+    if (!Usable()) return false;
+    if (legacy_) return folder ? os::RemoveDirectoryA(path) : os::DeleteFileA(path);
+    const os::HANDLE entry = os::CreateFileA(
+        path, os::DELETE | os::FILE_READ_ATTRIBUTES,
+        os::FILE_SHARE_READ | os::FILE_SHARE_WRITE | os::FILE_SHARE_DELETE, os::OPEN_EXISTING,
+        os::FILE_FLAG_OPEN_REPARSE_POINT | (folder ? os::FILE_FLAG_BACKUP_SEMANTICS : 0));
+    if (entry == os::INVALID_HANDLE_VALUE) return false;
+    const os::DWORD attributes = os::GetFileAttributesByHandle(entry);
+    const bool isFolder = attributes != os::INVALID_FILE_ATTRIBUTES &&
+                          (attributes & os::FILE_ATTRIBUTE_DIRECTORY) &&
+                          !(attributes & os::FILE_ATTRIBUTE_REPARSE_POINT);
+    const bool deleted = attributes != os::INVALID_FILE_ATTRIBUTES && isFolder == folder &&
+                         Inside(os::GetFinalPathNameByHandleA(entry)) &&
+                         os::SetFileDispositionInfo(entry, true);
+    os::CloseHandle(entry);
+    return deleted;
+  }
+
+  // Deletes the folder itself when it is empty, still the one it was.
+  void DeleteItself() {
+    if (!Usable()) return;
+    Release();
+    if (legacy_) {
+      os::RemoveDirectoryA(path_);
+      return;
+    }
+    const os::HANDLE self = os::CreateFileA(
+        path_, os::DELETE | os::FILE_READ_ATTRIBUTES,
+        os::FILE_SHARE_READ | os::FILE_SHARE_WRITE | os::FILE_SHARE_DELETE, os::OPEN_EXISTING,
+        os::FILE_FLAG_BACKUP_SEMANTICS | os::FILE_FLAG_OPEN_REPARSE_POINT);
+    if (self == os::INVALID_HANDLE_VALUE) return;
+    const os::DWORD attributes = os::GetFileAttributesByHandle(self);
+    if (attributes != os::INVALID_FILE_ATTRIBUTES && !(attributes & os::FILE_ATTRIBUTE_REPARSE_POINT) &&
+        os::CharUpperBuffA(os::GetFinalPathNameByHandleA(self)) == os::CharUpperBuffA(final_))
+      os::SetFileDispositionInfo(self, true);
+    os::CloseHandle(self);
+  }
+
+ private:
+  bool Inside(const std::string& path) const {
+    const std::string base = os::CharUpperBuffA(final_);
+    const std::string full = os::CharUpperBuffA(path);
+    return !base.empty() && full.size() > base.size() && full.compare(0, base.size(), base) == 0 &&
+           (base.back() == '\\' || full[base.size()] == '\\');
+  }
+  void Release() {
+    if (handle_ != os::INVALID_HANDLE_VALUE) os::CloseHandle(handle_);
+    handle_ = os::INVALID_HANDLE_VALUE;
+  }
+
+  std::string path_;
+  std::string final_;
+  os::HANDLE handle_ = os::INVALID_HANDLE_VALUE;
+  bool legacy_ = false;
+};
+
 // Deletes base\relative, then tries each folder of relative, innermost first.
-void RemoveEntry(const std::string& base, std::string relative) {
-  os::DeleteFileA(JoinPath(base, relative));
+void RemoveEntry(const TRemovalBase& removal, const std::string& base, std::string relative) {
+  removal.Delete(JoinPath(base, relative), false);
   for (std::size_t at; (at = relative.rfind('\\')) != std::string::npos;) {
     relative.erase(at);
-    os::RemoveDirectoryA(JoinPath(base, relative));
+    removal.Delete(JoinPath(base, relative), true);
   }
 }
 
@@ -92,26 +183,31 @@ std::vector<std::string> RemoveInstalledFiles(const std::string& OldInstallDir,
   std::vector<std::string> kept;
   const std::string programs = GetProgramsFolder();
   const std::string logName = JoinPath(OldInstallDir, "Install.log");
+  // Held from here on: the folder cannot be swapped for a link meanwhile.
+  TRemovalBase installation(OldInstallDir);
   {
     TLogReader log(logName);
-    // A Start-menu folder that would leave the Programs folder is not
-    // followed; nor is anything when the Programs folder is unknown.
-    const bool shortcutsInside =
-        !programs.empty() && (OldProgFolder.empty() || StaysInside(programs, OldProgFolder));
-    ForEachEntry(log, "{program folder files}", [&](const std::string& entry) {
-      const std::string relative = JoinPath(OldProgFolder, entry);
-      if (!shortcutsInside || !StaysInside(programs, relative) || ThroughLink(programs, relative))
-        return;
-      RemoveEntry(programs, relative);
-    });
+    {
+      // A Start-menu folder that would leave the Programs folder is not
+      // followed; nor is anything when the Programs folder is unknown.
+      const TRemovalBase startMenu(programs);
+      const bool shortcutsInside =
+          !programs.empty() && (OldProgFolder.empty() || StaysInside(programs, OldProgFolder));
+      ForEachEntry(log, "{program folder files}", [&](const std::string& entry) {
+        const std::string relative = JoinPath(OldProgFolder, entry);
+        if (!shortcutsInside || !StaysInside(programs, relative) || ThroughLink(programs, relative))
+          return;
+        RemoveEntry(startMenu, programs, relative);
+      });
+    }
     ForEachEntry(log, "{program files}", [&](const std::string& entry) {
       if (!StaysInside(OldInstallDir, entry) || ThroughLink(OldInstallDir, entry)) return;
-      RemoveEntry(OldInstallDir, entry);
+      RemoveEntry(installation, OldInstallDir, entry);
       if (os::GetFileAttributesA(JoinPath(OldInstallDir, entry)) != os::INVALID_FILE_ATTRIBUTES)
         kept.push_back(entry);
     });
   }
-  os::DeleteFileA(logName);
-  os::RemoveDirectoryA(OldInstallDir);
+  installation.Delete(logName, false);
+  installation.DeleteItself();
   return kept;
 }

@@ -10,6 +10,7 @@
 #include "platform/FileSearch.h"
 #include "platform/Files.h"
 #include "platform/Process.h"
+#include "platform/Shell.h"
 #include "setup/Main.h"
 #include "system/Unit_Settings.h"
 #include "system/Unit_Uninstall.h"
@@ -28,16 +29,48 @@ void DeleteValueAndKeyIfEmpty(TRegistry& registry, const std::string& key,
   if (empty) registry.DeleteKey(key);
 }
 
+// The copy runs from a folder of its own that only administrators and the
+// system may change: in the temporary folder, any program of the user could
+// otherwise replace it, or put a DLL beside it, before it starts elevated.
+const char* const kPrivateFolderSddl = "O:BAD:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)";
+const char* const kPrivateFolderPrefix = "Morvella uninstall ";
+const char* const kCopyName = "Uninstall Morvella.exe";
+
+// A new folder of the temporary folder, made with those rights; empty when
+// none could be made. A name that exists already is never used.
+std::string MakePrivateFolder() {
+  const std::string temp = os::GetTempPathA();
+  if (temp.empty()) return {};
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    const std::string folder = temp + kPrivateFolderPrefix +
+                               std::to_string(os::GetCurrentProcessId()) + "-" +
+                               std::to_string(attempt);
+    if (os::CreateDirectoryA(folder, kPrivateFolderSddl)) return folder;
+    if (os::GetLastError() != os::DWORD(os::ERROR_ALREADY_EXISTS)) return {};
+  }
+  return {};
+}
+
+bool IsPrivateFolder(const std::string& folder) {
+  const std::string temp = StripBackslash(os::GetTempPathA());
+  const std::string prefix = JoinPath(temp, kPrivateFolderPrefix);
+  return !temp.empty() && folder.size() > prefix.size() &&
+         os::CharUpperBuffA(folder.substr(0, prefix.size())) == os::CharUpperBuffA(prefix) &&
+         folder.find('\\', prefix.size()) == std::string::npos;
+}
+
+bool ParseProcessId(const std::string& text, os::DWORD& id) {
+  if (text.empty() || text.size() > 10 || text.find_first_not_of("0123456789") != std::string::npos)
+    return false;
+  const unsigned long long value = std::stoull(text);
+  if (value > 0xFFFFFFFFull) return false;
+  id = os::DWORD(value);
+  return true;
+}
+
 int Say(const std::string& text, os::DWORD icon) {
   os::MessageBoxA(os::NO_WINDOW, text, kCaption, os::MB_OK | icon);
   return icon == os::MB_ICONERROR ? 1 : 0;
-}
-
-bool HoldsFiles(const std::string& folder) {
-  os::TDirectorySearch search(JoinPath(folder, "*"));
-  while (search.Next())
-    if (search.Name() != "." && search.Name() != "..") return true;
-  return false;
 }
 
 }  // namespace
@@ -70,25 +103,56 @@ void RemoveRegistryEntries() {
   if (owner == "Morvella.Wordlist") DeleteValueAndKeyIfEmpty(registry, "\\.wdl", {""});
 }
 
+std::string QuoteArgument(const std::string& Argument) {
+  std::string quoted = "\"";
+  std::size_t backslashes = 0;
+  for (char c : Argument) {
+    if (c == '\\') {
+      ++backslashes;
+      continue;
+    }
+    quoted.append(c == '"' ? backslashes * 2 + 1 : backslashes, '\\');
+    quoted += c;
+    backslashes = 0;
+  }
+  quoted.append(backslashes * 2, '\\');
+  return quoted + "\"";
+}
+
 int UninstMain() {
   const std::string self = os::GetModuleFileNameA();
   const std::vector<std::string> args = os::CommandLineArguments();
   std::string folder = StripBackslash(self.substr(0, self.find_last_of('\\') + 1));
 
-  if (args.size() == 3 && args[0] == "/from") {
-    // The copy in the temporary folder: wait for the first instance to end,
-    // so its file can go, and have this copy deleted at the next restart.
-    folder = args[1];
-    os::WaitForProcessEnd(os::DWORD(std::stoul(args[2])), 30000);
+  if (!args.empty()) {
+    // Only the first instance starts the copy, as "/from FOLDER PID".
+    os::DWORD firstInstance = 0;
+    if (args.size() != 3 || args[0] != "/from" || !IsAbsoluteFolder(args[1]) ||
+        !ParseProcessId(args[2], firstInstance))
+      return Say("Morvella cannot be removed: the uninstaller was started with a command line "
+                 "it does not understand.  Nothing was removed.",
+                 os::MB_ICONERROR);
+    // The copy: wait for the first instance to end, so its file can go. A
+    // running program cannot delete itself: this copy and its folder go at
+    // the next restart.
+    folder = StripBackslash(args[1]);
+    os::WaitForProcessEnd(firstInstance, 30000);
     os::MoveFileExA(self, "", os::MOVEFILE_DELAY_UNTIL_REBOOT);
+    const std::string own = StripBackslash(self.substr(0, self.find_last_of('\\') + 1));
+    if (IsPrivateFolder(own)) os::MoveFileExA(own, "", os::MOVEFILE_DELAY_UNTIL_REBOOT);
   } else if (FileExists(JoinPath(folder, "Install.log"))) {
-    const std::string copy = os::GetTempPathA() + "Uninstall Morvella.exe";
-    if (os::CopyFileA(self, copy, false) &&
-        os::CreateProcessA("\"" + copy + "\" /from \"" + folder + "\" " +
+    const std::string privateFolder = MakePrivateFolder();
+    const std::string copy = JoinPath(privateFolder, kCopyName);
+    if (!privateFolder.empty() && os::CopyFileA(self, copy, true) &&
+        os::CreateProcessA(QuoteArgument(copy) + " /from " + QuoteArgument(folder) + " " +
                                std::to_string(os::GetCurrentProcessId()),
-                           os::GetTempPathA()))
+                           privateFolder))
       return 0;
     // Otherwise the removal runs from here and leaves this one file.
+    if (!privateFolder.empty()) {
+      os::DeleteFileA(copy);
+      os::RemoveDirectoryA(privateFolder);
+    }
   }
 
   if (os::MessageBoxA(os::NO_WINDOW,

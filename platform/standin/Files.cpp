@@ -11,14 +11,17 @@
 #include <cstring>
 #include <dirent.h>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <set>
 #include <strings.h>
+#include <utility>
 #include <vector>
 
 #include "platform/Exceptions.h"
 #include "platform/Files.h"
+#include "platform/Sddl.h"
 #include "platform/standin/Faults.h"
 #include "platform/standin/Standin.h"
 
@@ -46,7 +49,13 @@ struct FileSystem {
     std::string key;  // upper-case full path
     bool write;
     std::string deleteOnClose;  // host path, or empty
+    bool deleteAccess = false;
   };
+  // Owner and DACL set on a path (upper-case full path -> SDDL); others
+  // inherit from the nearest one above them.
+  std::map<std::string, std::string> security;
+  bool preVista = false;  // GetFinalPathNameByHandle and SetFileInformationByHandle missing
+  std::function<void(const std::string&)> beforeDeleteOpen;
   std::map<std::uintptr_t, OpenFile> files;
   std::uintptr_t nextFile = 0x100000;
   long long writeBudget = -1;  // bytes left before the disk is full; -1: no limit
@@ -71,6 +80,9 @@ struct FileSystem {
     files.clear();
     writeBudget = -1;
     mapped.clear();
+    preVista = false;
+    beforeDeleteOpen = nullptr;
+    security.clear();
   }
 };
 
@@ -325,6 +337,7 @@ bool RemoveDirectoryA(const std::string& path) {
   std::lock_guard<std::recursive_mutex> guard(Fs().lock);
   std::string full;
   if (!Resolve(path, full)) return false;
+  if (Fs().beforeDeleteOpen) Fs().beforeDeleteOpen(full);
   switch (KindOf(full)) {
     case Kind::Missing:
       return Fail(MissingError(full));
@@ -347,6 +360,7 @@ bool RemoveDirectoryA(const std::string& path) {
     return Fail(ERROR_DIR_NOT_EMPTY);
   }
   Fs().attributes.erase(Upper(WithoutTrailing(full)));
+  Fs().security.erase(Upper(WithoutTrailing(full)));
   return true;
 }
 
@@ -354,6 +368,7 @@ bool DeleteFileA(const std::string& path) {
   std::lock_guard<std::recursive_mutex> guard(Fs().lock);
   std::string full;
   if (!Resolve(path, full)) return false;
+  if (Fs().beforeDeleteOpen) Fs().beforeDeleteOpen(full);
   switch (KindOf(full)) {
     case Kind::Missing:
       return Fail(MissingError(full));
@@ -369,6 +384,7 @@ bool DeleteFileA(const std::string& path) {
   if (standin::faults::Strike()) return Fail(ERROR_ACCESS_DENIED);
   if (unlink(Host(full).c_str()) != 0) return Fail(ERROR_ACCESS_DENIED);
   Fs().attributes.erase(Upper(full));
+  Fs().security.erase(Upper(full));
   return true;
 }
 
@@ -387,10 +403,42 @@ bool MakeSureDirectoryPathExists(const std::string& path) {
   return true;
 }
 
+namespace {
+// A handle for attributes and deletion only, on a file, a folder (with
+// FILE_FLAG_BACKUP_SEMANTICS) or a link itself (FILE_FLAG_OPEN_REPARSE_POINT).
+HANDLE OpenForDelete(const std::string& full, DWORD access, DWORD flags) {
+  if (Fs().beforeDeleteOpen) Fs().beforeDeleteOpen(full);
+  const std::string host = Host(full);
+  struct stat st;
+  const bool noFollow = (flags & FILE_FLAG_OPEN_REPARSE_POINT) != 0;
+  if ((noFollow ? lstat(host.c_str(), &st) : stat(host.c_str(), &st)) != 0) {
+    Fail(MissingError(full));
+    return INVALID_HANDLE_VALUE;
+  }
+  if (S_ISDIR(st.st_mode) && !(flags & FILE_FLAG_BACKUP_SEMANTICS)) {
+    Fail(ERROR_ACCESS_DENIED);
+    return INVALID_HANDLE_VALUE;
+  }
+  const int fd = open(host.c_str(), O_PATH | O_CLOEXEC | (noFollow ? O_NOFOLLOW : 0));
+  if (fd < 0) {
+    Fail(ERROR_ACCESS_DENIED);
+    return INVALID_HANDLE_VALUE;
+  }
+  const std::uintptr_t handle = Fs().nextFile++;
+  FileSystem::OpenFile file{fd, Upper(WithoutTrailing(full)), false, std::string()};
+  file.deleteAccess = (access & DELETE) != 0;
+  Fs().files[handle] = file;
+  SetLastError(ERROR_SUCCESS);
+  return HANDLE(handle);
+}
+}  // namespace
+
 HANDLE CreateFileA(const std::string& path, DWORD access, DWORD, DWORD disposition, DWORD flags) {
   std::lock_guard<std::recursive_mutex> guard(Fs().lock);
   std::string full;
   if (!Resolve(path, full)) return INVALID_HANDLE_VALUE;
+  if ((access & ~(DELETE | FILE_READ_ATTRIBUTES)) == 0 && disposition == OPEN_EXISTING)
+    return OpenForDelete(full, access, flags);
   const bool write = (access & GENERIC_WRITE) != 0;
   const Kind kind = KindOf(full);
   auto fail = [](DWORD error) {
@@ -497,6 +545,184 @@ bool CloseHandle(HANDLE handle) {
   // Closing a written file can fail (the last buffers not written); the
   // handle is gone all the same.
   if (wrote && standin::faults::Strike()) return Fail(ERROR_DISK_FULL);
+  return true;
+}
+
+namespace {
+
+// The Windows path of a host path on one of the drives; empty when it lies
+// on none.
+std::string WindowsPathOf(const std::string& host) {
+  auto below = [&](const std::string& folder, std::string& rest) {
+    std::error_code error;
+    const std::string real = std::filesystem::weakly_canonical(folder, error).string();
+    if (error || host.compare(0, real.size(), real) != 0) return false;
+    if (host.size() > real.size() && host[real.size()] != '/') return false;
+    rest = host.substr(real.size());
+    return true;
+  };
+  std::string rest;
+  for (const auto& [letter, folder] : Fs().mapped)
+    if (below(folder, rest)) return std::string(1, letter) + ":" + (rest.empty() ? "/" : rest);
+  for (char letter = 'A'; letter <= 'Z'; ++letter) {
+    if (Fs().mapped.count(letter)) continue;
+    if (below(Fs().root + "/" + letter, rest)) {
+      std::string path = std::string(1, letter) + ":" + (rest.empty() ? "/" : rest);
+      std::replace(path.begin(), path.end(), '/', '\\');
+      return path;
+    }
+  }
+  return {};
+}
+
+std::string HostPathOf(int fd) {
+  char link[64], target[4096];
+  std::snprintf(link, sizeof link, "/proc/self/fd/%d", fd);
+  const ssize_t n = readlink(link, target, sizeof target - 1);
+  return n > 0 ? std::string(target, std::size_t(n)) : std::string();
+}
+
+// What a drive's root and Program Files have, as on Windows: on a root,
+// users may make folders and files and change what they make; Program Files
+// is the system's.
+std::string BuiltInSecurity(const std::string& key) {
+  if (key.size() == 3)
+    return "O:SYD:(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)(A;CI;0x6;;;AU)"
+           "(A;OICIIO;0x1301bf;;;AU)";
+  if (key == "C:\\PROGRAM FILES")
+    return "O:S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464"
+           "D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)";
+  return {};
+}
+
+// The owner and DACL in force at full: set there, or inherited from above.
+sddl::Descriptor Effective(const std::string& full) {
+  std::string key = Upper(WithoutTrailing(full));
+  std::vector<std::string> below;  // from full up to the one with a descriptor
+  while (!Fs().security.count(key) && BuiltInSecurity(key).empty()) {
+    below.push_back(key);
+    const std::string parent = Upper(Parent(key));
+    if (parent == key) break;
+    key = parent;
+  }
+  sddl::Descriptor d;
+  auto found = Fs().security.find(key);
+  sddl::Parse(found != Fs().security.end() ? found->second : BuiltInSecurity(key), d);
+  for (auto it = below.rbegin(); it != below.rend(); ++it) {
+    const bool folder = it + 1 != below.rend() || KindOf(*it) == Kind::Folder;
+    d = sddl::Inherited(d, folder, "BA");  // the stand-in plays an administrator
+  }
+  return d;
+}
+
+void ForgetSecurityBelow(const std::string& full) {
+  const std::string key = Upper(WithoutTrailing(full));
+  for (auto it = Fs().security.begin(); it != Fs().security.end();) {
+    if (it->first == key || it->first.rfind(key + "\\", 0) == 0)
+      it = Fs().security.erase(it);
+    else
+      ++it;
+  }
+}
+
+}  // namespace
+
+bool CreateDirectoryA(const std::string& path, const std::string& text) {
+  std::lock_guard<std::recursive_mutex> guard(Fs().lock);
+  sddl::Descriptor descriptor;
+  if (!sddl::Parse(text, descriptor)) return Fail(ERROR_INVALID_PARAMETER);
+  if (!CreateDirectoryA(path)) return false;
+  std::string full;
+  FullPath(path, full);
+  Fs().security[Upper(WithoutTrailing(full))] = sddl::Format(descriptor);
+  return true;
+}
+
+bool SetNamedSecurityInfoA(const std::string& path, const std::string& text) {
+  std::lock_guard<std::recursive_mutex> guard(Fs().lock);
+  std::string full;
+  if (!Resolve(path, full)) return false;
+  sddl::Descriptor descriptor;
+  if (!sddl::Parse(text, descriptor)) return Fail(ERROR_INVALID_PARAMETER);
+  if (KindOf(full) == Kind::Missing) return Fail(MissingError(full));
+  if (IsDeniedPath(full) || standin::faults::Strike()) return Fail(ERROR_ACCESS_DENIED);
+  descriptor.Protected = true;
+  if (descriptor.Owner.empty()) descriptor.Owner = Effective(full).Owner;
+  Fs().security[Upper(WithoutTrailing(full))] = sddl::Format(descriptor);
+  return true;
+}
+
+std::string GetNamedSecurityInfoA(const std::string& path) {
+  std::lock_guard<std::recursive_mutex> guard(Fs().lock);
+  std::string full;
+  if (!Resolve(path, full)) return {};
+  if (KindOf(full) == Kind::Missing) {
+    Fail(MissingError(full));
+    return {};
+  }
+  return sddl::Format(Effective(full));
+}
+
+DWORD GetFileAttributesByHandle(HANDLE file) {
+  std::lock_guard<std::recursive_mutex> guard(Fs().lock);
+  auto found = Fs().files.find(std::uintptr_t(file));
+  if (found == Fs().files.end()) {
+    Fail(ERROR_INVALID_HANDLE);
+    return INVALID_FILE_ATTRIBUTES;
+  }
+  struct stat st;
+  if (fstatat(found->second.fd, "", &st, AT_EMPTY_PATH | AT_SYMLINK_NOFOLLOW) != 0) {
+    Fail(ERROR_INVALID_HANDLE);
+    return INVALID_FILE_ATTRIBUTES;
+  }
+  if (S_ISLNK(st.st_mode)) return FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY;
+  return S_ISDIR(st.st_mode) ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_ARCHIVE;
+}
+
+std::string GetFinalPathNameByHandleA(HANDLE file) {
+  std::lock_guard<std::recursive_mutex> guard(Fs().lock);
+  if (Fs().preVista) {
+    Fail(ERROR_PROC_NOT_FOUND);
+    return {};
+  }
+  auto found = Fs().files.find(std::uintptr_t(file));
+  if (found == Fs().files.end()) {
+    Fail(ERROR_INVALID_HANDLE);
+    return {};
+  }
+  const std::string path = WindowsPathOf(HostPathOf(found->second.fd));
+  if (path.empty()) Fail(ERROR_PATH_NOT_FOUND);
+  return path;
+}
+
+bool SetFileDispositionInfo(HANDLE file, bool deleteFile) {
+  std::lock_guard<std::recursive_mutex> guard(Fs().lock);
+  if (Fs().preVista) return Fail(ERROR_PROC_NOT_FOUND);
+  auto found = Fs().files.find(std::uintptr_t(file));
+  if (found == Fs().files.end()) return Fail(ERROR_INVALID_HANDLE);
+  FileSystem::OpenFile& open = found->second;
+  if (!open.deleteAccess) return Fail(ERROR_ACCESS_DENIED);
+  if (!deleteFile) return true;
+  // Deleted at once rather than at the close: what the handle is open on,
+  // wherever it is now.
+  const std::string host = HostPathOf(open.fd);
+  const std::string full = WindowsPathOf(host);
+  if (host.empty() || full.empty()) return Fail(ERROR_INVALID_HANDLE);
+  if (IsDeniedPath(full) || (ExtraAttributes(full) & FILE_ATTRIBUTE_READONLY))
+    return Fail(ERROR_ACCESS_DENIED);
+  for (const auto& [handle, other] : Fs().files)
+    if (handle != std::uintptr_t(file) && other.key == Upper(WithoutTrailing(full)))
+      return Fail(32 /*ERROR_SHARING_VIOLATION*/);
+  if (standin::faults::Strike()) return Fail(ERROR_ACCESS_DENIED);
+  struct stat st;
+  if (lstat(host.c_str(), &st) != 0) return Fail(ERROR_FILE_NOT_FOUND);
+  if (S_ISDIR(st.st_mode)) {
+    if (rmdir(host.c_str()) != 0) return Fail(ERROR_DIR_NOT_EMPTY);
+  } else if (unlink(host.c_str()) != 0) {
+    return Fail(ERROR_ACCESS_DENIED);
+  }
+  Fs().attributes.erase(Upper(WithoutTrailing(full)));
+  ForgetSecurityBelow(full);
   return true;
 }
 
@@ -639,6 +865,23 @@ void AddDrive(char letter) {
 void MapDrive(char letter, const std::string& hostFolder) {
   std::lock_guard<std::recursive_mutex> guard(os::Fs().lock);
   os::Fs().mapped[char(std::toupper(static_cast<unsigned char>(letter)))] = hostFolder;
+}
+
+void SetSecurity(const std::string& windowsPath, const std::string& text) {
+  std::lock_guard<std::recursive_mutex> guard(os::Fs().lock);
+  std::string full;
+  if (os::FullPath(windowsPath, full))
+    os::Fs().security[os::Upper(os::WithoutTrailing(full))] = text;
+}
+
+void SimulatePreVista(bool preVista) {
+  std::lock_guard<std::recursive_mutex> guard(os::Fs().lock);
+  os::Fs().preVista = preVista;
+}
+
+void BeforeDeleteOpen(std::function<void(const std::string&)> action) {
+  std::lock_guard<std::recursive_mutex> guard(os::Fs().lock);
+  os::Fs().beforeDeleteOpen = std::move(action);
 }
 
 void FailWritesAfter(long long bytes) {

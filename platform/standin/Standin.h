@@ -32,6 +32,16 @@ void DenyWrites(const std::string& windowsPath);
 // After bytes more bytes have been written, writes fail with ERROR_DISK_FULL
 // (a partial write writes what fits). -1 lifts the limit.
 void FailWritesAfter(long long bytes);
+// Gives path this owner and DACL (SDDL), as if someone had set them; what lies
+// below without its own inherits from it.
+void SetSecurity(const std::string& windowsPath, const std::string& sddl);
+// A system before Windows Vista: GetFinalPathNameByHandleA and
+// SetFileInformationByHandle fail with ERROR_PROC_NOT_FOUND.
+void SimulatePreVista(bool preVista);
+// Runs action with the full path each time before something is deleted by
+// its path or a handle is opened for deletion (until reset): a user who swaps a folder for a link between a
+// check and a delete.
+void BeforeDeleteOpen(std::function<void(const std::string& path)> action);
 
 // --- Faults --------------------------------------------------------------
 // Counts the calls that change files, folders or the registry from now on,

@@ -1,5 +1,8 @@
 #include "platform/win32/WinApi.h"
 
+#include <aclapi.h>
+#include <sddl.h>
+
 #include "platform/win32/DllSearch.h"
 
 namespace os {
@@ -134,6 +137,121 @@ bool FindNextFileA(HANDLE search, os::WIN32_FIND_DATAA* data) {
 }
 
 bool FindClose(HANDLE search) { return ::FindClose(reinterpret_cast<::HANDLE>(search)) != FALSE; }
+
+namespace {
+
+// A security descriptor made from SDDL, freed with its owner.
+struct Descriptor {
+  PSECURITY_DESCRIPTOR value = nullptr;
+  explicit Descriptor(const std::string& sddl) {
+    ::ConvertStringSecurityDescriptorToSecurityDescriptorA(sddl.c_str(), SDDL_REVISION_1, &value,
+                                                           nullptr);
+  }
+  ~Descriptor() {
+    if (value) ::LocalFree(value);
+  }
+  Descriptor(const Descriptor&) = delete;
+  Descriptor& operator=(const Descriptor&) = delete;
+};
+
+// Looked up at run time: Windows XP lacks them.
+template <class Function>
+Function Kernel32(const char* name) {
+  return reinterpret_cast<Function>(
+      reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleA("kernel32.dll"), name)));
+}
+
+}  // namespace
+
+bool CreateDirectoryA(const std::string& path, const std::string& sddl) {
+  Descriptor descriptor(sddl);
+  if (!descriptor.value) {
+    ::SetLastError(ERROR_INVALID_PARAMETER);
+    return false;
+  }
+  SECURITY_ATTRIBUTES attributes = {sizeof attributes, descriptor.value, FALSE};
+  return ::CreateDirectoryA(path.c_str(), &attributes) != FALSE;
+}
+
+bool SetNamedSecurityInfoA(const std::string& path, const std::string& sddl) {
+  Descriptor descriptor(sddl);
+  PSID owner = nullptr;
+  PACL dacl = nullptr;
+  BOOL present = FALSE, defaulted = FALSE;
+  if (!descriptor.value || !::GetSecurityDescriptorOwner(descriptor.value, &owner, &defaulted) ||
+      !::GetSecurityDescriptorDacl(descriptor.value, &present, &dacl, &defaulted) || !present) {
+    ::SetLastError(ERROR_INVALID_PARAMETER);
+    return false;
+  }
+  std::string name = path;
+  const ::DWORD what = DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION |
+                       (owner ? OWNER_SECURITY_INFORMATION : 0);
+  const ::DWORD error =
+      ::SetNamedSecurityInfoA(name.data(), SE_FILE_OBJECT, what, owner, nullptr, dacl, nullptr);
+  ::SetLastError(error);
+  return error == ERROR_SUCCESS;
+}
+
+std::string GetNamedSecurityInfoA(const std::string& path) {
+  std::string name = path;
+  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  const ::DWORD what = OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION;
+  const ::DWORD error = ::GetNamedSecurityInfoA(name.data(), SE_FILE_OBJECT, what, nullptr,
+                                                nullptr, nullptr, nullptr, &descriptor);
+  if (error != ERROR_SUCCESS) {
+    ::SetLastError(error);
+    return {};
+  }
+  LPSTR text = nullptr;
+  std::string sddl;
+  if (::ConvertSecurityDescriptorToStringSecurityDescriptorA(descriptor, SDDL_REVISION_1, what,
+                                                             &text, nullptr)) {
+    sddl = text;
+    ::LocalFree(text);
+  }
+  ::LocalFree(descriptor);
+  return sddl;
+}
+
+DWORD GetFileAttributesByHandle(HANDLE file) {
+  BY_HANDLE_FILE_INFORMATION info;
+  if (!::GetFileInformationByHandle(NativeHandle(file), &info)) return INVALID_FILE_ATTRIBUTES;
+  return info.dwFileAttributes;
+}
+
+std::string GetFinalPathNameByHandleA(HANDLE file) {
+  using Function = ::DWORD(WINAPI*)(::HANDLE, LPSTR, ::DWORD, ::DWORD);
+  static const Function function = Kernel32<Function>("GetFinalPathNameByHandleA");
+  if (!function) {
+    ::SetLastError(ERROR_PROC_NOT_FOUND);
+    return {};
+  }
+  std::string path(MAX_PATH, '\0');
+  ::DWORD n = function(NativeHandle(file), path.data(), ::DWORD(path.size()), 0);
+  if (n >= path.size()) {
+    path.assign(n + 1, '\0');
+    n = function(NativeHandle(file), path.data(), ::DWORD(path.size()), 0);
+  }
+  if (n == 0 || n >= path.size()) return {};
+  path.resize(n);
+  if (path.compare(0, 8, "\\\\?\\UNC\\") == 0) return "\\" + path.substr(7);
+  if (path.compare(0, 4, "\\\\?\\") == 0) return path.substr(4);
+  return path;
+}
+
+bool SetFileDispositionInfo(HANDLE file, bool deleteFile) {
+  using Function = BOOL(WINAPI*)(::HANDLE, int, LPVOID, ::DWORD);
+  static const Function function = Kernel32<Function>("SetFileInformationByHandle");
+  if (!function) {
+    ::SetLastError(ERROR_PROC_NOT_FOUND);
+    return false;
+  }
+  struct {
+    BOOLEAN DeleteFile;
+  } info = {BOOLEAN(deleteFile)};
+  constexpr int kFileDispositionInfo = 4;
+  return function(NativeHandle(file), kFileDispositionInfo, &info, sizeof info) != FALSE;
+}
 
 std::string SysErrorMessage(std::uint32_t errorCode) {
   char* text = nullptr;

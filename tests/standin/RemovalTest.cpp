@@ -147,6 +147,56 @@ TEST_F(RemovalTest, NoDeletionThroughAJunction) {
   EXPECT_TRUE(Exists("C:\\Windows\\Important.dll"));
 }
 
+// Makes link (a Windows path) a link to the folder target, as a junction.
+void Link(const std::string& link, const std::string& target) {
+  ASSERT_EQ(symlink(standin::HostPath(target).c_str(), standin::HostPath(link).c_str()), 0) << link;
+}
+
+TEST_F(RemovalTest, BaseFolderThatIsALinkRemovesNothingThroughIt) {
+  Installed("Morvella", Log("Morvella"));
+  // Between start-up and removal the folder became a link to another one
+  // that holds files of the same names.
+  ASSERT_EQ(rename(standin::HostPath(kOld).c_str(), standin::HostPath("C:\\Victim").c_str()), 0);
+  Link(kOld, "C:\\Victim");
+  for (bool preVista : {false, true}) {
+    SCOPED_TRACE(preVista ? "before Vista" : "Vista and later");
+    standin::SimulatePreVista(preVista);
+    RemoveOldInstallation(kOld, "Morvella");
+    for (const char* f : {"Morvella.exe", "Uninst.exe", "Lists\\French.wdl", "Install.log"})
+      EXPECT_TRUE(Exists(std::string("C:\\Victim\\") + f)) << f;
+  }
+  standin::SimulatePreVista(false);
+}
+
+TEST_F(RemovalTest, FolderSwappedForALinkBetweenCheckAndDeleteIsNotFollowed) {
+  File("C:\\Victim\\French.wdl");
+  File("C:\\Victim\\Dutch.wdl");
+  Installed("Morvella", Log("Morvella"));
+  // Just before French.wdl is deleted, Lists becomes a link to C:\Victim.
+  standin::BeforeDeleteOpen([&](const std::string& path) {
+    if (path.find("French.wdl") == std::string::npos || Exists("C:\\Moved")) return;
+    ASSERT_EQ(rename(standin::HostPath(kOld + "\\Lists").c_str(), standin::HostPath("C:\\Moved").c_str()), 0);
+    Link(kOld + "\\Lists", "C:\\Victim");
+  });
+  RemoveOldInstallation(kOld, "Morvella");
+  standin::BeforeDeleteOpen(nullptr);
+  EXPECT_TRUE(Exists("C:\\Victim\\French.wdl"));
+  EXPECT_TRUE(Exists("C:\\Victim\\Dutch.wdl"));
+  EXPECT_FALSE(Exists(kOld + "\\Morvella.exe")) << "the rest still goes";
+}
+
+TEST_F(RemovalTest, BeforeVistaTheChecksByPathStillHold) {
+  standin::SimulatePreVista(true);
+  File("C:\\Windows\\Important.dll");
+  Installed("Morvella", "{program folder}\r\nMorvella\r\n\r\n{program files}\r\nLink\\Important.dll\r\n"
+                        "Morvella.exe\r\n\r\n");
+  Link(kOld + "\\Link", "C:\\Windows");
+  RemoveOldInstallation(kOld, "Morvella");
+  standin::SimulatePreVista(false);
+  EXPECT_TRUE(Exists("C:\\Windows\\Important.dll"));
+  EXPECT_FALSE(Exists(kOld + "\\Morvella.exe"));
+}
+
 TEST_F(RemovalTest, UnreadableLogIsRaisedAfterTheRegistrySteps) {
   CreateKey(HKEY_LOCAL_MACHINE, "Software\\Vantrel\\Morvella\\1.0");
   File(kOld + "\\Morvella.exe");

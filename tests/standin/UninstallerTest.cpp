@@ -2,6 +2,7 @@
 #include "engine/Unit_DataFile.h"
 #include "platform/Dialogs.h"
 #include "platform/Files.h"
+#include "platform/Sddl.h"
 #include "system/Unit_Settings.h"
 #include "system/Unit_Uninstaller.h"
 #include "tests/standin/WizardFixture.h"
@@ -41,11 +42,12 @@ class UninstallerTest : public WizardFixture {
       return box.Type & os::MB_YESNO ? answer_ : os::IDOK;
     });
   }
-  // Runs as the copy in the temporary folder does.
+  // Runs as the copy in its private folder does.
   int RunCopy() {
-    standin::SetProgram("C:\\Temp\\Uninstall Morvella.exe", {"/from", kInstall, "77"});
+    standin::SetProgram(kCopyFolder + "\\Uninstall Morvella.exe", {"/from", kInstall, "77"});
     return UninstMain();
   }
+  const std::string kCopyFolder = "C:\\Temp\\Morvella uninstall 4242-0";
   std::string LastMessage() {
     return standin::MessageBoxes().empty() ? "" : standin::MessageBoxes().back().Text;
   }
@@ -61,7 +63,10 @@ TEST_F(UninstallerTest, YesRemovesEverythingOfTheProduct) {
   EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, ".wdl"));
   EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, "Morvella.Wordlist"));
   EXPECT_EQ(LastMessage(), "Morvella has been removed from your computer.");
-  EXPECT_EQ(standin::DeletedAtRestart(), std::vector<std::string>{"C:\\Temp\\Uninstall Morvella.exe"});
+  // A running program cannot delete itself: the copy and its folder go at
+  // the next restart.
+  EXPECT_EQ(standin::DeletedAtRestart(),
+            (std::vector<std::string>{kCopyFolder + "\\Uninstall Morvella.exe", kCopyFolder}));
 
   // Setup proposes the default folders again.
   Start();
@@ -78,15 +83,55 @@ TEST_F(UninstallerTest, FilesOfTheUserAndTheirFolderStay) {
   EXPECT_NE(LastMessage().find("was kept"), std::string::npos) << LastMessage();
 }
 
-TEST_F(UninstallerTest, StartedFromTheInstallationFolderItRunsFromACopy) {
-  standin::SetProgram(kInstall + "\\Uninst.exe", {});
-  EXPECT_EQ(UninstMain(), 0);
-  EXPECT_EQ(ReadFileBytes("C:\\Temp\\Uninstall Morvella.exe"), "unin");
-  ASSERT_EQ(standin::StartedPrograms().size(), 1u);
-  EXPECT_EQ(standin::StartedPrograms()[0],
-            "\"C:\\Temp\\Uninstall Morvella.exe\" /from \"" + kInstall + "\" 4242 (in C:\\Temp\\)");
+TEST_F(UninstallerTest, StartedFromTheInstallationFolderItRunsFromACopyInANewPrivateFolder) {
+  // Another program of the user took the first name, with a DLL in it.
+  ASSERT_TRUE(os::CreateDirectoryA("C:\\Temp\\Morvella uninstall 4242-0"));
+  WriteFileBytes("C:\\Temp\\Morvella uninstall 4242-0\\version.dll", "planted");
+  for (const std::string folder : {"C:\\Temp\\Morvella uninstall 4242-1", "C:\\Temp\\Morvella uninstall 4242-2"}) {
+    SCOPED_TRACE(folder);
+    standin::SetProgram(kInstall + "\\Uninst.exe", {});
+    EXPECT_EQ(UninstMain(), 0);
+    ASSERT_EQ(standin::StartedPrograms().size(), 1u);
+    EXPECT_EQ(standin::StartedPrograms()[0], "\"" + folder + "\\Uninstall Morvella.exe\" /from \"" +
+                                                 kInstall + "\" 4242 (in " + folder + ")");
+    EXPECT_EQ(FilesBelow(folder), (std::set<std::string>{"Uninstall Morvella.exe"}));
+    EXPECT_EQ(ReadFileBytes(folder + "\\Uninstall Morvella.exe"), "unin");
+    // Only administrators and the system may change it.
+    sddl::Descriptor rights;
+    ASSERT_TRUE(sddl::Parse(os::GetNamedSecurityInfoA(folder), rights));
+    EXPECT_EQ(rights.Owner, "BA");
+    EXPECT_TRUE(rights.Protected);
+    EXPECT_FALSE(sddl::OthersCanChange(rights));
+    for (const sddl::Ace& ace : rights.Dacl) EXPECT_TRUE(ace.Sid == "BA" || ace.Sid == "SY") << ace.Sid;
+  }
+  EXPECT_EQ(ReadFileBytes("C:\\Temp\\Morvella uninstall 4242-0\\version.dll"), "planted");
   EXPECT_TRUE(Exists(kInstall + "\\Morvella.exe")) << "the first instance removes nothing";
   EXPECT_EQ(answers_, 0) << "and asks nothing";
+}
+
+TEST_F(UninstallerTest, DriveRootIsHandedOverAsOneArgument) {
+  EXPECT_EQ(QuoteArgument("D:\\"), "\"D:\\\\\"");
+  EXPECT_EQ(QuoteArgument("C:\\Program Files\\Morvella"), "\"C:\\Program Files\\Morvella\"");
+  EXPECT_EQ(QuoteArgument("a\\\"b"), "\"a\\\\\\\"b\"");
+  EXPECT_EQ(QuoteArgument(""), "\"\"");
+}
+
+TEST_F(UninstallerTest, MalformedCommandLineRemovesNothingAndSaysSo) {
+  const std::vector<std::vector<std::string>> lines = {
+      {"/from", kInstall, "12ab"}, {"/from", kInstall, "99999999999"}, {"/from", kInstall},
+      {"/from", "Morvella", "77"}, {"/FROM", kInstall, "77"},      {"/from", kInstall, "77", "x"},
+      {"/from", kInstall, ""}};
+  for (const auto& args : lines) {
+    SCOPED_TRACE(args.back());
+    standin::ResetDialogs();
+    standin::SetProgram(kCopyFolder + "\\Uninstall Morvella.exe", args);
+    EXPECT_EQ(UninstMain(), 1);
+    EXPECT_EQ(LastMessage(),
+              "Morvella cannot be removed: the uninstaller was started with a command line it does "
+              "not understand.  Nothing was removed.");
+    EXPECT_TRUE(Exists(kInstall + "\\Install.log"));
+    EXPECT_TRUE(standin::DeletedAtRestart().empty());
+  }
 }
 
 TEST_F(UninstallerTest, NoRemovesNothing) {

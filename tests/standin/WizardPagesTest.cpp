@@ -155,13 +155,14 @@ TEST_F(WizardPagesTest, InstallationFolderIsTestedAndNothingIsLeftOnDisk) {
   standin::DenyWrites("C:\\Locked");
   ASSERT_TRUE(os::CreateDirectoryA("C:\\Work"));
   ASSERT_TRUE(os::SetCurrentDirectoryA("C:\\Work"));
+  standin::AddDrive('D');
   const FolderCase cases[] = {
       {"existing", "C:\\Existing", true, "C:\\Existing"},
       {"missing, parent exists", "C:\\Existing\\Morvella", true, "C:\\Existing\\Morvella"},
       {"two missing levels", "C:\\New\\Deeper", true, "C:\\New\\Deeper"},
       {"relative", "Morvella", true, "C:\\Work\\Morvella"},
       {"trailing backslash", "C:\\Existing\\Sub\\", true, "C:\\Existing\\Sub"},
-      {"drive root", "C:\\", true, "C:\\"},
+      {"empty drive root", "D:\\", true, "D:\\"},
       {"missing drive", "Q:\\Morvella", false, nullptr},
       {"denied", "C:\\Locked\\Morvella", false, nullptr},
       {"empty", "", false, nullptr},

@@ -1,0 +1,45 @@
+#pragma once
+// Security descriptors in their text form (SDDL), as far as the programs
+// need them: an owner and a DACL of allow and deny entries. Portable, so that
+// the decisions built on them are tested against the stand-in as well.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace sddl {
+
+struct Ace {
+  char Type = 'A';    // 'A' allow, 'D' deny
+  std::string Flags;  // "OICI", "OICIIO", "ID", ...: two letters a flag
+  std::uint32_t Mask = 0;
+  std::string Sid;  // "BA", "SY", "S-1-5-21-..."
+  bool Has(const char* flag) const;
+};
+
+struct Descriptor {
+  std::string Owner;  // empty when the text names none
+  bool Protected = false;
+  std::vector<Ace> Dacl;
+};
+
+// False for text it cannot read (then descriptor is left as it was).
+bool Parse(const std::string& text, Descriptor& descriptor);
+std::string Format(const Descriptor& descriptor);
+
+// What a new file or folder below a folder with this descriptor gets when
+// it is made with none of its own: the entries the folder passes on, marked
+// inherited; owner as given.
+Descriptor Inherited(const Descriptor& parent, bool folder, const std::string& owner);
+
+// Rights that let the holder change a folder or what it holds: write, append,
+// add files or folders, delete, delete children, change the DACL or owner.
+constexpr std::uint32_t kChangeRights = 0x00000002 | 0x00000004 | 0x00000040 | 0x00010000 |
+                                        0x00040000 | 0x00080000 | 0x10000000 | 0x40000000;
+
+// Whether anybody who is not an administrator, the system or the trusted
+// installer may change the folder this descriptor protects (or what it holds):
+// by an allow entry that applies to the folder or to what it holds, or as
+// owner (an owner may always rewrite the DACL).
+bool OthersCanChange(const Descriptor& descriptor);
+
+}  // namespace sddl
