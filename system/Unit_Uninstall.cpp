@@ -99,10 +99,12 @@ class TRemovalBase {
     return deleted;
   }
 
-  // Deletes the folder itself when it is empty, still the one it was.
+  // Deletes the folder itself when it is empty, still the one it was; never
+  // a drive's root.
   void DeleteItself() {
     if (!Usable()) return;
     Release();
+    if (StripBackslash(path_).size() <= 3) return;
     if (legacy_) {
       os::RemoveDirectoryA(path_);
       return;

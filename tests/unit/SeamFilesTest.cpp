@@ -2,10 +2,16 @@
 // relies on. Runs against the stand-in natively and against Wine's kernel32.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <set>
 
 #include "platform/FileSearch.h"
 #include "platform/Files.h"
+#include "platform/Sddl.h"
+#include "platform/Shell.h"
+#include "setup/InstallFolder.h"
+#include "system/Unit_Uninstall.h"
+#include "tests/support/Platform.h"
 #include "tests/support/Scratch.h"
 
 namespace {
@@ -119,6 +125,87 @@ TEST_F(SeamFilesTest, SearchFindsRealNamesAndSkipsHiddenAndSystemEntries) {
   FindClose(h);
   EXPECT_EQ(FindFirstFileA(dir_ / "Nothing*", &data), INVALID_HANDLE_VALUE);
   EXPECT_EQ(GetLastError(), DWORD(ERROR_FILE_NOT_FOUND));
+}
+
+TEST_F(SeamFilesTest, RightsSetOnAFolderReadBackAsSet) {
+  const std::string set = dir_ / "Set";
+  const std::string made = dir_ / "Made";
+  ASSERT_TRUE(CreateDirectoryA(set));
+  ASSERT_TRUE(SetNamedSecurityInfoA(set, kInstallFolderSddl)) << GetLastError();
+  ASSERT_TRUE(CreateDirectoryA(made, "O:BAD:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)")) << GetLastError();
+  EXPECT_FALSE(GetNamedSecurityInfoA(set).empty());
+  // Wine takes the calls but keeps only Unix mode bits: what was set shows
+  // on Windows and on the stand-in.
+  if (OnWine()) return;
+  struct Expected {
+    std::string folder;
+    std::set<std::string> entries;  // SID and rights of each entry
+  };
+  for (const Expected& e : {Expected{set, {"SY 1f01ff", "BA 1f01ff", "BU 1200a9"}},
+                            Expected{made, {"SY 1f01ff", "BA 1f01ff"}}}) {
+    SCOPED_TRACE(e.folder);
+    const std::string text = GetNamedSecurityInfoA(e.folder);
+    sddl::Descriptor rights;
+    ASSERT_TRUE(sddl::Parse(text, rights)) << text;
+    EXPECT_EQ(rights.Owner, "BA") << text;
+    EXPECT_TRUE(rights.Protected) << text;
+    std::set<std::string> entries;
+    for (const sddl::Ace& ace : rights.Dacl) {
+      char mask[16];
+      std::snprintf(mask, sizeof mask, "%x", unsigned(ace.Mask));
+      entries.insert(ace.Sid + " " + mask);
+      EXPECT_EQ(ace.Type, 'A');
+      EXPECT_TRUE(ace.Has("OI") && ace.Has("CI")) << ace.Flags;
+    }
+    EXPECT_EQ(entries, e.entries) << text;
+    EXPECT_FALSE(sddl::OthersCanChange(rights));
+  }
+  EXPECT_FALSE(CreateDirectoryA(dir_ / "Bad", "no such text"));
+  EXPECT_EQ(GetFileAttributesA(dir_ / "Bad"), INVALID_FILE_ATTRIBUTES);
+}
+
+TEST_F(SeamFilesTest, HandlesNameTheirEntryAndDeleteExactlyIt) {
+  ASSERT_TRUE(MakeSureDirectoryPathExists(dir_ / "Folder\\Full\\"));
+  WriteFileBytes(dir_ / "Folder\\Full\\x.txt", "x");
+  WriteFileBytes(dir_ / "File.txt", "f");
+  auto open = [](const std::string& path, bool folder) {
+    return CreateFileA(path, DELETE | FILE_READ_ATTRIBUTES,
+                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, OPEN_EXISTING,
+                       FILE_FLAG_OPEN_REPARSE_POINT | (folder ? FILE_FLAG_BACKUP_SEMANTICS : 0));
+  };
+  HANDLE file = open(dir_ / "File.txt", false);
+  ASSERT_NE(file, INVALID_HANDLE_VALUE);
+  EXPECT_EQ(GetFileAttributesByHandle(file) & FILE_ATTRIBUTE_DIRECTORY, 0u);
+  EXPECT_EQ(CharUpperBuffA(GetFinalPathNameByHandleA(file)), CharUpperBuffA(dir_ / "File.txt"));
+  EXPECT_TRUE(SetFileDispositionInfo(file, true));
+  CloseHandle(file);
+  EXPECT_FALSE(Exists(dir_ / "File.txt"));
+
+  HANDLE full = open(dir_ / "Folder\\Full", true);
+  ASSERT_NE(full, INVALID_HANDLE_VALUE);
+  EXPECT_NE(GetFileAttributesByHandle(full) & FILE_ATTRIBUTE_DIRECTORY, 0u);
+  EXPECT_FALSE(SetFileDispositionInfo(full, true)) << "a folder that holds a file stays";
+  EXPECT_EQ(GetLastError(), DWORD(ERROR_DIR_NOT_EMPTY));
+  CloseHandle(full);
+  EXPECT_TRUE(Exists(dir_ / "Folder\\Full\\x.txt"));
+  EXPECT_EQ(open(dir_ / "Folder", false), INVALID_HANDLE_VALUE) << "a folder needs backup semantics";
+}
+
+TEST_F(SeamFilesTest, RemovalDeletesTheRecordedFilesThroughHandles) {
+  const std::string folder = dir_ / "Morvella";
+  ASSERT_TRUE(MakeSureDirectoryPathExists(folder + "\\Lists\\"));
+  for (const char* f : {"Morvella.exe", "Uninst.exe", "Lists\\French.wdl"}) WriteFileBytes(folder + "\\" + f, f);
+  WriteFileBytes(folder + "\\Lists\\Mine.wdl", "mine");
+  WriteFileBytes(folder + "\\Install.log",
+                 "{program folder}\r\n\r\n\r\n{program files}\r\nMorvella.exe\r\nUninst.exe\r\n"
+                 "Lists\\French.wdl\r\n\r\n");
+  RemoveInstalledFiles(folder, "");
+  EXPECT_EQ(FilesBelow(folder), (std::set<std::string>{"Lists\\Mine.wdl"}));
+  ASSERT_TRUE(DeleteFileA(folder + "\\Lists\\Mine.wdl"));
+  WriteFileBytes(folder + "\\Lists\\French.wdl", "again");
+  WriteFileBytes(folder + "\\Install.log", "{program files}\r\nLists\\French.wdl\r\n");
+  RemoveInstalledFiles(folder, "");
+  EXPECT_FALSE(Exists(folder)) << "the emptied folder goes too";
 }
 
 }  // namespace

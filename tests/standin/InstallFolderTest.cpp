@@ -1,0 +1,196 @@
+// The installation folder's rights: outside Program Files, no user without
+// administrator rights may change what Setup installs, and Setup does not
+// install into a link or into a folder of others that such users can change.
+#include "platform/Dialogs.h"
+#include "platform/Files.h"
+#include "platform/Sddl.h"
+#include "setup/InstallFolder.h"
+#include "system/Unit_Uninstaller.h"
+#include "tests/standin/WizardFixture.h"
+#include "tests/support/Scratch.h"
+#include "tests/support/Volumes.h"
+
+#include <unistd.h>
+
+namespace {
+
+using os::HKEY_LOCAL_MACHINE;
+
+// A folder an ordinary user made: theirs, and they may change all of it.
+const char* const kUserFolder =
+    "O:S-1-5-21-1-2-3-1001D:(A;OICI;FA;;;S-1-5-21-1-2-3-1001)(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)";
+const char* const kAdminFolder = "O:BAD:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)";
+
+sddl::Descriptor Rights(const std::string& path) {
+  sddl::Descriptor d;
+  EXPECT_TRUE(sddl::Parse(os::GetNamedSecurityInfoA(path), d)) << path;
+  return d;
+}
+
+class InstallFolderTest : public WizardFixture {
+ protected:
+  void SetUp() override {
+    WizardFixture::SetUp();
+    standin::AddDrive('D');
+    standin::AddDrive('E');
+    ASSERT_TRUE(os::SetCurrentDirectoryA("E:\\"));
+    WriteFileBytes("E:\\Setup.d01", Le32(10) + Entry("Morvella.exe", "prog") +
+                                         Entry("Uninst.exe", "unin") + Entry("Lists\\Fr.wdl", "fr") +
+                                         std::string(1, '\0'));
+  }
+  // Page 2 with folder typed; true when the wizard went on to page 3.
+  bool ChooseFolder(const std::string& folder) {
+    Start();
+    GoTo(2);
+    main_->InstallDirEdit.SetText(folder);
+    main_->NextButton.Click();
+    return SetupPars.Page == 3;
+  }
+  void InstallFrom3() {
+    main_->NextButton.Click();
+    main_->NextButton.Click();
+    ASSERT_EQ(SetupPars.Page, 5) << (standin::MessageBoxes().empty() ? "" : standin::MessageBoxes()[0].Text);
+  }
+  std::string Message() { return standin::MessageBoxes().empty() ? "" : standin::MessageBoxes()[0].Text; }
+};
+
+TEST_F(InstallFolderTest, NewFolderOutsideProgramFilesGetsTheRightsOfProgramFiles) {
+  ASSERT_TRUE(ChooseFolder("D:\\Apps\\Morvella"));
+  InstallFrom3();
+  // Set on the top-most folder Setup made; all below inherit it.
+  const sddl::Descriptor top = Rights("D:\\Apps");
+  EXPECT_EQ(sddl::Format(top), sddl::Format([] {
+              sddl::Descriptor d;
+              sddl::Parse(kInstallFolderSddl, d);
+              return d;
+            }()));
+  EXPECT_FALSE(sddl::OthersCanChange(top));
+  for (const char* path : {"D:\\Apps\\Morvella", "D:\\Apps\\Morvella\\Uninst.exe",
+                           "D:\\Apps\\Morvella\\Lists\\Fr.wdl", "D:\\Apps\\Morvella\\Install.log"})
+    EXPECT_FALSE(sddl::OthersCanChange(Rights(path))) << path;
+  EXPECT_TRUE(sddl::OthersCanChange(Rights("D:\\"))) << "the drive's own rights stay";
+}
+
+TEST_F(InstallFolderTest, ProgramFilesKeepsItsOwnRights) {
+  Start();
+  GoTo(4);
+  main_->NextButton.Click();
+  ASSERT_EQ(SetupPars.Page, 5);
+  const sddl::Descriptor rights = Rights("C:\\Program Files\\Morvella");
+  EXPECT_FALSE(rights.Protected) << "nothing set: it inherits from Program Files";
+  EXPECT_FALSE(sddl::OthersCanChange(rights));
+}
+
+struct ExistingCase {
+  const char* what;
+  const char* folder;
+  const char* rights;   // set on the folder; null: inherited from D:\ (users may change it)
+  bool otherFiles;
+  bool accepted;
+  bool protectedAfter;  // it gets Setup's rights
+};
+
+TEST_F(InstallFolderTest, ExistingFoldersAreTakenOnlyWhenNobodyElseCanChangeWhatTheyHold) {
+  const ExistingCase cases[] = {
+      {"empty, the user's", "D:\\Empty", kUserFolder, false, true, true},
+      {"empty, inherited from the drive", "D:\\Bare", nullptr, false, true, true},
+      {"other files, the user's", "D:\\Mine", kUserFolder, true, false, false},
+      {"other files, users may add", "D:\\Shared", nullptr, true, false, false},
+      {"other files, administrators' only", "D:\\Tools", kAdminFolder, true, true, false},
+  };
+  for (const ExistingCase& c : cases) {
+    SCOPED_TRACE(c.what);
+    standin::ResetDialogs();
+    ASSERT_TRUE(os::CreateDirectoryA(c.folder));
+    if (c.rights) standin::SetSecurity(c.folder, c.rights);
+    if (c.otherFiles) WriteFileBytes(std::string(c.folder) + "\\Other.exe", "other");
+    const std::string before = os::GetNamedSecurityInfoA(c.folder);
+    EXPECT_EQ(ChooseFolder(c.folder), c.accepted) << Message();
+    if (!c.accepted) {
+      EXPECT_NE(Message().find("users without administrator rights can change it"), std::string::npos)
+          << Message();
+      EXPECT_EQ(os::GetNamedSecurityInfoA(c.folder), before);
+      continue;
+    }
+    InstallFrom3();
+    if (c.protectedAfter) {
+      EXPECT_FALSE(sddl::OthersCanChange(Rights(c.folder)));
+      EXPECT_TRUE(Rights(c.folder).Protected);
+    } else {
+      EXPECT_EQ(os::GetNamedSecurityInfoA(c.folder), before) << "another's folder keeps its rights";
+    }
+    if (c.otherFiles) EXPECT_EQ(ReadFileBytes(std::string(c.folder) + "\\Other.exe"), "other");
+  }
+}
+
+TEST_F(InstallFolderTest, LinksAreRefusedEvenInProgramFiles) {
+  for (const char* link : {"D:\\Link", "C:\\Program Files\\Link"}) {
+    SCOPED_TRACE(link);
+    standin::ResetDialogs();
+    ASSERT_TRUE(os::MakeSureDirectoryPathExists(std::string(link) + "\\"));
+    ASSERT_TRUE(os::RemoveDirectoryA(link));
+    ASSERT_TRUE(os::CreateDirectoryA("D:\\Target"));
+    ASSERT_EQ(symlink(standin::HostPath("D:\\Target").c_str(), standin::HostPath(link).c_str()), 0);
+    EXPECT_FALSE(ChooseFolder(link));
+    EXPECT_EQ(Message(), std::string("The folder ") + link +
+                             " is a link to another place.  Setup does not install into links; "
+                             "choose another folder.");
+    ASSERT_EQ(unlink(standin::HostPath(link).c_str()), 0);
+    ASSERT_TRUE(os::RemoveDirectoryA("D:\\Target"));
+  }
+}
+
+TEST_F(InstallFolderTest, EarlierInstallationOutsideProgramFilesIsProtectedOnTheWayIn) {
+  // Installed by an earlier Setup that left the drive's rights in place.
+  ASSERT_TRUE(os::MakeSureDirectoryPathExists("D:\\Old\\Lists\\"));
+  WriteFileBytes("D:\\Old\\Install.log",
+                 "{program folder}\r\nMorvella\r\n\r\n{program files}\r\nMorvella.exe\r\n\r\n");
+  WriteFileBytes("D:\\Old\\Morvella.exe", "old");
+  WriteFileBytes("D:\\Old\\Lists\\Mine.wdl", "mine");
+  SetString(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Morvella",
+            "UninstallString", "\"D:\\Old\\Uninst.exe\"");
+  ASSERT_TRUE(sddl::OthersCanChange(Rights("D:\\Old")));
+  ASSERT_TRUE(ChooseFolder("D:\\Old")) << Message();
+  InstallFrom3();
+  EXPECT_FALSE(sddl::OthersCanChange(Rights("D:\\Old")));
+  EXPECT_EQ(ReadFileBytes("D:\\Old\\Morvella.exe"), "prog");
+  EXPECT_EQ(ReadFileBytes("D:\\Old\\Lists\\Mine.wdl"), "mine");
+}
+
+TEST_F(InstallFolderTest, FolderThatAppearsAfterItsPageIsAskedAboutAgain) {
+  ASSERT_TRUE(ChooseFolder("D:\\Later"));
+  main_->NextButton.Click();
+  ASSERT_EQ(SetupPars.Page, 4);
+  // Another user makes it meanwhile and fills it.
+  ASSERT_TRUE(os::CreateDirectoryA("D:\\Later"));
+  standin::SetSecurity("D:\\Later", kUserFolder);
+  WriteFileBytes("D:\\Later\\Morvella.exe", "theirs");
+  main_->NextButton.Click();
+  EXPECT_EQ(SetupPars.Page, 4);
+  EXPECT_NE(Message().find("users without administrator rights can change it"), std::string::npos);
+  EXPECT_FALSE(Exists("D:\\Later\\Install.log"));
+  EXPECT_EQ(ReadFileBytes("D:\\Later\\Morvella.exe"), "theirs");
+}
+
+TEST_F(InstallFolderTest, DriveRootIsInstalledAndTheUninstallerLeavesTheRootItself) {
+  ASSERT_TRUE(ChooseFolder("D:\\"));
+  InstallFrom3();
+  EXPECT_EQ(ReadFileBytes("D:\\Morvella.exe"), "prog");
+  EXPECT_FALSE(sddl::OthersCanChange(Rights("D:\\Uninst.exe")));
+  standin::SetMessageBoxResponder([](const standin::MessageBoxRecord& box) {
+    return int(box.Type & os::MB_YESNO ? os::IDYES : os::IDOK);
+  });
+  standin::SetProgram("D:\\Uninst.exe", {});
+  ASSERT_EQ(UninstMain(), 0);
+  ASSERT_EQ(standin::StartedPrograms().size(), 1u);
+  // The root reaches the copy as one argument.
+  EXPECT_NE(standin::StartedPrograms()[0].find(" /from \"D:\\\\\" 4242 "), std::string::npos)
+      << standin::StartedPrograms()[0];
+  standin::SetProgram("C:\\Temp\\Morvella uninstall 4242-0\\Uninstall Morvella.exe", {"/from", "D:\\", "4242"});
+  EXPECT_EQ(UninstMain(), 0);
+  EXPECT_EQ(standin::MessageBoxes().back().Text, "Morvella has been removed from your computer.");
+  EXPECT_TRUE(FilesBelow("D:\\").empty());
+  EXPECT_TRUE(Exists("D:\\")) << "a drive's root is never deleted";
+}
+
+}  // namespace
