@@ -1,14 +1,21 @@
 #pragma once
 // The errors the system raises. Each carries the message the user is shown.
 #include <cstdint>
-#include <stdexcept>
+#include <exception>
 #include <string>
+#include <utility>
 
 namespace os {
 
-class Exception : public std::runtime_error {
+// Not a std::runtime_error: that one keeps its text in the library's older
+// string kind, which the Windows programs then carry twice.
+class Exception : public std::exception {
  public:
-  using std::runtime_error::runtime_error;
+  explicit Exception(std::string message) : message_(std::move(message)) {}
+  const char* what() const noexcept override { return message_.c_str(); }
+
+ private:
+  std::string message_;
 };
 
 // A file could not be created, written, read or closed.

@@ -1,7 +1,9 @@
 #include "platform/JpegImage.h"
 
+#include <algorithm>
 #include <csetjmp>
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 #include "platform/Exceptions.h"
@@ -28,6 +30,28 @@ void ErrorExit(j_common_ptr info) {
 }
 
 void SilentOutput(j_common_ptr) {}
+void NoMessage(j_common_ptr, int) {}
+void NoReset(j_common_ptr) {}
+
+// libjpeg's own texts come with its message table and sprintf; the picture
+// is built into the program, so its number says enough.
+void FormatMessage(j_common_ptr info, char* buffer) {
+  std::string text = "the picture cannot be decoded (libjpeg message " +
+                     std::to_string(info->err->msg_code) + ")";
+  text.resize(std::min<std::size_t>(text.size(), JMSG_LENGTH_MAX - 1));
+  std::memcpy(buffer, text.c_str(), text.size() + 1);
+}
+
+// What jpeg_std_error sets up, without its message table.
+jpeg_error_mgr* ErrorMethods(jpeg_error_mgr* errors) {
+  *errors = jpeg_error_mgr{};
+  errors->error_exit = ErrorExit;
+  errors->emit_message = NoMessage;
+  errors->output_message = SilentOutput;
+  errors->format_message = FormatMessage;
+  errors->reset_error_mgr = NoReset;
+  return errors;
+}
 
 // Everything that must survive a longjmp lives here, outside the frame that
 // calls setjmp, so no local is left in an indeterminate state.
@@ -43,9 +67,7 @@ struct Decoder {
 
   // Returns false with errors.message set when libjpeg reports an error.
   bool Run(std::string_view data) {
-    info.err = jpeg_std_error(&errors.base);
-    errors.base.error_exit = ErrorExit;
-    errors.base.output_message = SilentOutput;
+    info.err = ErrorMethods(&errors.base);
     if (setjmp(errors.jump) != 0) return false;
     jpeg_create_decompress(&info);
     created = true;

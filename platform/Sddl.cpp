@@ -44,9 +44,10 @@ bool ParseMask(const std::string& text, std::uint32_t& mask) {
 }
 
 std::string Hex(std::uint32_t value) {
-  char buffer[16];
-  std::snprintf(buffer, sizeof buffer, "0x%x", value);
-  return buffer;
+  std::string digits;
+  do digits.insert(digits.begin(), "0123456789abcdef"[value % 16]);
+  while (value /= 16);
+  return "0x" + digits;
 }
 
 // Administrators, the system, the trusted installer: those may change it.

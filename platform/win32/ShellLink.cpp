@@ -5,7 +5,6 @@
 #include <shlobj.h>
 #include <wrl/client.h>
 
-#include <cstdio>
 #include <vector>
 
 namespace os {
@@ -15,9 +14,11 @@ using Microsoft::WRL::ComPtr;
 std::string OleErrorMessage(long code) {
   std::string text = SysErrorMessage(std::uint32_t(code));
   if (!text.empty()) return text;
-  char buffer[32];
-  std::snprintf(buffer, sizeof buffer, "OLE error %.8lX", static_cast<unsigned long>(code));
-  return buffer;
+  // "OLE error %.8X", without the printf family in the program.
+  std::string fallback = "OLE error ";
+  for (int shift = 28; shift >= 0; shift -= 4)
+    fallback += "0123456789ABCDEF"[(static_cast<unsigned long>(code) >> shift) & 0xF];
+  return fallback;
 }
 
 std::intptr_t ShellExecuteA(HWND owner, const std::string& file, const std::string& parameters,
