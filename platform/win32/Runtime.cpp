@@ -40,4 +40,6 @@ void __throw_runtime_error(const char* what) { Raise(what); }
 void __throw_range_error(const char* what) { Raise(what); }
 void __throw_overflow_error(const char* what) { Raise(what); }
 void __throw_underflow_error(const char* what) { Raise(what); }
+// Threads and mutexes raise this when the system refuses one.
+void __throw_system_error(int) { Raise("The system refused a thread or a lock"); }
 }  // namespace std
