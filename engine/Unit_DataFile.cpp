@@ -22,6 +22,8 @@ constexpr std::size_t kBufferSize = 256 * 1024;
 
 // Path of OutFile, for messages.
 std::string outPath;
+// The folder MakeSureDirectoryPathExists last made for an entry.
+std::string madeFolder;
 
 [[noreturn]] void RaiseFileError(const std::string& what, const std::string& path) {
   const os::DWORD code = os::GetLastError();
@@ -66,6 +68,7 @@ void CloseOutFile() {
 
 void ResetDataFileState() {
   CloseOutFile();
+  madeFolder.clear();
   BytesLeft = 0;
   DeclaredLeft = -1;
   InstalledNames.Clear();
@@ -229,7 +232,12 @@ void TDataFile::BeginEntry(const std::string& name, std::int32_t size) {
 
   LogFile->AddEntry(name);  // before the file exists, so it is always listed
   if (DeclaredLeft >= 0) DeclaredLeft -= size;
-  os::MakeSureDirectoryPathExists(path);
+  // The previous entry's folder was made a moment ago: most entries share it.
+  const std::string folder = path.substr(0, path.rfind('\\') + 1);
+  if (folder != madeFolder) {
+    os::MakeSureDirectoryPathExists(path);
+    madeFolder = folder;
+  }
   outPath = path;
   OutFile = os::CreateFileA(path, os::GENERIC_WRITE, 0, os::CREATE_ALWAYS);
   if (OutFile == os::INVALID_HANDLE_VALUE) RaiseFileError("Cannot create the file", path);

@@ -17,6 +17,8 @@
 //   e2edriver progress CAPTION             prints the progress bar's position
 //   e2edriver link PATH                    prints target|working folder of a link
 //   e2edriver programs                     prints the Start-menu Programs folder
+//   e2edriver timeinstall CAPTION          press "Next >" and print the seconds until
+//                                          a visible "Finish" shows (for bench/)
 //   e2edriver exists PATH                  exit 0 when PATH exists, asked
 //                                          through the wide-character API
 //   e2edriver taskbar CAPTION              prints, one a line, the captions of the
@@ -214,6 +216,24 @@ int main(int argc, char** argv) {
     HWND target = info.hwndFocus && GetAncestor(info.hwndFocus, GA_ROOT) == window ? info.hwndFocus : window;
     PostMessageA(target, WM_KEYDOWN, vk, 0);
     PostMessageA(target, WM_KEYUP, vk, 0xC0000000);
+    return 0;
+  }
+  if (verb == "timeinstall") {
+    // Both buttons exist from the start; only Finish's visibility is polled,
+    // which asks nothing of Setup's thread.
+    HWND next = Control(window, "Next >");
+    HWND finish = Control(window, "Finish");
+    if (!next || !finish) return Fail("no control", "Next > or Finish");
+    LARGE_INTEGER start, now, frequency;
+    QueryPerformanceFrequency(&frequency);
+    QueryPerformanceCounter(&start);
+    PostMessageA(next, BM_CLICK, 0, 0);
+    while (!IsWindowVisible(finish)) {
+      if (!IsWindow(window)) return Fail("gone", caption);
+      Sleep(1);
+    }
+    QueryPerformanceCounter(&now);
+    std::printf("%.4f\n", double(now.QuadPart - start.QuadPart) / double(frequency.QuadPart));
     return 0;
   }
   if ((verb == "click" || verb == "visible" || verb == "enabled") && argc == 4) {
