@@ -1,5 +1,7 @@
 #include "engine/Unit_Paths.h"
 
+#include "platform/Shell.h"
+
 namespace {
 bool IsDriveRoot(const std::string& Path) {
   // Only the shape counts, not whether the first character is a letter.
@@ -15,4 +17,11 @@ std::string StripBackslash(const std::string& Path) {
 std::string JoinPath(const std::string& Folder, const std::string& Name) {
   if (Folder.empty() || Folder.back() == '\\') return StripBackslash(Folder + Name);
   return StripBackslash(Folder + '\\' + Name);
+}
+
+bool IsBelow(const std::string& Folder, const std::string& Path) {
+  const std::string base = StripBackslash(os::CharUpperBuffA(Folder));
+  const std::string full = StripBackslash(os::CharUpperBuffA(Path));
+  return !base.empty() && full.size() > base.size() && full.compare(0, base.size(), base) == 0 &&
+         (base.back() == '\\' || full[base.size()] == '\\');
 }

@@ -9,3 +9,7 @@ std::string StripBackslash(const std::string& Path);
 // Folder and Name with one backslash between them (none added when Folder is
 // empty or already ends in one), then StripBackslash.
 std::string JoinPath(const std::string& Folder, const std::string& Name);
+
+// Whether the full path Path lies below the full path Folder, letters of any
+// case (in the ANSI code page) alike.
+bool IsBelow(const std::string& Folder, const std::string& Path);

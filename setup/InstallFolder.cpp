@@ -32,14 +32,6 @@ std::vector<std::string> ProgramFilesFolders() {
   return folders;
 }
 
-bool Below(const std::string& folder, const std::string& path) {
-  const std::string base = StripBackslash(os::CharUpperBuffA(os::GetFullPathNameA(folder)));
-  const std::string full = StripBackslash(os::CharUpperBuffA(os::GetFullPathNameA(path)));
-  if (base.empty() || full.size() <= base.size() || full.compare(0, base.size(), base) != 0)
-    return false;
-  return base.back() == '\\' || full[base.size()] == '\\';
-}
-
 bool UsersCanChange(const std::string& Folder) {
   sddl::Descriptor descriptor;
   // Unreadable rights, or none (a FAT drive: "D:NO_ACCESS_CONTROL"): anyone may.
@@ -52,7 +44,7 @@ bool UsersCanChange(const std::string& Folder) {
 
 bool InsideProgramFiles(const std::string& Folder) {
   for (const std::string& programFiles : ProgramFilesFolders())
-    if (Below(programFiles, Folder)) return true;
+    if (IsBelow(os::GetFullPathNameA(programFiles), os::GetFullPathNameA(Folder))) return true;
   return false;
 }
 

@@ -83,17 +83,14 @@ class TRemovalBase {
   bool Delete(const std::string& path, bool folder) const {
     if (!Usable()) return false;
     if (legacy_) return folder ? os::RemoveDirectoryA(path) : os::DeleteFileA(path);
-    const os::HANDLE entry = os::CreateFileA(
-        path, os::DELETE | os::FILE_READ_ATTRIBUTES,
-        os::FILE_SHARE_READ | os::FILE_SHARE_WRITE | os::FILE_SHARE_DELETE, os::OPEN_EXISTING,
-        os::FILE_FLAG_OPEN_REPARSE_POINT | (folder ? os::FILE_FLAG_BACKUP_SEMANTICS : 0));
+    const os::HANDLE entry = OpenToDelete(path, folder);
     if (entry == os::INVALID_HANDLE_VALUE) return false;
     const os::DWORD attributes = os::GetFileAttributesByHandle(entry);
     const bool isFolder = attributes != os::INVALID_FILE_ATTRIBUTES &&
                           (attributes & os::FILE_ATTRIBUTE_DIRECTORY) &&
                           !(attributes & os::FILE_ATTRIBUTE_REPARSE_POINT);
     const bool deleted = attributes != os::INVALID_FILE_ATTRIBUTES && isFolder == folder &&
-                         Inside(os::GetFinalPathNameByHandleA(entry)) &&
+                         IsBelow(final_, os::GetFinalPathNameByHandleA(entry)) &&
                          os::SetFileDispositionInfo(entry, true);
     os::CloseHandle(entry);
     return deleted;
@@ -109,10 +106,7 @@ class TRemovalBase {
       os::RemoveDirectoryA(path_);
       return;
     }
-    const os::HANDLE self = os::CreateFileA(
-        path_, os::DELETE | os::FILE_READ_ATTRIBUTES,
-        os::FILE_SHARE_READ | os::FILE_SHARE_WRITE | os::FILE_SHARE_DELETE, os::OPEN_EXISTING,
-        os::FILE_FLAG_BACKUP_SEMANTICS | os::FILE_FLAG_OPEN_REPARSE_POINT);
+    const os::HANDLE self = OpenToDelete(path_, true);
     if (self == os::INVALID_HANDLE_VALUE) return;
     const os::DWORD attributes = os::GetFileAttributesByHandle(self);
     if (attributes != os::INVALID_FILE_ATTRIBUTES && !(attributes & os::FILE_ATTRIBUTE_REPARSE_POINT) &&
@@ -122,11 +116,12 @@ class TRemovalBase {
   }
 
  private:
-  bool Inside(const std::string& path) const {
-    const std::string base = os::CharUpperBuffA(final_);
-    const std::string full = os::CharUpperBuffA(path);
-    return !base.empty() && full.size() > base.size() && full.compare(0, base.size(), base) == 0 &&
-           (base.back() == '\\' || full[base.size()] == '\\');
+  // A handle on path itself (a link, never its target), to delete it by.
+  static os::HANDLE OpenToDelete(const std::string& path, bool folder) {
+    return os::CreateFileA(
+        path, os::DELETE | os::FILE_READ_ATTRIBUTES,
+        os::FILE_SHARE_READ | os::FILE_SHARE_WRITE | os::FILE_SHARE_DELETE, os::OPEN_EXISTING,
+        os::FILE_FLAG_OPEN_REPARSE_POINT | (folder ? os::FILE_FLAG_BACKUP_SEMANTICS : 0));
   }
   void Release() {
     if (handle_ != os::INVALID_HANDLE_VALUE) os::CloseHandle(handle_);

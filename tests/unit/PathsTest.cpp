@@ -57,4 +57,20 @@ TEST(PathsTest, NothingButOneTrailingBackslashIsChanged) {
   EXPECT_EQ(StripBackslash("c:\\"), "c:\\");
 }
 
+TEST(PathsTest, BelowMeansInsideTheFolderNotBesideIt) {
+  struct Case {
+    const char* folder;
+    const char* path;
+    bool below;
+  };
+  const Case cases[] = {
+      {"C:\\Apps", "C:\\Apps\\Morvella", true},   {"c:\\apps\\", "C:\\APPS\\x\\y", true},
+      {"C:\\", "C:\\x", true},                     {"C:\\Apps", "C:\\Apps", false},
+      {"C:\\Apps", "C:\\Apps2\\x", false},        {"C:\\Apps", "C:\\", false},
+      {"", "C:\\x", false},                         {"D:\\Apps", "C:\\Apps\\x", false},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(IsBelow(c.folder, c.path), c.below) << c.folder << " / " << c.path;
+}
+
 }  // namespace
