@@ -3,9 +3,9 @@
 // The product's own uninstaller, Uninst.exe: removes the installation that
 // the Install.log beside it records, and what Setup wrote to the registry.
 
-// Deletes the uninstall entry, and the ".wdl" association while ".wdl" still
-// names "Morvella.Wordlist" (another program may have taken it since). Keys
-// that hold anything else stay.
+// Deletes the uninstall entry and Morvella's own "Morvella.Wordlist" key, and
+// ".wdl" while it still names "Morvella.Wordlist" (another program may have
+// taken it since). Keys that hold anything else stay.
 void RemoveRegistryEntries();
 
 // Argument in double quotes as CommandLineToArgvW reads it back: backslashes
