@@ -77,9 +77,12 @@ bool Parse(const std::string& text, Descriptor& descriptor) {
       at = end;
     } else if (text.compare(at, 2, "D:") == 0) {
       at += 2;
+      // Flags P, AI, AR; anything else (a null DACL's NO_ACCESS_CONTROL) is
+      // no list of entries this reader can vouch for.
       while (at < text.size() && text[at] != '(' && text[at + 1] != ':') {
+        if (!std::strchr("PAIR", text[at])) return false;
         if (text[at] == 'P') out.Protected = true;
-        ++at;  // P, AI, AR
+        ++at;
       }
       while (at < text.size() && text[at] == '(') {
         const std::size_t close = text.find(')', at);
