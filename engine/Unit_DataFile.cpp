@@ -6,6 +6,7 @@
 
 #include "engine/Unit_Logfile.h"
 #include "engine/Unit_Paths.h"
+#include "platform/Entries.h"
 #include "platform/Exceptions.h"
 #include "platform/Shell.h"
 
@@ -163,6 +164,9 @@ bool TDataFile::ReadName(std::string& Name) {
   std::uint8_t byte;
   while (GetByte(byte)) {
     if (byte == 0) return true;
+    // No path that long can be made: refused before memory grows with it.
+    if (Name.size() + 1 >= os::MAX_PATH)
+      Damaged("an entry name is longer than " + std::to_string(os::MAX_PATH - 1) + " characters");
     Name += char(byte);
   }
   return false;
@@ -230,16 +234,30 @@ void TDataFile::BeginEntry(const std::string& name, std::int32_t size) {
   const std::string clash = InstalledNames.Add(name);
   if (!clash.empty()) Damaged("entry \"" + Printable(name) + "\": " + clash);
 
-  LogFile->AddEntry(name);  // before the file exists, so it is always listed
-  if (DeclaredLeft >= 0) DeclaredLeft -= size;
   // The previous entry's folder was made a moment ago: most entries share it.
   const std::string folder = path.substr(0, path.rfind('\\') + 1);
-  if (folder != madeFolder) {
+  const bool newFolder = folder != madeFolder;
+  if (newFolder) {
+    // A link left in an earlier installation's folder would take the files
+    // wherever it points, written with administrator rights.
+    const std::size_t slash = name.rfind('\\');
+    const std::string link =
+        os::FirstLinkBelow(TargetDir, slash == std::string::npos ? std::string() : name.substr(0, slash));
+    if (!link.empty())
+      throw os::EInOutError("The folder " + link +
+                                " is a link to another place.  Setup does not install through "
+                                "links, so it stopped before writing " + Printable(name) + " there.",
+                            os::ERROR_ACCESS_DENIED);
+  }
+  LogFile->AddEntry(name);  // before the file exists, so it is always listed
+  if (DeclaredLeft >= 0) DeclaredLeft -= size;
+  if (newFolder) {
     os::MakeSureDirectoryPathExists(path);
     madeFolder = folder;
   }
   outPath = path;
-  OutFile = os::CreateFileA(path, os::GENERIC_WRITE, 0, os::CREATE_ALWAYS);
+  // Made new, never written over: it takes the rights of the folder.
+  OutFile = os::CreateFreshFile(path);
   if (OutFile == os::INVALID_HANDLE_VALUE) RaiseFileError("Cannot create the file", path);
   BytesLeft = size;
 }

@@ -27,6 +27,7 @@ constexpr long ERROR_NOT_READY = 21;
 constexpr long ERROR_NO_MORE_FILES = 18;
 constexpr long ERROR_HANDLE_EOF = 38;
 constexpr long ERROR_HANDLE_DISK_FULL = 39;
+constexpr long ERROR_FILE_EXISTS = 80;
 constexpr long ERROR_INVALID_PARAMETER = 87;
 constexpr long ERROR_DISK_FULL = 112;
 constexpr long ERROR_INVALID_NAME = 123;

@@ -5,6 +5,7 @@
 #include "engine/Unit_DataFile.h"
 #include "engine/Unit_Logfile.h"
 #include "engine/Unit_Paths.h"
+#include "platform/Entries.h"
 #include "platform/Files.h"
 #include "platform/Shell.h"
 #include "setup/Main.h"
@@ -37,14 +38,8 @@ bool StaysInside(const std::string& base, const std::string& relative) {
 // Whether a folder between base and the entry is a junction or a link: then
 // the entry's path leads out of base.
 bool ThroughLink(const std::string& base, const std::string& relative) {
-  for (std::size_t at = relative.find('\\'); at != std::string::npos;
-       at = relative.find('\\', at + 1)) {
-    const os::DWORD attributes = os::GetFileAttributesA(JoinPath(base, relative.substr(0, at)));
-    if (attributes != os::INVALID_FILE_ATTRIBUTES &&
-        (attributes & os::FILE_ATTRIBUTE_REPARSE_POINT))
-      return true;
-  }
-  return false;
+  const std::size_t slash = relative.rfind('\\');
+  return slash != std::string::npos && !os::FirstLinkBelow(base, relative.substr(0, slash)).empty();
 }
 
 // A folder the removal deletes in. It is held open without leave to delete
@@ -83,7 +78,7 @@ class TRemovalBase {
   bool Delete(const std::string& path, bool folder) const {
     if (!Usable()) return false;
     if (legacy_) return folder ? os::RemoveDirectoryA(path) : os::DeleteFileA(path);
-    const os::HANDLE entry = OpenToDelete(path, folder);
+    const os::HANDLE entry = os::OpenEntryToDelete(path, folder);
     if (entry == os::INVALID_HANDLE_VALUE) return false;
     const os::DWORD attributes = os::GetFileAttributesByHandle(entry);
     const bool isFolder = attributes != os::INVALID_FILE_ATTRIBUTES &&
@@ -106,7 +101,7 @@ class TRemovalBase {
       os::RemoveDirectoryA(path_);
       return;
     }
-    const os::HANDLE self = OpenToDelete(path_, true);
+    const os::HANDLE self = os::OpenEntryToDelete(path_, true);
     if (self == os::INVALID_HANDLE_VALUE) return;
     const os::DWORD attributes = os::GetFileAttributesByHandle(self);
     if (attributes != os::INVALID_FILE_ATTRIBUTES && !(attributes & os::FILE_ATTRIBUTE_REPARSE_POINT) &&
@@ -116,13 +111,6 @@ class TRemovalBase {
   }
 
  private:
-  // A handle on path itself (a link, never its target), to delete it by.
-  static os::HANDLE OpenToDelete(const std::string& path, bool folder) {
-    return os::CreateFileA(
-        path, os::DELETE | os::FILE_READ_ATTRIBUTES,
-        os::FILE_SHARE_READ | os::FILE_SHARE_WRITE | os::FILE_SHARE_DELETE, os::OPEN_EXISTING,
-        os::FILE_FLAG_OPEN_REPARSE_POINT | (folder ? os::FILE_FLAG_BACKUP_SEMANTICS : 0));
-  }
   void Release() {
     if (handle_ != os::INVALID_HANDLE_VALUE) os::CloseHandle(handle_);
     handle_ = os::INVALID_HANDLE_VALUE;

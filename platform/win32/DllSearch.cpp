@@ -2,9 +2,19 @@
 
 #include "platform/win32/WinApi.h"
 
+#include <delayimp.h>
+
 namespace os::win32 {
 
+const char* const kLoadedByName[] = {
+    "uxtheme.dll",  "version.dll",  "dwmapi.dll",   "cryptbase.dll", "userenv.dll",
+    "propsys.dll",  "apphelp.dll",  "oleacc.dll",   "clbcatq.dll",   "ntmarta.dll",
+    "msimg32.dll",  "setupapi.dll", "profapi.dll",  "sspicli.dll",   "wldp.dll",   nullptr};
+const char* const kDelayLoaded[] = {"user32.dll", "gdi32.dll",    "comctl32.dll", "shell32.dll",
+                                    "ole32.dll",  "advapi32.dll", "imagehlp.dll", nullptr};
+
 namespace {
+
 // Looked up at run time: the oldest systems the programs start on lack them.
 template <class Function>
 Function Kernel32(const char* name) {
@@ -14,18 +24,79 @@ Function Kernel32(const char* name) {
 constexpr ::DWORD kSearchSystem32 = 0x00000800;     // LOAD_LIBRARY_SEARCH_SYSTEM32
 constexpr ::DWORD kSafeSearchMode = 0x00000001;     // BASE_SEARCH_PATH_ENABLE_SAFE_SEARCHMODE
 constexpr ::DWORD kSearchModePermanent = 0x00008000;  // BASE_SEARCH_PATH_PERMANENT
+
+bool restricted = false;
+
+std::string ProgramPath() {
+  char path[MAX_PATH] = {};
+  const ::DWORD n = ::GetModuleFileNameA(nullptr, path, MAX_PATH);
+  return n == 0 || n >= MAX_PATH ? std::string() : std::string(path, n);
+}
+
+std::string ProgramFolder() {
+  const std::string path = ProgramPath();
+  return path.substr(0, path.rfind('\\') == std::string::npos ? 0 : path.rfind('\\'));
+}
+
+// The first DLL of kLoadedByName that lies beside the program, or empty.
+std::string PlantedDll() {
+  const std::string folder = ProgramFolder();
+  if (folder.empty()) return "(the program's folder is unknown)";
+  for (const char* const* list : {kLoadedByName, kDelayLoaded}) {
+    for (const char* const* name = list; *name; ++name) {
+      const std::string path = folder + "\\" + *name;
+      if (::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES) return path;
+    }
+  }
+  return {};
+}
+
+// Every delay-loaded DLL comes from the system folder, found there by its
+// full path; the common controls by name, so that the manifest's version
+// is taken (the search is restricted by then).
+FARPROC WINAPI DelayLoadHook(unsigned note, PDelayLoadInfo info) {
+  if (note != dliNotePreLoadLibrary) return nullptr;
+  RestrictDllSearch();
+  if (::lstrcmpiA(info->szDll, "comctl32.dll") == 0) return nullptr;
+  const std::string path = SystemDllPath(info->szDll);
+  return reinterpret_cast<FARPROC>(path.empty() ? nullptr : ::LoadLibraryA(path.c_str()));
+}
+
 }  // namespace
 
 void RestrictDllSearch() {
+  if (restricted) return;
+  restricted = true;
   using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(::DWORD);
   using SetDllDirectoryFn = BOOL(WINAPI*)(LPCSTR);
   using SetSearchPathModeFn = BOOL(WINAPI*)(::DWORD);
   auto setDefault = Kernel32<SetDefaultDllDirectoriesFn>("SetDefaultDllDirectories");
-  if (!setDefault || !setDefault(kSearchSystem32)) {
+  const bool systemOnly = setDefault && setDefault(kSearchSystem32);
+  if (!systemOnly) {
     if (auto setDirectory = Kernel32<SetDllDirectoryFn>("SetDllDirectoryA")) setDirectory("");
   }
   if (auto setMode = Kernel32<SetSearchPathModeFn>("SetSearchPathMode"))
     setMode(kSafeSearchMode | kSearchModePermanent);
+  // A system DLL's later load by name finds these, wherever it would search.
+  for (const char* const* name = kLoadedByName; *name; ++name) {
+    const std::string path = SystemDllPath(*name);
+    if (!path.empty()) ::LoadLibraryA(path.c_str());  // absent on this system: nothing to find
+  }
+  if (systemOnly) return;
+  // Without SetDefaultDllDirectories the program's folder is still searched
+  // first: refused when it holds one of those names. What the box needs of
+  // user32 is loaded by now, from the system folder.
+  const std::string planted = PlantedDll();
+  if (planted.empty()) return;
+  std::string program = ProgramPath();
+  program = program.substr(program.rfind('\\') + 1);
+  const std::string text = program + " cannot run safely from this folder: it holds " + planted +
+                           ", which this version of Windows would load in place of its own "
+                           "file.  Copy " + program +
+                           " and its files into a new folder that holds nothing else, and start "
+                           "it there.";
+  ::MessageBoxA(nullptr, text.c_str(), program.c_str(), MB_OK | MB_ICONERROR);
+  ::ExitProcess(1);
 }
 
 std::string SystemDllPath(const char* name) {
@@ -36,3 +107,9 @@ std::string SystemDllPath(const char* name) {
 }
 
 }  // namespace os::win32
+
+// The delay-load helper asks this before it loads a DLL.
+extern "C" {
+extern PfnDliHook __pfnDliNotifyHook2;
+PfnDliHook __pfnDliNotifyHook2 = os::win32::DelayLoadHook;
+}

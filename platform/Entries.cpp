@@ -1,0 +1,52 @@
+#include "platform/Entries.h"
+
+namespace os {
+
+HANDLE OpenEntryToDelete(const std::string& path, bool folder) {
+  return CreateFileA(path, DELETE | FILE_READ_ATTRIBUTES,
+                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, OPEN_EXISTING,
+                     FILE_FLAG_OPEN_REPARSE_POINT | (folder ? FILE_FLAG_BACKUP_SEMANTICS : 0));
+}
+
+bool DeleteFileEntry(const std::string& path) {
+  const HANDLE entry = OpenEntryToDelete(path, false);
+  if (entry == INVALID_HANDLE_VALUE) return false;
+  const DWORD attributes = GetFileAttributesByHandle(entry);
+  bool deleted = false;
+  if (attributes == INVALID_FILE_ATTRIBUTES) {
+    // error set by the call
+  } else if ((attributes & FILE_ATTRIBUTE_DIRECTORY) && !(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+    SetLastError(ERROR_ACCESS_DENIED);
+  } else {
+    deleted = SetFileDispositionInfo(entry, true);
+  }
+  const DWORD error = GetLastError();
+  CloseHandle(entry);
+  if (!deleted && error == DWORD(ERROR_PROC_NOT_FOUND))
+    return DeleteFileA(path);  // deletes a link itself, too
+  SetLastError(error);
+  return deleted;
+}
+
+HANDLE CreateFreshFile(const std::string& path) {
+  const HANDLE file = CreateFileA(path, GENERIC_WRITE, 0, CREATE_NEW);
+  if (file != INVALID_HANDLE_VALUE) return file;
+  const DWORD error = GetLastError();
+  if (error != DWORD(ERROR_FILE_EXISTS) && error != DWORD(ERROR_ALREADY_EXISTS)) return file;
+  if (!DeleteFileEntry(path)) return INVALID_HANDLE_VALUE;
+  return CreateFileA(path, GENERIC_WRITE, 0, CREATE_NEW);
+}
+
+std::string FirstLinkBelow(const std::string& Base, const std::string& Folder) {
+  if (Folder.empty()) return {};
+  const std::string base = Base.empty() || Base.back() == '\\' ? Base : Base + "\\";
+  for (std::size_t end = Folder.find('\\');; end = Folder.find('\\', end + 1)) {
+    const std::string level = base + Folder.substr(0, end);
+    const DWORD attributes = GetFileAttributesA(level);
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT))
+      return level;
+    if (end == std::string::npos) return {};
+  }
+}
+
+}  // namespace os

@@ -1,0 +1,34 @@
+#pragma once
+// One file or folder inside a folder of the installation, handled so that a
+// link (junction or symbolic link) that someone has put there is never
+// followed: both programs run with administrator rights, and what they
+// would write or delete through a link lies wherever its maker chose.
+#include <string>
+
+#include "platform/Files.h"
+
+namespace os {
+
+// A handle on path itself (a link, never its target) with leave to delete
+// it; a folder only when folder is true. INVALID_HANDLE_VALUE on failure.
+HANDLE OpenEntryToDelete(const std::string& path, bool folder);
+
+// Deletes the file path by a handle on it (a link itself, never its
+// target); before Windows Vista, which lacks the call, by its path. False,
+// with the error set, when it is a folder or did not go.
+bool DeleteFileEntry(const std::string& path);
+
+// Creates the file path for writing with CREATE_NEW, so that it takes the
+// owner and the inherited rights of its folder: an existing file there is
+// deleted first (DeleteFileEntry), never written into, since it keeps its
+// own owner and rights. INVALID_HANDLE_VALUE, with the error set, when
+// either fails.
+HANDLE CreateFreshFile(const std::string& path);
+
+// The first of Base\Folder's levels below Base (Base\A, Base\A\B, ...,
+// Base\Folder itself) that is a link, judged by its own attributes without
+// following it; empty when none is (or Folder is empty). Levels that do not
+// exist are no links.
+std::string FirstLinkBelow(const std::string& Base, const std::string& Folder);
+
+}  // namespace os
