@@ -25,3 +25,12 @@ bool IsBelow(const std::string& Folder, const std::string& Path) {
   return !base.empty() && full.size() > base.size() && full.compare(0, base.size(), base) == 0 &&
          (base.back() == '\\' || full[base.size()] == '\\');
 }
+
+bool IsRootFolder(const std::string& Path) {
+  const std::string path = Path.size() == 2 && Path[1] == ':' ? Path + "\\" : StripBackslash(Path);
+  if (IsDriveRoot(path)) return true;
+  if (path.size() < 5 || path[0] != '\\' || path[1] != '\\') return false;
+  const std::size_t share = path.find('\\', 2);
+  return share != std::string::npos && share > 2 && share + 1 < path.size() &&
+         path.find('\\', share + 1) == std::string::npos;
+}

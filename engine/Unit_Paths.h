@@ -13,3 +13,7 @@ std::string JoinPath(const std::string& Folder, const std::string& Name);
 // Whether the full path Path lies below the full path Folder, letters of any
 // case (in the ANSI code page) alike.
 bool IsBelow(const std::string& Folder, const std::string& Path);
+
+// Whether Path is the root of a drive ("D:\\") or of a share
+// ("\\\\server\\share"), with or without a trailing backslash.
+bool IsRootFolder(const std::string& Path);

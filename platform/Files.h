@@ -97,6 +97,17 @@ bool SetNamedSecurityInfoA(const std::string& path, const std::string& sddl);
 // failure.
 std::string GetNamedSecurityInfoA(const std::string& path);
 
+// --- Volumes --------------------------------------------------------------------
+constexpr DWORD FILE_PERSISTENT_ACLS = 0x8;  // the file system keeps access rights
+
+// The root of the volume that holds path, which need not exist, with its
+// trailing backslash ("D:\\", a share's "\\\\server\\share\\") (GetVolumePathNameA);
+// empty on failure.
+std::string GetVolumePathNameA(const std::string& path);
+// The flags of the file system on the volume whose root is rootPath
+// (GetVolumeInformationA): FILE_PERSISTENT_ACLS and others. False on failure.
+bool GetVolumeInformationA(const std::string& rootPath, DWORD* fileSystemFlags);
+
 // --- Handles on exactly one file or folder ----------------------------------------
 constexpr DWORD DELETE = 0x00010000;
 constexpr DWORD FILE_READ_ATTRIBUTES = 0x80;

@@ -153,4 +153,15 @@ bool OthersCanChange(const Descriptor& descriptor) {
   return false;
 }
 
+bool OthersCanDeleteChildren(const Descriptor& descriptor) {
+  if (!descriptor.Owner.empty() && !Trusted(descriptor.Owner)) return true;
+  constexpr std::uint32_t kDeleteChildren = 0x00000040 | 0x10000000 | 0x00040000 | 0x00080000;
+  for (const Ace& ace : descriptor.Dacl) {
+    if (ace.Type != 'A' || Trusted(ace.Sid) || ace.Has("IO")) continue;
+    if (ace.Sid == "CO" || ace.Sid == "S-1-3-0") continue;
+    if (ace.Mask & kDeleteChildren) return true;
+  }
+  return false;
+}
+
 }  // namespace sddl

@@ -42,4 +42,11 @@ constexpr std::uint32_t kChangeRights = 0x00000002 | 0x00000004 | 0x00000040 | 0
 // owner (an owner may always rewrite the DACL).
 bool OthersCanChange(const Descriptor& descriptor);
 
+// Whether anybody who is not an administrator, the system or the trusted
+// installer may delete what the folder this descriptor protects holds, and
+// so put other files in their place: by an allow entry on the folder itself
+// that grants deleting children, all rights or the rights to change the
+// DACL or owner, or as owner.
+bool OthersCanDeleteChildren(const Descriptor& descriptor);
+
 }  // namespace sddl

@@ -4,6 +4,7 @@
 #include "platform/Application.h"
 #include "platform/FileSearch.h"
 #include "platform/Files.h"
+#include "platform/Sddl.h"
 #include "platform/Shell.h"
 #include "setup/Main.h"
 
@@ -25,10 +26,31 @@ bool IsAbsoluteFolder(const std::string& Path) {
 }
 
 bool HoldsFiles(const std::string& Folder) {
-  os::TDirectorySearch search(JoinPath(Folder, "*"));
-  while (search.Next())
-    if (search.Name() != "." && search.Name() != "..") return true;
-  return false;
+  // Not TDirectorySearch: what is hidden from the user is content all the same.
+  os::WIN32_FIND_DATAA found;
+  const os::HANDLE search = os::FindFirstFileA(JoinPath(Folder, "*"), &found);
+  if (search == os::INVALID_HANDLE_VALUE) return false;
+  bool holds = false;
+  do holds = found.cFileName != "." && found.cFileName != "..";
+  while (!holds && os::FindNextFileA(search, &found));
+  os::FindClose(search);
+  return holds;
+}
+
+bool UsersCanChange(const std::string& Path) {
+  sddl::Descriptor descriptor;
+  const std::string text = os::GetNamedSecurityInfoA(Path);
+  return text.empty() || text.find("NO_ACCESS_CONTROL") != std::string::npos ||
+         !sddl::Parse(text, descriptor) || sddl::OthersCanChange(descriptor);
+}
+
+bool UsersCanReplace(const std::string& Path) {
+  if (UsersCanChange(Path)) return true;
+  const std::size_t slash = StripBackslash(Path).rfind('\\');
+  if (slash == std::string::npos) return true;
+  sddl::Descriptor folder;
+  const std::string text = os::GetNamedSecurityInfoA(StripBackslash(Path.substr(0, slash + 1)));
+  return text.empty() || !sddl::Parse(text, folder) || sddl::OthersCanDeleteChildren(folder);
 }
 
 bool SameFolder(const std::string& A, const std::string& B) {

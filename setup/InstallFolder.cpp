@@ -5,7 +5,6 @@
 #include "engine/Unit_Paths.h"
 #include "platform/Exceptions.h"
 #include "platform/Files.h"
-#include "platform/Sddl.h"
 #include "platform/Shell.h"
 #include "setup/Main.h"
 #include "system/Unit_Settings.h"
@@ -32,12 +31,26 @@ std::vector<std::string> ProgramFilesFolders() {
   return folders;
 }
 
-bool UsersCanChange(const std::string& Folder) {
-  sddl::Descriptor descriptor;
-  // Unreadable rights, or none (a FAT drive: "D:NO_ACCESS_CONTROL"): anyone may.
-  const std::string text = os::GetNamedSecurityInfoA(Folder);
-  return text.empty() || text.find("NO_ACCESS_CONTROL") != std::string::npos ||
-         !sddl::Parse(text, descriptor) || sddl::OthersCanChange(descriptor);
+// Whether the file system under Folder keeps access rights at all (FAT and
+// exFAT do not); unknown counts as not.
+bool VolumeKeepsRights(const std::string& Folder) {
+  const std::string root = os::GetVolumePathNameA(Folder);
+  os::DWORD flags = 0;
+  return !root.empty() && os::GetVolumeInformationA(root, &flags) &&
+         (flags & os::FILE_PERSISTENT_ACLS) != 0;
+}
+
+// Why protecting Folder failed, from the system's error.
+std::string ProtectionFailed(const std::string& Folder) {
+  const os::DWORD code = os::GetLastError();
+  std::string reason = os::SysErrorMessage(code);
+  if (reason.empty()) reason = "error " + std::to_string(code);
+  while (!reason.empty() && (reason.back() == '.' || reason.back() == ' ' || reason.back() == '\n' ||
+                             reason.back() == '\r'))
+    reason.pop_back();
+  return "Setup cannot give the folder " + Folder +
+         " the rights that keep users without administrator rights from changing Morvella's "
+         "programs (" + reason + ").  Nothing was installed.";
 }
 
 }  // namespace
@@ -50,13 +63,26 @@ bool InsideProgramFiles(const std::string& Folder) {
 
 std::string InstallFolderProblem(const std::string& Folder, bool Ours) {
   const os::DWORD attributes = os::GetFileAttributesA(Folder);
-  if (attributes == os::INVALID_FILE_ATTRIBUTES) return {};  // made new, with its rights
-  if (attributes & os::FILE_ATTRIBUTE_REPARSE_POINT)
+  const bool exists = attributes != os::INVALID_FILE_ATTRIBUTES;
+  if (exists && (attributes & os::FILE_ATTRIBUTE_REPARSE_POINT))
     return "The folder " + Folder +
            " is a link to another place.  Setup does not install into links; choose another "
            "folder.";
-  if (InsideProgramFiles(Folder) || Ours || !HoldsFiles(Folder) || !UsersCanChange(Folder))
-    return {};
+  if (InsideProgramFiles(Folder)) return {};
+  if (!VolumeKeepsRights(Folder))
+    return "The drive of the folder " + Folder +
+           " keeps no access rights (a FAT or exFAT drive, say), so any user could change "
+           "Morvella's programs there, which run with administrator rights.  Choose a folder on "
+           "an NTFS drive, such as one in Program Files.";
+  if (!exists) return {};  // made new, with its rights
+  // A drive's rights are never changed: they reach every file on it.
+  if (IsRootFolder(Folder)) {
+    if (!UsersCanChange(Folder)) return {};
+    return "Users without administrator rights can change the drive " + Folder +
+           ", and Setup does not change the rights of a whole drive, so choose a folder on that "
+           "drive, such as " + JoinPath(Folder, "Morvella") + ".";
+  }
+  if (Ours || !HoldsFiles(Folder) || !UsersCanChange(Folder)) return {};
   return "The folder " + Folder +
          " already holds other files, and users without administrator rights can change it, "
          "so they could replace Morvella's programs there.  Choose a new folder or an empty one.";
@@ -67,15 +93,15 @@ std::string ProtectInstallFolder(const std::string& Folder, bool Ours) {
   auto [existing, rest] = SplitExistingPath(Folder);
   if (rest.empty()) {
     // An existing folder: Setup's own, or empty (checked before); another
-    // one that users cannot change keeps its rights.
-    if (Ours || !HoldsFiles(Folder)) os::SetNamedSecurityInfoA(Folder, kInstallFolderSddl);
+    // one that users cannot change keeps its rights, and so does a drive.
+    if (IsRootFolder(Folder) || !(Ours || !HoldsFiles(Folder))) return {};
+    if (!os::SetNamedSecurityInfoA(Folder, kInstallFolderSddl)) return ProtectionFailed(Folder);
     return {};
   }
   const std::string top = JoinPath(existing, rest.substr(0, rest.find('\\')));
   // Made with its rights from the start: nobody can slip anything in first.
-  if (os::CreateDirectoryA(top, kInstallFolderSddl) ||
-      os::GetLastError() != os::DWORD(os::ERROR_ALREADY_EXISTS))
-    return {};  // a failure shows when the log cannot be created
+  if (os::CreateDirectoryA(top, kInstallFolderSddl)) return {};
+  if (os::GetLastError() != os::DWORD(os::ERROR_ALREADY_EXISTS)) return ProtectionFailed(top);
   return "The folder " + top +
          " was made by someone else while Setup prepared it.  Click Next to try again.";
 }

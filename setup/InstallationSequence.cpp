@@ -6,6 +6,7 @@
 #include "engine/Unit_Logfile.h"
 #include "engine/Unit_Paths.h"
 #include "platform/Application.h"
+#include "platform/Dialogs.h"
 #include "platform/Files.h"
 #include "setup/InstallFolder.h"
 #include "setup/Main.h"
@@ -59,7 +60,19 @@ void InstallationSequence() {
   }
 
   if (SetupPars.OldInstallFound) {
-    keptEntries = RemoveOldInstallation(SetupPars.OldInstallDir, SetupPars.OldProgFolder);
+    keptEntries.clear();
+    if (LogOpenToUsersAtRoot(SetupPars.OldInstallDir)) {
+      os::MessageBoxA(
+          os::Application.DialogOwner(),
+          "Setup leaves the earlier installation of Morvella in " + SetupPars.OldInstallDir +
+              " in place: users without administrator rights can change the record of its "
+              "files, " + JoinPath(SetupPars.OldInstallDir, "Install.log") +
+              ", so it cannot show which files on that drive are Morvella's.  Delete its files "
+              "yourself if you no longer need them.",
+          os::Application.Title, os::MB_OK | os::MB_ICONWARNING);
+    } else {
+      keptEntries = RemoveOldInstallation(SetupPars.OldInstallDir, SetupPars.OldProgFolder);
+    }
     keptFolder = SetupPars.OldInstallDir;
     // Done once: a later attempt must not look for the log it deleted.
     SetupPars.OldInstallFound = false;

@@ -8,6 +8,7 @@
 #include "platform/Dialogs.h"
 #include "platform/Exceptions.h"
 #include "platform/FileSearch.h"
+#include "platform/Entries.h"
 #include "platform/Files.h"
 #include "platform/JpegImage.h"
 #include "platform/Resources.h"
@@ -277,6 +278,14 @@ void TMainForm::NextButtonClick() {
         ProgFolderEdit.SetFocus();
         return;
       }
+      const std::string link = os::FirstLinkBelow(programs, folder);
+      if (!link.empty()) {
+        ErrorBox("The folder " + link +
+                 " is a link to another place.  Setup does not place shortcuts through links; "
+                 "choose another folder.");
+        ProgFolderEdit.SetFocus();
+        return;
+      }
       if (!CanCreateFolder(JoinPath(programs, folder))) {
         ProgFolderEdit.SetFocus();
         return;
@@ -392,21 +401,24 @@ void TMainForm::FillProgFoldersTree() {
     ui::TTreeNode* root = ProgFoldersTree.Add(nullptr, name);
     root->ImageIndex = 0;
     root->SelectedIndex = 1;
-    AddSubfolders(root, programs);
+    AddSubfolders(root, programs, 1);
     ProgFoldersTree.SortAll(os::lstrcmpA);
     ProgFoldersTree.Expand(root);
   }
   ProgFoldersTree.EndUpdate();
 }
 
-void TMainForm::AddSubfolders(ui::TTreeNode* Node, const std::string& Folder) {
+void TMainForm::AddSubfolders(ui::TTreeNode* Node, const std::string& Folder, int Depth) {
   os::TDirectorySearch search(JoinPath(Folder, "*.*"));
   while (search.Next()) {
     if (!search.IsFolder() || search.Name() == "." || search.Name() == "..") continue;
     ui::TTreeNode* child = ProgFoldersTree.Add(Node, search.Name());
     child->ImageIndex = 0;
     child->SelectedIndex = 1;
-    AddSubfolders(child, JoinPath(Folder, search.Name()));
+    // A link is shown but not entered: one that points back up would repeat
+    // the tree without end. Deeper than that, no Start menu goes.
+    if (!(search.Attributes() & os::FILE_ATTRIBUTE_REPARSE_POINT) && Depth < kTreeDepth)
+      AddSubfolders(child, JoinPath(Folder, search.Name()), Depth + 1);
   }
 }
 

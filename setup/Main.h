@@ -63,7 +63,11 @@ class TMainForm : public ui::TForm {
   void FillProgFoldersTree();
   // Page 5, after a complete installation.
   void ShowFinishedPage();
-  void AddSubfolders(ui::TTreeNode* Node, const std::string& Folder);
+  // Adds the folders below Folder, which lies Depth levels below the
+  // Programs folder, under Node; links are not entered, nor is anything
+  // deeper than kTreeDepth levels.
+  void AddSubfolders(ui::TTreeNode* Node, const std::string& Folder, int Depth);
+  static constexpr int kTreeDepth = 30;
 
  protected:
   void FormShow() override;
@@ -100,8 +104,16 @@ bool FileExists(const std::string& Path);
 // Whether Path is a folder given from a drive ("C:\...") or a share
 // ("\\server\..."), not relative to the current folder.
 bool IsAbsoluteFolder(const std::string& Path);
-// Whether Folder holds any file or folder.
+// Whether Folder holds any file or folder, hidden and system ones included.
 bool HoldsFiles(const std::string& Folder);
+// Whether anybody but administrators and the system may change Path (or
+// what a folder holds), judged by its owner and DACL; unreadable rights, or
+// none (FAT), count as changeable.
+bool UsersCanChange(const std::string& Path);
+// Whether anybody but administrators and the system may change the file
+// Path or put another in its place: by its own rights, or by its folder's
+// leave to delete what it holds.
+bool UsersCanReplace(const std::string& Path);
 // Whether A and B name the same folder (full paths, letters of any case).
 bool SameFolder(const std::string& A, const std::string& B);
 

@@ -2,6 +2,7 @@
 
 #include "engine/Unit_Logfile.h"
 #include "engine/Unit_Paths.h"
+#include "platform/Entries.h"
 #include "platform/Files.h"
 #include "platform/Shell.h"
 #include "setup/Main.h"
@@ -21,7 +22,10 @@ const Shortcut kShortcuts[] = {
 void CreateShortcuts(const std::string& InstallDir, const std::string& ProgFolder,
                      TLogFile& LogFile) {
   LogFile.BeginProgramFolderFiles();
-  const std::string ShortcutFolder = JoinPath(GetProgramsFolder(), ProgFolder);
+  const std::string programs = GetProgramsFolder();
+  const std::string ShortcutFolder = JoinPath(programs, ProgFolder);
+  // Saved through a link, the shortcuts would land wherever it points.
+  const bool throughLink = !os::FirstLinkBelow(programs, ProgFolder).empty();
   os::TShellLink link;  // one object serves all three
   for (const Shortcut& s : kShortcuts) {
     LogFile.AddEntry(s.link);  // before the link exists, so it is always listed
@@ -29,6 +33,7 @@ void CreateShortcuts(const std::string& InstallDir, const std::string& ProgFolde
     link.SetPath(JoinPath(InstallDir, s.target));
     link.SetWorkingDirectory(InstallDir);
     const std::string linkPath = JoinPath(ShortcutFolder, s.link);
+    if (programs.empty() || throughLink) continue;
     os::MakeSureDirectoryPathExists(linkPath);
     link.Save(linkPath, false);
   }

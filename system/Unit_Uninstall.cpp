@@ -196,3 +196,7 @@ std::vector<std::string> RemoveInstalledFiles(const std::string& OldInstallDir,
   installation.DeleteItself();
   return kept;
 }
+
+bool LogOpenToUsersAtRoot(const std::string& InstallDir) {
+  return IsRootFolder(InstallDir) && UsersCanReplace(JoinPath(InstallDir, "Install.log"));
+}

@@ -19,3 +19,9 @@ std::vector<std::string> RemoveOldInstallation(const std::string& OldInstallDir,
 // folders, the log and the folder. Same rules, same result.
 std::vector<std::string> RemoveInstalledFiles(const std::string& InstallDir,
                                               const std::string& ProgFolder);
+
+// Whether the installation in InstallDir lies at the root of a drive and
+// users without administrator rights can change its "Install.log" there (or
+// put another in its place): such a log could name any file of the drive,
+// so the installation is left in place.
+bool LogOpenToUsersAtRoot(const std::string& InstallDir);

@@ -166,6 +166,12 @@ int UninstMain() {
     return Say("Morvella cannot be removed: the record of its installation, " + logName +
                    ", is missing.  Nothing was removed.",
                os::MB_ICONERROR);
+  if (LogOpenToUsersAtRoot(folder))
+    return Say("Morvella cannot be removed from " + folder +
+                   ": users without administrator rights can change the record of its files, " +
+                   logName + ", so it cannot show which files on that drive are Morvella's.  "
+                   "Nothing was removed.",
+               os::MB_ICONERROR);
   std::string progFolder;
   try {
     ReadProgramFolder(logName, progFolder);  // proves the log readable first

@@ -60,6 +60,8 @@ struct FileSystem {
   std::uintptr_t nextFile = 0x100000;
   long long writeBudget = -1;  // bytes left before the disk is full; -1: no limit
   std::map<char, std::string> mapped;  // drives placed on other host folders
+  std::set<char> withoutRights;         // drives whose file system keeps no rights (FAT)
+  bool refuseRights = false;            // setting rights fails
 
   FileSystem() { Reset(); }
   ~FileSystem() {
@@ -80,6 +82,8 @@ struct FileSystem {
     files.clear();
     writeBudget = -1;
     mapped.clear();
+    withoutRights.clear();
+    refuseRights = false;
     preVista = false;
     beforeDeleteOpen = nullptr;
     security.clear();
@@ -631,6 +635,7 @@ bool CreateDirectoryA(const std::string& path, const std::string& text) {
   std::lock_guard<std::recursive_mutex> guard(Fs().lock);
   sddl::Descriptor descriptor;
   if (!sddl::Parse(text, descriptor)) return Fail(ERROR_INVALID_PARAMETER);
+  if (Fs().refuseRights) return Fail(ERROR_ACCESS_DENIED);
   if (!CreateDirectoryA(path)) return false;
   std::string full;
   FullPath(path, full);
@@ -645,7 +650,8 @@ bool SetNamedSecurityInfoA(const std::string& path, const std::string& text) {
   sddl::Descriptor descriptor;
   if (!sddl::Parse(text, descriptor)) return Fail(ERROR_INVALID_PARAMETER);
   if (KindOf(full) == Kind::Missing) return Fail(MissingError(full));
-  if (IsDeniedPath(full) || standin::faults::Strike()) return Fail(ERROR_ACCESS_DENIED);
+  if (Fs().refuseRights || IsDeniedPath(full) || standin::faults::Strike())
+    return Fail(ERROR_ACCESS_DENIED);
   descriptor.Protected = true;
   if (descriptor.Owner.empty()) descriptor.Owner = Effective(full).Owner;
   Fs().security[Upper(WithoutTrailing(full))] = sddl::Format(descriptor);
@@ -661,6 +667,22 @@ std::string GetNamedSecurityInfoA(const std::string& path) {
     return {};
   }
   return sddl::Format(Effective(full));
+}
+
+std::string GetVolumePathNameA(const std::string& path) {
+  std::lock_guard<std::recursive_mutex> guard(Fs().lock);
+  std::string full;
+  if (!Resolve(path, full)) return {};
+  return full.substr(0, 3);
+}
+
+bool GetVolumeInformationA(const std::string& rootPath, DWORD* fileSystemFlags) {
+  std::lock_guard<std::recursive_mutex> guard(Fs().lock);
+  std::string full;
+  if (!Resolve(rootPath, full)) return false;
+  if (full.size() != 3) return Fail(ERROR_DIRECTORY);
+  *fileSystemFlags = 0x2 /*case preserved*/ | (Fs().withoutRights.count(full[0]) ? 0 : FILE_PERSISTENT_ACLS);
+  return true;
 }
 
 DWORD GetFileAttributesByHandle(HANDLE file) {
@@ -872,6 +894,16 @@ void SetSecurity(const std::string& windowsPath, const std::string& text) {
   std::string full;
   if (os::FullPath(windowsPath, full))
     os::Fs().security[os::Upper(os::WithoutTrailing(full))] = text;
+}
+
+void SetDriveWithoutRights(char letter) {
+  std::lock_guard<std::recursive_mutex> guard(os::Fs().lock);
+  os::Fs().withoutRights.insert(char(std::toupper(static_cast<unsigned char>(letter))));
+}
+
+void RefuseRights(bool refuse) {
+  std::lock_guard<std::recursive_mutex> guard(os::Fs().lock);
+  os::Fs().refuseRights = refuse;
 }
 
 void SimulatePreVista(bool preVista) {

@@ -35,6 +35,12 @@ void FailWritesAfter(long long bytes);
 // Gives path this owner and DACL (SDDL), as if someone had set them; what lies
 // below without its own inherits from it.
 void SetSecurity(const std::string& windowsPath, const std::string& sddl);
+// Drive letter: holds a file system that keeps no access rights (FAT): its
+// volume information lacks FILE_PERSISTENT_ACLS.
+void SetDriveWithoutRights(char letter);
+// Creating a folder with rights and setting rights fail with
+// ERROR_ACCESS_DENIED (a share that refuses them), until called with false.
+void RefuseRights(bool refuse);
 // A system before Windows Vista: GetFinalPathNameByHandleA and
 // SetFileInformationByHandle fail with ERROR_PROC_NOT_FOUND.
 void SimulatePreVista(bool preVista);

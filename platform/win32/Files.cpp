@@ -192,6 +192,20 @@ bool SetNamedSecurityInfoA(const std::string& path, const std::string& sddl) {
   return error == ERROR_SUCCESS;
 }
 
+std::string GetVolumePathNameA(const std::string& path) {
+  char root[MAX_PATH + 1] = {};
+  if (!::GetVolumePathNameA(path.c_str(), root, sizeof root)) return {};
+  return root;
+}
+
+bool GetVolumeInformationA(const std::string& rootPath, DWORD* fileSystemFlags) {
+  ::DWORD flags = 0;
+  if (!::GetVolumeInformationA(rootPath.c_str(), nullptr, 0, nullptr, nullptr, &flags, nullptr, 0))
+    return false;
+  *fileSystemFlags = flags;
+  return true;
+}
+
 std::string GetNamedSecurityInfoA(const std::string& path) {
   std::string name = path;
   PSECURITY_DESCRIPTOR descriptor = nullptr;

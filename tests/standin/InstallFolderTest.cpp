@@ -52,6 +52,20 @@ class InstallFolderTest : public WizardFixture {
     ASSERT_EQ(SetupPars.Page, 5) << (standin::MessageBoxes().empty() ? "" : standin::MessageBoxes()[0].Text);
   }
   std::string Message() { return standin::MessageBoxes().empty() ? "" : standin::MessageBoxes()[0].Text; }
+  // An earlier installation at the root of D:, recorded by an Install.log that
+  // inherits the drive's rights unless given others.
+  void PlantRootInstallation(const char* logRights) {
+    WriteFileBytes("D:\\Install.log",
+                   "{program folder}\r\nMorvella\r\n\r\n{program files}\r\nMorvella.exe\r\n"
+                   "Photos\\Holiday.jpg\r\n\r\n");
+    if (logRights) standin::SetSecurity("D:\\Install.log", logRights);
+    WriteFileBytes("D:\\Morvella.exe", "old");
+    ASSERT_TRUE(os::CreateDirectoryA("D:\\Photos"));
+    WriteFileBytes("D:\\Photos\\Holiday.jpg", "the user's");  // added to the log by a user
+    SetString(HKEY_LOCAL_MACHINE,
+                             "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Morvella",
+                             "UninstallString", "\"D:\\Uninst.exe\"");
+  }
 };
 
 TEST_F(InstallFolderTest, NewFolderOutsideProgramFilesGetsTheRightsOfProgramFiles) {
@@ -172,8 +186,91 @@ TEST_F(InstallFolderTest, FolderThatAppearsAfterItsPageIsAskedAboutAgain) {
   EXPECT_EQ(ReadFileBytes("D:\\Later\\Morvella.exe"), "theirs");
 }
 
-TEST_F(InstallFolderTest, DriveRootIsInstalledAndTheUninstallerLeavesTheRootItself) {
-  ASSERT_TRUE(ChooseFolder("D:\\"));
+struct RootCase {
+  const char* what;
+  const char* rights;  // set on D:\; null: as a fresh NTFS drive (users may add and change)
+  bool hiddenSystemEntries;
+  bool accepted;
+};
+
+TEST_F(InstallFolderTest, DriveRootIsTakenOnlyWhenUsersCannotChangeItAndItsRightsStay) {
+  const RootCase cases[] = {
+      {"empty, users may add", nullptr, false, false},
+      {"only hidden system entries, users may add", nullptr, true, false},
+      {"the user's", kUserFolder, false, false},
+      {"administrators' only", kAdminFolder, true, true},
+  };
+  for (const RootCase& c : cases) {
+    SCOPED_TRACE(c.what);
+    standin::ResetDialogs();
+    RemoveTree("D:\\");
+    standin::AddDrive('D');
+    if (c.rights) standin::SetSecurity("D:\\", c.rights);
+    if (c.hiddenSystemEntries) {
+      ASSERT_TRUE(os::CreateDirectoryA("D:\\System Volume Information"));
+      ASSERT_TRUE(os::SetFileAttributesA("D:\\System Volume Information",
+                                         os::FILE_ATTRIBUTE_HIDDEN | os::FILE_ATTRIBUTE_SYSTEM));
+    }
+    const std::string before = os::GetNamedSecurityInfoA("D:\\");
+    ASSERT_EQ(ChooseFolder("D:\\"), c.accepted) << Message();
+    if (!c.accepted) {
+      EXPECT_EQ(Message(), "Users without administrator rights can change the drive D:\\, and Setup "
+                           "does not change the rights of a whole drive, so choose a folder on "
+                           "that drive, such as D:\\Morvella.");
+    } else {
+      InstallFrom3();
+      EXPECT_EQ(ReadFileBytes("D:\\Morvella.exe"), "prog");
+    }
+    EXPECT_EQ(os::GetNamedSecurityInfoA("D:\\"), before) << "a drive's rights never change";
+  }
+}
+
+TEST_F(InstallFolderTest, HiddenAndSystemEntriesMakeAFolderNotEmpty) {
+  ASSERT_TRUE(os::CreateDirectoryA("D:\\Hidden"));
+  standin::SetSecurity("D:\\Hidden", kUserFolder);
+  WriteFileBytes("D:\\Hidden\\desktop.ini", "[.ShellClassInfo]");
+  ASSERT_TRUE(os::SetFileAttributesA("D:\\Hidden\\desktop.ini",
+                                     os::FILE_ATTRIBUTE_HIDDEN | os::FILE_ATTRIBUTE_SYSTEM));
+  const std::string before = os::GetNamedSecurityInfoA("D:\\Hidden\\desktop.ini");
+  EXPECT_FALSE(ChooseFolder("D:\\Hidden"));
+  EXPECT_NE(Message().find("already holds other files"), std::string::npos) << Message();
+  EXPECT_EQ(os::GetNamedSecurityInfoA("D:\\Hidden\\desktop.ini"), before);
+}
+
+TEST_F(InstallFolderTest, DriveThatKeepsNoRightsIsRefusedOutsideProgramFiles) {
+  standin::AddDrive('F');
+  standin::SetDriveWithoutRights('F');
+  for (const char* folder : {"F:\\Morvella", "F:\\"}) {
+    SCOPED_TRACE(folder);
+    standin::ResetDialogs();
+    EXPECT_FALSE(ChooseFolder(folder));
+    EXPECT_NE(Message().find("keeps no access rights"), std::string::npos) << Message();
+  }
+  EXPECT_TRUE(FilesBelow("F:\\").empty());
+}
+
+TEST_F(InstallFolderTest, RightsThatCannotBeSetAreReportedAndNothingIsInstalled) {
+  ASSERT_TRUE(os::CreateDirectoryA("D:\\Empty"));
+  for (const char* folder : {"D:\\New\\Morvella", "D:\\Empty"}) {
+    SCOPED_TRACE(folder);
+    standin::ResetDialogs();
+    ASSERT_TRUE(ChooseFolder(folder));
+    standin::RefuseRights(true);
+    main_->NextButton.Click();
+    main_->NextButton.Click();
+    standin::RefuseRights(false);
+    EXPECT_EQ(SetupPars.Page, 4);
+    ASSERT_EQ(standin::MessageBoxes().size(), 1u);
+    EXPECT_EQ(Message().rfind("Setup cannot give the folder ", 0), 0u) << Message();
+    EXPECT_NE(Message().find("Nothing was installed."), std::string::npos) << Message();
+    EXPECT_TRUE(FilesBelow("D:\\").empty());
+    EXPECT_FALSE(Exists("D:\\New"));
+  }
+}
+
+TEST_F(InstallFolderTest, AdministratorsRootIsInstalledAndTheUninstallerLeavesTheRootItself) {
+  standin::SetSecurity("D:\\", kAdminFolder);
+  ASSERT_TRUE(ChooseFolder("D:\\")) << Message();
   InstallFrom3();
   EXPECT_EQ(ReadFileBytes("D:\\Morvella.exe"), "prog");
   EXPECT_FALSE(sddl::OthersCanChange(Rights("D:\\Uninst.exe")));
@@ -191,6 +288,74 @@ TEST_F(InstallFolderTest, DriveRootIsInstalledAndTheUninstallerLeavesTheRootItse
   EXPECT_EQ(standin::MessageBoxes().back().Text, "Morvella has been removed from your computer.");
   EXPECT_TRUE(FilesBelow("D:\\").empty());
   EXPECT_TRUE(Exists("D:\\")) << "a drive's root is never deleted";
+}
+
+TEST_F(InstallFolderTest, EarlierInstallationAtARootWithALogUsersCanChangeIsLeftInPlace) {
+  PlantRootInstallation(nullptr);
+  ASSERT_TRUE(ChooseFolder("D:\\Apps\\Morvella")) << Message();
+  InstallFrom3();
+  ASSERT_EQ(standin::MessageBoxes().size(), 1u) << "said once";
+  EXPECT_EQ(Message().rfind("Setup leaves the earlier installation of Morvella in D:\\ in place", 0), 0u)
+      << Message();
+  EXPECT_EQ(ReadFileBytes("D:\\Photos\\Holiday.jpg"), "the user's");
+  EXPECT_EQ(ReadFileBytes("D:\\Morvella.exe"), "old");
+  EXPECT_EQ(ReadFileBytes("D:\\Apps\\Morvella\\Morvella.exe"), "prog");
+
+  // The uninstaller of that installation refuses the same way.
+  standin::ResetDialogs();
+  standin::SetMessageBoxResponder([](const standin::MessageBoxRecord& box) {
+    return int(box.Type & os::MB_YESNO ? os::IDYES : os::IDOK);
+  });
+  standin::SetProgram("C:\\Temp\\Morvella uninstall 4242-0\\Uninstall Morvella.exe", {"/from", "D:\\", "4242"});
+  EXPECT_EQ(UninstMain(), 1);
+  EXPECT_NE(standin::MessageBoxes().back().Text.find("Nothing was removed."), std::string::npos);
+  EXPECT_EQ(ReadFileBytes("D:\\Photos\\Holiday.jpg"), "the user's");
+  EXPECT_TRUE(Exists("D:\\Install.log"));
+}
+
+TEST_F(InstallFolderTest, EarlierInstallationAtARootWithAnAdministratorsLogIsRemoved) {
+  PlantRootInstallation("O:BAD:P(A;;FA;;;SY)(A;;FA;;;BA)(A;;0x1200a9;;;BU)");
+  ASSERT_TRUE(ChooseFolder("D:\\Apps\\Morvella")) << Message();
+  InstallFrom3();
+  EXPECT_TRUE(standin::MessageBoxes().empty()) << Message();
+  EXPECT_FALSE(Exists("D:\\Morvella.exe"));
+  EXPECT_FALSE(Exists("D:\\Install.log"));
+}
+
+TEST_F(InstallFolderTest, FileOfAnEarlierInstallationIsMadeAnewWithTheFoldersRights) {
+  // Left by an earlier version that did not list it, owned by a user.
+  ASSERT_TRUE(os::CreateDirectoryA("D:\\Old"));
+  WriteFileBytes("D:\\Old\\Install.log",
+                 "{program folder}\r\nMorvella\r\n\r\n{program files}\r\nMorvella.exe\r\n\r\n");
+  WriteFileBytes("D:\\Old\\Uninst.exe", "the user's own");
+  standin::SetSecurity("D:\\Old\\Uninst.exe", "O:S-1-5-21-1-2-3-1001D:(A;;FA;;;S-1-5-21-1-2-3-1001)");
+  SetString(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Morvella",
+            "UninstallString", "\"D:\\Old\\Uninst.exe\"");
+  ASSERT_TRUE(ChooseFolder("D:\\Old")) << Message();
+  InstallFrom3();
+  EXPECT_EQ(ReadFileBytes("D:\\Old\\Uninst.exe"), "unin");
+  const sddl::Descriptor rights = Rights("D:\\Old\\Uninst.exe");
+  EXPECT_EQ(rights.Owner, "BA");
+  EXPECT_FALSE(sddl::OthersCanChange(rights)) << sddl::Format(rights);
+}
+
+TEST_F(InstallFolderTest, LinkInsideTheInstallationFolderIsRefusedBeforeAnythingOfItsEntry) {
+  ASSERT_TRUE(os::MakeSureDirectoryPathExists("D:\\Old\\"));
+  ASSERT_TRUE(os::CreateDirectoryA("D:\\Elsewhere"));
+  ASSERT_EQ(symlink(standin::HostPath("D:\\Elsewhere").c_str(), standin::HostPath("D:\\Old\\Lists").c_str()), 0);
+  WriteFileBytes("D:\\Old\\Install.log", "{program folder}\r\nMorvella\r\n\r\n{program files}\r\n\r\n");
+  SetString(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Morvella",
+            "UninstallString", "\"D:\\Old\\Uninst.exe\"");
+  ASSERT_TRUE(ChooseFolder("D:\\Old")) << Message();
+  main_->NextButton.Click();
+  main_->NextButton.Click();
+  ASSERT_FALSE(standin::MessageBoxes().empty());
+  EXPECT_EQ(standin::MessageBoxes().back().Text,
+            "The folder D:\\Old\\Lists is a link to another place.  Setup does not install through "
+            "links, so it stopped before writing Lists\\Fr.wdl there.");
+  EXPECT_TRUE(FilesBelow("D:\\Elsewhere").empty());
+  EXPECT_EQ(ReadFileBytes("D:\\Old\\Install.log").find("Lists\\Fr.wdl"), std::string::npos)
+      << "the refused entry is not recorded";
 }
 
 }  // namespace

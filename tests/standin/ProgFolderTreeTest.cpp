@@ -2,8 +2,11 @@
 // puts into the edit.
 #include "platform/Files.h"
 #include "platform/Shell.h"
+#include "platform/standin/Standin.h"
 #include "tests/standin/WizardFixture.h"
 #include "tests/support/Scratch.h"
+
+#include <unistd.h>
 
 namespace {
 
@@ -83,6 +86,49 @@ TEST_F(ProgFolderTreeTest, TreeIsBuiltAnewAtEachEntry) {
   EXPECT_TRUE(root->Expanded);
   EXPECT_EQ(main_->ProgFoldersTree.Selected(), nullptr);
   EXPECT_EQ(main_->ProgFolderEdit.Text(), "Morvella");
+}
+
+// Links back up would repeat the tree without end, two of them
+// exponentially: they are shown but never entered.
+TEST_F(ProgFolderTreeTest, LinksAreLeavesAndTheTreeStopsThirtyLevelsDown) {
+  Folder("Games");
+  for (const char* name : {"Loop", "Loop2"})
+    ASSERT_EQ(symlink(standin::HostPath(kPrograms).c_str(),
+                      standin::HostPath(std::string(kPrograms) + "\\" + name).c_str()),
+              0);
+  std::string deep = "Deep";
+  for (int level = 2; level <= 35; ++level) deep += "\\L" + std::to_string(level);
+  Folder(deep);
+  Start();
+  GoTo(3);
+  ASSERT_EQ(SetupPars.Page, 3);
+  ui::TTreeNode* root = main_->ProgFoldersTree.Roots()[0].get();
+  EXPECT_EQ(Texts(root->Children), (std::vector<std::string>{"Deep", "Games", "Loop", "Loop2"}));
+  EXPECT_TRUE(Child(root, "Loop")->Children.empty());
+  EXPECT_TRUE(Child(root, "Loop2")->Children.empty());
+  int depth = 0;
+  for (ui::TTreeNode* node = Child(root, "Deep"); node; ++depth)
+    node = node->Children.empty() ? nullptr : node->Children[0].get();
+  EXPECT_EQ(depth, 30);
+}
+
+// Shortcuts saved through a link would land wherever it points.
+TEST_F(ProgFolderTreeTest, StartMenuFolderThroughALinkIsRefused) {
+  ASSERT_TRUE(os::MakeSureDirectoryPathExists("C:\\Elsewhere\\"));
+  ASSERT_EQ(symlink(standin::HostPath("C:\\Elsewhere").c_str(),
+                    standin::HostPath(std::string(kPrograms) + "\\Tools").c_str()),
+            0);
+  Start();
+  GoTo(3);
+  main_->ProgFolderEdit.SetText("Tools\\Morvella");
+  main_->NextButton.Click();
+  EXPECT_EQ(SetupPars.Page, 3);
+  ASSERT_EQ(standin::MessageBoxes().size(), 1u);
+  EXPECT_EQ(standin::MessageBoxes()[0].Text,
+            std::string("The folder ") + kPrograms +
+                "\\Tools is a link to another place.  Setup does not place shortcuts through "
+                "links; choose another folder.");
+  EXPECT_TRUE(FilesBelow("C:\\Elsewhere").empty());
 }
 
 }  // namespace

@@ -156,13 +156,15 @@ TEST_F(WizardPagesTest, InstallationFolderIsTestedAndNothingIsLeftOnDisk) {
   ASSERT_TRUE(os::CreateDirectoryA("C:\\Work"));
   ASSERT_TRUE(os::SetCurrentDirectoryA("C:\\Work"));
   standin::AddDrive('D');
+  // A drive's root is taken only while users cannot change it.
+  standin::SetSecurity("D:\\", "O:BAD:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)");
   const FolderCase cases[] = {
       {"existing", "C:\\Existing", true, "C:\\Existing"},
       {"missing, parent exists", "C:\\Existing\\Morvella", true, "C:\\Existing\\Morvella"},
       {"two missing levels", "C:\\New\\Deeper", true, "C:\\New\\Deeper"},
       {"relative", "Morvella", true, "C:\\Work\\Morvella"},
       {"trailing backslash", "C:\\Existing\\Sub\\", true, "C:\\Existing\\Sub"},
-      {"empty drive root", "D:\\", true, "D:\\"},
+      {"empty drive root, administrators' only", "D:\\", true, "D:\\"},
       {"missing drive", "Q:\\Morvella", false, nullptr},
       {"denied", "C:\\Locked\\Morvella", false, nullptr},
       {"empty", "", false, nullptr},
@@ -177,7 +179,8 @@ TEST_F(WizardPagesTest, InstallationFolderIsTestedAndNothingIsLeftOnDisk) {
     main_->InstallDirEdit.SetText(c.typed);
     main_->NextButton.Click();
     if (c.accepted) {
-      EXPECT_EQ(SetupPars.Page, 3);
+      EXPECT_EQ(SetupPars.Page, 3)
+          << (standin::MessageBoxes().empty() ? "" : standin::MessageBoxes()[0].Text);
       EXPECT_EQ(SetupPars.InstallDir, c.stored);
       EXPECT_TRUE(standin::MessageBoxes().empty());
       main_->BackButton.Click();

@@ -186,6 +186,11 @@ TEST_F(DataFileTest, DamagedOrHostileVolumesAreRefusedBeforeAnythingIsCreated) {
       {"control character", Le32(2) + ok + Entry("a\tb", "e") + kEnd, "control"},
       {"the log itself", Le32(2) + ok + Entry("install.LOG", "e") + kEnd, "install log"},
       {"too long", Le32(2) + ok + Entry(std::string(250, 'x'), "e") + kEnd, "too long"},
+      // Refused when the 260th byte comes, not read whole into memory.
+      {"name past MAX_PATH", Le32(2) + ok + Entry(std::string(260, 'x'), "e") + kEnd,
+       "longer than 259 characters"},
+      {"name without end past MAX_PATH", Le32(2) + ok + std::string(200000, 'x') + kEnd,
+       "longer than 259 characters"},
       {"negative size", Le32(2) + ok + Header("Neg.txt", 0x80000000u) + "e" + kEnd, "negative"},
       {"name without end", Le32(2) + ok + "Unterminated" + kEnd, "runs into the end"},
       {"header cut off", Le32(2) + ok + "Cut.txt" + kEnd + std::string("\x01\x00", 2) + kEnd,
