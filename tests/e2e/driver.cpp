@@ -255,6 +255,13 @@ int main(int argc, char** argv) {
     SendMessageA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(argv[4]));
     return 0;
   }
+  if (verb == "message") {
+    // A message box shows its text in the static control numbered 0xFFFF.
+    HWND text = GetDlgItem(window, 0xFFFF);
+    if (!text) return Fail("no message text", caption);
+    std::printf("%s\n", TextOf(text).c_str());
+    return 0;
+  }
   if (verb == "text" && argc == 4) {
     HWND edit = NthOfClass(window, "Edit", atoi(argv[3]));
     if (!edit) return Fail("no edit", argv[3]);
