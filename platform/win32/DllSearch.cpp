@@ -38,19 +38,6 @@ std::string ProgramFolder() {
   return path.substr(0, path.rfind('\\') == std::string::npos ? 0 : path.rfind('\\'));
 }
 
-// The first DLL of kLoadedByName that lies beside the program, or empty.
-std::string PlantedDll() {
-  const std::string folder = ProgramFolder();
-  if (folder.empty()) return "(the program's folder is unknown)";
-  for (const char* const* list : {kLoadedByName, kDelayLoaded}) {
-    for (const char* const* name = list; *name; ++name) {
-      const std::string path = folder + "\\" + *name;
-      if (::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES) return path;
-    }
-  }
-  return {};
-}
-
 // Every delay-loaded DLL comes from the system folder, found there by its
 // full path; the common controls by name, so that the manifest's version
 // is taken (the search is restricted by then).
@@ -86,7 +73,9 @@ void RestrictDllSearch() {
   // Without SetDefaultDllDirectories the program's folder is still searched
   // first: refused when it holds one of those names. What the box needs of
   // user32 is loaded by now, from the system folder.
-  const std::string planted = PlantedDll();
+  const std::string folder = ProgramFolder();
+  const std::string planted =
+      folder.empty() ? "(the program's folder is unknown)" : PlantedDllIn(folder);
   if (planted.empty()) return;
   std::string program = ProgramPath();
   program = program.substr(program.rfind('\\') + 1);
@@ -97,6 +86,16 @@ void RestrictDllSearch() {
                            "it there.";
   ::MessageBoxA(nullptr, text.c_str(), program.c_str(), MB_OK | MB_ICONERROR);
   ::ExitProcess(1);
+}
+
+std::string PlantedDllIn(const std::string& folder) {
+  for (const char* const* list : {kLoadedByName, kDelayLoaded}) {
+    for (const char* const* name = list; *name; ++name) {
+      const std::string path = folder + "\\" + *name;
+      if (::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES) return path;
+    }
+  }
+  return {};
 }
 
 std::string SystemDllPath(const char* name) {

@@ -24,6 +24,10 @@ namespace os::win32 {
 // later calls do nothing.
 void RestrictDllSearch();
 
+// The first file in folder named like a DLL of kLoadedByName or
+// kDelayLoaded (letters of any case), or empty when there is none.
+std::string PlantedDllIn(const std::string& folder);
+
 // The path of a DLL in the system folder, so that it is loaded from there
 // and from nowhere else; empty when the system folder is unknown.
 std::string SystemDllPath(const char* name);

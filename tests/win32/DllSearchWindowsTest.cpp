@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/win32/DllSearch.h"
+
 #include <string>
 
 namespace {
@@ -40,6 +42,31 @@ TEST(DllSearchTest, PlantedDllIsLoadedOnlyWithoutTheRestriction) {
   EXPECT_EQ(Probe(""), 3u);
   // With it: only the system folder.
   EXPECT_EQ(Probe("--restricted"), 2u);
+}
+
+// Where the system cannot keep the program's folder out of the search, a
+// DLL there under any of the watched names stops the program.
+TEST(DllSearchTest, PlantedDllsAreFoundUnderEveryWatchedNameInAnyCase) {
+  char temp[MAX_PATH] = {};
+  ::GetTempPathA(MAX_PATH, temp);
+  const std::string folder = std::string(temp) + "planted-names";
+  ::CreateDirectoryA(folder.c_str(), nullptr);
+  EXPECT_EQ(os::win32::PlantedDllIn(folder), "");
+  // What system DLLs load by bare name, and what the programs delay-load.
+  for (const char* name :
+       {"UXTHEME.DLL", "Version.dll", "dwmapi.dll", "CRYPTBASE.dll", "userenv.dll", "propsys.dll",
+        "apphelp.dll", "oleacc.dll", "clbcatq.dll", "ntmarta.dll", "msimg32.dll", "SetupApi.dll",
+        "profapi.dll", "sspicli.dll", "wldp.dll", "USER32.dll", "gdi32.dll", "comctl32.dll",
+        "shell32.dll", "ole32.dll", "advapi32.dll"}) {
+    const std::string path = folder + "\\" + name;
+    const HANDLE file = ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE) << path;
+    ::CloseHandle(file);
+    EXPECT_FALSE(os::win32::PlantedDllIn(folder).empty()) << name;
+    ::DeleteFileA(path.c_str());
+  }
+  EXPECT_EQ(os::win32::PlantedDllIn(folder), "");
+  ::RemoveDirectoryA(folder.c_str());
 }
 
 }  // namespace
