@@ -144,7 +144,16 @@ void TThread::PassGate() {
   if (terminated_) throw Stopped();
 }
 
+namespace {
+std::function<void(int)> beforeSynchronize;
+}  // namespace
+
+void SetBeforeSynchronizeHookForTesting(std::function<void(int call)> hook) {
+  beforeSynchronize = std::move(hook);
+}
+
 void TThread::Synchronize(const std::function<void()>& step) {
+  if (beforeSynchronize) beforeSynchronize(++calls_);
   PassGate();
   auto call = std::make_shared<Call>();
   call->run = step;

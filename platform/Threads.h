@@ -56,7 +56,13 @@ class TThread {
   std::mutex gateLock_;
   std::condition_variable gateOpen_;
   bool suspended_ = false;
+  int calls_ = 0;  // synchronized calls asked for, for the test hook
 };
+
+// For tests: called on a worker before each of its synchronized calls, with
+// the call's number (from 1, per worker); a test holds the worker at a
+// chosen call by not returning. nullptr (the default): no hook.
+void SetBeforeSynchronizeHookForTesting(std::function<void(int call)> hook);
 
 // On the user-interface thread: runs the calls workers have handed over;
 // true when it ran any.

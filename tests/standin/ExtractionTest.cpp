@@ -2,9 +2,11 @@
 // user's answers scripted: disk prompts, the exit question, Cancel.
 #include <gtest/gtest.h>
 
+#include <condition_variable>
 #include <functional>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <set>
 
 #include "engine/Unit_DataFile.h"
@@ -15,6 +17,7 @@
 #include "platform/Dialogs.h"
 #include "platform/FileSearch.h"
 #include "platform/Files.h"
+#include "platform/Threads.h"
 #include "platform/standin/Standin.h"
 #include "setup/Unit_Constants.h"
 #include "setup/Unit_ExitForm.h"
@@ -60,6 +63,7 @@ class ExtractionTest : public ::testing::Test {
     });
   }
   void TearDown() override {
+    os::SetBeforeSynchronizeHookForTesting(nullptr);
     standin::SetModalResponder(nullptr);
     extract_.reset();
     exit_.reset();
@@ -139,6 +143,37 @@ class ExtractionTest : public ::testing::Test {
     volumeCount_ = int(volumes.size());
     return files;
   }
+
+  // Holds the worker before its synchronized call number call; the dialog,
+  // idle meanwhile, runs act once, then the worker goes on. What act sees
+  // does not depend on how fast either thread runs.
+  void HoldWorkerAt(int call, std::function<void(TExtractForm&)> act) {
+    hold_ = std::make_shared<Hold>();
+    std::shared_ptr<Hold> hold = hold_;
+    os::SetBeforeSynchronizeHookForTesting([hold, call](int n) {
+      if (n != call) return;
+      std::unique_lock<std::mutex> guard(hold->lock);
+      hold->held = true;
+      hold->changed.wait(guard, [&] { return hold->released; });
+    });
+    whileCopying_ = [hold, act](TExtractForm& form) {
+      {
+        std::lock_guard<std::mutex> guard(hold->lock);
+        if (!hold->held || hold->released) return;
+      }
+      act(form);
+      std::lock_guard<std::mutex> guard(hold->lock);
+      hold->released = true;
+      hold->changed.notify_all();
+    };
+  }
+  struct Hold {
+    std::mutex lock;
+    std::condition_variable changed;
+    bool held = false;
+    bool released = false;
+  };
+  std::shared_ptr<Hold> hold_;
 
   std::unique_ptr<TExitForm> exit_;
   std::unique_ptr<TExtractForm> extract_;
@@ -227,12 +262,10 @@ TEST_F(ExtractionTest, CancelAtTheDiskPromptAsksOnceThenEnds) {
 TEST_F(ExtractionTest, CancelThenContinueKeepsCopying) {
   const auto files = Payload(40, 500, 4000);
   int position = -1;
-  whileCopying_ = [&](TExtractForm& form) {
-    if (position < 0 && form.ProgressBar.Position() >= 20) {
-      position = form.ProgressBar.Position();
-      form.KeyEscape();  // Escape is the Cancel button
-    }
-  };
+  HoldWorkerAt(50, [&](TExtractForm& form) {  // two calls a step: a quarter done
+    position = form.ProgressBar.Position();
+    form.KeyEscape();  // Escape is the Cancel button
+  });
   exitAnswers_ = {os::IDOK};
   EXPECT_EQ(Extract(), os::IDOK);
   EXPECT_EQ(exitQuestions_, 1);
@@ -244,9 +277,7 @@ TEST_F(ExtractionTest, CancelThenContinueKeepsCopying) {
 TEST_F(ExtractionTest, CancelThenExitCreatesNoFileAfterTheConfirmation) {
   Payload(60, 300, 5000);
   std::set<std::string> atConfirmation;
-  whileCopying_ = [&](TExtractForm& form) {
-    if (form.ProgressBar.Position() >= 30 && exitQuestions_ == 0) form.CancelButton.Click();
-  };
+  HoldWorkerAt(40, [](TExtractForm& form) { form.CancelButton.Click(); });
   exitAnswers_ = {os::IDCANCEL};
   // The snapshot is taken as the question is answered.
   standin::SetModalResponder([&, inner = std::function<void(ui::TForm&)>()](ui::TForm& form) mutable {
