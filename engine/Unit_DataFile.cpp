@@ -27,8 +27,7 @@ std::string madeFolder;
 
 [[noreturn]] void RaiseFileError(const std::string& what, const std::string& path) {
   const os::DWORD code = os::GetLastError();
-  std::string reason = os::SysErrorMessage(code);
-  if (reason.empty()) reason = "error " + std::to_string(code);
+  const std::string reason = os::ErrorText(code);
   throw os::EInOutError(what + " " + path + ": " + reason, code);
 }
 

@@ -7,8 +7,7 @@ namespace {
 
 [[noreturn]] void Raise(const std::string& what, const std::string& fileName) {
   const os::DWORD code = os::GetLastError();
-  std::string reason = os::SysErrorMessage(code);
-  if (reason.empty()) reason = "error " + std::to_string(code);
+  const std::string reason = os::ErrorText(code);
   throw os::EInOutError(what + " " + fileName + ": " + reason, code);
 }
 

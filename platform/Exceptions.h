@@ -48,4 +48,10 @@ std::string OleErrorMessage(long code);
 // The system's text for an error code (FormatMessage); empty when it has none.
 std::string SysErrorMessage(std::uint32_t errorCode);
 
+// The system's text for an error code, or "error N" where it has none.
+inline std::string ErrorText(std::uint32_t errorCode) {
+  const std::string text = SysErrorMessage(errorCode);
+  return text.empty() ? "error " + std::to_string(errorCode) : text;
+}
+
 }  // namespace os

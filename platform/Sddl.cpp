@@ -141,27 +141,30 @@ Descriptor Inherited(const Descriptor& parent, bool folder, const std::string& o
   return child;
 }
 
-bool OthersCanChange(const Descriptor& descriptor) {
+namespace {
+// Whether an owner or an allow entry of anybody but administrators, the
+// system or the trusted installer grants any of rights; onlyItself: entries
+// that apply to what a folder holds only (IO) do not count.
+bool OthersGranted(const Descriptor& descriptor, std::uint32_t rights, bool onlyItself) {
   if (!descriptor.Owner.empty() && !Trusted(descriptor.Owner)) return true;
   for (const Ace& ace : descriptor.Dacl) {
-    if (ace.Type != 'A' || Trusted(ace.Sid)) continue;
+    if (ace.Type != 'A' || Trusted(ace.Sid) || (onlyItself && ace.Has("IO"))) continue;
     // CREATOR OWNER's entry is a template for what others make inside; the
     // maker then owns that, which Setup never relies on.
     if (ace.Sid == "CO" || ace.Sid == "S-1-3-0") continue;
-    if (ace.Mask & kChangeRights) return true;
+    if (ace.Mask & rights) return true;
   }
   return false;
 }
+}  // namespace
+
+bool OthersCanChange(const Descriptor& descriptor) {
+  return OthersGranted(descriptor, kChangeRights, false);
+}
 
 bool OthersCanDeleteChildren(const Descriptor& descriptor) {
-  if (!descriptor.Owner.empty() && !Trusted(descriptor.Owner)) return true;
-  constexpr std::uint32_t kDeleteChildren = 0x00000040 | 0x10000000 | 0x00040000 | 0x00080000;
-  for (const Ace& ace : descriptor.Dacl) {
-    if (ace.Type != 'A' || Trusted(ace.Sid) || ace.Has("IO")) continue;
-    if (ace.Sid == "CO" || ace.Sid == "S-1-3-0") continue;
-    if (ace.Mask & kDeleteChildren) return true;
-  }
-  return false;
+  // Deleting children, all rights, or the rights to take them.
+  return OthersGranted(descriptor, 0x00000040 | 0x10000000 | 0x00040000 | 0x00080000, true);
 }
 
 }  // namespace sddl

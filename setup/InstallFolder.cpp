@@ -42,15 +42,9 @@ bool VolumeKeepsRights(const std::string& Folder) {
 
 // Why protecting Folder failed, from the system's error.
 std::string ProtectionFailed(const std::string& Folder) {
-  const os::DWORD code = os::GetLastError();
-  std::string reason = os::SysErrorMessage(code);
-  if (reason.empty()) reason = "error " + std::to_string(code);
-  while (!reason.empty() && (reason.back() == '.' || reason.back() == ' ' || reason.back() == '\n' ||
-                             reason.back() == '\r'))
-    reason.pop_back();
   return "Setup cannot give the folder " + Folder +
          " the rights that keep users without administrator rights from changing Morvella's "
-         "programs (" + reason + ").  Nothing was installed.";
+         "programs (" + os::ErrorText(os::GetLastError()) + ").  Nothing was installed.";
 }
 
 }  // namespace
@@ -94,7 +88,7 @@ std::string ProtectInstallFolder(const std::string& Folder, bool Ours) {
   if (rest.empty()) {
     // An existing folder: Setup's own, or empty (checked before); another
     // one that users cannot change keeps its rights, and so does a drive.
-    if (IsRootFolder(Folder) || !(Ours || !HoldsFiles(Folder))) return {};
+    if (IsRootFolder(Folder) || (!Ours && HoldsFiles(Folder))) return {};
     if (!os::SetNamedSecurityInfoA(Folder, kInstallFolderSddl)) return ProtectionFailed(Folder);
     return {};
   }

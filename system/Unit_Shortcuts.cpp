@@ -25,7 +25,7 @@ void CreateShortcuts(const std::string& InstallDir, const std::string& ProgFolde
   const std::string programs = GetProgramsFolder();
   const std::string ShortcutFolder = JoinPath(programs, ProgFolder);
   // Saved through a link, the shortcuts would land wherever it points.
-  const bool throughLink = !os::FirstLinkBelow(programs, ProgFolder).empty();
+  const bool save = !programs.empty() && os::FirstLinkBelow(programs, ProgFolder).empty();
   os::TShellLink link;  // one object serves all three
   for (const Shortcut& s : kShortcuts) {
     LogFile.AddEntry(s.link);  // before the link exists, so it is always listed
@@ -33,7 +33,7 @@ void CreateShortcuts(const std::string& InstallDir, const std::string& ProgFolde
     link.SetPath(JoinPath(InstallDir, s.target));
     link.SetWorkingDirectory(InstallDir);
     const std::string linkPath = JoinPath(ShortcutFolder, s.link);
-    if (programs.empty() || throughLink) continue;
+    if (!save) continue;
     os::MakeSureDirectoryPathExists(linkPath);
     link.Save(linkPath, false);
   }

@@ -35,7 +35,8 @@ std::string ProgramPath() {
 
 std::string ProgramFolder() {
   const std::string path = ProgramPath();
-  return path.substr(0, path.rfind('\\') == std::string::npos ? 0 : path.rfind('\\'));
+  const std::size_t slash = path.rfind('\\');
+  return slash == std::string::npos ? std::string() : path.substr(0, slash);
 }
 
 // Every delay-loaded DLL comes from the system folder, found there by its
