@@ -37,20 +37,29 @@ bool HoldsFiles(const std::string& Folder) {
   return holds;
 }
 
+namespace {
+// The owner and DACL of Path; false when they cannot be read, or there are
+// none (a FAT drive: "D:NO_ACCESS_CONTROL").
+bool ReadRights(const std::string& Path, sddl::Descriptor& descriptor) {
+  const std::string text = os::GetNamedSecurityInfoA(Path);
+  return !text.empty() && text.find("NO_ACCESS_CONTROL") == std::string::npos &&
+         sddl::Parse(text, descriptor);
+}
+}  // namespace
+
 bool UsersCanChange(const std::string& Path) {
   sddl::Descriptor descriptor;
-  const std::string text = os::GetNamedSecurityInfoA(Path);
-  return text.empty() || text.find("NO_ACCESS_CONTROL") != std::string::npos ||
-         !sddl::Parse(text, descriptor) || sddl::OthersCanChange(descriptor);
+  return !ReadRights(Path, descriptor) || sddl::OthersCanChange(descriptor);
 }
 
 bool UsersCanReplace(const std::string& Path) {
   if (UsersCanChange(Path)) return true;
-  const std::size_t slash = StripBackslash(Path).rfind('\\');
-  if (slash == std::string::npos) return true;
+  const std::string path = StripBackslash(Path);
+  const std::size_t slash = path.rfind('\\');
   sddl::Descriptor folder;
-  const std::string text = os::GetNamedSecurityInfoA(StripBackslash(Path.substr(0, slash + 1)));
-  return text.empty() || !sddl::Parse(text, folder) || sddl::OthersCanDeleteChildren(folder);
+  return slash == std::string::npos ||
+         !ReadRights(StripBackslash(path.substr(0, slash + 1)), folder) ||
+         sddl::OthersCanDeleteChildren(folder);
 }
 
 bool SameFolder(const std::string& A, const std::string& B) {
