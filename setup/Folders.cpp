@@ -1,12 +1,11 @@
-// The folder queries of the main unit, in a file of their own: the
-// uninstaller uses them without the wizard's window.
+#include "setup/Folders.h"
+
 #include "engine/Unit_Paths.h"
 #include "platform/Application.h"
 #include "platform/FileSearch.h"
 #include "platform/Files.h"
 #include "platform/Sddl.h"
 #include "platform/Shell.h"
-#include "setup/Main.h"
 
 bool FileExists(const std::string& Path) {
   const os::DWORD attributes = os::GetFileAttributesA(Path);
@@ -71,4 +70,24 @@ bool SameFolder(const std::string& A, const std::string& B) {
 std::string GetProgramsFolder() {
   // The main window, once it exists, owns any dialog the shell may show.
   return os::SHGetSpecialFolderPathA(os::Application.MainWindow, os::CSIDL_PROGRAMS);
+}
+
+std::pair<std::string, std::string> SplitExistingPath(const std::string& Path) {
+  std::string existing = Path, rest;
+  while (!existing.empty() && !FolderExists(existing)) {
+    const std::size_t slash = existing.rfind('\\');
+    const std::size_t i = slash == std::string::npos ? 0 : slash + 1;
+    rest = JoinPath(existing.substr(i), rest);
+    existing = slash == std::string::npos ? std::string() : existing.substr(0, slash);
+  }
+  return {existing, rest};
+}
+
+void RemoveCreatedFolders(const std::string& Existing, std::string Rest) {
+  // Deepest level first; a removal that fails is ignored.
+  while (!Rest.empty()) {
+    os::RemoveDirectoryA(JoinPath(Existing, Rest));
+    const std::size_t slash = Rest.rfind('\\');
+    Rest = slash == std::string::npos ? std::string() : Rest.substr(0, slash);
+  }
 }

@@ -6,7 +6,7 @@
 #include "platform/Exceptions.h"
 #include "platform/Files.h"
 #include "platform/Shell.h"
-#include "setup/Main.h"
+#include "setup/Folders.h"
 #include "system/Unit_Settings.h"
 
 const char* const kInstallFolderSddl =

@@ -8,6 +8,7 @@
 #include "platform/Application.h"
 #include "platform/Dialogs.h"
 #include "platform/Files.h"
+#include "setup/Folders.h"
 #include "setup/InstallFolder.h"
 #include "setup/Main.h"
 #include "system/Unit_Settings.h"

@@ -14,6 +14,7 @@
 #include "platform/Resources.h"
 #include "platform/Shell.h"
 #include "resources/ResourceIds.h"
+#include "setup/Folders.h"
 #include "setup/InstallFolder.h"
 #include "setup/Unit_Constants.h"
 #include "setup/Unit_ExitForm.h"
@@ -430,17 +431,6 @@ void TMainForm::ProgFoldersTreeChange(ui::TTreeNode* Node) {
 
 // --- Functions of the main unit --------------------------------------------
 
-std::pair<std::string, std::string> SplitExistingPath(const std::string& Path) {
-  std::string existing = Path, rest;
-  while (!existing.empty() && !FolderExists(existing)) {
-    const std::size_t slash = existing.rfind('\\');
-    const std::size_t i = slash == std::string::npos ? 0 : slash + 1;
-    rest = JoinPath(existing.substr(i), rest);
-    existing = slash == std::string::npos ? std::string() : existing.substr(0, slash);
-  }
-  return {existing, rest};
-}
-
 bool CanCreateFolder(const std::string& Path) {
   if (!Path.empty() && FolderExists(Path)) return true;
   auto [existing, rest] = SplitExistingPath(Path);
@@ -448,15 +438,6 @@ bool CanCreateFolder(const std::string& Path) {
   if (!ok) ErrorBox(kCannotCreate);
   RemoveCreatedFolders(existing, rest);
   return ok;
-}
-
-void RemoveCreatedFolders(const std::string& Existing, std::string Rest) {
-  // Deepest level first; a removal that fails is ignored.
-  while (!Rest.empty()) {
-    os::RemoveDirectoryA(JoinPath(Existing, Rest));
-    const std::size_t slash = Rest.rfind('\\');
-    Rest = slash == std::string::npos ? std::string() : Rest.substr(0, slash);
-  }
 }
 
 std::string BrowseFolder() {

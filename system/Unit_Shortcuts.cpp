@@ -5,7 +5,7 @@
 #include "platform/Entries.h"
 #include "platform/Files.h"
 #include "platform/Shell.h"
-#include "setup/Main.h"
+#include "setup/Folders.h"
 
 namespace {
 struct Shortcut {

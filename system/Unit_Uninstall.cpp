@@ -8,7 +8,7 @@
 #include "platform/Entries.h"
 #include "platform/Files.h"
 #include "platform/Shell.h"
-#include "setup/Main.h"
+#include "setup/Folders.h"
 #include "system/Unit_Settings.h"
 
 namespace {

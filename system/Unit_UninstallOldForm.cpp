@@ -4,6 +4,7 @@
 #include "platform/Dialogs.h"
 #include "platform/Files.h"
 #include "platform/Shell.h"
+#include "setup/Folders.h"
 #include "setup/Main.h"
 #include "setup/Unit_Constants.h"
 

@@ -11,7 +11,7 @@
 #include "platform/Files.h"
 #include "platform/Process.h"
 #include "platform/Shell.h"
-#include "setup/Main.h"
+#include "setup/Folders.h"
 #include "system/Unit_Settings.h"
 #include "system/Unit_Uninstall.h"
 

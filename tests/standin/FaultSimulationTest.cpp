@@ -11,6 +11,7 @@
 #include "platform/Dialogs.h"
 #include "platform/FileSearch.h"
 #include "platform/Files.h"
+#include "setup/Folders.h"
 #include "tests/standin/WizardFixture.h"
 #include "tests/support/Scratch.h"
 #include "tests/support/Volumes.h"

@@ -10,6 +10,7 @@
 #include <commctrl.h>
 #include <thread>
 
+#include "setup/Folders.h"
 #include "setup/SetupForms.h"
 #include "setup/Unit_Constants.h"
 

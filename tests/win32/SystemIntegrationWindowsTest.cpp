@@ -10,6 +10,7 @@
 #include <wrl/client.h>
 
 #include "engine/Unit_Logfile.h"
+#include "setup/Folders.h"
 #include "setup/Main.h"
 #include "setup/Unit_Constants.h"
 #include "system/Unit_Settings.h"

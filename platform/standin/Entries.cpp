@@ -1,0 +1,128 @@
+// Entries by their paths: attributes, folders made and removed, files
+// deleted.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "platform/standin/Faults.h"
+#include "platform/standin/FileSystem.h"
+
+namespace os {
+
+using namespace hostfs;
+
+DWORD GetFileAttributesA(const std::string& path) {
+  std::lock_guard<std::recursive_mutex> guard(Fs().lock);
+  std::string full;
+  if (!Resolve(path, full)) return INVALID_FILE_ATTRIBUTES;
+  switch (KindOf(full)) {
+    case Kind::Missing:
+      Fail(MissingError(full));
+      return INVALID_FILE_ATTRIBUTES;
+    case Kind::Folder:
+      return FILE_ATTRIBUTE_DIRECTORY | ExtraAttributes(full);
+    case Kind::File:
+      if (full.back() == '\\') {
+        Fail(ERROR_INVALID_NAME);
+        return INVALID_FILE_ATTRIBUTES;
+      }
+      return FILE_ATTRIBUTE_ARCHIVE | ExtraAttributes(full);
+  }
+  return INVALID_FILE_ATTRIBUTES;
+}
+
+bool SetFileAttributesA(const std::string& path, DWORD attributes) {
+  std::lock_guard<std::recursive_mutex> guard(Fs().lock);
+  std::string full;
+  if (!Resolve(path, full)) return false;
+  if (KindOf(full) == Kind::Missing) return Fail(MissingError(full));
+  if (IsDeniedPath(full) || standin::faults::Strike()) return Fail(ERROR_ACCESS_DENIED);
+  Fs().attributes[Upper(WithoutTrailing(full))] =
+      attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
+  return true;
+}
+
+bool CreateDirectoryA(const std::string& path) {
+  std::lock_guard<std::recursive_mutex> guard(Fs().lock);
+  std::string full;
+  if (!Resolve(path, full)) return false;
+  if (WithoutTrailing(full).size() == 3) return Fail(ERROR_ACCESS_DENIED);  // a drive root
+  if (KindOf(full) != Kind::Missing) return Fail(ERROR_ALREADY_EXISTS);
+  if (KindOf(Parent(full)) != Kind::Folder) return Fail(ERROR_PATH_NOT_FOUND);
+  if (IsDeniedPath(full) || standin::faults::Strike()) return Fail(ERROR_ACCESS_DENIED);
+  std::string parentHost = Host(Parent(full));
+  std::string name = WithoutTrailing(full).substr(WithoutTrailing(full).rfind('\\') + 1);
+  if (mkdir((parentHost + "/" + name).c_str(), 0755) != 0) return Fail(ERROR_ACCESS_DENIED);
+  return true;
+}
+
+bool RemoveDirectoryA(const std::string& path) {
+  std::lock_guard<std::recursive_mutex> guard(Fs().lock);
+  std::string full;
+  if (!Resolve(path, full)) return false;
+  if (Fs().beforeDeleteOpen) Fs().beforeDeleteOpen(full);
+  switch (KindOf(full)) {
+    case Kind::Missing:
+      return Fail(MissingError(full));
+    case Kind::File:
+      return Fail(ERROR_DIRECTORY);
+    case Kind::Folder:
+      break;
+  }
+  if (WithoutTrailing(full).size() == 3) return Fail(ERROR_ACCESS_DENIED);
+  if (IsDeniedPath(full) || (ExtraAttributes(full) & FILE_ATTRIBUTE_READONLY))
+    return Fail(ERROR_ACCESS_DENIED);
+  if (Upper(WithoutTrailing(full)) == Upper(WithoutTrailing(Fs().current)))
+    return Fail(32 /*ERROR_SHARING_VIOLATION*/);
+  if (standin::faults::Strike()) return Fail(ERROR_ACCESS_DENIED);
+  // A junction goes as a link, never with what it points to.
+  struct stat st;
+  if (lstat(Host(full).c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
+    if (unlink(Host(full).c_str()) != 0) return Fail(ERROR_ACCESS_DENIED);
+  } else if (rmdir(Host(full).c_str()) != 0) {
+    return Fail(ERROR_DIR_NOT_EMPTY);
+  }
+  Fs().attributes.erase(Upper(WithoutTrailing(full)));
+  Fs().security.erase(Upper(WithoutTrailing(full)));
+  return true;
+}
+
+bool DeleteFileA(const std::string& path) {
+  std::lock_guard<std::recursive_mutex> guard(Fs().lock);
+  std::string full;
+  if (!Resolve(path, full)) return false;
+  if (Fs().beforeDeleteOpen) Fs().beforeDeleteOpen(full);
+  switch (KindOf(full)) {
+    case Kind::Missing:
+      return Fail(MissingError(full));
+    case Kind::Folder:
+      return Fail(ERROR_ACCESS_DENIED);
+    case Kind::File:
+      break;
+  }
+  if (IsDeniedPath(full) || (ExtraAttributes(full) & FILE_ATTRIBUTE_READONLY))
+    return Fail(ERROR_ACCESS_DENIED);
+  for (const auto& [handle, file] : Fs().files)
+    if (file.key == Upper(full)) return Fail(32 /*ERROR_SHARING_VIOLATION*/);
+  if (standin::faults::Strike()) return Fail(ERROR_ACCESS_DENIED);
+  if (unlink(Host(full).c_str()) != 0) return Fail(ERROR_ACCESS_DENIED);
+  Fs().attributes.erase(Upper(full));
+  Fs().security.erase(Upper(full));
+  return true;
+}
+
+bool MakeSureDirectoryPathExists(const std::string& path) {
+  // As imagehlp does it: every prefix that ends in a backslash, after the
+  // drive and its root, is created unless it exists.
+  std::size_t pos = 0;
+  if (path.size() >= 2 && path[1] == ':') pos = 2;
+  while (pos < path.size() && path[pos] == '\\') ++pos;
+  while ((pos = path.find('\\', pos)) != std::string::npos) {
+    const std::string prefix = path.substr(0, pos + 1);
+    if (!CreateDirectoryA(prefix) && GetLastError() != DWORD(ERROR_ALREADY_EXISTS)) return false;
+    ++pos;
+  }
+  if (GetLastError() == DWORD(ERROR_ALREADY_EXISTS)) SetLastError(ERROR_SUCCESS);
+  return true;
+}
+
+}  // namespace os

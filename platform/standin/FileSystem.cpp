@@ -1,0 +1,381 @@
+// Paths and names: where a Windows path lies on the host, the current
+// folder, the last error, and the controls tests use to set the scene.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <dirent.h>
+#include <filesystem>
+#include <strings.h>
+
+#include "platform/Exceptions.h"
+#include "platform/standin/FileSystem.h"
+#include "platform/standin/Standin.h"
+
+namespace os {
+
+namespace {
+thread_local DWORD lastError = ERROR_SUCCESS;
+}  // namespace
+
+DWORD GetLastError() { return lastError; }
+void SetLastError(DWORD error) { lastError = error; }
+
+namespace hostfs {
+
+FileSystem::FileSystem() { Reset(); }
+
+FileSystem::~FileSystem() {
+  std::error_code ignored;
+  if (!root.empty()) std::filesystem::remove_all(root, ignored);
+}
+
+void FileSystem::Reset() {
+  std::error_code ignored;
+  if (!root.empty()) std::filesystem::remove_all(root, ignored);
+  char tmpl[] = "/tmp/standin-XXXXXX";
+  root = mkdtemp(tmpl);
+  std::filesystem::create_directories(root + "/C/Temp");
+  current = "C:\\";
+  attributes.clear();
+  denied.clear();
+  searches.clear();
+  for (auto& [handle, file] : files) close(file.fd);
+  files.clear();
+  writeBudget = -1;
+  mapped.clear();
+  withoutRights.clear();
+  refuseRights = false;
+  preVista = false;
+  beforeDeleteOpen = nullptr;
+  security.clear();
+}
+
+FileSystem& Fs() {
+  static FileSystem fs;
+  return fs;
+}
+
+bool Fail(DWORD error) {
+  lastError = error;
+  return false;
+}
+
+std::string Upper(std::string s) {
+  for (char& c : s) c = char(std::toupper(static_cast<unsigned char>(c)));
+  return s;
+}
+
+bool IsUnc(const std::string& p) { return p.size() >= 2 && p[0] == '\\' && p[1] == '\\'; }
+
+bool HasDrive(const std::string& p) {
+  return p.size() >= 2 && p[1] == ':' && std::isalpha(static_cast<unsigned char>(p[0]));
+}
+
+// GetFullPathName's rules, on "X:\..." paths.
+bool FullPath(const std::string& input, std::string& out) {
+  if (input.empty()) return Fail(ERROR_INVALID_NAME);
+  std::string p = input;
+  std::replace(p.begin(), p.end(), '/', '\\');
+  if (IsUnc(p)) {
+    out = p;
+    return true;
+  }
+  const std::string& cur = Fs().current;
+  std::string drive, rest;
+  if (HasDrive(p)) {
+    drive = p.substr(0, 2);
+    rest = p.substr(2);
+    if (rest.empty() || rest[0] != '\\') {
+      // "C:name" is relative to the current folder when that is on drive C.
+      if (std::toupper(static_cast<unsigned char>(cur[0])) ==
+          std::toupper(static_cast<unsigned char>(drive[0])))
+        rest = cur.substr(2) + "\\" + rest;
+      else
+        rest = "\\" + rest;
+    }
+  } else if (p[0] == '\\') {
+    drive = cur.substr(0, 2);
+    rest = p;
+  } else {
+    drive = cur.substr(0, 2);
+    rest = cur.substr(2) + "\\" + p;
+  }
+  const bool trailing = rest.size() > 1 && rest.back() == '\\';
+  std::vector<std::string> parts;
+  std::string part;
+  auto flush = [&] {
+    if (part.empty() || part == ".") {
+    } else if (part == "..") {
+      if (!parts.empty()) parts.pop_back();
+    } else {
+      parts.push_back(part);
+    }
+    part.clear();
+  };
+  for (char c : rest) {
+    if (c == '\\')
+      flush();
+    else
+      part += c;
+  }
+  flush();
+  if (!parts.empty()) {  // trailing dots and blanks of the last name are dropped
+    std::string& last = parts.back();
+    while (!last.empty() && (last.back() == '.' || last.back() == ' ')) last.pop_back();
+    if (last.empty()) parts.pop_back();
+  }
+  out = drive + "\\";
+  for (std::size_t i = 0; i < parts.size(); ++i) out += (i ? "\\" : "") + parts[i];
+  if (trailing && !parts.empty()) out += "\\";
+  return true;
+}
+
+std::string WithoutTrailing(std::string p) {
+  if (p.size() > 3 && p.back() == '\\') p.pop_back();
+  return p;
+}
+
+bool ValidNames(const std::string& full) {
+  for (std::size_t i = 2; i < full.size(); ++i) {
+    unsigned char c = static_cast<unsigned char>(full[i]);
+    if (c < 32 || std::strchr("<>:\"|?*", c)) return false;
+  }
+  return true;
+}
+
+std::string DriveFolder(char letter) {
+  const char drive = char(std::toupper(static_cast<unsigned char>(letter)));
+  auto found = Fs().mapped.find(drive);
+  return found != Fs().mapped.end() ? found->second : Fs().root + "/" + drive;
+}
+
+// Host path of a full Windows path, matching each name without regard to case.
+std::string Host(const std::string& full) {
+  std::string host = DriveFolder(full[0]);
+  std::string rest = full.substr(3);
+  std::size_t start = 0;
+  while (start < rest.size()) {
+    std::size_t end = rest.find('\\', start);
+    if (end == std::string::npos) end = rest.size();
+    std::string name = rest.substr(start, end - start);
+    start = end + 1;
+    if (name.empty()) continue;
+    std::string exact = host + "/" + name;
+    struct stat st;
+    if (lstat(exact.c_str(), &st) != 0) {
+      if (DIR* dir = opendir(host.c_str())) {
+        while (dirent* entry = readdir(dir)) {
+          if (strcasecmp(entry->d_name, name.c_str()) == 0) {
+            exact = host + "/" + entry->d_name;
+            break;
+          }
+        }
+        closedir(dir);
+      }
+    }
+    host = exact;
+  }
+  return host;
+}
+
+bool DriveExists(const std::string& full) {
+  struct stat st;
+  return stat(DriveFolder(full[0]).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+std::string Parent(const std::string& full) {
+  std::string p = WithoutTrailing(full);
+  std::size_t slash = p.rfind('\\');
+  if (slash == std::string::npos || slash < 2) return p.substr(0, 3);
+  return slash == 2 ? p.substr(0, 3) : p.substr(0, slash);
+}
+
+bool IsDeniedPath(const std::string& full) {
+  std::string key = Upper(WithoutTrailing(full));
+  for (const std::string& d : Fs().denied) {
+    if (key == d) return true;
+    if (key.size() > d.size() && key.compare(0, d.size(), d) == 0 &&
+        (d.back() == '\\' || key[d.size()] == '\\'))
+      return true;
+  }
+  return false;
+}
+
+Kind KindOf(const std::string& full, std::uint64_t* size) {
+  struct stat st;
+  if (stat(Host(full).c_str(), &st) != 0) return Kind::Missing;
+  if (size) *size = std::uint64_t(st.st_size);
+  return S_ISDIR(st.st_mode) ? Kind::Folder : Kind::File;
+}
+
+DWORD ExtraAttributes(const std::string& full) {
+  DWORD extra = 0;
+  struct stat st;
+  if (lstat(Host(full).c_str(), &st) == 0 && S_ISLNK(st.st_mode)) extra |= FILE_ATTRIBUTE_REPARSE_POINT;
+  auto found = Fs().attributes.find(Upper(WithoutTrailing(full)));
+  return extra | (found == Fs().attributes.end() ? 0 : found->second);
+}
+
+// Resolves path for a call that works on one entry. Sets the error and returns
+// false for names Windows refuses and for missing drives.
+bool Resolve(const std::string& path, std::string& full) {
+  if (!FullPath(path, full)) return false;
+  if (IsUnc(full)) return Fail(53 /*ERROR_BAD_NETPATH*/);
+  if (!ValidNames(full)) return Fail(ERROR_INVALID_NAME);
+  if (!DriveExists(full)) return Fail(ERROR_PATH_NOT_FOUND);
+  return true;
+}
+
+DWORD MissingError(const std::string& full) {
+  return KindOf(Parent(full)) == Kind::Folder ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND;
+}
+
+// The Windows path of a host path on one of the drives; empty when it lies
+// on none.
+std::string WindowsPathOf(const std::string& host) {
+  auto below = [&](const std::string& folder, std::string& rest) {
+    std::error_code error;
+    const std::string real = std::filesystem::weakly_canonical(folder, error).string();
+    if (error || host.compare(0, real.size(), real) != 0) return false;
+    if (host.size() > real.size() && host[real.size()] != '/') return false;
+    rest = host.substr(real.size());
+    return true;
+  };
+  std::string rest;
+  for (const auto& [letter, folder] : Fs().mapped)
+    if (below(folder, rest)) return std::string(1, letter) + ":" + (rest.empty() ? "/" : rest);
+  for (char letter = 'A'; letter <= 'Z'; ++letter) {
+    if (Fs().mapped.count(letter)) continue;
+    if (below(Fs().root + "/" + letter, rest)) {
+      std::string path = std::string(1, letter) + ":" + (rest.empty() ? "/" : rest);
+      std::replace(path.begin(), path.end(), '/', '\\');
+      return path;
+    }
+  }
+  return {};
+}
+
+std::string HostPathOf(int fd) {
+  char link[64], target[4096];
+  std::snprintf(link, sizeof link, "/proc/self/fd/%d", fd);
+  const ssize_t n = readlink(link, target, sizeof target - 1);
+  return n > 0 ? std::string(target, std::size_t(n)) : std::string();
+}
+
+}  // namespace hostfs
+
+using namespace hostfs;
+
+std::string GetFullPathNameA(const std::string& path) {
+  std::lock_guard<std::recursive_mutex> guard(Fs().lock);
+  std::string full;
+  return FullPath(path, full) ? full : std::string();
+}
+
+std::string GetCurrentDirectoryA() {
+  std::lock_guard<std::recursive_mutex> guard(Fs().lock);
+  return Fs().current;
+}
+
+bool SetCurrentDirectoryA(const std::string& path) {
+  std::lock_guard<std::recursive_mutex> guard(Fs().lock);
+  std::string full;
+  if (!Resolve(path, full)) return false;
+  if (KindOf(full) != Kind::Folder) return Fail(MissingError(full));
+  Fs().current = WithoutTrailing(full);
+  return true;
+}
+
+std::string GetTempPathA() { return "C:\\Temp\\"; }
+
+std::string SysErrorMessage(std::uint32_t errorCode) {
+  // The texts Windows gives for the codes the stand-in produces.
+  static const std::map<std::uint32_t, std::string> texts = {
+      {ERROR_FILE_NOT_FOUND, "The system cannot find the file specified"},
+      {ERROR_PATH_NOT_FOUND, "The system cannot find the path specified"},
+      {ERROR_ACCESS_DENIED, "Access is denied"},
+      {ERROR_INVALID_HANDLE, "The handle is invalid"},
+      {ERROR_HANDLE_DISK_FULL, "The disk is full"},
+      {ERROR_DISK_FULL, "There is not enough space on the disk"},
+      {ERROR_INVALID_NAME, "The filename, directory name, or volume label syntax is incorrect"},
+      {ERROR_DIR_NOT_EMPTY, "The directory is not empty"},
+      {ERROR_ALREADY_EXISTS, "Cannot create a file when that file already exists"},
+  };
+  auto found = texts.find(errorCode);
+  return found == texts.end() ? std::string() : found->second;
+}
+
+
+}  // namespace os
+
+namespace standin {
+
+void ResetFileSystem() {
+  std::lock_guard<std::recursive_mutex> guard(os::hostfs::Fs().lock);
+  os::hostfs::Fs().Reset();
+}
+
+std::string HostRoot() { return os::hostfs::Fs().root; }
+
+std::string HostPath(const std::string& windowsPath) {
+  std::lock_guard<std::recursive_mutex> guard(os::hostfs::Fs().lock);
+  std::string full;
+  if (!os::hostfs::FullPath(windowsPath, full) || os::hostfs::IsUnc(full)) return {};
+  return os::hostfs::Host(full);
+}
+
+void AddDrive(char letter) {
+  std::filesystem::create_directories(os::hostfs::Fs().root + "/" +
+                                      char(std::toupper(static_cast<unsigned char>(letter))));
+}
+
+void MapDrive(char letter, const std::string& hostFolder) {
+  std::lock_guard<std::recursive_mutex> guard(os::hostfs::Fs().lock);
+  os::hostfs::Fs().mapped[char(std::toupper(static_cast<unsigned char>(letter)))] = hostFolder;
+}
+
+void SetSecurity(const std::string& windowsPath, const std::string& text) {
+  std::lock_guard<std::recursive_mutex> guard(os::hostfs::Fs().lock);
+  std::string full;
+  if (os::hostfs::FullPath(windowsPath, full))
+    os::hostfs::Fs().security[os::hostfs::Upper(os::hostfs::WithoutTrailing(full))] = text;
+}
+
+void SetDriveWithoutRights(char letter) {
+  std::lock_guard<std::recursive_mutex> guard(os::hostfs::Fs().lock);
+  os::hostfs::Fs().withoutRights.insert(char(std::toupper(static_cast<unsigned char>(letter))));
+}
+
+void RefuseRights(bool refuse) {
+  std::lock_guard<std::recursive_mutex> guard(os::hostfs::Fs().lock);
+  os::hostfs::Fs().refuseRights = refuse;
+}
+
+void SimulatePreVista(bool preVista) {
+  std::lock_guard<std::recursive_mutex> guard(os::hostfs::Fs().lock);
+  os::hostfs::Fs().preVista = preVista;
+}
+
+void BeforeDeleteOpen(std::function<void(const std::string&)> action) {
+  std::lock_guard<std::recursive_mutex> guard(os::hostfs::Fs().lock);
+  os::hostfs::Fs().beforeDeleteOpen = std::move(action);
+}
+
+void FailWritesAfter(long long bytes) {
+  std::lock_guard<std::recursive_mutex> guard(os::hostfs::Fs().lock);
+  os::hostfs::Fs().writeBudget = bytes;
+}
+
+void DenyWrites(const std::string& windowsPath) {
+  std::lock_guard<std::recursive_mutex> guard(os::hostfs::Fs().lock);
+  std::string full;
+  if (os::hostfs::FullPath(windowsPath, full)) os::hostfs::Fs().denied.insert(os::hostfs::Upper(os::hostfs::WithoutTrailing(full)));
+}
+
+}  // namespace standin
+

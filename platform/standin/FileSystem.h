@@ -1,0 +1,86 @@
+#pragma once
+// The stand-in's file system, shared by the files that implement its calls:
+// Windows paths on a host folder (drive X: is <root>/X), names found without
+// regard to case, and what Linux has no place for (hidden, system and
+// read-only attributes, access rights, share modes) kept beside the files.
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <mutex>
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/Files.h"
+#include "platform/Sddl.h"
+
+namespace os::hostfs {
+
+struct FileSystem {
+  std::recursive_mutex lock;
+  std::string root;
+  std::string current = "C:\\";
+  std::map<std::string, DWORD> attributes;  // upper-case full path -> extra bits
+  std::set<std::string> denied;             // upper-case full paths
+  std::map<std::uintptr_t, std::pair<std::vector<WIN32_FIND_DATAA>, std::size_t>> searches;
+  std::uintptr_t nextSearch = 0x1000;
+  struct OpenFile {
+    int fd;
+    std::string key;  // upper-case full path
+    bool write;
+    std::string deleteOnClose;  // host path, or empty
+    bool deleteAccess = false;
+  };
+  // Owner and DACL set on a path (upper-case full path -> SDDL); others
+  // inherit from the nearest one above them.
+  std::map<std::string, std::string> security;
+  bool preVista = false;  // GetFinalPathNameByHandle and SetFileInformationByHandle missing
+  std::function<void(const std::string&)> beforeDeleteOpen;
+  std::map<std::uintptr_t, OpenFile> files;
+  std::uintptr_t nextFile = 0x100000;
+  long long writeBudget = -1;  // bytes left before the disk is full; -1: no limit
+  std::map<char, std::string> mapped;  // drives placed on other host folders
+  std::set<char> withoutRights;         // drives whose file system keeps no rights (FAT)
+  bool refuseRights = false;            // setting rights fails
+
+  FileSystem();
+  ~FileSystem();
+  // Empty drives on a new host folder: only C: with C:\Temp.
+  void Reset();
+};
+
+FileSystem& Fs();
+
+// Sets the error and returns false.
+bool Fail(DWORD error);
+std::string Upper(std::string s);
+
+// --- Windows paths and their host paths ---
+bool IsUnc(const std::string& p);
+// GetFullPathName's rules, on "X:\..." paths.
+bool FullPath(const std::string& input, std::string& out);
+std::string WithoutTrailing(std::string p);
+// Host path of a full Windows path, matching each name without regard to case.
+std::string Host(const std::string& full);
+bool DriveExists(const std::string& full);
+std::string Parent(const std::string& full);
+bool IsDeniedPath(const std::string& full);
+enum class Kind { Missing, File, Folder };
+Kind KindOf(const std::string& full, std::uint64_t* size = nullptr);
+// Hidden, system, read-only and reparse point: what the host does not keep.
+DWORD ExtraAttributes(const std::string& full);
+// Resolves path for a call that works on one entry. Sets the error and
+// returns false for names Windows refuses and for missing drives.
+bool Resolve(const std::string& path, std::string& full);
+DWORD MissingError(const std::string& full);
+// The Windows path of a host path on one of the drives; empty when it lies
+// on none.
+std::string WindowsPathOf(const std::string& host);
+std::string HostPathOf(int fd);
+
+// --- Rights ---
+// Forgets the rights set on full and below it (they went with the entries).
+void ForgetSecurityBelow(const std::string& full);
+
+}  // namespace os::hostfs

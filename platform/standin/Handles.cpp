@@ -1,0 +1,223 @@
+// Handles: files opened, read and written, and handles on one entry for its
+// attributes, its final path and its deletion.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "platform/Entries.h"
+#include "platform/standin/Faults.h"
+#include "platform/standin/FileSystem.h"
+
+namespace os {
+
+using namespace hostfs;
+
+namespace {
+// A handle for attributes and deletion only, on a file, a folder (with
+// FILE_FLAG_BACKUP_SEMANTICS) or a link itself (FILE_FLAG_OPEN_REPARSE_POINT).
+HANDLE OpenForDelete(const std::string& full, DWORD access, DWORD flags) {
+  if (Fs().beforeDeleteOpen) Fs().beforeDeleteOpen(full);
+  const std::string host = Host(full);
+  struct stat st;
+  const bool noFollow = (flags & FILE_FLAG_OPEN_REPARSE_POINT) != 0;
+  if ((noFollow ? lstat(host.c_str(), &st) : stat(host.c_str(), &st)) != 0) {
+    Fail(MissingError(full));
+    return INVALID_HANDLE_VALUE;
+  }
+  if (S_ISDIR(st.st_mode) && !(flags & FILE_FLAG_BACKUP_SEMANTICS)) {
+    Fail(ERROR_ACCESS_DENIED);
+    return INVALID_HANDLE_VALUE;
+  }
+  const int fd = open(host.c_str(), O_PATH | O_CLOEXEC | (noFollow ? O_NOFOLLOW : 0));
+  if (fd < 0) {
+    Fail(ERROR_ACCESS_DENIED);
+    return INVALID_HANDLE_VALUE;
+  }
+  const std::uintptr_t handle = Fs().nextFile++;
+  FileSystem::OpenFile file{fd, Upper(WithoutTrailing(full)), false, std::string()};
+  file.deleteAccess = (access & DELETE) != 0;
+  Fs().files[handle] = file;
+  SetLastError(ERROR_SUCCESS);
+  return HANDLE(handle);
+}
+}  // namespace
+
+HANDLE CreateFileA(const std::string& path, DWORD access, DWORD, DWORD disposition, DWORD flags) {
+  std::lock_guard<std::recursive_mutex> guard(Fs().lock);
+  std::string full;
+  if (!Resolve(path, full)) return INVALID_HANDLE_VALUE;
+  if ((access & ~(DELETE | FILE_READ_ATTRIBUTES)) == 0 && disposition == OPEN_EXISTING)
+    return OpenForDelete(full, access, flags);
+  const bool write = (access & GENERIC_WRITE) != 0;
+  const Kind kind = KindOf(full);
+  auto fail = [](DWORD error) {
+    Fail(error);
+    return INVALID_HANDLE_VALUE;
+  };
+  if (full.back() == '\\') return fail(ERROR_INVALID_NAME);
+  if (kind == Kind::Folder) return fail(ERROR_ACCESS_DENIED);
+  if (kind == Kind::Missing && disposition == OPEN_EXISTING) return fail(MissingError(full));
+  if (kind == Kind::File && disposition == CREATE_NEW) return fail(80 /*ERROR_FILE_EXISTS*/);
+  if (kind == Kind::Missing && KindOf(Parent(full)) != Kind::Folder)
+    return fail(ERROR_PATH_NOT_FOUND);
+  if (write && (IsDeniedPath(full) || (ExtraAttributes(full) & FILE_ATTRIBUTE_READONLY)))
+    return fail(ERROR_ACCESS_DENIED);
+  if (kind == Kind::Missing && IsDeniedPath(full)) return fail(ERROR_ACCESS_DENIED);
+  if (write && standin::faults::Strike()) return fail(ERROR_ACCESS_DENIED);
+  std::string host = kind == Kind::File
+                         ? Host(full)
+                         : Host(Parent(full)) + "/" + full.substr(full.rfind('\\') + 1);
+  int mode = write ? ((access & GENERIC_READ) ? O_RDWR : O_WRONLY) : O_RDONLY;
+  if (disposition == CREATE_ALWAYS) mode |= O_CREAT | O_TRUNC;
+  if (disposition == CREATE_NEW) mode |= O_CREAT | O_EXCL;
+  const int fd = open(host.c_str(), mode | O_CLOEXEC, 0644);
+  if (fd < 0) return fail(ERROR_ACCESS_DENIED);
+  const std::uintptr_t handle = Fs().nextFile++;
+  Fs().files[handle] = {fd, Upper(full), write,
+                        (flags & FILE_FLAG_DELETE_ON_CLOSE) ? host : std::string()};
+  SetLastError(kind == Kind::File && disposition == CREATE_ALWAYS ? ERROR_ALREADY_EXISTS
+                                                                  : ERROR_SUCCESS);
+  return HANDLE(handle);
+}
+
+namespace {
+FileSystem::OpenFile* FileOf(HANDLE file) {
+  auto found = Fs().files.find(std::uintptr_t(file));
+  return found == Fs().files.end() ? nullptr : &found->second;
+}
+}  // namespace
+
+bool ReadFile(HANDLE file, void* buffer, DWORD size, DWORD* read) {
+  std::lock_guard<std::recursive_mutex> guard(Fs().lock);
+  if (read) *read = 0;
+  auto* f = FileOf(file);
+  if (!f) return Fail(ERROR_INVALID_HANDLE);
+  ssize_t n = ::read(f->fd, buffer, size);
+  if (n < 0) return Fail(ERROR_ACCESS_DENIED);
+  if (read) *read = DWORD(n);
+  return true;
+}
+
+bool WriteFile(HANDLE file, const void* buffer, DWORD size, DWORD* written) {
+  std::lock_guard<std::recursive_mutex> guard(Fs().lock);
+  if (written) *written = 0;
+  auto* f = FileOf(file);
+  if (!f) return Fail(ERROR_INVALID_HANDLE);
+  if (!f->write) return Fail(ERROR_ACCESS_DENIED);
+  if (standin::faults::Strike()) return Fail(ERROR_DISK_FULL);
+  DWORD allowed = size;
+  long long& budget = Fs().writeBudget;
+  if (budget >= 0 && budget < (long long)size) allowed = DWORD(budget);
+  ssize_t n = allowed ? ::write(f->fd, buffer, allowed) : 0;
+  if (n < 0) return Fail(ERROR_ACCESS_DENIED);
+  if (budget >= 0) budget -= n;
+  if (written) *written = DWORD(n);
+  return DWORD(n) == size ? true : Fail(ERROR_DISK_FULL);
+}
+
+bool SetFilePointerEx(HANDLE file, std::int64_t distance, std::uint64_t* position, DWORD method) {
+  std::lock_guard<std::recursive_mutex> guard(Fs().lock);
+  auto* f = FileOf(file);
+  if (!f) return Fail(ERROR_INVALID_HANDLE);
+  const int whence = method == FILE_BEGIN ? SEEK_SET : method == FILE_CURRENT ? SEEK_CUR : SEEK_END;
+  off_t now = lseek(f->fd, off_t(distance), whence);
+  if (now < 0) return Fail(131 /*ERROR_NEGATIVE_SEEK*/);
+  if (position) *position = std::uint64_t(now);
+  return true;
+}
+
+bool GetFileSizeEx(HANDLE file, std::uint64_t* size) {
+  std::lock_guard<std::recursive_mutex> guard(Fs().lock);
+  auto* f = FileOf(file);
+  if (!f) return Fail(ERROR_INVALID_HANDLE);
+  struct stat st;
+  if (fstat(f->fd, &st) != 0) return Fail(ERROR_INVALID_HANDLE);
+  *size = std::uint64_t(st.st_size);
+  return true;
+}
+
+bool FlushFileBuffers(HANDLE file) {
+  std::lock_guard<std::recursive_mutex> guard(Fs().lock);
+  auto* f = FileOf(file);
+  if (!f) return Fail(ERROR_INVALID_HANDLE);
+  return f->write ? true : Fail(ERROR_ACCESS_DENIED);
+}
+
+bool CloseHandle(HANDLE handle) {
+  std::lock_guard<std::recursive_mutex> guard(Fs().lock);
+  auto found = Fs().files.find(std::uintptr_t(handle));
+  if (found == Fs().files.end()) return Fail(ERROR_INVALID_HANDLE);
+  const bool wrote = found->second.write;
+  close(found->second.fd);
+  if (!found->second.deleteOnClose.empty()) unlink(found->second.deleteOnClose.c_str());
+  Fs().files.erase(found);
+  // Closing a written file can fail (the last buffers not written); the
+  // handle is gone all the same.
+  if (wrote && standin::faults::Strike()) return Fail(ERROR_DISK_FULL);
+  return true;
+}
+
+DWORD GetFileAttributesByHandle(HANDLE file) {
+  std::lock_guard<std::recursive_mutex> guard(Fs().lock);
+  auto found = Fs().files.find(std::uintptr_t(file));
+  if (found == Fs().files.end()) {
+    Fail(ERROR_INVALID_HANDLE);
+    return INVALID_FILE_ATTRIBUTES;
+  }
+  struct stat st;
+  if (fstatat(found->second.fd, "", &st, AT_EMPTY_PATH | AT_SYMLINK_NOFOLLOW) != 0) {
+    Fail(ERROR_INVALID_HANDLE);
+    return INVALID_FILE_ATTRIBUTES;
+  }
+  if (S_ISLNK(st.st_mode)) return FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY;
+  return S_ISDIR(st.st_mode) ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_ARCHIVE;
+}
+
+std::string GetFinalPathNameByHandleA(HANDLE file) {
+  std::lock_guard<std::recursive_mutex> guard(Fs().lock);
+  if (Fs().preVista) {
+    Fail(ERROR_PROC_NOT_FOUND);
+    return {};
+  }
+  auto found = Fs().files.find(std::uintptr_t(file));
+  if (found == Fs().files.end()) {
+    Fail(ERROR_INVALID_HANDLE);
+    return {};
+  }
+  const std::string path = WindowsPathOf(HostPathOf(found->second.fd));
+  if (path.empty()) Fail(ERROR_PATH_NOT_FOUND);
+  return path;
+}
+
+bool SetFileDispositionInfo(HANDLE file, bool deleteFile) {
+  std::lock_guard<std::recursive_mutex> guard(Fs().lock);
+  if (Fs().preVista) return Fail(ERROR_PROC_NOT_FOUND);
+  auto found = Fs().files.find(std::uintptr_t(file));
+  if (found == Fs().files.end()) return Fail(ERROR_INVALID_HANDLE);
+  FileSystem::OpenFile& open = found->second;
+  if (!open.deleteAccess) return Fail(ERROR_ACCESS_DENIED);
+  if (!deleteFile) return true;
+  // Deleted at once rather than at the close: what the handle is open on,
+  // wherever it is now.
+  const std::string host = HostPathOf(open.fd);
+  const std::string full = WindowsPathOf(host);
+  if (host.empty() || full.empty()) return Fail(ERROR_INVALID_HANDLE);
+  if (IsDeniedPath(full) || (ExtraAttributes(full) & FILE_ATTRIBUTE_READONLY))
+    return Fail(ERROR_ACCESS_DENIED);
+  for (const auto& [handle, other] : Fs().files)
+    if (handle != std::uintptr_t(file) && other.key == Upper(WithoutTrailing(full)))
+      return Fail(32 /*ERROR_SHARING_VIOLATION*/);
+  if (standin::faults::Strike()) return Fail(ERROR_ACCESS_DENIED);
+  struct stat st;
+  if (lstat(host.c_str(), &st) != 0) return Fail(ERROR_FILE_NOT_FOUND);
+  if (S_ISDIR(st.st_mode)) {
+    if (rmdir(host.c_str()) != 0) return Fail(ERROR_DIR_NOT_EMPTY);
+  } else if (unlink(host.c_str()) != 0) {
+    return Fail(ERROR_ACCESS_DENIED);
+  }
+  Fs().attributes.erase(Upper(WithoutTrailing(full)));
+  ForgetSecurityBelow(full);
+  return true;
+}
+
+}  // namespace os

@@ -1,0 +1,115 @@
+// Access rights kept beside the files, as SDDL, inherited as on NTFS; and
+// the volumes that keep them.
+#include "platform/standin/Faults.h"
+#include "platform/standin/FileSystem.h"
+
+namespace os {
+
+namespace hostfs {
+
+namespace {
+
+// What a drive's root and Program Files have, as on Windows: on a root,
+// users may make folders and files and change what they make; Program Files
+// is the system's.
+std::string BuiltInSecurity(const std::string& key) {
+  if (key.size() == 3)
+    return "O:SYD:(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)(A;CI;0x6;;;AU)"
+           "(A;OICIIO;0x1301bf;;;AU)";
+  if (key == "C:\\PROGRAM FILES")
+    return "O:S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464"
+           "D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)";
+  return {};
+}
+
+// The owner and DACL in force at full: set there, or inherited from above.
+sddl::Descriptor Effective(const std::string& full) {
+  std::string key = Upper(WithoutTrailing(full));
+  std::vector<std::string> below;  // from full up to the one with a descriptor
+  while (!Fs().security.count(key) && BuiltInSecurity(key).empty()) {
+    below.push_back(key);
+    const std::string parent = Upper(Parent(key));
+    if (parent == key) break;
+    key = parent;
+  }
+  sddl::Descriptor d;
+  auto found = Fs().security.find(key);
+  sddl::Parse(found != Fs().security.end() ? found->second : BuiltInSecurity(key), d);
+  for (auto it = below.rbegin(); it != below.rend(); ++it) {
+    const bool folder = it + 1 != below.rend() || KindOf(*it) == Kind::Folder;
+    d = sddl::Inherited(d, folder, "BA");  // the stand-in plays an administrator
+  }
+  return d;
+}
+
+}  // namespace
+
+void ForgetSecurityBelow(const std::string& full) {
+  const std::string key = Upper(WithoutTrailing(full));
+  for (auto it = Fs().security.begin(); it != Fs().security.end();) {
+    if (it->first == key || it->first.rfind(key + "\\", 0) == 0)
+      it = Fs().security.erase(it);
+    else
+      ++it;
+  }
+}
+
+}  // namespace hostfs
+
+using namespace hostfs;
+
+bool CreateDirectoryA(const std::string& path, const std::string& text) {
+  std::lock_guard<std::recursive_mutex> guard(Fs().lock);
+  sddl::Descriptor descriptor;
+  if (!sddl::Parse(text, descriptor)) return Fail(ERROR_INVALID_PARAMETER);
+  if (Fs().refuseRights) return Fail(ERROR_ACCESS_DENIED);
+  if (!CreateDirectoryA(path)) return false;
+  std::string full;
+  FullPath(path, full);
+  Fs().security[Upper(WithoutTrailing(full))] = sddl::Format(descriptor);
+  return true;
+}
+
+bool SetNamedSecurityInfoA(const std::string& path, const std::string& text) {
+  std::lock_guard<std::recursive_mutex> guard(Fs().lock);
+  std::string full;
+  if (!Resolve(path, full)) return false;
+  sddl::Descriptor descriptor;
+  if (!sddl::Parse(text, descriptor)) return Fail(ERROR_INVALID_PARAMETER);
+  if (KindOf(full) == Kind::Missing) return Fail(MissingError(full));
+  if (Fs().refuseRights || IsDeniedPath(full) || standin::faults::Strike())
+    return Fail(ERROR_ACCESS_DENIED);
+  descriptor.Protected = true;
+  if (descriptor.Owner.empty()) descriptor.Owner = Effective(full).Owner;
+  Fs().security[Upper(WithoutTrailing(full))] = sddl::Format(descriptor);
+  return true;
+}
+
+std::string GetNamedSecurityInfoA(const std::string& path) {
+  std::lock_guard<std::recursive_mutex> guard(Fs().lock);
+  std::string full;
+  if (!Resolve(path, full)) return {};
+  if (KindOf(full) == Kind::Missing) {
+    Fail(MissingError(full));
+    return {};
+  }
+  return sddl::Format(Effective(full));
+}
+
+std::string GetVolumePathNameA(const std::string& path) {
+  std::lock_guard<std::recursive_mutex> guard(Fs().lock);
+  std::string full;
+  if (!Resolve(path, full)) return {};
+  return full.substr(0, 3);
+}
+
+bool GetVolumeInformationA(const std::string& rootPath, DWORD* fileSystemFlags) {
+  std::lock_guard<std::recursive_mutex> guard(Fs().lock);
+  std::string full;
+  if (!Resolve(rootPath, full)) return false;
+  if (full.size() != 3) return Fail(ERROR_DIRECTORY);
+  *fileSystemFlags = 0x2 /*case preserved*/ | (Fs().withoutRights.count(full[0]) ? 0 : FILE_PERSISTENT_ACLS);
+  return true;
+}
+
+}  // namespace os
