@@ -1,6 +1,7 @@
 #include "engine/Unit_Logfile.h"
 
 #include "engine/Unit_Paths.h"
+#include "platform/Entries.h"
 #include "platform/Exceptions.h"
 
 namespace {
@@ -13,14 +14,22 @@ namespace {
 
 }  // namespace
 
-TLogFile::TLogFile(const std::string& InstallDir, const std::string& ProgFolder)
-    : fileName_(JoinPath(InstallDir, "Install.log")),
-      file_(os::CreateFileA(fileName_, os::GENERIC_WRITE, os::FILE_SHARE_READ, os::CREATE_ALWAYS)) {
+TLogFile::TLogFile(const std::string& InstallDir, const std::string& ProgFolder,
+                   const char* FileName)
+    : fileName_(JoinPath(InstallDir, FileName)),
+      file_(os::CreateFreshFile(fileName_, os::FILE_SHARE_READ)) {
   if (file_ == os::INVALID_HANDLE_VALUE) Raise("Cannot create the install log", fileName_);
-  WriteLine("*** Don't change or delete this file ***");
-  WriteLine("");
-  WriteLine("{program folder}");
-  WriteLine(ProgFolder);
+  try {
+    WriteLine("*** Don't change or delete this file ***");
+    WriteLine("");
+    WriteLine("{program folder}");
+    WriteLine(ProgFolder);
+  } catch (...) {
+    // No destructor runs for an object whose construction failed: the file
+    // is closed here, or it stays open, and shut, for a retry.
+    os::CloseHandle(file_);
+    throw;
+  }
 }
 
 TLogFile::~TLogFile() {
@@ -86,7 +95,7 @@ bool TLogReader::Fill() {
   return read > 0;
 }
 
-bool TLogReader::ReadLine(std::string& line) {
+bool TLogReader::ReadLine(std::string& line, bool TakeCutLine) {
   // A line longer than any path is kept only in part: it is no valid entry
   // either way, and a damaged log of any size is read in constant memory.
   constexpr std::size_t kLongest = 4 * os::MAX_PATH;
@@ -99,7 +108,9 @@ bool TLogReader::ReadLine(std::string& line) {
     }
     if (line.size() < kLongest) line += c;
   }
-  return false;
+  if (!TakeCutLine || line.empty()) return false;
+  if (line.back() == '\r') line.pop_back();
+  return true;
 }
 
 void TLogReader::Reset() {
@@ -113,7 +124,7 @@ bool ReadProgramFolder(const std::string& LogName, std::string& ProgFolder) {
   std::string line;
   while (log.ReadLine(line)) {
     if (line != "{program folder}") continue;
-    if (!log.ReadLine(line)) return false;
+    if (!log.ReadLine(line, true)) return false;
     ProgFolder = line;
     return true;
   }

@@ -23,9 +23,11 @@
 
 class TLogFile {
  public:
-  // Creates (or empties) JoinPath(InstallDir, "Install.log") and writes the
-  // first four lines. The folder must exist. Raises EInOutError.
-  TLogFile(const std::string& InstallDir, const std::string& ProgFolder);
+  // Creates JoinPath(InstallDir, FileName) afresh (an existing file there
+  // is deleted, never written through) and writes the first four lines.
+  // The folder must exist. Raises EInOutError, the file closed.
+  TLogFile(const std::string& InstallDir, const std::string& ProgFolder,
+           const char* FileName = "Install.log");
   TLogFile(const TLogFile&) = delete;
   TLogFile& operator=(const TLogFile&) = delete;
   // Closes the log if Close was not called; errors are then ignored.
@@ -59,9 +61,10 @@ class TLogReader {
   ~TLogReader();
 
   // The next line, without its CR LF; false at the end of the file. A last
-  // line without its line break is a write cut short and never handed out.
+  // line without its line break is handed out only when TakeCutLine is
+  // true: for a removal it is a write cut short, and never counts.
   // Raises EInOutError when reading fails.
-  bool ReadLine(std::string& line);
+  bool ReadLine(std::string& line, bool TakeCutLine = false);
   // Back to the first line.
   void Reset();
 
@@ -76,5 +79,6 @@ class TLogReader {
 };
 
 // The Start-menu folder a log records: the line after "{program folder}",
-// when there is one. Raises EInOutError when the log cannot be read.
+// when there is one, with its line break or without (a last line counts
+// here). Raises EInOutError when the log cannot be read.
 bool ReadProgramFolder(const std::string& LogName, std::string& ProgFolder);

@@ -3,7 +3,7 @@
 namespace os {
 
 HANDLE OpenEntryToDelete(const std::string& path, bool folder) {
-  return CreateFileA(path, DELETE | FILE_READ_ATTRIBUTES,
+  return CreateFileA(path, DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES,
                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, OPEN_EXISTING,
                      FILE_FLAG_OPEN_REPARSE_POINT | (folder ? FILE_FLAG_BACKUP_SEMANTICS : 0));
 }
@@ -28,13 +28,13 @@ bool DeleteFileEntry(const std::string& path) {
   return deleted;
 }
 
-HANDLE CreateFreshFile(const std::string& path) {
-  const HANDLE file = CreateFileA(path, GENERIC_WRITE, 0, CREATE_NEW);
+HANDLE CreateFreshFile(const std::string& path, DWORD share) {
+  const HANDLE file = CreateFileA(path, GENERIC_WRITE, share, CREATE_NEW);
   if (file != INVALID_HANDLE_VALUE) return file;
   const DWORD error = GetLastError();
   if (error != DWORD(ERROR_FILE_EXISTS) && error != DWORD(ERROR_ALREADY_EXISTS)) return file;
   if (!DeleteFileEntry(path)) return INVALID_HANDLE_VALUE;
-  return CreateFileA(path, GENERIC_WRITE, 0, CREATE_NEW);
+  return CreateFileA(path, GENERIC_WRITE, share, CREATE_NEW);
 }
 
 std::string FirstLinkBelow(const std::string& Base, const std::string& Folder) {

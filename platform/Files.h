@@ -111,6 +111,8 @@ bool GetVolumeInformationA(const std::string& rootPath, DWORD* fileSystemFlags);
 // --- Handles on exactly one file or folder ----------------------------------------
 constexpr DWORD DELETE = 0x00010000;
 constexpr DWORD FILE_READ_ATTRIBUTES = 0x80;
+constexpr DWORD FILE_WRITE_ATTRIBUTES = 0x100;
+constexpr DWORD FILE_LIST_DIRECTORY = 0x1;  // reading a folder: takes part in share modes
 constexpr DWORD FILE_SHARE_DELETE = 0x4;
 constexpr DWORD FILE_FLAG_BACKUP_SEMANTICS = 0x02000000;    // a folder may be opened
 constexpr DWORD FILE_FLAG_OPEN_REPARSE_POINT = 0x00200000;  // a link itself, not its target
@@ -119,6 +121,10 @@ constexpr long ERROR_PROC_NOT_FOUND = 127;
 // The attributes of what the handle is open on (GetFileInformationByHandle);
 // INVALID_FILE_ATTRIBUTES on failure.
 DWORD GetFileAttributesByHandle(HANDLE file);
+// Sets the read-only, hidden, system and archive attributes of what the
+// handle (with FILE_WRITE_ATTRIBUTES) is open on; the others stay.
+// ERROR_PROC_NOT_FOUND before Windows Vista.
+bool SetFileAttributesByHandle(HANDLE file, DWORD attributes);
 // The path of what the handle is open on now, every link on the way resolved
 // (GetFinalPathNameByHandleA without its "\\?\"); empty on failure, with
 // ERROR_PROC_NOT_FOUND on systems before Windows Vista, which lack the call.

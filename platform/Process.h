@@ -8,7 +8,9 @@
 
 namespace os {
 
+constexpr DWORD MOVEFILE_REPLACE_EXISTING = 0x1;
 constexpr DWORD MOVEFILE_DELAY_UNTIL_REBOOT = 0x4;
+constexpr DWORD MOVEFILE_WRITE_THROUGH = 0x8;
 
 // The full path of the running program.
 std::string GetModuleFileNameA();
@@ -21,7 +23,10 @@ bool CopyFileA(const std::string& from, const std::string& to, bool failIfExists
 bool CreateProcessA(const std::string& commandLine, const std::string& folder);
 // Waits until the process has ended (true), or milliseconds have passed.
 bool WaitForProcessEnd(DWORD processId, DWORD milliseconds);
-// With MOVEFILE_DELAY_UNTIL_REBOOT and an empty target: deleted at restart.
+// Renames from to to (a file to another name in the same folder; with
+// MOVEFILE_REPLACE_EXISTING in place of the entry there, a link itself and
+// never its target). With MOVEFILE_DELAY_UNTIL_REBOOT and an empty target:
+// deleted at restart.
 bool MoveFileExA(const std::string& from, const std::string& to, DWORD flags);
 
 }  // namespace os

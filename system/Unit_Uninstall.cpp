@@ -6,7 +6,9 @@
 #include "engine/Unit_Logfile.h"
 #include "engine/Unit_Paths.h"
 #include "platform/Entries.h"
+#include "platform/Exceptions.h"
 #include "platform/Files.h"
+#include "platform/Process.h"
 #include "platform/Shell.h"
 #include "setup/Folders.h"
 #include "system/Unit_Settings.h"
@@ -52,7 +54,10 @@ class TRemovalBase {
  public:
   explicit TRemovalBase(const std::string& path) : path_(path) {
     if (path.empty()) return;
-    handle_ = os::CreateFileA(path, os::FILE_READ_ATTRIBUTES, os::FILE_SHARE_READ | os::FILE_SHARE_WRITE,
+    // Listing access takes part in share modes (attributes alone would not):
+    // without FILE_SHARE_DELETE nobody may rename or delete it meanwhile.
+    handle_ = os::CreateFileA(path, os::FILE_LIST_DIRECTORY | os::FILE_READ_ATTRIBUTES,
+                              os::FILE_SHARE_READ | os::FILE_SHARE_WRITE,
                               os::OPEN_EXISTING,
                               os::FILE_FLAG_BACKUP_SEMANTICS | os::FILE_FLAG_OPEN_REPARSE_POINT);
     if (handle_ == os::INVALID_HANDLE_VALUE) return;
@@ -74,21 +79,30 @@ class TRemovalBase {
   bool Usable() const { return handle_ != os::INVALID_HANDLE_VALUE; }
 
   // Deletes the file (or empty folder) path, which the caller has checked to
-  // lie inside by its path; false when it did not go.
-  bool Delete(const std::string& path, bool folder) const {
-    if (!Usable()) return false;
-    if (legacy_) return folder ? os::RemoveDirectoryA(path) : os::DeleteFileA(path);
+  // lie inside by its path; a read-only file too. ERROR_SUCCESS when it
+  // went, else the reason it did not.
+  os::DWORD Delete(const std::string& path, bool folder) const {
+    if (!Usable()) return os::ERROR_ACCESS_DENIED;
+    if (legacy_) return DeleteByPath(path, folder);
     const os::HANDLE entry = os::OpenEntryToDelete(path, folder);
-    if (entry == os::INVALID_HANDLE_VALUE) return false;
+    if (entry == os::INVALID_HANDLE_VALUE) return os::GetLastError();
     const os::DWORD attributes = os::GetFileAttributesByHandle(entry);
     const bool isFolder = attributes != os::INVALID_FILE_ATTRIBUTES &&
                           (attributes & os::FILE_ATTRIBUTE_DIRECTORY) &&
                           !(attributes & os::FILE_ATTRIBUTE_REPARSE_POINT);
-    const bool deleted = attributes != os::INVALID_FILE_ATTRIBUTES && isFolder == folder &&
-                         IsBelow(final_, os::GetFinalPathNameByHandleA(entry)) &&
-                         os::SetFileDispositionInfo(entry, true);
+    os::DWORD error = os::ERROR_ACCESS_DENIED;
+    if (attributes != os::INVALID_FILE_ATTRIBUTES && isFolder == folder &&
+        IsBelow(final_, os::GetFinalPathNameByHandleA(entry))) {
+      // Read-only asks the user to confirm a deletion, not to refuse it: an
+      // uninstaller clears it first, and puts it back if the file stays.
+      const bool readOnly = (attributes & os::FILE_ATTRIBUTE_READONLY) != 0;
+      if (readOnly)
+        os::SetFileAttributesByHandle(entry, attributes & ~os::FILE_ATTRIBUTE_READONLY);
+      error = os::SetFileDispositionInfo(entry, true) ? os::DWORD(os::ERROR_SUCCESS) : os::GetLastError();
+      if (error != os::ERROR_SUCCESS && readOnly) os::SetFileAttributesByHandle(entry, attributes);
+    }
     os::CloseHandle(entry);
-    return deleted;
+    return error;
   }
 
   // Deletes the folder itself when it is empty, still the one it was; never
@@ -98,7 +112,7 @@ class TRemovalBase {
     Release();
     if (StripBackslash(path_).size() <= 3) return;
     if (legacy_) {
-      os::RemoveDirectoryA(path_);
+      DeleteByPath(path_, true);
       return;
     }
     const os::HANDLE self = os::OpenEntryToDelete(path_, true);
@@ -111,6 +125,18 @@ class TRemovalBase {
   }
 
  private:
+  // Before Windows Vista: by the path, which the caller has checked.
+  static os::DWORD DeleteByPath(const std::string& path, bool folder) {
+    const os::DWORD attributes = os::GetFileAttributesA(path);
+    if (!folder && attributes != os::INVALID_FILE_ATTRIBUTES && (attributes & os::FILE_ATTRIBUTE_READONLY))
+      os::SetFileAttributesA(path, attributes & ~os::FILE_ATTRIBUTE_READONLY);
+    if (folder ? os::RemoveDirectoryA(path) : os::DeleteFileA(path)) return os::ERROR_SUCCESS;
+    const os::DWORD error = os::GetLastError();
+    if (!folder && attributes != os::INVALID_FILE_ATTRIBUTES && (attributes & os::FILE_ATTRIBUTE_READONLY))
+      os::SetFileAttributesA(path, attributes);
+    return error;
+  }
+
   void Release() {
     if (handle_ != os::INVALID_HANDLE_VALUE) os::CloseHandle(handle_);
     handle_ = os::INVALID_HANDLE_VALUE;
@@ -122,13 +148,62 @@ class TRemovalBase {
   bool legacy_ = false;
 };
 
-// Deletes base\relative, then tries each folder of relative, innermost first.
-void RemoveEntry(const TRemovalBase& removal, const std::string& base, std::string relative) {
-  removal.Delete(JoinPath(base, relative), false);
+// Deletes base\relative, then tries each folder of relative, innermost
+// first. Returns the entry's own result.
+os::DWORD RemoveEntry(const TRemovalBase& removal, const std::string& base, std::string relative) {
+  const os::DWORD error = removal.Delete(JoinPath(base, relative), false);
   for (std::size_t at; (at = relative.rfind('\\')) != std::string::npos;) {
     relative.erase(at);
     removal.Delete(JoinPath(base, relative), true);
   }
+  return error;
+}
+
+// Whether path names an entry, the entry itself judged (a link, not its
+// target).
+bool EntryExists(const std::string& path) {
+  return os::GetFileAttributesA(path) != os::INVALID_FILE_ATTRIBUTES;
+}
+
+// Removes base\relative unless the way there passes a link; adds it to
+// kept, with the reason, when it is still there.
+void RemoveRecorded(const TRemovalBase& removal, const std::string& base, const std::string& relative,
+                    const std::string& name, std::vector<TKeptEntry>& kept, bool& removedAny) {
+  const std::string path = JoinPath(base, relative);
+  if (ThroughLink(base, relative)) {
+    if (EntryExists(path)) kept.push_back({name, TKeptEntry::BehindLink, os::ERROR_SUCCESS});
+    return;
+  }
+  const os::DWORD error = RemoveEntry(removal, base, relative);
+  if (error == os::ERROR_SUCCESS) removedAny = true;
+  if (error == os::ERROR_SUCCESS || !EntryExists(path)) return;
+  const bool inUse = error == os::DWORD(os::ERROR_SHARING_VIOLATION) ||
+                     error == os::DWORD(os::ERROR_LOCK_VIOLATION);
+  kept.push_back({name, inUse ? TKeptEntry::InUse : TKeptEntry::Refused, error});
+}
+
+// Replaces the log by one that lists what is left: written in full to a
+// new file first, so that the old one stays when anything fails.
+void WriteRemainingLog(const TRemovalBase& removal, const std::string& InstallDir,
+                       const std::string& ProgFolder, const TRemovalResult& left) {
+  const char* const kNewLog = "Install.new";
+  const std::string fresh = JoinPath(InstallDir, kNewLog);
+  try {
+    TLogFile log(InstallDir, ProgFolder, kNewLog);
+    log.BeginProgramFiles();
+    for (const TKeptEntry& entry : left.Files) log.AddEntry(entry.Name);
+    if (!left.Shortcuts.empty()) {
+      log.BeginProgramFolderFiles();
+      for (const TKeptEntry& entry : left.Shortcuts) log.AddEntry(entry.Name);
+    }
+    log.Close();
+  } catch (const os::EInOutError&) {
+    removal.Delete(fresh, false);
+    return;
+  }
+  if (!os::MoveFileExA(fresh, JoinPath(InstallDir, "Install.log"),
+                       os::MOVEFILE_REPLACE_EXISTING | os::MOVEFILE_WRITE_THROUGH))
+    removal.Delete(fresh, false);
 }
 
 // Handles each entry of the section under header. Lines are read from the
@@ -160,16 +235,22 @@ std::vector<std::string> RemoveOldInstallation(const std::string& OldInstallDir,
     DeleteDefaultAndKeyIfEmpty(registry, "\\Morvella.Wordlist\\Shell\\Open\\command");
     DeleteKeyIfEmpty(registry, "\\Morvella.Wordlist\\Shell\\Open");
   }
-  return RemoveInstalledFiles(OldInstallDir, OldProgFolder);
+  TRemovalResult result;
+  RemoveInstalledFiles(OldInstallDir, OldProgFolder, result);
+  std::vector<std::string> kept;
+  for (const TKeptEntry& entry : result.Files) kept.push_back(entry.Name);
+  return kept;
 }
 
-std::vector<std::string> RemoveInstalledFiles(const std::string& OldInstallDir,
-                                              const std::string& OldProgFolder) {
-  std::vector<std::string> kept;
+void RemoveInstalledFiles(const std::string& OldInstallDir, const std::string& OldProgFolder,
+                          TRemovalResult& Result, const std::string& Uninstaller,
+                          bool UninstallerRunning) {
+  Result = TRemovalResult();
   const std::string programs = GetProgramsFolder();
   const std::string logName = JoinPath(OldInstallDir, "Install.log");
   // Held from here on: the folder cannot be swapped for a link meanwhile.
   TRemovalBase installation(OldInstallDir);
+  bool uninstallerListed = false;
   {
     TLogReader log(logName);
     {
@@ -180,21 +261,36 @@ std::vector<std::string> RemoveInstalledFiles(const std::string& OldInstallDir,
           !programs.empty() && (OldProgFolder.empty() || StaysInside(programs, OldProgFolder));
       ForEachEntry(log, "{program folder files}", [&](const std::string& entry) {
         const std::string relative = JoinPath(OldProgFolder, entry);
-        if (!shortcutsInside || !StaysInside(programs, relative) || ThroughLink(programs, relative))
-          return;
-        RemoveEntry(startMenu, programs, relative);
+        if (shortcutsInside && StaysInside(programs, relative))
+          RemoveRecorded(startMenu, programs, relative, entry, Result.Shortcuts, Result.RemovedAny);
       });
     }
     ForEachEntry(log, "{program files}", [&](const std::string& entry) {
-      if (!StaysInside(OldInstallDir, entry) || ThroughLink(OldInstallDir, entry)) return;
-      RemoveEntry(installation, OldInstallDir, entry);
-      if (os::GetFileAttributesA(JoinPath(OldInstallDir, entry)) != os::INVALID_FILE_ATTRIBUTES)
-        kept.push_back(entry);
+      if (!StaysInside(OldInstallDir, entry)) return;
+      if (!Uninstaller.empty() && os::CharUpperBuffA(entry) == os::CharUpperBuffA(Uninstaller)) {
+        uninstallerListed = true;
+        return;
+      }
+      RemoveRecorded(installation, OldInstallDir, entry, entry, Result.Files, Result.RemovedAny);
     });
+  }
+  // The uninstaller goes last: while anything recorded stays, it is what
+  // removes it later.
+  if (uninstallerListed) {
+    if (UninstallerRunning)
+      Result.Files.push_back({Uninstaller, TKeptEntry::Running, os::ERROR_SUCCESS});
+    else if (!Result.Complete())
+      Result.Files.push_back({Uninstaller, TKeptEntry::Needed, os::ERROR_SUCCESS});
+    else
+      RemoveRecorded(installation, OldInstallDir, Uninstaller, Uninstaller, Result.Files,
+                     Result.RemovedAny);
+  }
+  if (!Result.Complete()) {
+    if (Result.RemovedAny) WriteRemainingLog(installation, OldInstallDir, OldProgFolder, Result);
+    return;
   }
   installation.Delete(logName, false);
   installation.DeleteItself();
-  return kept;
 }
 
 bool LogOpenToUsersAtRoot(const std::string& InstallDir) {

@@ -4,6 +4,30 @@
 #include <string>
 #include <vector>
 
+#include "platform/Win.h"
+
+// A recorded entry that is still there after a removal, and why.
+struct TKeptEntry {
+  enum TReason {
+    InUse,       // another program holds it open
+    Refused,     // the system refused (access denied, or another error)
+    BehindLink,  // a folder on its path is a link, which is never followed
+    Running,     // the uninstaller's own file, running
+    Needed,      // the uninstaller, kept to finish the job later
+  };
+  std::string Name;  // as the log lists it
+  TReason Reason;
+  os::DWORD Error;   // the system's error code, when it refused
+};
+
+// What a removal left of the entries its log records.
+struct TRemovalResult {
+  std::vector<TKeptEntry> Files;      // "{program files}", in log order
+  std::vector<TKeptEntry> Shortcuts;  // "{program folder files}", in log order
+  bool RemovedAny = false;            // some recorded file or shortcut went
+  bool Complete() const { return Files.empty() && Shortcuts.empty(); }
+};
+
 // Deletes the registry keys an earlier installation may have left (only when
 // empty), then the shortcuts and the program files its "Install.log" lists,
 // each emptied folder as soon as it is empty, the log and the folder. Only
@@ -15,10 +39,19 @@
 std::vector<std::string> RemoveOldInstallation(const std::string& OldInstallDir,
                                                const std::string& OldProgFolder);
 
-// The file part of the removal alone: shortcuts, program files, emptied
-// folders, the log and the folder. Same rules, same result.
-std::vector<std::string> RemoveInstalledFiles(const std::string& InstallDir,
-                                              const std::string& ProgFolder);
+// The file part of the removal alone: shortcuts, program files (a
+// read-only one too), emptied folders; then, when everything recorded has
+// gone, the log and the folder. Otherwise the log is replaced by one that
+// lists exactly what is left (written to a new file first: the old one
+// stays if that fails), so that a later run can finish. Uninstaller, when
+// given, names the entry of the uninstaller: it goes last, and only when
+// everything else has gone; UninstallerRunning says it is the program
+// running, which cannot delete its own file. Result is filled as the
+// removal goes, so that it tells what went when EInOutError is raised (the
+// log could not be read to its end: it stays as it was).
+void RemoveInstalledFiles(const std::string& InstallDir, const std::string& ProgFolder,
+                          TRemovalResult& Result, const std::string& Uninstaller = {},
+                          bool UninstallerRunning = false);
 
 // Whether the installation in InstallDir lies at the root of a drive and
 // users without administrator rights can change its "Install.log" there (or

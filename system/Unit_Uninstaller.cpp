@@ -70,7 +70,40 @@ bool ParseProcessId(const std::string& text, os::DWORD& id) {
 
 int Say(const std::string& text, os::DWORD icon) {
   os::MessageBoxA(os::NO_WINDOW, text, kCaption, os::MB_OK | icon);
-  return icon == os::MB_ICONERROR ? 1 : 0;
+  return icon == os::MB_ICONINFORMATION ? 0 : 1;
+}
+
+// One line for an entry that stayed: what it is and what the user can do.
+std::string KeptLine(const std::string& what, const TKeptEntry& entry) {
+  switch (entry.Reason) {
+    case TKeptEntry::InUse:
+      return what + " is in use: close Morvella and run the uninstaller again.";
+    case TKeptEntry::BehindLink:
+      return what + " lies in a folder that someone has replaced by a link, which the uninstaller "
+                    "does not follow: delete it yourself, then run the uninstaller again.";
+    case TKeptEntry::Running:
+      return what + " is this uninstaller, which cannot delete its own file while it runs: run "
+                    "the uninstaller again.";
+    case TKeptEntry::Refused:
+    case TKeptEntry::Needed:
+      break;
+  }
+  return what + " could not be deleted: " + os::ErrorText(entry.Error) + ".";
+}
+
+// The entries that stayed, one line each; the uninstaller kept for later
+// is no fault and not named. At most kShown lines, then how many more.
+std::string KeptLines(const TRemovalResult& result) {
+  constexpr std::size_t kShown = 8;
+  std::vector<std::string> lines;
+  for (const TKeptEntry& entry : result.Files)
+    if (entry.Reason != TKeptEntry::Needed) lines.push_back(KeptLine(entry.Name, entry));
+  for (const TKeptEntry& entry : result.Shortcuts)
+    lines.push_back(KeptLine("The shortcut " + entry.Name + " in the Start menu", entry));
+  std::string text;
+  for (std::size_t i = 0; i < lines.size() && i < kShown; ++i) text += lines[i] + "\n";
+  if (lines.size() > kShown) text += "... and " + std::to_string(lines.size() - kShown) + " more.\n";
+  return text;
 }
 
 }  // namespace
@@ -172,13 +205,40 @@ int UninstMain() {
                    logName + ", so it cannot show which files on that drive are Morvella's.  "
                    "Nothing was removed.",
                os::MB_ICONERROR);
+  // The installed uninstaller goes last, and not at all while it runs.
+  const char* const kUninstaller = "Uninst.exe";
+  const bool running = args.empty() && os::CharUpperBuffA(self) ==
+                                           os::CharUpperBuffA(JoinPath(folder, kUninstaller));
   std::string progFolder;
+  TRemovalResult result;
   try {
     ReadProgramFolder(logName, progFolder);  // proves the log readable first
-    RemoveInstalledFiles(folder, progFolder);
+    RemoveInstalledFiles(folder, progFolder, result, kUninstaller, running);
+  } catch (const os::Exception& e) {
+    if (!result.RemovedAny)
+      return Say("Morvella cannot be removed: " + std::string(e.what()) + ".  Nothing was removed.",
+                 os::MB_ICONERROR);
+    return Say("Morvella was removed only in part: " + std::string(e.what()) +
+                   ".\n\nThe record of its files and its entry in the list of programs were kept: "
+                   "run the uninstaller again to remove the rest.",
+               os::MB_ICONWARNING);
+  }
+  if (!result.Complete()) {
+    // The entry stays, and with it the uninstaller and the record of what
+    // is left: running it again finishes the job.
+    if (!result.RemovedAny)
+      return Say("Morvella cannot be removed:\n\n" + KeptLines(result) + "\nNothing was removed.",
+                 os::MB_ICONERROR);
+    return Say("Morvella was not removed completely.  These of its files are still there:\n\n" +
+                   KeptLines(result) +
+                   "\nMorvella stays in the list of programs until they are gone.",
+               os::MB_ICONWARNING);
+  }
+  try {
     RemoveRegistryEntries();
   } catch (const os::Exception& e) {
-    return Say("Morvella cannot be removed: " + std::string(e.what()) + ".  Nothing was removed.",
+    return Say("The files of Morvella have been removed, but its entries in the registry could "
+               "not be: " + std::string(e.what()) + ".",
                os::MB_ICONERROR);
   }
   if (FolderExists(folder) && HoldsFiles(folder))

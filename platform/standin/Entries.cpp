@@ -71,8 +71,10 @@ bool RemoveDirectoryA(const std::string& path) {
   if (WithoutTrailing(full).size() == 3) return Fail(ERROR_ACCESS_DENIED);
   if (IsDeniedPath(full) || (ExtraAttributes(full) & FILE_ATTRIBUTE_READONLY))
     return Fail(ERROR_ACCESS_DENIED);
-  if (Upper(WithoutTrailing(full)) == Upper(WithoutTrailing(Fs().current)))
-    return Fail(32 /*ERROR_SHARING_VIOLATION*/);
+  if (Upper(WithoutTrailing(full)) == Upper(WithoutTrailing(Fs().current)) ||
+      ShareConflict(Upper(WithoutTrailing(full)), FILE_SHARE_DELETE,
+                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE))
+    return Fail(ERROR_SHARING_VIOLATION);
   if (standin::faults::Strike()) return Fail(ERROR_ACCESS_DENIED);
   // A junction goes as a link, never with what it points to.
   struct stat st;
@@ -101,14 +103,52 @@ bool DeleteFileA(const std::string& path) {
   }
   if (IsDeniedPath(full) || (ExtraAttributes(full) & FILE_ATTRIBUTE_READONLY))
     return Fail(ERROR_ACCESS_DENIED);
-  for (const auto& [handle, file] : Fs().files)
-    if (file.key == Upper(full)) return Fail(32 /*ERROR_SHARING_VIOLATION*/);
+  if (ShareConflict(Upper(full), FILE_SHARE_DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE))
+    return Fail(ERROR_SHARING_VIOLATION);
   if (standin::faults::Strike()) return Fail(ERROR_ACCESS_DENIED);
   if (unlink(Host(full).c_str()) != 0) return Fail(ERROR_ACCESS_DENIED);
   Fs().attributes.erase(Upper(full));
   Fs().security.erase(Upper(full));
   return true;
 }
+
+namespace hostfs {
+
+bool MoveEntry(const std::string& from, const std::string& to, bool replace) {
+  std::lock_guard<std::recursive_mutex> guard(Fs().lock);
+  std::string source, target;
+  if (!Resolve(from, source) || !Resolve(to, target)) return false;
+  struct stat st;
+  if (lstat(Host(source).c_str(), &st) != 0) return Fail(MissingError(source));
+  const bool exists = lstat(Host(target).c_str(), &st) == 0;
+  if (exists && !replace) return Fail(ERROR_ALREADY_EXISTS);
+  if (exists && S_ISDIR(st.st_mode)) return Fail(ERROR_ACCESS_DENIED);
+  const DWORD all = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+  if (ShareConflict(Upper(source), FILE_SHARE_DELETE, all) ||
+      (exists && ShareConflict(Upper(target), FILE_SHARE_DELETE, all)))
+    return Fail(ERROR_SHARING_VIOLATION);
+  if (exists && (ExtraAttributes(target) & FILE_ATTRIBUTE_READONLY)) return Fail(ERROR_ACCESS_DENIED);
+  if (IsDeniedPath(source) || IsDeniedPath(target) || standin::faults::Strike())
+    return Fail(ERROR_ACCESS_DENIED);
+  const std::string host = exists ? Host(target)
+                                  : Host(Parent(target)) + "/" + target.substr(target.rfind('\\') + 1);
+  if (rename(Host(source).c_str(), host.c_str()) != 0) return Fail(ERROR_ACCESS_DENIED);
+  auto moved = Fs().attributes.find(Upper(source));
+  Fs().attributes.erase(Upper(target));
+  if (moved != Fs().attributes.end()) {
+    Fs().attributes[Upper(target)] = moved->second;
+    Fs().attributes.erase(Upper(source));
+  }
+  Fs().security.erase(Upper(target));
+  auto rights = Fs().security.find(Upper(source));
+  if (rights != Fs().security.end()) {
+    Fs().security[Upper(target)] = rights->second;
+    Fs().security.erase(rights);
+  }
+  return true;
+}
+
+}  // namespace hostfs
 
 bool MakeSureDirectoryPathExists(const std::string& path) {
   // As imagehlp does it: every prefix that ends in a backslash, after the

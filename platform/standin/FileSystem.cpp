@@ -267,6 +267,21 @@ std::string HostPathOf(int fd) {
   return n > 0 ? std::string(target, std::size_t(n)) : std::string();
 }
 
+DWORD SharedUses(DWORD access) {
+  constexpr DWORD kRead = GENERIC_READ | 0x1 /*FILE_READ_DATA*/ | 0x20 /*FILE_EXECUTE*/;
+  constexpr DWORD kWrite = GENERIC_WRITE | 0x2 /*FILE_WRITE_DATA*/ | 0x4 /*FILE_APPEND_DATA*/;
+  return ((access & kRead) ? FILE_SHARE_READ : 0) | ((access & kWrite) ? FILE_SHARE_WRITE : 0) |
+         ((access & DELETE) ? FILE_SHARE_DELETE : 0);
+}
+
+bool ShareConflict(const std::string& key, DWORD uses, DWORD share) {
+  if (uses == 0) return false;
+  for (const auto& [handle, open] : Fs().files)
+    if (open.key == key && open.uses != 0 && ((uses & ~open.share) || (open.uses & ~share)))
+      return true;
+  return false;
+}
+
 }  // namespace hostfs
 
 using namespace hostfs;

@@ -31,6 +31,8 @@ struct FileSystem {
     bool write;
     std::string deleteOnClose;  // host path, or empty
     bool deleteAccess = false;
+    DWORD uses = 0;   // FILE_SHARE_* bits of what the handle reads, writes or deletes
+    DWORD share = 0;  // what it lets other handles do
   };
   // Owner and DACL set on a path (upper-case full path -> SDDL); others
   // inherit from the nearest one above them.
@@ -78,6 +80,18 @@ DWORD MissingError(const std::string& full);
 // on none.
 std::string WindowsPathOf(const std::string& host);
 std::string HostPathOf(int fd);
+
+// --- Share modes ---
+// The FILE_SHARE_* bits a handle with access takes part in: reading,
+// writing, deleting. Attributes alone take part in nothing, as on Windows.
+DWORD SharedUses(DWORD access);
+// Whether a new handle on the entry key (upper-case full path) with these
+// uses and share mode is refused for a handle open there already: either
+// side does what the other does not share.
+bool ShareConflict(const std::string& key, DWORD uses, DWORD share);
+
+// Renames the entry from to to (MoveFileEx without delay).
+bool MoveEntry(const std::string& from, const std::string& to, bool replace);
 
 // --- Rights ---
 // Forgets the rights set on full and below it (they went with the entries).

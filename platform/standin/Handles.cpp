@@ -15,7 +15,7 @@ using namespace hostfs;
 namespace {
 // A handle for attributes and deletion only, on a file, a folder (with
 // FILE_FLAG_BACKUP_SEMANTICS) or a link itself (FILE_FLAG_OPEN_REPARSE_POINT).
-HANDLE OpenForDelete(const std::string& full, DWORD access, DWORD flags) {
+HANDLE OpenForDelete(const std::string& full, DWORD access, DWORD share, DWORD flags) {
   if (Fs().beforeDeleteOpen) Fs().beforeDeleteOpen(full);
   const std::string host = Host(full);
   struct stat st;
@@ -28,26 +28,36 @@ HANDLE OpenForDelete(const std::string& full, DWORD access, DWORD flags) {
     Fail(ERROR_ACCESS_DENIED);
     return INVALID_HANDLE_VALUE;
   }
+  const std::string key = Upper(WithoutTrailing(full));
+  if (ShareConflict(key, SharedUses(access), share)) {
+    Fail(ERROR_SHARING_VIOLATION);
+    return INVALID_HANDLE_VALUE;
+  }
   const int fd = open(host.c_str(), O_PATH | O_CLOEXEC | (noFollow ? O_NOFOLLOW : 0));
   if (fd < 0) {
     Fail(ERROR_ACCESS_DENIED);
     return INVALID_HANDLE_VALUE;
   }
   const std::uintptr_t handle = Fs().nextFile++;
-  FileSystem::OpenFile file{fd, Upper(WithoutTrailing(full)), false, std::string()};
+  FileSystem::OpenFile file{fd, key, false, std::string()};
   file.deleteAccess = (access & DELETE) != 0;
+  file.uses = SharedUses(access);
+  file.share = share;
   Fs().files[handle] = file;
   SetLastError(ERROR_SUCCESS);
   return HANDLE(handle);
 }
 }  // namespace
 
-HANDLE CreateFileA(const std::string& path, DWORD access, DWORD, DWORD disposition, DWORD flags) {
+HANDLE CreateFileA(const std::string& path, DWORD access, DWORD share, DWORD disposition,
+                   DWORD flags) {
   std::lock_guard<std::recursive_mutex> guard(Fs().lock);
   std::string full;
   if (!Resolve(path, full)) return INVALID_HANDLE_VALUE;
-  if ((access & ~(DELETE | FILE_READ_ATTRIBUTES)) == 0 && disposition == OPEN_EXISTING)
-    return OpenForDelete(full, access, flags);
+  if (disposition == OPEN_EXISTING &&
+      ((access & ~(DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES)) == 0 ||
+       (flags & FILE_FLAG_BACKUP_SEMANTICS)))
+    return OpenForDelete(full, access, share, flags);
   const bool write = (access & GENERIC_WRITE) != 0;
   const Kind kind = KindOf(full);
   auto fail = [](DWORD error) {
@@ -63,6 +73,8 @@ HANDLE CreateFileA(const std::string& path, DWORD access, DWORD, DWORD dispositi
   if (write && (IsDeniedPath(full) || (ExtraAttributes(full) & FILE_ATTRIBUTE_READONLY)))
     return fail(ERROR_ACCESS_DENIED);
   if (kind == Kind::Missing && IsDeniedPath(full)) return fail(ERROR_ACCESS_DENIED);
+  if (kind == Kind::File && ShareConflict(Upper(full), SharedUses(access), share))
+    return fail(ERROR_SHARING_VIOLATION);
   if (write && standin::faults::Strike()) return fail(ERROR_ACCESS_DENIED);
   std::string host = kind == Kind::File
                          ? Host(full)
@@ -73,8 +85,11 @@ HANDLE CreateFileA(const std::string& path, DWORD access, DWORD, DWORD dispositi
   const int fd = open(host.c_str(), mode | O_CLOEXEC, 0644);
   if (fd < 0) return fail(ERROR_ACCESS_DENIED);
   const std::uintptr_t handle = Fs().nextFile++;
-  Fs().files[handle] = {fd, Upper(full), write,
-                        (flags & FILE_FLAG_DELETE_ON_CLOSE) ? host : std::string()};
+  FileSystem::OpenFile opened{fd, Upper(full), write,
+                              (flags & FILE_FLAG_DELETE_ON_CLOSE) ? host : std::string()};
+  opened.uses = SharedUses(access);
+  opened.share = share;
+  Fs().files[handle] = opened;
   SetLastError(kind == Kind::File && disposition == CREATE_ALWAYS ? ERROR_ALREADY_EXISTS
                                                                   : ERROR_SUCCESS);
   return HANDLE(handle);
@@ -170,7 +185,20 @@ DWORD GetFileAttributesByHandle(HANDLE file) {
     return INVALID_FILE_ATTRIBUTES;
   }
   if (S_ISLNK(st.st_mode)) return FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY;
-  return S_ISDIR(st.st_mode) ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_ARCHIVE;
+  auto extra = Fs().attributes.find(found->second.key);
+  return (S_ISDIR(st.st_mode) ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_ARCHIVE) |
+         (extra == Fs().attributes.end() ? 0 : extra->second);
+}
+
+bool SetFileAttributesByHandle(HANDLE file, DWORD attributes) {
+  std::lock_guard<std::recursive_mutex> guard(Fs().lock);
+  if (Fs().preVista) return Fail(ERROR_PROC_NOT_FOUND);
+  auto found = Fs().files.find(std::uintptr_t(file));
+  if (found == Fs().files.end()) return Fail(ERROR_INVALID_HANDLE);
+  if (IsDeniedPath(found->second.key) || standin::faults::Strike()) return Fail(ERROR_ACCESS_DENIED);
+  Fs().attributes[found->second.key] =
+      attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
+  return true;
 }
 
 std::string GetFinalPathNameByHandleA(HANDLE file) {
@@ -204,9 +232,6 @@ bool SetFileDispositionInfo(HANDLE file, bool deleteFile) {
   if (host.empty() || full.empty()) return Fail(ERROR_INVALID_HANDLE);
   if (IsDeniedPath(full) || (ExtraAttributes(full) & FILE_ATTRIBUTE_READONLY))
     return Fail(ERROR_ACCESS_DENIED);
-  for (const auto& [handle, other] : Fs().files)
-    if (handle != std::uintptr_t(file) && other.key == Upper(WithoutTrailing(full)))
-      return Fail(32 /*ERROR_SHARING_VIOLATION*/);
   if (standin::faults::Strike()) return Fail(ERROR_ACCESS_DENIED);
   struct stat st;
   if (lstat(host.c_str(), &st) != 0) return Fail(ERROR_FILE_NOT_FOUND);

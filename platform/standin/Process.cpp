@@ -2,6 +2,7 @@
 // recorded.
 #include "platform/Files.h"
 #include "platform/Process.h"
+#include "platform/standin/FileSystem.h"
 #include "platform/standin/Standin.h"
 
 #include <mutex>
@@ -53,8 +54,10 @@ bool CreateProcessA(const std::string& commandLine, const std::string& folder) {
 bool WaitForProcessEnd(DWORD, DWORD) { return true; }
 
 bool MoveFileExA(const std::string& from, const std::string& to, DWORD flags) {
+  if (!(flags & MOVEFILE_DELAY_UNTIL_REBOOT))
+    return hostfs::MoveEntry(from, to, (flags & MOVEFILE_REPLACE_EXISTING) != 0);
   std::lock_guard<std::mutex> guard(lock);
-  if (to.empty() && (flags & MOVEFILE_DELAY_UNTIL_REBOOT)) atRestart.push_back(from);
+  if (to.empty()) atRestart.push_back(from);
   return true;
 }
 

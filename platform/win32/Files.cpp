@@ -253,6 +253,26 @@ std::string GetFinalPathNameByHandleA(HANDLE file) {
   return path;
 }
 
+bool SetFileAttributesByHandle(HANDLE file, DWORD attributes) {
+  using Function = BOOL(WINAPI*)(::HANDLE, int, LPVOID, ::DWORD);
+  static const Function function = Kernel32<Function>("SetFileInformationByHandle");
+  if (!function) {
+    ::SetLastError(ERROR_PROC_NOT_FOUND);
+    return false;
+  }
+  // Times of zero stay as they are; attributes of zero would too, so none
+  // is FILE_ATTRIBUTE_NORMAL.
+  constexpr DWORD kSettable = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |
+                              FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE;
+  struct {
+    LARGE_INTEGER CreationTime, LastAccessTime, LastWriteTime, ChangeTime;
+    ::DWORD FileAttributes;
+  } info = {};
+  info.FileAttributes = (attributes & kSettable) ? (attributes & kSettable) : FILE_ATTRIBUTE_NORMAL;
+  constexpr int kFileBasicInfo = 0;
+  return function(NativeHandle(file), kFileBasicInfo, &info, sizeof info) != FALSE;
+}
+
 bool SetFileDispositionInfo(HANDLE file, bool deleteFile) {
   using Function = BOOL(WINAPI*)(::HANDLE, int, LPVOID, ::DWORD);
   static const Function function = Kernel32<Function>("SetFileInformationByHandle");

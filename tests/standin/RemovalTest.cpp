@@ -62,16 +62,24 @@ TEST_F(RemovalTest, WholeInstallationGoesWithItsFoldersWhateverTheSectionOrder) 
   }
 }
 
-TEST_F(RemovalTest, FilesOfTheUserAndLockedFilesStay) {
+TEST_F(RemovalTest, FilesOfTheUserAndFilesInUseStayReadOnlyOnesGo) {
   Installed("Morvella", Log("Morvella"));
   WriteFileBytes(kOld + "\\My list.wdl", "mine");
-  ASSERT_TRUE(os::SetFileAttributesA(kOld + "\\Lists\\French.wdl", os::FILE_ATTRIBUTE_READONLY));
-  RemoveOldInstallation(kOld, "Morvella");
+  ASSERT_TRUE(os::SetFileAttributesA(kOld + "\\Morvella.exe", os::FILE_ATTRIBUTE_READONLY));
+  // Another program reads it and lets nobody delete it meanwhile.
+  const os::HANDLE held =
+      os::CreateFileA(kOld + "\\Lists\\French.wdl", os::GENERIC_READ, os::FILE_SHARE_READ, os::OPEN_EXISTING);
+  ASSERT_NE(held, os::INVALID_HANDLE_VALUE);
+  EXPECT_EQ(RemoveOldInstallation(kOld, "Morvella"), (std::vector<std::string>{"Lists\\French.wdl"}));
+  os::CloseHandle(held);
   EXPECT_EQ(ReadFileBytes(kOld + "\\My list.wdl"), "mine");
   EXPECT_TRUE(Exists(kOld + "\\Lists\\French.wdl"));
   EXPECT_FALSE(Exists(kOld + "\\Lists\\Dutch.wdl")) << "later entries are still handled";
-  EXPECT_FALSE(Exists(kOld + "\\Morvella.exe"));
-  EXPECT_FALSE(Exists(kOld + "\\Install.log"));
+  EXPECT_FALSE(Exists(kOld + "\\Morvella.exe")) << "read-only is no reason to stay";
+  // The log now lists what is left, for whoever removes it later.
+  EXPECT_EQ(ReadFileBytes(kOld + "\\Install.log"),
+            "*** Don't change or delete this file ***\r\n\r\n{program folder}\r\nMorvella\r\n\r\n"
+            "{program files}\r\nLists\\French.wdl\r\n\r\n");
 }
 
 TEST_F(RemovalTest, SectionsEndAtAnEmptyLineAndAtTheLastLine) {

@@ -67,8 +67,9 @@ TEST_F(StartupTest, FoldersOfAnEarlierInstallationComeFromItsLog) {
       {"marker is the last line", "x\r\n{program folder}\r\n", false, "Morvella"},
       {"empty line after the marker", "{program folder}\r\n\r\n", true, ""},
       {"folder is the last line", "{program folder}\r\nTools\r\n", true, "Tools"},
-      // A write cut short is never used.
-      {"last line without line end", "{program folder}\r\nTools", false, "Morvella"},
+      // Start-up takes a further line, ended or not (the removal does not).
+      {"last line without line end", "{program folder}\r\nTools", true, "Tools"},
+      {"last line ended by CR alone", "{program folder}\r\nTools\r", true, "Tools"},
       {"marker only as part of a line", " {program folder}\r\nTools\r\n", false, "Morvella"},
       {"marker in other case", "{Program Folder}\r\nTools\r\n", false, "Morvella"},
   };

@@ -199,13 +199,47 @@ TEST_F(SeamFilesTest, RemovalDeletesTheRecordedFilesThroughHandles) {
   WriteFileBytes(folder + "\\Install.log",
                  "{program folder}\r\n\r\n\r\n{program files}\r\nMorvella.exe\r\nUninst.exe\r\n"
                  "Lists\\French.wdl\r\n\r\n");
-  RemoveInstalledFiles(folder, "");
+  TRemovalResult result;
+  RemoveInstalledFiles(folder, "", result);
+  EXPECT_TRUE(result.Complete());
   EXPECT_EQ(FilesBelow(folder), (std::set<std::string>{"Lists\\Mine.wdl"}));
   ASSERT_TRUE(DeleteFileA(folder + "\\Lists\\Mine.wdl"));
   WriteFileBytes(folder + "\\Lists\\French.wdl", "again");
   WriteFileBytes(folder + "\\Install.log", "{program files}\r\nLists\\French.wdl\r\n");
-  RemoveInstalledFiles(folder, "");
+  RemoveInstalledFiles(folder, "", result);
   EXPECT_FALSE(Exists(folder)) << "the emptied folder goes too";
+}
+
+// What Windows does with a file held open without delete sharing, and with
+// a read-only one: the first stays and is listed again, the second goes.
+TEST_F(SeamFilesTest, RemovalKeepsAFileInUseWithTheUninstallerAndARecordOfBoth) {
+  const std::string folder = dir_ / "Morvella";
+  ASSERT_TRUE(MakeSureDirectoryPathExists(folder + "\\"));
+  for (const char* f : {"Morvella.exe", "Uninst.exe", "Morvella.hlp", "Dutch.wdl"})
+    WriteFileBytes(folder + "\\" + f, f);
+  ASSERT_TRUE(SetFileAttributesA(folder + "\\Dutch.wdl", FILE_ATTRIBUTE_READONLY));
+  WriteFileBytes(folder + "\\Install.log",
+                 "*** Don't change or delete this file ***\r\n\r\n{program folder}\r\nMorvella\r\n"
+                 "\r\n{program files}\r\nMorvella.exe\r\nUninst.exe\r\nMorvella.hlp\r\nDutch.wdl\r\n\r\n");
+  const HANDLE held = CreateFileA(folder + "\\Morvella.exe", GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  TRemovalResult result;
+  RemoveInstalledFiles(folder, "Morvella", result, "Uninst.exe");
+  EXPECT_TRUE(result.RemovedAny);
+  ASSERT_EQ(result.Files.size(), 2u);
+  EXPECT_EQ(result.Files[0].Name, "Morvella.exe");
+  EXPECT_EQ(result.Files[0].Reason, TKeptEntry::InUse);
+  EXPECT_EQ(result.Files[1].Name, "Uninst.exe");
+  EXPECT_EQ(result.Files[1].Reason, TKeptEntry::Needed);
+  EXPECT_EQ(FilesBelow(folder), (std::set<std::string>{"Install.log", "Morvella.exe", "Uninst.exe"}));
+  EXPECT_EQ(ReadFileBytes(folder + "\\Install.log"),
+            "*** Don't change or delete this file ***\r\n\r\n{program folder}\r\nMorvella\r\n"
+            "\r\n{program files}\r\nMorvella.exe\r\nUninst.exe\r\n\r\n");
+  ASSERT_TRUE(CloseHandle(held));
+
+  RemoveInstalledFiles(folder, "Morvella", result, "Uninst.exe");
+  EXPECT_TRUE(result.Complete());
+  EXPECT_FALSE(Exists(folder));
 }
 
 }  // namespace
