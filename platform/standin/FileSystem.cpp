@@ -50,6 +50,8 @@ void FileSystem::Reset() {
   mapped.clear();
   withoutRights.clear();
   refuseRights = false;
+  readFaultKey.clear();
+  readFaultCountdown = 0;
   preVista = false;
   beforeDeleteOpen = nullptr;
   security.clear();
@@ -314,6 +316,9 @@ std::string SysErrorMessage(std::uint32_t errorCode) {
       {ERROR_FILE_NOT_FOUND, "The system cannot find the file specified"},
       {ERROR_PATH_NOT_FOUND, "The system cannot find the path specified"},
       {ERROR_ACCESS_DENIED, "Access is denied"},
+      {30, "The system cannot read from the specified device"},
+      {ERROR_SHARING_VIOLATION,
+       "The process cannot access the file because it is being used by another process"},
       {ERROR_INVALID_HANDLE, "The handle is invalid"},
       {ERROR_HANDLE_DISK_FULL, "The disk is full"},
       {ERROR_DISK_FULL, "There is not enough space on the disk"},
@@ -381,6 +386,14 @@ void BeforeDeleteOpen(std::function<void(const std::string&)> action) {
   os::hostfs::Fs().beforeDeleteOpen = std::move(action);
 }
 
+void FailReadsOf(const std::string& windowsPath, long nth) {
+  std::lock_guard<std::recursive_mutex> guard(os::hostfs::Fs().lock);
+  std::string full;
+  if (!os::hostfs::FullPath(windowsPath, full)) return;
+  os::hostfs::Fs().readFaultKey = nth > 0 ? os::hostfs::Upper(full) : std::string();
+  os::hostfs::Fs().readFaultCountdown = nth;
+}
+
 void FailWritesAfter(long long bytes) {
   std::lock_guard<std::recursive_mutex> guard(os::hostfs::Fs().lock);
   os::hostfs::Fs().writeBudget = bytes;
@@ -390,6 +403,13 @@ void DenyWrites(const std::string& windowsPath) {
   std::lock_guard<std::recursive_mutex> guard(os::hostfs::Fs().lock);
   std::string full;
   if (os::hostfs::FullPath(windowsPath, full)) os::hostfs::Fs().denied.insert(os::hostfs::Upper(os::hostfs::WithoutTrailing(full)));
+}
+
+void AllowWrites(const std::string& windowsPath) {
+  std::lock_guard<std::recursive_mutex> guard(os::hostfs::Fs().lock);
+  std::string full;
+  if (os::hostfs::FullPath(windowsPath, full))
+    os::hostfs::Fs().denied.erase(os::hostfs::Upper(os::hostfs::WithoutTrailing(full)));
 }
 
 }  // namespace standin

@@ -45,6 +45,8 @@ struct FileSystem {
   std::map<char, std::string> mapped;  // drives placed on other host folders
   std::set<char> withoutRights;         // drives whose file system keeps no rights (FAT)
   bool refuseRights = false;            // setting rights fails
+  std::string readFaultKey;             // reads of this file (upper-case full path) ...
+  long readFaultCountdown = 0;          // ... fail from this call on (1: the next)
 
   FileSystem();
   ~FileSystem();

@@ -107,6 +107,8 @@ bool ReadFile(HANDLE file, void* buffer, DWORD size, DWORD* read) {
   if (read) *read = 0;
   auto* f = FileOf(file);
   if (!f) return Fail(ERROR_INVALID_HANDLE);
+  if (f->key == Fs().readFaultKey && --Fs().readFaultCountdown <= 0)
+    return Fail(30 /*ERROR_READ_FAULT*/);
   ssize_t n = ::read(f->fd, buffer, size);
   if (n < 0) return Fail(ERROR_ACCESS_DENIED);
   if (read) *read = DWORD(n);

@@ -29,9 +29,14 @@ void MapDrive(char letter, const std::string& hostFolder);
 // Every change at path or below it fails with ERROR_ACCESS_DENIED, as for a
 // folder the user may read but not write.
 void DenyWrites(const std::string& windowsPath);
+// Lifts DenyWrites(windowsPath).
+void AllowWrites(const std::string& windowsPath);
 // After bytes more bytes have been written, writes fail with ERROR_DISK_FULL
 // (a partial write writes what fits). -1 lifts the limit.
 void FailWritesAfter(long long bytes);
+// Reads of the file path fail with ERROR_READ_FAULT from the nth call on
+// (counted over every handle on it; 0: never again), as for a bad sector.
+void FailReadsOf(const std::string& windowsPath, long nth);
 // Gives path this owner and DACL (SDDL), as if someone had set them; what lies
 // below without its own inherits from it.
 void SetSecurity(const std::string& windowsPath, const std::string& sddl);

@@ -145,6 +145,18 @@ int main(int argc, char** argv) {
     std::printf("%s|%s\n", target, folder);
     return 0;
   }
+  if (verb == "hold" && argc == 4) {
+    // Another program using FILE: read, without leave to delete it. Says so
+    // with FLAGS\held, lets go once FLAGS\release exists (60 s at most).
+    const HANDLE file = CreateFileA(argv[2], GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return Fail("cannot open", argv[2]);
+    const std::string flags = argv[3];
+    CloseHandle(CreateFileA((flags + "\\held").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    for (int i = 0; i < 600 && GetFileAttributesA((flags + "\\release").c_str()) == INVALID_FILE_ATTRIBUTES; ++i)
+      Sleep(100);
+    CloseHandle(file);
+    return 0;
+  }
   if (verb == "exists" && argc == 3) {
     // The path as typed, in UTF-16: argv holds it in the ANSI code page.
     int count = 0;

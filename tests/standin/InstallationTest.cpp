@@ -192,6 +192,22 @@ TEST_F(InstallationTest, FailedStepLeavesTheConfirmationPageAndNextCanTryAgain) 
   EXPECT_EQ(SetupPars.Page, 5);
 }
 
+TEST_F(InstallationTest, LogWhoseFirstLinesCannotBeWrittenIsClosedSoNextCanTryAgain) {
+  Start();
+  standin::FailWritesAfter(20);  // the disk fills during the log's first line
+  Install();
+  standin::FailWritesAfter(-1);
+  EXPECT_EQ(SetupPars.Page, 4);
+  ASSERT_EQ(standin::MessageBoxes().size(), 1u);
+  EXPECT_EQ(standin::MessageBoxes()[0].Text,
+            "Cannot write the install log " + kInstall + "\\Install.log: There is not enough space on the disk.");
+  // A handle left open would keep the half-written log from being replaced.
+  main_->NextButton.Click();
+  EXPECT_EQ(SetupPars.Page, 5);
+  EXPECT_EQ(Log().substr(0, 72),
+            "*** Don't change or delete this file ***\r\n\r\n{program folder}\r\nMorvella\r\n");
+}
+
 TEST_F(InstallationTest, NothingIsRemovedWhenThePayloadIsMissing) {
   Start();
   Install();

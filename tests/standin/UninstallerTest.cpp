@@ -1,4 +1,7 @@
 // Uninst.exe: removes what Setup installed, keeps what is not its own.
+#include <functional>
+#include <set>
+
 #include "engine/Unit_DataFile.h"
 #include "platform/Dialogs.h"
 #include "platform/Files.h"
@@ -172,6 +175,86 @@ TEST_F(UninstallerTest, HostileLogRemovesNothingOutside) {
   RunCopy();
   EXPECT_TRUE(Exists("C:\\Victim.txt"));
   EXPECT_FALSE(Exists(kInstall + "\\Morvella.exe"));
+}
+
+// When something recorded cannot go, the rest goes; the uninstaller, its
+// entry and a record of exactly what is left stay, the message says what
+// stayed and why, and a second run, once the cause is gone, finishes.
+TEST_F(UninstallerTest, WhatCannotGoStaysRecordedAndASecondRunFinishes) {
+  const std::string log = kInstall + "\\Install.log";
+  const std::string head = "*** Don't change or delete this file ***\r\n\r\n{program folder}\r\nMorvella\r\n\r\n";
+  const std::string shortcuts = std::string(kPrograms) + "\\Morvella";
+  os::HANDLE held = os::INVALID_HANDLE_VALUE;
+  struct Case {
+    const char* what;
+    std::function<void()> cause, undo;
+    bool inPlace;
+    std::string message;
+    std::set<std::string> left;  // in the installation folder
+    std::string logLeft;         // empty: the log as it was
+  };
+  const Case cases[] = {
+      {"a file held open without delete sharing",
+       [&] { held = os::CreateFileA(kInstall + "\\Morvella.exe", os::GENERIC_READ, os::FILE_SHARE_READ, os::OPEN_EXISTING); },
+       [&] { os::CloseHandle(held); }, false,
+       "Morvella was not removed completely.  These of its files are still there:\n\n"
+       "Morvella.exe is in use: close Morvella and run the uninstaller again.\n\n"
+       "Morvella stays in the list of programs until they are gone.",
+       {"Install.log", "Morvella.exe", "Uninst.exe"},
+       head + "{program files}\r\nMorvella.exe\r\nUninst.exe\r\n\r\n"},
+      {"the log unreadable half-way",
+       [&] { standin::FailReadsOf(log, 3); }, [&] { standin::FailReadsOf(log, 0); }, false,
+       "Morvella was removed only in part: Cannot read the install log " + log +
+           ": The system cannot read from the specified device.\n\nThe record of its files and its "
+           "entry in the list of programs were kept: run the uninstaller again to remove the rest.",
+       {"Install.log", "Lists\\Dutch.wdl", "Morvella.exe", "Uninst.exe"}, ""},
+      {"nothing may be deleted",
+       [&] { standin::DenyWrites(kInstall); standin::DenyWrites(shortcuts); },
+       [&] { standin::AllowWrites(kInstall); standin::AllowWrites(shortcuts); }, false,
+       "Morvella cannot be removed:\n\n"
+       "Morvella.exe could not be deleted: Access is denied.\n"
+       "Lists\\Dutch.wdl could not be deleted: Access is denied.\n"
+       "The shortcut Morvella.lnk in the Start menu could not be deleted: Access is denied.\n"
+       "The shortcut Morvella Help.lnk in the Start menu could not be deleted: Access is denied.\n"
+       "The shortcut Uninstall Morvella.lnk in the Start menu could not be deleted: Access is denied.\n"
+       "\nNothing was removed.",
+       {"Install.log", "Lists\\Dutch.wdl", "Morvella.exe", "Uninst.exe"}, ""},
+      {"running in place, no private copy",
+       [&] { standin::RefuseRights(true); }, [&] { standin::RefuseRights(false); }, true,
+       "Morvella was not removed completely.  These of its files are still there:\n\n"
+       "Uninst.exe is this uninstaller, which cannot delete its own file while it runs: run the "
+       "uninstaller again.\n\nMorvella stays in the list of programs until they are gone.",
+       {"Install.log", "Uninst.exe"}, head + "{program files}\r\nUninst.exe\r\n\r\n"},
+  };
+  const std::string installed = ReadFileBytes(log);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    c.cause();
+    if (c.inPlace) standin::SetProgram(kInstall + "\\Uninst.exe", {});
+    EXPECT_EQ(c.inPlace ? UninstMain() : RunCopy(), 1);
+    EXPECT_EQ(LastMessage(), c.message);
+    EXPECT_EQ(FilesBelow(kInstall), c.left);
+    EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Morvella"));
+    EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, ".wdl"));
+    c.undo();
+    EXPECT_EQ(ReadFileBytes(log), c.logLeft.empty() ? installed : c.logLeft);
+    EXPECT_EQ(RunCopy(), 0);
+    EXPECT_EQ(LastMessage(), "Morvella has been removed from your computer.");
+    EXPECT_FALSE(Exists(kInstall));
+    EXPECT_FALSE(Exists(shortcuts));
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Morvella"));
+    SetUp();  // installed afresh for the next case
+  }
+}
+
+TEST_F(UninstallerTest, ReadOnlyFilesAreRemovedAllTheSame) {
+  for (const char* file : {"\\Morvella.exe", "\\Lists\\Dutch.wdl", "\\Uninst.exe"})
+    ASSERT_TRUE(os::SetFileAttributesA(kInstall + file, os::FILE_ATTRIBUTE_READONLY));
+  ASSERT_TRUE(os::SetFileAttributesA(std::string(kPrograms) + "\\Morvella\\Morvella.lnk", os::FILE_ATTRIBUTE_READONLY));
+  EXPECT_EQ(RunCopy(), 0);
+  EXPECT_EQ(LastMessage(), "Morvella has been removed from your computer.");
+  EXPECT_FALSE(Exists(kInstall));
+  EXPECT_FALSE(Exists(std::string(kPrograms) + "\\Morvella"));
 }
 
 }  // namespace
