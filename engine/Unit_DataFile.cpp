@@ -187,7 +187,16 @@ void TDataFile::BeginEntry(const std::string& name, std::int32_t size) {
   const std::string problem = EntryNameProblem(name);
   if (!problem.empty()) Damaged("entry \"" + Printable(name) + "\": " + problem);
   const std::string path = JoinPath(TargetDir, name);
-  if (path.size() >= os::MAX_PATH) Damaged("entry \"" + Printable(name) + "\": the path is too long");
+  if (path.size() >= os::MAX_PATH) {
+    // A name that fits below a drive's root is the chosen folder's fault.
+    if (name.size() + 3 >= os::MAX_PATH) Damaged("entry \"" + Printable(name) + "\": the path is too long");
+    throw os::EInOutError("Setup cannot install " + Printable(name) + " in the folder " + TargetDir +
+                              ": the path would be " + std::to_string(path.size()) +
+                              " characters long, and Windows allows " +
+                              std::to_string(os::MAX_PATH - 1) + ".  Run Setup again and choose an "
+                              "installation folder with a shorter path.",
+                          206 /*ERROR_FILENAME_EXCED_RANGE*/);
+  }
   const std::string clash = InstalledNames.Add(name);
   if (!clash.empty()) Damaged("entry \"" + Printable(name) + "\": " + clash);
 

@@ -185,7 +185,7 @@ TEST_F(DataFileTest, DamagedOrHostileVolumesAreRefusedBeforeAnythingIsCreated) {
       {"wildcard", Le32(2) + ok + Entry("*.exe", "e") + kEnd, "character *"},
       {"control character", Le32(2) + ok + Entry("a\tb", "e") + kEnd, "control"},
       {"the log itself", Le32(2) + ok + Entry("install.LOG", "e") + kEnd, "install log"},
-      {"too long", Le32(2) + ok + Entry(std::string(250, 'x'), "e") + kEnd, "too long"},
+      {"too long below any folder", Le32(2) + ok + Entry(std::string(257, 'x'), "e") + kEnd, "too long"},
       // Refused when the 260th byte comes, not read whole into memory.
       {"name past MAX_PATH", Le32(2) + ok + Entry(std::string(260, 'x'), "e") + kEnd,
        "longer than 259 characters"},
@@ -221,6 +221,25 @@ TEST_F(DataFileTest, DamagedOrHostileVolumesAreRefusedBeforeAnythingIsCreated) {
     std::string outside;
     ListTree(dir_.Path(), "", outside);
     EXPECT_EQ(outside, "Setup.d01;Target;Target\\Good.txt;Target\\Install.log;");
+  }
+}
+
+TEST_F(DataFileTest, PathTooLongForTheChosenFolderNamesThatFolder) {
+  // Deep enough that a name of 40 characters passes the limit.
+  std::string deep = target_;
+  while (deep.size() < os::MAX_PATH - 40) deep += "\\Level";
+  ASSERT_TRUE(os::MakeSureDirectoryPathExists(deep + "\\"));
+  log_ = std::make_unique<TLogFile>(deep, "Morvella");
+  const std::string name = std::string(40, 'n');
+  Volume(1, Le32(1) + Entry(name, "e") + kEnd);
+  try {
+    ExtractAll(dir_.Path(), deep, *log_, 100);
+    ADD_FAILURE() << "accepted";
+  } catch (const os::EInOutError& e) {
+    EXPECT_EQ(std::string(e.what()),
+              "Setup cannot install " + name + " in the folder " + deep + ": the path would be " +
+                  std::to_string(deep.size() + 41) + " characters long, and Windows allows 259.  "
+                  "Run Setup again and choose an installation folder with a shorter path.");
   }
 }
 
