@@ -67,26 +67,39 @@ namespace {
 // the program, which owns the main window (and so, through it, every
 // dialog). Activated from the taskbar, it hands the activation on to the
 // window the user was working in.
+// The window the user works in: the last one active, else the main
+// window; when that is disabled, the dialog it waits for.
+::HWND UserWindow(::HWND application) {
+  ::HWND target = ::GetLastActivePopup(application);
+  ::HWND main = win32::Native(Application.MainWindow);
+  if ((target == application || !::IsWindowVisible(target)) && main) target = main;
+  if (target && target != application && !::IsWindowEnabled(target)) {
+    ::HWND popup = ::GetWindow(target, GW_ENABLEDPOPUP);
+    if (popup) target = popup;
+  }
+  return target == application ? nullptr : target;
+}
+
 LRESULT CALLBACK ApplicationWindowProc(::HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_ACTIVATE:
       if (LOWORD(wParam) != WA_INACTIVE) {
-        ::HWND target = ::GetLastActivePopup(window);
-        ::HWND main = win32::Native(Application.MainWindow);
-        if ((target == window || !::IsWindowVisible(target)) && main) target = main;
-        if (target && target != window && !::IsWindowEnabled(target)) {
-          ::HWND popup = ::GetWindow(target, GW_ENABLEDPOPUP);
-          if (popup) target = popup;
-        }
-        if (target && target != window && ::IsWindowVisible(target)) ::SetActiveWindow(target);
+        ::HWND target = UserWindow(window);
+        if (target && ::IsWindowVisible(target)) ::SetActiveWindow(target);
         return 0;
       }
       break;
-    case WM_CLOSE:
-      // "Close window" on the taskbar: a close request to the main window.
-      if (Application.MainWindow != NO_WINDOW)
-        ::PostMessageA(win32::Native(Application.MainWindow), WM_CLOSE, 0, 0);
+    case WM_CLOSE: {
+      // "Close window" on the taskbar: a close request to the window the
+      // user is in, under its own rule (the progress dialog's is its
+      // Cancel, which holds the copying while it asks). Never the main
+      // window behind a dialog; a message box or another system dialog
+      // waits for its answer, so the request is dropped then.
+      ::HWND target = UserWindow(window);
+      if (target && ::IsWindowEnabled(target) && win32::IsFormWindow(target))
+        ::PostMessageA(target, WM_CLOSE, 0, 0);
       return 0;
+    }
     case WM_GETMINMAXINFO:
       // No smallest size: the window stays a point.
       reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize = {0, 0};

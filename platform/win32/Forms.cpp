@@ -558,16 +558,20 @@ bool DialogMessage(void* message) {
 }
 
 void RunModalLoop(TForm& form) {
-  MSG message;
-  while (form.ModalResult() == 0 && ::GetMessageA(&message, nullptr, 0, 0) > 0) {
+  MSG message = {};
+  bool quit = false;
+  while (form.ModalResult() == 0) {
+    const BOOL got = ::GetMessageA(&message, nullptr, 0, 0);
+    if (got <= 0) {  // WM_QUIT, or no queue to read
+      quit = got == 0;
+      break;
+    }
     if (DialogMessage(&message)) continue;
     ::TranslateMessage(&message);
     ::DispatchMessageA(&message);
   }
-  if (message.message == WM_QUIT && form.ModalResult() == 0) {
-    ::PostQuitMessage(int(message.wParam));  // leave it for the main loop
-    form.SetModalResult(IDCANCEL);
-  }
+  if (quit) ::PostQuitMessage(int(message.wParam));  // leave it for the main loop
+  if (form.ModalResult() == 0) form.SetModalResult(IDCANCEL);
 }
 
 void WakeModalLoop(TForm& form) {
@@ -575,3 +579,7 @@ void WakeModalLoop(TForm& form) {
 }
 
 }  // namespace ui::native
+
+namespace os::win32 {
+bool IsFormWindow(::HWND window) { return ui::native::FormOf(window) != nullptr; }
+}  // namespace os::win32

@@ -30,4 +30,8 @@ inline os::HWND Wrap(::HWND window) { return os::HWND(reinterpret_cast<std::uint
 inline ::HKEY Native(os::HKEY key) { return reinterpret_cast<::HKEY>(key); }
 inline os::HKEY Wrap(::HKEY key) { return os::HKEY(reinterpret_cast<std::uintptr_t>(key)); }
 
+// Whether window is the window of one of the program's forms (not a
+// message box or another system dialog).
+bool IsFormWindow(::HWND window);
+
 }  // namespace os::win32

@@ -199,6 +199,27 @@ int main(int argc, char** argv) {
     }
     return Fail("still there", caption);
   }
+  if (verb == "taskbarclose") {
+    // "Close window" on the taskbar entry of the program that shows
+    // CAPTION, as soon as it shows it (polled fast, like waitclick).
+    for (int i = 0; i < 20000; ++i) {
+      if (HWND w = TopWindow(caption)) {
+        DWORD process = 0;
+        GetWindowThreadProcessId(w, &process);
+        for (HWND a = FindWindowExA(nullptr, nullptr, "TSetupApplication", nullptr); a;
+             a = FindWindowExA(nullptr, a, "TSetupApplication", nullptr)) {
+          DWORD owner = 0;
+          GetWindowThreadProcessId(a, &owner);
+          if (owner != process) continue;
+          PostMessageA(a, WM_SYSCOMMAND, SC_CLOSE, 0);
+          return 0;
+        }
+        return Fail("no taskbar entry", caption);
+      }
+      Sleep(1);
+    }
+    return Fail("no window", caption);
+  }
   if (verb == "waitclick" && argc == 4) {
     // Polled fast, within this process: a copy can be over before another
     // program has even started.
