@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "engine/Unit_DataFile.h"
+#include "platform/Shell.h"
 
 namespace {
 
@@ -14,23 +15,35 @@ std::string UpperAscii(std::string s) {
   return s;
 }
 
-bool IsDeviceName(const std::string& level) {
+bool IsDeviceName(const std::string& level, const TNameRules& rules) {
   // "NUL", "nul.txt" and "Com1 .log" all name a device, not a file.
   std::string base = UpperAscii(level.substr(0, level.find('.')));
   while (!base.empty() && base.back() == ' ') base.pop_back();
   static const char* const devices[] = {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$", "CLOCK$"};
   for (const char* device : devices)
     if (base == device) return true;
-  // Windows also reserves COM and LPT with a superscript 1, 2 or 3
-  // (Windows-1252 0xB9, 0xB2, 0xB3).
-  const unsigned char digit = base.size() == 4 ? static_cast<unsigned char>(base[3]) : 0;
-  return base.size() == 4 && (base.compare(0, 3, "COM") == 0 || base.compare(0, 3, "LPT") == 0) &&
-         ((digit >= '0' && digit <= '9') || digit == 0xB9 || digit == 0xB2 || digit == 0xB3);
+  if (base.size() < 4 || (base.compare(0, 3, "COM") != 0 && base.compare(0, 3, "LPT") != 0))
+    return false;
+  // A digit, or a superscript 1, 2 or 3 as the code page writes it.
+  const std::string number = base.substr(3);
+  if (number.size() == 1 && number[0] >= '0' && number[0] <= '9') return true;
+  for (char32_t superscript : {U'\u00B9', U'\u00B2', U'\u00B3'})
+    if (number == rules.CharOf(superscript)) return true;
+  return false;
 }
 
 }  // namespace
 
-std::string EntryNameProblem(const std::string& Name) {
+std::string TNameRules::Upper(const std::string& Name) const { return os::CharUpperBuffA(Name); }
+
+std::string TNameRules::CharOf(char32_t Character) const { return os::AnsiCharOf(Character); }
+
+const TNameRules& SystemNameRules() {
+  static const TNameRules rules;
+  return rules;
+}
+
+std::string EntryNameProblem(const std::string& Name, const TNameRules& Rules) {
   if (Name.empty()) return "the name is empty";
   for (char c : Name) {
     if (static_cast<unsigned char>(c) < 32) return "the name holds a control character";
@@ -44,7 +57,7 @@ std::string EntryNameProblem(const std::string& Name) {
     if (level.empty()) return "the name has an empty folder level";
     if (level == "." || level == "..") return "the name refers to a folder by . or ..";
     if (level.back() == '.' || level.back() == ' ') return "a part of the name ends in a dot or a blank";
-    if (IsDeviceName(level)) return "the name " + level + " is reserved for a device";
+    if (IsDeviceName(level, Rules)) return "the name " + level + " is reserved for a device";
     if (end == Name.size()) break;
     start = end + 1;
   }

@@ -55,7 +55,7 @@ void ResetDataFileState() {
 }
 
 std::string TEntryNames::Add(const std::string& Name) {
-  const std::string upper = os::CharUpperBuffA(Name);
+  const std::string upper = rules_->Upper(Name);
   if (files_.count(upper)) return "another file of the setup has the same name";
   if (folders_.count(upper)) return "the name is that of a folder of the setup";
   for (std::size_t at = upper.find('\\'); at != std::string::npos; at = upper.find('\\', at + 1))
@@ -96,6 +96,10 @@ TDataFile::~TDataFile() { os::CloseHandle(file_); }
 void TDataFile::Damaged(const std::string& problem) const {
   throw os::EInOutError("The setup files are damaged (" + fileName_ + "): " + problem,
                         os::ERROR_INVALID_PARAMETER);
+}
+
+void TDataFile::DamagedEntry(const std::string& name, const std::string& problem) const {
+  Damaged("entry \"" + Printable(name) + "\"" + problem);
 }
 
 bool TDataFile::Fill() {
@@ -180,25 +184,23 @@ void TDataFile::BeginEntry() {
 }
 
 void TDataFile::BeginEntry(const std::string& name, std::int32_t size) {
-  if (size < 0) Damaged("entry \"" + Printable(name) + "\" has a negative size");
+  if (size < 0) DamagedEntry(name, " has a negative size");
   // A file that would run past the total would be cut short: refused whole.
   if (DeclaredLeft >= 0 && size > DeclaredLeft)
-    Damaged("entry \"" + Printable(name) + "\" is larger than the total size allows");
+    DamagedEntry(name, " is larger than the total size allows");
   const std::string problem = EntryNameProblem(name);
-  if (!problem.empty()) Damaged("entry \"" + Printable(name) + "\": " + problem);
+  if (!problem.empty()) DamagedEntry(name, ": " + problem);
   const std::string path = JoinPath(TargetDir, name);
   if (path.size() >= os::MAX_PATH) {
     // A name that fits below a drive's root is the chosen folder's fault.
-    if (name.size() + 3 >= os::MAX_PATH) Damaged("entry \"" + Printable(name) + "\": the path is too long");
+    if (name.size() + 3 >= os::MAX_PATH) DamagedEntry(name, ": the path is too long");
     throw os::EInOutError("Setup cannot install " + Printable(name) + " in the folder " + TargetDir +
-                              ": the path would be " + std::to_string(path.size()) +
-                              " characters long, and Windows allows " +
-                              std::to_string(os::MAX_PATH - 1) + ".  Run Setup again and choose an "
-                              "installation folder with a shorter path.",
+                              ": the path would be longer than Windows allows.  Run Setup again "
+                              "and choose an installation folder with a shorter path.",
                           206 /*ERROR_FILENAME_EXCED_RANGE*/);
   }
   const std::string clash = InstalledNames.Add(name);
-  if (!clash.empty()) Damaged("entry \"" + Printable(name) + "\": " + clash);
+  if (!clash.empty()) DamagedEntry(name, ": " + clash);
 
   // The previous entry's folder was made a moment ago: most entries share it.
   const std::string folder = path.substr(0, path.rfind('\\') + 1);

@@ -32,20 +32,38 @@ void ResetDataFileState();
 // volume Number.
 std::string VolumeFileName(int Number);
 
+// How Windows reads names in an ANSI code page: which names it takes for
+// the same, and how the code page writes the superscript digits that
+// Windows reserves for devices (COM¹, LPT²). The system's own code page
+// unless a packer chooses the code page of the systems it packs for.
+class TNameRules {
+ public:
+  virtual ~TNameRules() = default;
+  // Name upper-cased as the file system compares names.
+  virtual std::string Upper(const std::string& Name) const;
+  // The bytes of a character in the code page; empty when it lacks it.
+  virtual std::string CharOf(char32_t Character) const;
+};
+
+// The rules of the code page this program runs with.
+const TNameRules& SystemNameRules();
+
 // Why Name may not be written below the installation folder, or empty when
 // it may: a plain relative path of ordinary names, not the log itself.
-std::string EntryNameProblem(const std::string& Name);
+std::string EntryNameProblem(const std::string& Name, const TNameRules& Rules = SystemNameRules());
 
 // The names a payload has used so far, compared as Windows compares file
 // names: a name that comes again in another case would overwrite the first
 // file, and a file cannot also be a folder.
 class TEntryNames {
  public:
+  explicit TEntryNames(const TNameRules& Rules = SystemNameRules()) : rules_(&Rules) {}
   // Why Name cannot be added, or empty when it was added.
   std::string Add(const std::string& Name);
   void Clear();
 
  private:
+  const TNameRules* rules_;
   std::unordered_set<std::string> files_;
   std::unordered_set<std::string> folders_;
 };
@@ -86,6 +104,8 @@ class TDataFile {
   void TakeEmptyEntries();
   // Raises "The setup files are damaged (<volume>): <problem>".
   [[noreturn]] void Damaged(const std::string& problem) const;
+  // Damaged, for the entry name: "entry "name"" and then problem.
+  [[noreturn]] void DamagedEntry(const std::string& name, const std::string& problem) const;
 
   TLogFile* LogFile;
   std::string TargetDir;

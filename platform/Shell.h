@@ -26,6 +26,9 @@ int lstrcmpA(const std::string& a, const std::string& b);
 // text in upper case by the ANSI code page's letters (CharUpperBuffA), as
 // the file system folds names to compare them: "français" -> "FRANÇAIS".
 std::string CharUpperBuffA(std::string text);
+// The bytes of the Unicode character c in the ANSI code page
+// (WideCharToMultiByte, no best fit); empty when the code page lacks it.
+std::string AnsiCharOf(char32_t c);
 
 constexpr int SW_SHOW = 5;
 

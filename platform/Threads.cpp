@@ -155,7 +155,9 @@ void SetBeforeSynchronizeHookForTesting(std::function<void(int call)> hook) {
 void TThread::Synchronize(const std::function<void()>& step) {
   if (beforeSynchronize) beforeSynchronize(++calls_);
   PassGate();
-  auto call = std::make_shared<Call>();
+  // Not make_shared: without RTTI it pulls in the library's shared_ptr
+  // support and its mutex pool.
+  std::shared_ptr<Call> call(new Call());
   call->run = step;
   call->owner = this;
   call->waited = true;
@@ -167,7 +169,7 @@ void TThread::Synchronize(const std::function<void()>& step) {
 }
 
 void TThread::Queue(std::function<void()> call) {
-  auto posted = std::make_shared<Call>();
+  std::shared_ptr<Call> posted(new Call());
   posted->run = std::move(call);
   posted->owner = this;
   posted->waited = false;

@@ -8,7 +8,6 @@
 #include "platform/Entries.h"
 #include "platform/Exceptions.h"
 #include "platform/Files.h"
-#include "platform/Process.h"
 #include "platform/Shell.h"
 #include "setup/Folders.h"
 #include "system/Unit_Settings.h"
@@ -182,30 +181,6 @@ void RemoveRecorded(const TRemovalBase& removal, const std::string& base, const 
   kept.push_back({name, inUse ? TKeptEntry::InUse : TKeptEntry::Refused, error});
 }
 
-// Replaces the log by one that lists what is left: written in full to a
-// new file first, so that the old one stays when anything fails.
-void WriteRemainingLog(const TRemovalBase& removal, const std::string& InstallDir,
-                       const std::string& ProgFolder, const TRemovalResult& left) {
-  const char* const kNewLog = "Install.new";
-  const std::string fresh = JoinPath(InstallDir, kNewLog);
-  try {
-    TLogFile log(InstallDir, ProgFolder, kNewLog);
-    log.BeginProgramFiles();
-    for (const TKeptEntry& entry : left.Files) log.AddEntry(entry.Name);
-    if (!left.Shortcuts.empty()) {
-      log.BeginProgramFolderFiles();
-      for (const TKeptEntry& entry : left.Shortcuts) log.AddEntry(entry.Name);
-    }
-    log.Close();
-  } catch (const os::EInOutError&) {
-    removal.Delete(fresh, false);
-    return;
-  }
-  if (!os::MoveFileExA(fresh, JoinPath(InstallDir, "Install.log"),
-                       os::MOVEFILE_REPLACE_EXISTING | os::MOVEFILE_WRITE_THROUGH))
-    removal.Delete(fresh, false);
-}
-
 // Handles each entry of the section under header. Lines are read from the
 // top; an empty line ends the section, and a last line cut off before its
 // line break is never handled.
@@ -285,10 +260,7 @@ void RemoveInstalledFiles(const std::string& OldInstallDir, const std::string& O
       RemoveRecorded(installation, OldInstallDir, Uninstaller, Uninstaller, Result.Files,
                      Result.RemovedAny);
   }
-  if (!Result.Complete()) {
-    if (Result.RemovedAny) WriteRemainingLog(installation, OldInstallDir, OldProgFolder, Result);
-    return;
-  }
+  if (!Result.Complete()) return;  // the log keeps the record
   installation.Delete(logName, false);
   installation.DeleteItself();
 }

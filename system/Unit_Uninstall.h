@@ -41,9 +41,7 @@ std::vector<std::string> RemoveOldInstallation(const std::string& OldInstallDir,
 
 // The file part of the removal alone: shortcuts, program files (a
 // read-only one too), emptied folders; then, when everything recorded has
-// gone, the log and the folder. Otherwise the log is replaced by one that
-// lists exactly what is left (written to a new file first: the old one
-// stays if that fails), so that a later run can finish. Uninstaller, when
+// gone, the log and the folder. Otherwise the log stays. Uninstaller, when
 // given, names the entry of the uninstaller: it goes last, and only when
 // everything else has gone; UninstallerRunning says it is the program
 // running, which cannot delete its own file. Result is filled as the
@@ -58,3 +56,4 @@ void RemoveInstalledFiles(const std::string& InstallDir, const std::string& Prog
 // put another in its place): such a log could name any file of the drive,
 // so the installation is left in place.
 bool LogOpenToUsersAtRoot(const std::string& InstallDir);
+

@@ -6,6 +6,7 @@
 #include "engine/Unit_Paths.h"
 #include "platform/Application.h"
 #include "platform/Dialogs.h"
+#include "platform/Entries.h"
 #include "platform/Exceptions.h"
 #include "platform/FileSearch.h"
 #include "platform/Files.h"
@@ -107,6 +108,28 @@ std::string KeptLines(const TRemovalResult& result) {
 }
 
 }  // namespace
+
+void WriteRemainingLog(const std::string& InstallDir, const std::string& ProgFolder,
+                       const TRemovalResult& left) {
+  const char* const kNewLog = "Install.new";
+  const std::string fresh = JoinPath(InstallDir, kNewLog);
+  try {
+    TLogFile log(InstallDir, ProgFolder, kNewLog);
+    log.BeginProgramFiles();
+    for (const TKeptEntry& entry : left.Files) log.AddEntry(entry.Name);
+    if (!left.Shortcuts.empty()) {
+      log.BeginProgramFolderFiles();
+      for (const TKeptEntry& entry : left.Shortcuts) log.AddEntry(entry.Name);
+    }
+    log.Close();
+  } catch (const os::EInOutError&) {
+    os::DeleteFileEntry(fresh);
+    return;
+  }
+  if (!os::MoveFileExA(fresh, JoinPath(InstallDir, "Install.log"),
+                       os::MOVEFILE_REPLACE_EXISTING | os::MOVEFILE_WRITE_THROUGH))
+    os::DeleteFileEntry(fresh);
+}
 
 void RemoveRegistryEntries() {
   TRegistry registry;
@@ -226,6 +249,7 @@ int UninstMain() {
   if (!result.Complete()) {
     // The entry stays, and with it the uninstaller and the record of what
     // is left: running it again finishes the job.
+    if (result.RemovedAny) WriteRemainingLog(folder, progFolder, result);
     if (!result.RemovedAny)
       return Say("Morvella cannot be removed:\n\n" + KeptLines(result) + "\nNothing was removed.",
                  os::MB_ICONERROR);

@@ -1,5 +1,7 @@
 #pragma once
 #include <string>
+
+#include "system/Unit_Uninstall.h"
 // The product's own uninstaller, Uninst.exe: removes the installation that
 // the Install.log beside it records, and what Setup wrote to the registry.
 
@@ -7,6 +9,12 @@
 // ".wdl" while it still names "Morvella.Wordlist" (another program may have
 // taken it since). Keys that hold anything else stay.
 void RemoveRegistryEntries();
+
+// Replaces the log in InstallDir by one that lists exactly what left
+// holds, so that a later run can finish the removal: written in full to a
+// new file first, the old one stays when anything fails.
+void WriteRemainingLog(const std::string& InstallDir, const std::string& ProgFolder,
+                       const TRemovalResult& left);
 
 // Argument in double quotes as CommandLineToArgvW reads it back: backslashes
 // before a quote, and at the end, doubled; quotes escaped.

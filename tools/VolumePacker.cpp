@@ -10,6 +10,7 @@
 #include <set>
 
 #include "engine/Unit_DataFile.h"
+#include "platform/standin/CodePage.h"
 
 namespace fs = std::filesystem;
 
@@ -93,15 +94,61 @@ class VolumeWriter {
 
 }  // namespace
 
+namespace {
+
+// The case rules and superscript digits of the code page the names are
+// written in, not those of the machine that packs.
+class CodePageRules : public TNameRules {
+ public:
+  explicit CodePageRules(int codePage) try : page_(codePage) {
+  } catch (const std::runtime_error& e) {
+    throw PackError(e.what());
+  }
+  std::string Upper(const std::string& name) const override { return page_.Upper(name); }
+  std::string CharOf(char32_t c) const override { return page_.CharOf(c); }
+
+ private:
+  codepage::TCodePage page_;
+};
+
+// Every file below folder, following links to files and folders as what
+// they point to; a link that leads back into a folder it lies in, or to
+// nothing, is refused by name. relative is the path of folder below the
+// top; ancestors the real paths of the folders being walked.
+void Walk(const fs::path& folder, const std::string& relative, std::vector<fs::path>& ancestors,
+          const std::function<void(const fs::path&, const std::string&)>& file) {
+  const std::vector<fs::directory_entry> items{fs::directory_iterator(folder), fs::directory_iterator()};
+  for (const fs::directory_entry& item : items) {
+    const std::string name = relative + (relative.empty() ? "" : "/") + item.path().filename().string();
+    std::error_code error;
+    const fs::file_status status = fs::status(item.path(), error);
+    if (error || !fs::exists(status))
+      throw PackError("cannot pack " + name + ": it is a link to something that does not exist");
+    if (fs::is_directory(status)) {
+      const fs::path real = fs::canonical(item.path());
+      if (std::find(ancestors.begin(), ancestors.end(), real) != ancestors.end())
+        throw PackError("cannot pack " + name + ": it is a link back to a folder it lies in");
+      ancestors.push_back(real);
+      Walk(item.path(), name, ancestors, file);
+      ancestors.pop_back();
+    } else if (fs::is_regular_file(status)) {
+      file(item.path(), name);
+    } else {
+      throw PackError(name + " is not a regular file");
+    }
+  }
+}
+
+}  // namespace
+
 std::vector<PackEntry> CollectEntries(const fs::path& folder, int codePage) {
   if (!fs::is_directory(folder)) throw PackError(folder.string() + " is not a folder");
+  const CodePageRules rules(codePage);
   std::vector<PackEntry> entries;
-  TEntryNames names;
+  TEntryNames names(rules);
   std::uint64_t total = 0;
-  for (const auto& item : fs::recursive_directory_iterator(folder)) {
-    if (item.is_directory()) continue;
-    const std::string relative = fs::relative(item.path(), folder).generic_string();
-    if (!item.is_regular_file()) throw PackError(relative + " is not a regular file");
+  std::vector<fs::path> ancestors{fs::canonical(folder)};
+  Walk(folder, "", ancestors, [&](const fs::path& source, const std::string& relative) {
     // A backslash would turn one host name into folders on Windows.
     if (relative.find('\\') != std::string::npos)
       throw PackError("cannot pack " + relative + ": the name holds a backslash");
@@ -111,9 +158,9 @@ std::vector<PackEntry> CollectEntries(const fs::path& folder, int codePage) {
       throw PackError("cannot pack " + relative + ": the name cannot be written in code page " +
                       std::to_string(codePage));
     std::replace(entry.Name.begin(), entry.Name.end(), '/', '\\');
-    entry.Source = item.path();
-    entry.Size = item.file_size();
-    const std::string problem = EntryNameProblem(entry.Name);
+    entry.Source = source;
+    entry.Size = fs::file_size(source);
+    const std::string problem = EntryNameProblem(entry.Name, rules);
     if (!problem.empty()) throw PackError("cannot pack " + relative + ": " + problem);
     if (kShortestFolder + entry.Name.size() >= 260)
       throw PackError("cannot pack " + relative + ": the name is too long for any folder");
@@ -125,7 +172,7 @@ std::vector<PackEntry> CollectEntries(const fs::path& folder, int codePage) {
     if (total > kMaxSize)
       throw PackError("the files add up to more than 2,147,483,647 bytes, more than a payload holds");
     entries.push_back(std::move(entry));
-  }
+  });
   std::sort(entries.begin(), entries.end(),
             [](const PackEntry& a, const PackEntry& b) { return a.Name < b.Name; });
   return entries;

@@ -4,15 +4,21 @@
 #include <cstdio>
 #include <deque>
 #include <vector>
+#include <memory>
 #include <mutex>
 
 #include "platform/Exceptions.h"
 #include "platform/Files.h"
 #include "platform/Shell.h"
+#include "platform/standin/CodePage.h"
 #include "platform/standin/Standin.h"
 
 namespace {
 std::mutex lock;
+// The code page the stand-in's system runs with: Windows-1252 unless a
+// test chose another.
+std::unique_ptr<codepage::TCodePage> codePage;
+std::mutex codePageLock;
 std::string programs = "C:\\Documents and Settings\\User\\Start Menu\\Programs";
 std::deque<std::string> browseAnswers;
 int browseCount = 0;
@@ -73,17 +79,9 @@ int lstrcmpA(const std::string& a, const std::string& b) {
   return a.compare(b) < 0 ? -1 : a == b ? 0 : 1;
 }
 
-std::string CharUpperBuffA(std::string text) {
-  // Windows-1252, the stand-in's code page: ASCII, the accented letters
-  // 0xE0-0xFE (not the division sign 0xF7), and four letters of 0x9A-0xFF.
-  for (char& c : text) {
-    const unsigned char u = static_cast<unsigned char>(c);
-    if ((u >= 'a' && u <= 'z') || (u >= 0xE0 && u <= 0xFE && u != 0xF7)) c = char(u - 0x20);
-    else if (u == 0x9A || u == 0x9C || u == 0x9E) c = char(u - 0x10);
-    else if (u == 0xFF) c = char(0x9F);
-  }
-  return text;
-}
+std::string CharUpperBuffA(std::string text) { return standin::AnsiCodePage().Upper(text); }
+
+std::string AnsiCharOf(char32_t c) { return standin::AnsiCodePage().CharOf(c); }
 
 std::intptr_t ShellExecuteA(HWND, const std::string& file, const std::string& parameters,
                             const std::string& directory, int show) {
@@ -182,6 +180,17 @@ void ResetShell() {
 void SetScreenSize(int width, int height) {
   screenWidth = width;
   screenHeight = height;
+}
+
+void SetAnsiCodePage(int number) {
+  std::lock_guard<std::mutex> guard(codePageLock);
+  codePage = std::make_unique<codepage::TCodePage>(number);
+}
+
+const codepage::TCodePage& AnsiCodePage() {
+  std::lock_guard<std::mutex> guard(codePageLock);
+  if (!codePage) codePage = std::make_unique<codepage::TCodePage>(1252);
+  return *codePage;
 }
 
 }  // namespace standin

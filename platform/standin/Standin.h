@@ -13,6 +13,9 @@
 namespace ui {
 class TForm;
 }
+namespace codepage {
+class TCodePage;
+}
 
 namespace standin {
 
@@ -119,6 +122,12 @@ void SetProgram(const std::string& moduleFileName, std::vector<std::string> args
 std::vector<std::string> StartedPrograms();
 // Files marked for deletion at the next restart.
 std::vector<std::string> DeletedAtRestart();
+
+// --- Code page -----------------------------------------------------------
+// The system's ANSI code page from now on (1252 until called), for
+// CharUpperBuffA and AnsiCharOf.
+void SetAnsiCodePage(int number);
+const codepage::TCodePage& AnsiCodePage();
 
 // --- Resources -----------------------------------------------------------
 void SetRcData(int id, std::string bytes);

@@ -32,6 +32,16 @@ std::string CharUpperBuffA(std::string text) {
   return text;
 }
 
+std::string AnsiCharOf(char32_t c) {
+  if (c > 0xFFFF) return {};
+  const wchar_t wide = wchar_t(c);
+  char bytes[8];
+  BOOL defaulted = FALSE;
+  const int n = ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, &wide, 1, bytes, sizeof bytes,
+                                      nullptr, &defaulted);
+  return n > 0 && !defaulted ? std::string(bytes, std::size_t(n)) : std::string();
+}
+
 int ScreenWidth() { return ::GetSystemMetrics(SM_CXSCREEN); }
 int ScreenHeight() { return ::GetSystemMetrics(SM_CYSCREEN); }
 

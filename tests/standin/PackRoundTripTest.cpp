@@ -8,6 +8,7 @@
 
 #include "engine/Unit_DataFile.h"
 #include "engine/Unit_Logfile.h"
+#include "platform/Exceptions.h"
 #include "platform/standin/Standin.h"
 #include "tests/support/Scratch.h"
 #include "tests/support/Volumes.h"
@@ -192,6 +193,125 @@ TEST(PackerCodePageTest, NamesAreStoredInTheTargetCodePageAndListedBack) {
   HostWrite(source / "\xD0\x9B.txt", "");  // Cyrillic capital El
   EXPECT_EQ(packer::CollectEntries(source, 1251)[0].Name, "\xCB.txt");
   EXPECT_THROW(packer::CollectEntries(source), packer::PackError);
+}
+
+// Case and device names by the rules of the code page packed for: what
+// Windows with that code page takes for the same name, or for a device.
+TEST(PackerCodePageTest, CaseAndSuperscriptsFollowTheTargetCodePage) {
+  struct Case {
+    int codePage;
+    std::vector<const char*> names;  // UTF-8 on the host
+    const char* refusal;             // nullptr: packed
+  };
+  const Case cases[] = {
+      {1250, {"\xC4\x85.txt", "\xC4\x84.txt"}, "same name"},  // a and A with ogonek
+      {1251, {"\xD1\x87.txt", "\xD0\xA7.txt"}, "same name"},  // Cyrillic che and Che
+      {1252, {"\xC3\xA9t\xC3\xA9.txt", "\xC3\x89T\xC3\x89.txt"}, "same name"},  // e acute
+      {1250, {"COM\xC4\x85.txt"}, nullptr},  // 0xB9 in 1250 is a letter, no superscript
+      {1251, {"LPT\xD1\x96.txt"}, nullptr},  // 0xB3 in 1251 is Ukrainian i
+      {1251, {"COM\xE2\x84\x96"}, nullptr},  // 0xB9 in 1251 is the numero sign
+      {1252, {"COM\xC2\xB9.txt"}, "reserved"},  // superscript one
+      {1252, {"lpt\xC2\xB3"}, "reserved"},      // superscript three
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::to_string(c.codePage) + " " + c.names.front());
+    ScratchFolder dir;
+    const fs::path source = standin::HostPath(dir / "Src");
+    for (const char* name : c.names) HostWrite(source / name, "x");
+    try {
+      EXPECT_EQ(packer::CollectEntries(source, c.codePage).size(), c.names.size());
+      EXPECT_EQ(c.refusal, nullptr) << "packed";
+    } catch (const packer::PackError& e) {
+      ASSERT_NE(c.refusal, nullptr) << e.what();
+      EXPECT_NE(std::string(e.what()).find(c.refusal), std::string::npos) << e.what();
+    }
+  }
+}
+
+// A linked folder or file is packed as what it points to; a link that leads
+// back into its own folder, or to nothing, is refused by name.
+TEST(PackerLinksTest, LinksArePackedAsWhatTheyPointToOrRefusedByName) {
+  ScratchFolder dir;
+  const fs::path source = standin::HostPath(dir / "Src");
+  const fs::path elsewhere = standin::HostPath(dir / "Elsewhere");
+  HostWrite(source / "Morvella.exe", "prog");
+  HostWrite(elsewhere / "Lists" / "Dutch.wdl", "kaas");
+  HostWrite(elsewhere / "Readme.txt", "read");
+  fs::create_directory_symlink(elsewhere / "Lists", source / "Lists");
+  fs::create_symlink(elsewhere / "Readme.txt", source / "Readme.txt");
+  const auto entries = packer::CollectEntries(source);
+  std::vector<std::string> names;
+  for (const auto& entry : entries) names.push_back(entry.Name);
+  EXPECT_EQ(names, (std::vector<std::string>{"Lists\\Dutch.wdl", "Morvella.exe", "Readme.txt"}));
+  const fs::path out = standin::HostPath(dir / "Out");
+  packer::PackVolumes(entries, out, packer::PackOptions());
+  EXPECT_EQ(packer::ListVolumes(out).size(), 3u) << "what is counted is what is stored";
+
+  struct Refusal {
+    const char* what;
+    std::function<void()> make;
+    const char* message;
+  };
+  const Refusal refusals[] = {
+      {"a loop", [&] { fs::create_directory_symlink(source, source / "Lists" / "Again"); },
+       "cannot pack Lists/Again: it is a link back to a folder it lies in"},
+      {"a dangling link", [&] { fs::create_symlink(elsewhere / "Gone.txt", source / "Gone.txt"); },
+       "cannot pack Gone.txt: it is a link to something that does not exist"},
+  };
+  for (const Refusal& r : refusals) {
+    SCOPED_TRACE(r.what);
+    r.make();
+    try {
+      packer::CollectEntries(source);
+      ADD_FAILURE() << "packed";
+    } catch (const packer::PackError& e) {
+      EXPECT_EQ(std::string(e.what()), r.message);
+    }
+    fs::remove(source / "Lists" / "Again");
+    fs::remove(source / "Gone.txt");
+  }
+}
+
+// Setup reads names in the code page of the system it runs on: which names
+// are the same, and which are devices, follow that code page.
+TEST(ReaderCodePageTest, NamesAreJudgedByTheSystemsCodePage) {
+  struct Case {
+    int codePage;
+    std::string second;  // after "Good.txt"
+    const char* refusal;  // nullptr: installed
+  };
+  const Case cases[] = {
+      {1251, "\xF7.txt|\xD7.txt", "same name"},  // che and Che
+      {1252, "\xF7.txt|\xD7.txt", nullptr},   // division sign and multiplication sign
+      {1250, "COM\xB9.txt", nullptr},         // a with ogonek
+      {1251, "COM\xB9.txt", nullptr},         // numero sign
+      {1252, "COM\xB9.txt", "reserved"},      // superscript one
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::to_string(c.codePage) + " " + c.second);
+    standin::SetAnsiCodePage(c.codePage);
+    ResetDataFileState();
+    ScratchFolder dir;
+    const std::string target = dir / "Target";
+    ASSERT_TRUE(os::CreateDirectoryA(target));
+    std::string stream = Entry("Good.txt", "g");
+    std::size_t files = 1;
+    for (std::size_t at = 0; at <= c.second.size(); ++files) {
+      const std::size_t bar = std::min(c.second.find('|', at), c.second.size());
+      stream += Entry(c.second.substr(at, bar - at), "e");
+      at = bar + 1;
+    }
+    WriteFileBytes(dir / "Setup.d01", Le32(std::uint32_t(files)) + stream + std::string(1, '\0'));
+    TLogFile log(target, "Morvella");
+    try {
+      ExtractAll(dir.Path(), target, log, 100);
+      EXPECT_EQ(c.refusal, nullptr) << "installed";
+    } catch (const os::EInOutError& e) {
+      ASSERT_NE(c.refusal, nullptr) << e.what();
+      EXPECT_NE(std::string(e.what()).find(c.refusal), std::string::npos) << e.what();
+    }
+  }
+  standin::SetAnsiCodePage(1252);
 }
 
 TEST(PackerRefusalsTest, FilesTheInstallerWouldRefuseAreNotPacked) {

@@ -10,6 +10,7 @@
 #include "platform/Sddl.h"
 #include "platform/Shell.h"
 #include "setup/InstallFolder.h"
+#include "system/Unit_Uninstaller.h"
 #include "system/Unit_Uninstall.h"
 #include "tests/support/Platform.h"
 #include "tests/support/Scratch.h"
@@ -225,6 +226,7 @@ TEST_F(SeamFilesTest, RemovalKeepsAFileInUseWithTheUninstallerAndARecordOfBoth) 
   ASSERT_NE(held, INVALID_HANDLE_VALUE);
   TRemovalResult result;
   RemoveInstalledFiles(folder, "Morvella", result, "Uninst.exe");
+  WriteRemainingLog(folder, "Morvella", result);
   EXPECT_TRUE(result.RemovedAny);
   ASSERT_EQ(result.Files.size(), 2u);
   EXPECT_EQ(result.Files[0].Name, "Morvella.exe");

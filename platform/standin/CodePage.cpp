@@ -1,0 +1,117 @@
+#include "platform/standin/CodePage.h"
+
+#include <iconv.h>
+#include <locale.h>
+
+#include <cerrno>
+#include <cwctype>
+#include <stdexcept>
+
+namespace codepage {
+
+namespace {
+
+// Unicode's case rules, whatever the host's locale says.
+locale_t UnicodeLocale() {
+  static const locale_t locale = newlocale(LC_CTYPE_MASK, "C.UTF-8", locale_t(0));
+  return locale;
+}
+
+char32_t UpperOf(char32_t c) {
+  const locale_t locale = UnicodeLocale();
+  return locale ? char32_t(towupper_l(wint_t(c), locale)) : c;
+}
+
+}  // namespace
+
+TCodePage::TCodePage(int number)
+    : number_(number),
+      toUnicode_(iconv_open("UTF-32LE", ("CP" + std::to_string(number)).c_str())),
+      fromUnicode_(iconv_open(("CP" + std::to_string(number)).c_str(), "UTF-32LE")) {
+  if (toUnicode_ == iconv_t(-1) || fromUnicode_ == iconv_t(-1)) {
+    if (toUnicode_ != iconv_t(-1)) iconv_close(iconv_t(toUnicode_));
+    if (fromUnicode_ != iconv_t(-1)) iconv_close(iconv_t(fromUnicode_));
+    throw std::runtime_error("no conversion for code page " + std::to_string(number) +
+                             " on this machine");
+  }
+  // A single-byte code page gets a table; a byte that begins a longer
+  // character makes it a multi-byte one, handled character by character.
+  for (int b = 0; b < 256; ++b) {
+    upper_[std::size_t(b)] = static_cast<unsigned char>(b);
+    char32_t c = 0;
+    std::size_t length = 0;
+    const std::string byte(1, char(b));
+    if (!DecodeOne(byte, 0, c, length)) {
+      if (errno == EINVAL) singleByte_ = false;
+      continue;
+    }
+    const std::string upper = CharOf(UpperOf(c));
+    if (upper.size() == 1) upper_[std::size_t(b)] = static_cast<unsigned char>(upper[0]);
+  }
+}
+
+TCodePage::~TCodePage() {
+  iconv_close(iconv_t(toUnicode_));
+  iconv_close(iconv_t(fromUnicode_));
+}
+
+bool TCodePage::DecodeOne(const std::string& text, std::size_t at, char32_t& c,
+                          std::size_t& length) const {
+  std::lock_guard<std::mutex> guard(lock_);
+  for (length = 1; length <= 4 && at + length <= text.size(); ++length) {
+    iconv(iconv_t(toUnicode_), nullptr, nullptr, nullptr, nullptr);
+    std::string in = text.substr(at, length);
+    char* inPtr = in.data();
+    std::size_t inLeft = in.size();
+    unsigned char out[8];
+    char* outPtr = reinterpret_cast<char*>(out);
+    std::size_t outLeft = sizeof out;
+    const std::size_t done = iconv(iconv_t(toUnicode_), &inPtr, &inLeft, &outPtr, &outLeft);
+    if (done != std::size_t(-1) && inLeft == 0 && outLeft == 4) {
+      c = char32_t(out[0]) | char32_t(out[1]) << 8 | char32_t(out[2]) << 16 | char32_t(out[3]) << 24;
+      return true;
+    }
+    if (errno != EINVAL) return false;  // no character begins so
+  }
+  errno = EINVAL;
+  return false;
+}
+
+std::string TCodePage::CharOf(char32_t c) const {
+  std::lock_guard<std::mutex> guard(lock_);
+  iconv(iconv_t(fromUnicode_), nullptr, nullptr, nullptr, nullptr);
+  unsigned char in[4] = {static_cast<unsigned char>(c), static_cast<unsigned char>(c >> 8),
+                         static_cast<unsigned char>(c >> 16), static_cast<unsigned char>(c >> 24)};
+  char* inPtr = reinterpret_cast<char*>(in);
+  std::size_t inLeft = sizeof in;
+  char out[8];
+  char* outPtr = out;
+  std::size_t outLeft = sizeof out;
+  if (iconv(iconv_t(fromUnicode_), &inPtr, &inLeft, &outPtr, &outLeft) == std::size_t(-1) ||
+      iconv(iconv_t(fromUnicode_), nullptr, nullptr, &outPtr, &outLeft) == std::size_t(-1))
+    return {};
+  return std::string(out, sizeof out - outLeft);
+}
+
+std::string TCodePage::Upper(const std::string& text) const {
+  std::string upper;
+  if (singleByte_) {
+    upper = text;
+    for (char& b : upper) b = char(upper_[static_cast<unsigned char>(b)]);
+    return upper;
+  }
+  for (std::size_t at = 0; at < text.size();) {
+    char32_t c = 0;
+    std::size_t length = 0;
+    if (!DecodeOne(text, at, c, length)) {
+      upper += text[at++];
+      continue;
+    }
+    const std::string bytes = CharOf(UpperOf(c));
+    upper += bytes.empty() ? text.substr(at, length) : bytes;
+    at += length;
+  }
+  return upper;
+}
+
+}  // namespace codepage
