@@ -2,7 +2,6 @@
 // user's answers scripted: disk prompts, the exit question, Cancel.
 #include <gtest/gtest.h>
 
-#include <condition_variable>
 #include <functional>
 #include <map>
 #include <memory>
@@ -21,6 +20,7 @@
 #include "platform/standin/Standin.h"
 #include "setup/Unit_Constants.h"
 #include "setup/Unit_ExitForm.h"
+#include "tests/standin/WorkerHold.h"
 #include "tests/support/Scratch.h"
 #include "tests/support/Volumes.h"
 
@@ -63,7 +63,7 @@ class ExtractionTest : public ::testing::Test {
     });
   }
   void TearDown() override {
-    os::SetBeforeSynchronizeHookForTesting(nullptr);
+    hold_.reset();
     standin::SetModalResponder(nullptr);
     extract_.reset();
     exit_.reset();
@@ -144,36 +144,14 @@ class ExtractionTest : public ::testing::Test {
     return files;
   }
 
-  // Holds the worker before its synchronized call number call; the dialog,
-  // idle meanwhile, runs act once, then the worker goes on. What act sees
-  // does not depend on how fast either thread runs.
-  void HoldWorkerAt(int call, std::function<void(TExtractForm&)> act) {
-    hold_ = std::make_shared<Hold>();
-    std::shared_ptr<Hold> hold = hold_;
-    os::SetBeforeSynchronizeHookForTesting([hold, call](int n) {
-      if (n != call) return;
-      std::unique_lock<std::mutex> guard(hold->lock);
-      hold->held = true;
-      hold->changed.wait(guard, [&] { return hold->released; });
-    });
-    whileCopying_ = [hold, act](TExtractForm& form) {
-      {
-        std::lock_guard<std::mutex> guard(hold->lock);
-        if (!hold->held || hold->released) return;
-      }
-      act(form);
-      std::lock_guard<std::mutex> guard(hold->lock);
-      hold->released = true;
-      hold->changed.notify_all();
-    };
+  // Holds the worker at its synchronized call number call (see WorkerHold);
+  // the dialog, idle meanwhile, runs act once.
+  void HoldWorkerAt(int call, std::function<void(TExtractForm&)> act, bool posted = false) {
+    hold_.reset();  // its hook goes with it: before the new one is set
+    hold_ = std::make_unique<WorkerHold>(call, posted);
+    whileCopying_ = [this, act](TExtractForm& form) { hold_->WhenReached([&] { act(form); }); };
   }
-  struct Hold {
-    std::mutex lock;
-    std::condition_variable changed;
-    bool held = false;
-    bool released = false;
-  };
-  std::shared_ptr<Hold> hold_;
+  std::unique_ptr<WorkerHold> hold_;
 
   std::unique_ptr<TExitForm> exit_;
   std::unique_ptr<TExtractForm> extract_;
@@ -302,13 +280,12 @@ TEST_F(ExtractionTest, CancelThenExitCreatesNoFileAfterTheConfirmation) {
 
 TEST_F(ExtractionTest, EveryCancelPointLeavesOnlyLoggedFiles) {
   Payload(50, 260, 3000);
-  for (int cancelAt = 1; cancelAt < 100; cancelAt += 7) {
-    SCOPED_TRACE(cancelAt);
+  // About 210 synchronized calls: opening volumes, copy and progress steps.
+  for (int call = 2; call < 220; call += 9) {
+    SCOPED_TRACE(call);
     exitQuestions_ = 0;
     exitAnswers_ = {os::IDCANCEL};
-    whileCopying_ = [&](TExtractForm& form) {
-      if (form.ProgressBar.Position() >= cancelAt && exitQuestions_ == 0) form.CancelButton.Click();
-    };
+    HoldWorkerAt(call, [](TExtractForm& form) { form.CancelButton.Click(); });
     Extract();
     const auto logged = Logged();
     for (const std::string& file : Files()) EXPECT_TRUE(logged.count(file)) << file;
@@ -434,32 +411,28 @@ TEST_F(ExtractionTest, FolderNamedLikeTheNextVolumeIsNoVolume) {
 TEST_F(ExtractionTest, StepFailingWhileTheExitQuestionIsOpenEndsTheDialogOnce) {
   Payload(60, 300, 5000);
   // Cancel is clicked while a copy step is already asked for, with the disk
-  // full: that step fails while the question is open.
-  int lastPosition = 0;
-  bool cancelled = false;
-  whileCopying_ = [&](TExtractForm& form) {
-    const int position = form.ProgressBar.Position();
-    const bool progressJustRan = position != lastPosition;  // a copy step comes next
-    lastPosition = position;
-    if (cancelled || position < 10 || !progressJustRan) return;
-    if (!os::WaitForPostedCalls(5000)) return;
-    standin::FailWritesAfter(0);
-    cancelled = true;
-    form.CancelButton.Click();
-  };
+  // full: that step fails while the question is open. Call 22 is the
+  // eleventh copy step (a progress step follows each).
+  int position = 0;
+  HoldWorkerAt(
+      22,
+      [&](TExtractForm& form) {
+        position = form.ProgressBar.Position();
+        standin::FailWritesAfter(0);
+        form.CancelButton.Click();
+      },
+      true);
   standin::SetModalResponder([&](ui::TForm& form) {
     if (&form == extract_.get()) return whileCopying_(*extract_);
     ++exitQuestions_;
-    // The user reads the question while the failed step's error arrives.
-    for (int i = 0; i < 1000 && standin::MessageBoxes().empty(); ++i) {
-      os::WaitForPostedCalls(5);
-      os::RunPostedCalls();
-    }
+    // The user reads the question while the failed step's error arrives:
+    // the step is in the queue already, its error follows it there.
+    while (standin::MessageBoxes().empty() && os::WaitForPostedCalls(60000)) os::RunPostedCalls();
     exit_->ResumeButton.Click();
   });
   EXPECT_EQ(Extract(), os::IDCANCEL);
   standin::FailWritesAfter(-1);
-  EXPECT_TRUE(cancelled);
+  EXPECT_EQ(position, 10);
   EXPECT_EQ(exitQuestions_, 1);
   ASSERT_EQ(standin::MessageBoxes().size(), 1u);
   EXPECT_EQ(standin::MessageBoxes()[0].Caption, "Setup");

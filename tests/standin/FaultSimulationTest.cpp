@@ -13,6 +13,7 @@
 #include "platform/Files.h"
 #include "setup/Folders.h"
 #include "tests/standin/WizardFixture.h"
+#include "tests/standin/WorkerHold.h"
 #include "tests/support/Scratch.h"
 #include "tests/support/Volumes.h"
 
@@ -163,14 +164,14 @@ TEST_F(FaultSimulationTest, CancelAtEveryProgressStepEndsCleanly) {
     const auto before = HostFiles();
     Start();
     GoTo(4);
-    bool asked = false;
+    // Opening the first volume, then a copy and a progress step for each
+    // percent (two more where a volume ends).
+    WorkerHold hold(2 + 2 * step);
     standin::SetModalResponder([&](ui::TForm& form) {
-      if (&form == ExitForm) {
-        asked = true;
+      if (&form == ExitForm)
         ExitForm->ExitButton.Click();
-      } else if (&form == ExtractForm && !asked && ExtractForm->ProgressBar.Position() >= step) {
-        form.KeyEscape();
-      }
+      else if (&form == ExtractForm)
+        hold.WhenReached([&] { form.KeyEscape(); });
     });
     main_->NextButton.Click();
     CheckInvariants(before, "cancel at step " + std::to_string(step));
