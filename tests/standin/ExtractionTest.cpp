@@ -439,6 +439,18 @@ TEST_F(ExtractionTest, StepFailingWhileTheExitQuestionIsOpenEndsTheDialogOnce) {
   EXPECT_EQ(ExtractThread, nullptr) << "no worker outlives its dialog";
 }
 
+// The reader remembers the folder it made last, so that most entries skip
+// making it: a second extraction in the same run (the folder emptied in
+// between, or made a link) must not trust what the first one made.
+TEST_F(ExtractionTest, EachExtractionMakesItsFoldersAfresh) {
+  Volume(1, Le32(2) + Entry("Lists\\A.wdl", "a") + Entry("Lists\\B.wdl", "b") + kEnd);
+  for (int run = 1; run <= 2; ++run) {
+    SCOPED_TRACE(run);
+    EXPECT_EQ(Extract(), os::IDOK);  // the target is emptied before each
+    EXPECT_EQ(Files(), (std::set<std::string>{"Lists\\A.wdl", "Lists\\B.wdl"}));
+  }
+}
+
 TEST_F(ExtractionTest, VolumeChainThatComesBackIsRefused) {
   struct Chain {
     const char* what;

@@ -127,6 +127,34 @@ TEST_F(InstallationTest, SecondRunIntoTheFolderTheRemovalDeletesMakesItAgainAndL
             "{program folder files}\r\nMorvella.lnk\r\nMorvella Help.lnk\r\nUninstall Morvella.lnk\r\n\r\n");
 }
 
+// A file of the earlier installation that the new one does not have, and
+// that another program holds open, stays: the new log lists it again, so
+// the uninstaller still takes it.
+TEST_F(InstallationTest, FileOfTheEarlierInstallationThatStaysInUseIsListedAgain) {
+  Start();
+  Install();
+  ASSERT_EQ(SetupPars.Page, 5);
+  main_->FinishButton.Click();
+  // The new release has no French list.
+  ASSERT_TRUE(os::DeleteFileA("D:\\Setup.d02"));
+  WriteFileBytes("D:\\Setup.d01", Le32(5) + Entry("Morvella.exe", "new") + Entry("Uninst.exe", "un") +
+                                       std::string(1, '\0'));
+  const os::HANDLE held = os::CreateFileA(kInstall + "\\Lists\\French.wdl", os::GENERIC_READ,
+                                          os::FILE_SHARE_READ, os::OPEN_EXISTING);
+  ASSERT_NE(held, os::INVALID_HANDLE_VALUE);
+  Start();
+  ASSERT_TRUE(SetupPars.OldInstallFound);
+  Install();
+  os::CloseHandle(held);
+  EXPECT_EQ(SetupPars.Page, 5);
+  EXPECT_EQ(Log(),
+            "*** Don't change or delete this file ***\r\n\r\n{program folder}\r\nMorvella\r\n\r\n"
+            "{program files}\r\nMorvehlp.GID\r\nMorvehlp.FTS\r\nLists\\French.wdl\r\nMorvella.exe\r\n"
+            "Uninst.exe\r\n\r\n{program folder files}\r\nMorvella.lnk\r\nMorvella Help.lnk\r\n"
+            "Uninstall Morvella.lnk\r\n\r\n");
+  EXPECT_EQ(ReadFileBytes(kInstall + "\\Lists\\French.wdl"), "chat");
+}
+
 TEST_F(InstallationTest, VersionOneMarkerAnsweredNoStillRemovesTheEarlierInstallation) {
   Start();
   Install();

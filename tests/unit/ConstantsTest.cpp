@@ -105,4 +105,54 @@ TEST_F(ConstantsTest, BuildingAgainGivesTheSameTexts) {
   EXPECT_EQ(ExitText, exit);
 }
 
+// Word for word, written here from the wording the wizard must show: a
+// changed word, blank or line break in a text fails.
+TEST_F(ConstantsTest, EveryLabelTextIsWordForWordTheWizardsWording) {
+  const struct {
+    const char* name;
+    const std::string* text;
+    std::string expected;
+  } texts[] = {
+      {"UninstallOldText", &UninstallOldText,
+       "Setup has found Morvella version 1.0 on your computer.  You are recommended to uninstall "
+       "that version first, before you install version 3.5.\r\rDo you want to uninstall version "
+       "1.0 now?\r\rIf you click Yes, Setup will be closed and the uninstall program for version "
+       "1.0 will be launched.  Open Setup again to install version 3.5."},
+      {"WelcomeText", &WelcomeText,
+       "Welcome to Morvella Setup.  This program will install Morvella 3.5 on your computer."
+       "\r\r\r\rIf you have installed version 1.0 already and you want to update it to version "
+       "3.5, you are recommended to uninstall the old version first.  Otherwise parts of the old "
+       "version may be left on your computer.\r\r\r\rFurthermore you are recommended to close all "
+       "programs, before you continue.\r\rIf you haven't done this yet, click Cancel to close "
+       "Morvella Setup and then close all programs you have opened.\r\r\r\rOtherwise click Next "
+       "to continue the installation of Morvella."},
+      {"BeforeLicenceText", &BeforeLicenceText,
+       "Read the following licence agreement carefully.  You can press Page Down to read the rest "
+       "of the agreement."},
+      {"AfterLicenceText", &AfterLicenceText,
+       "To install Morvella you must agree with the licence agreement.  Do you agree with the "
+       "agreement?"},
+      {"SelectInstallDirText", &SelectInstallDirText,
+       "The program files of Morvella are installed in the following folder.\r\rClick Next if you "
+       "want to install the program in that folder.\r\rIf you want to use another folder, click "
+       "Browse and choose another folder."},
+      {"ProgFolderText", &ProgFolderText,
+       "Setup will add Morvella to the programs in your Start menu.  Below you can enter in what "
+       "folder the program must be placed.  You can also select an existing folder in the list "
+       "below."},
+      {"ConfirmSettingsText", &ConfirmSettingsText,
+       "If you click Next now, Morvella will be installed with the following settings.\r\rIf you "
+       "want to change one of the settings below, then click Back."},
+      {"FinishedText", &FinishedText,
+       "Setup has installed Morvella on your computer.\r\rIn the installation folder short "
+       "wordlists have been installed for French, German, Italian and Dutch. You can use them to "
+       "get to know the program.\r\r\r\rClick Finish to complete setup."},
+      {"ExitText", &ExitText,
+       "Setup has not been completed.  If you close Morvella Setup now, the program will not be "
+       "installed.\r\rYou can execute the setup program again later to complete setup.\r\rClick "
+       "Continue if you want to continue setup.  To abort setup, click Exit."},
+  };
+  for (const auto& t : texts) EXPECT_EQ(*t.text, t.expected) << t.name;
+}
+
 }  // namespace
