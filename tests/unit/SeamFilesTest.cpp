@@ -244,4 +244,39 @@ TEST_F(SeamFilesTest, RemovalKeepsAFileInUseWithTheUninstallerAndARecordOfBoth) 
   EXPECT_FALSE(Exists(folder));
 }
 
+// Share modes as Windows keeps them: each side must allow what the other
+// does; attributes alone take part in nothing.
+TEST_F(SeamFilesTest, ShareModesDecideWhetherASecondOpenOrADeleteGoesThrough) {
+  const std::string file = dir_ / "shared.txt";
+  constexpr DWORD R = FILE_SHARE_READ, W = FILE_SHARE_WRITE, D = FILE_SHARE_DELETE;
+  const struct {
+    const char* what;
+    DWORD access1, share1, access2, share2;
+    bool second;   // the second open goes through
+    bool deleted;  // DeleteFileA goes through while the first is open
+  } cases[] = {
+      {"readers sharing reading", GENERIC_READ, R, GENERIC_READ, R, true, false},
+      {"a writer where only reading is shared", GENERIC_READ, R, GENERIC_WRITE, R | W, false, false},
+      {"a reader beside a writer who shares nothing", GENERIC_WRITE, 0, GENERIC_READ, R | W | D, false, false},
+      {"a reader who does not share the first one's writing", GENERIC_WRITE, R | W, GENERIC_READ, R, false, false},
+      {"deleting where deleting is shared", GENERIC_READ, R | D, DELETE | FILE_READ_ATTRIBUTES, R | W | D, true, true},
+      {"deleting where it is not", GENERIC_READ, R | W, DELETE | FILE_READ_ATTRIBUTES, R | W | D, false, false},
+      {"attributes alone", FILE_READ_ATTRIBUTES, 0, GENERIC_READ | GENERIC_WRITE, 0, true, true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    WriteFileBytes(file, "x");
+    const HANDLE first = CreateFileA(file, c.access1, c.share1, OPEN_EXISTING);
+    ASSERT_NE(first, INVALID_HANDLE_VALUE);
+    const HANDLE second = CreateFileA(file, c.access2, c.share2, OPEN_EXISTING);
+    EXPECT_EQ(second != INVALID_HANDLE_VALUE, c.second);
+    if (second == INVALID_HANDLE_VALUE) EXPECT_EQ(GetLastError(), DWORD(ERROR_SHARING_VIOLATION));
+    else CloseHandle(second);
+    EXPECT_EQ(DeleteFileA(file), c.deleted);
+    if (!c.deleted) EXPECT_EQ(GetLastError(), DWORD(ERROR_SHARING_VIOLATION));
+    CloseHandle(first);
+    DeleteFileA(file);
+  }
+}
+
 }  // namespace
