@@ -55,22 +55,27 @@ bool CreateDirectoryA(const std::string& path) {
   return true;
 }
 
+namespace {
+// Resolves path for a deletion by path: an entry of the kind asked for that
+// may be changed. False, with the error set, when it is none.
+bool ResolveToDelete(const std::string& path, bool folder, std::string& full) {
+  if (!Resolve(path, full)) return false;
+  if (Fs().beforeDeleteOpen) Fs().beforeDeleteOpen(full);
+  const Kind kind = KindOf(full);
+  if (kind == Kind::Missing) return Fail(MissingError(full));
+  if (kind != (folder ? Kind::Folder : Kind::File))
+    return Fail(folder ? ERROR_DIRECTORY : ERROR_ACCESS_DENIED);
+  if ((folder && WithoutTrailing(full).size() == 3) || IsDeniedPath(full) ||
+      (ExtraAttributes(full) & FILE_ATTRIBUTE_READONLY))
+    return Fail(ERROR_ACCESS_DENIED);
+  return true;
+}
+}  // namespace
+
 bool RemoveDirectoryA(const std::string& path) {
   std::lock_guard<std::recursive_mutex> guard(Fs().lock);
   std::string full;
-  if (!Resolve(path, full)) return false;
-  if (Fs().beforeDeleteOpen) Fs().beforeDeleteOpen(full);
-  switch (KindOf(full)) {
-    case Kind::Missing:
-      return Fail(MissingError(full));
-    case Kind::File:
-      return Fail(ERROR_DIRECTORY);
-    case Kind::Folder:
-      break;
-  }
-  if (WithoutTrailing(full).size() == 3) return Fail(ERROR_ACCESS_DENIED);
-  if (IsDeniedPath(full) || (ExtraAttributes(full) & FILE_ATTRIBUTE_READONLY))
-    return Fail(ERROR_ACCESS_DENIED);
+  if (!ResolveToDelete(path, true, full)) return false;
   if (Upper(WithoutTrailing(full)) == Upper(WithoutTrailing(Fs().current)) ||
       ShareConflict(Upper(WithoutTrailing(full)), FILE_SHARE_DELETE,
                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE))
@@ -91,18 +96,7 @@ bool RemoveDirectoryA(const std::string& path) {
 bool DeleteFileA(const std::string& path) {
   std::lock_guard<std::recursive_mutex> guard(Fs().lock);
   std::string full;
-  if (!Resolve(path, full)) return false;
-  if (Fs().beforeDeleteOpen) Fs().beforeDeleteOpen(full);
-  switch (KindOf(full)) {
-    case Kind::Missing:
-      return Fail(MissingError(full));
-    case Kind::Folder:
-      return Fail(ERROR_ACCESS_DENIED);
-    case Kind::File:
-      break;
-  }
-  if (IsDeniedPath(full) || (ExtraAttributes(full) & FILE_ATTRIBUTE_READONLY))
-    return Fail(ERROR_ACCESS_DENIED);
+  if (!ResolveToDelete(path, false, full)) return false;
   if (ShareConflict(Upper(full), FILE_SHARE_DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE))
     return Fail(ERROR_SHARING_VIOLATION);
   if (standin::faults::Strike()) return Fail(ERROR_ACCESS_DENIED);

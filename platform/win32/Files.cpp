@@ -253,13 +253,21 @@ std::string GetFinalPathNameByHandleA(HANDLE file) {
   return path;
 }
 
-bool SetFileAttributesByHandle(HANDLE file, DWORD attributes) {
+namespace {
+// SetFileInformationByHandle, which systems before Windows Vista lack
+// (ERROR_PROC_NOT_FOUND then).
+bool SetFileInformation(HANDLE file, int infoClass, void* info, ::DWORD size) {
   using Function = BOOL(WINAPI*)(::HANDLE, int, LPVOID, ::DWORD);
   static const Function function = Kernel32<Function>("SetFileInformationByHandle");
   if (!function) {
     ::SetLastError(ERROR_PROC_NOT_FOUND);
     return false;
   }
+  return function(NativeHandle(file), infoClass, info, size) != FALSE;
+}
+}  // namespace
+
+bool SetFileAttributesByHandle(HANDLE file, DWORD attributes) {
   // Times of zero stay as they are; attributes of zero would too, so none
   // is FILE_ATTRIBUTE_NORMAL.
   constexpr DWORD kSettable = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |
@@ -270,21 +278,15 @@ bool SetFileAttributesByHandle(HANDLE file, DWORD attributes) {
   } info = {};
   info.FileAttributes = (attributes & kSettable) ? (attributes & kSettable) : FILE_ATTRIBUTE_NORMAL;
   constexpr int kFileBasicInfo = 0;
-  return function(NativeHandle(file), kFileBasicInfo, &info, sizeof info) != FALSE;
+  return SetFileInformation(file, kFileBasicInfo, &info, sizeof info);
 }
 
 bool SetFileDispositionInfo(HANDLE file, bool deleteFile) {
-  using Function = BOOL(WINAPI*)(::HANDLE, int, LPVOID, ::DWORD);
-  static const Function function = Kernel32<Function>("SetFileInformationByHandle");
-  if (!function) {
-    ::SetLastError(ERROR_PROC_NOT_FOUND);
-    return false;
-  }
   struct {
     BOOLEAN DeleteFile;
   } info = {BOOLEAN(deleteFile)};
   constexpr int kFileDispositionInfo = 4;
-  return function(NativeHandle(file), kFileDispositionInfo, &info, sizeof info) != FALSE;
+  return SetFileInformation(file, kFileDispositionInfo, &info, sizeof info);
 }
 
 std::string SysErrorMessage(std::uint32_t errorCode) {
