@@ -7,7 +7,9 @@
 #include "engine/Unit_Paths.h"
 #include "platform/Entries.h"
 #include "platform/Exceptions.h"
+#include "platform/Resources.h"
 #include "platform/Shell.h"
+#include "resources/ResourceIds.h"
 
 std::int32_t BytesLeft = 0;
 os::HANDLE OutFile = os::INVALID_HANDLE_VALUE;
@@ -107,8 +109,68 @@ bool TDataFile::Fill() {
   os::DWORD read = 0;
   if (!os::ReadFile(file_, buffer_.data(), os::DWORD(buffer_.size()), &read))
     RaiseFileError("Cannot read the setup file", fileName_);
+  // Hashed as read, through the same handle: what is checked is what is
+  // installed, and the media are read once.
+  if (hash_) hash_->Add(buffer_.data(), read);
   bufferLen_ = read;
   return read > 0;
+}
+
+void TDataFile::ExpectDigest(const os::TSha256Digest& Expected) {
+  hash_ = std::make_unique<os::TSha256>();
+  expected_ = Expected;
+}
+
+void TDataFile::VerifyWhole() {
+  if (!hash_) return;
+  while (Fill()) {
+  }
+  const os::TSha256Digest digest = hash_->Finish();
+  hash_.reset();
+  if (digest != expected_) Damaged("this is not the disk that belongs to this Setup.");
+}
+
+bool TVolumeHashes::Parse(std::string_view Text) {
+  digests_.clear();
+  named_.clear();
+  auto hexValue = [](char c) {
+    return c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10 : -1;
+  };
+  // Lines "HEX  Setup.dNN\n", as sha256sum writes them.
+  for (std::size_t end; !Text.empty(); Text.remove_prefix(end + 1)) {
+    end = Text.find('\n');
+    if (end == std::string_view::npos || end < 75 || Text.compare(64, 9, "  Setup.d") != 0) return false;
+    int number = 0;
+    for (std::size_t i = 73; i < end; ++i) {
+      if (Text[i] < '0' || Text[i] > '9' || number > 255) return false;
+      number = number * 10 + (Text[i] - '0');
+    }
+    if (number < 1 || number > 255 || Text.substr(66, end - 66) != VolumeFileName(number)) return false;
+    if (named_.empty()) {
+      named_.assign(256, '0');
+      digests_.assign(256 * 32, '\0');
+    }
+    if (named_[std::size_t(number)] == '1') return false;
+    named_[std::size_t(number)] = '1';
+    for (std::size_t i = 0; i < 32; ++i) {
+      const int high = hexValue(Text[2 * i]), low = hexValue(Text[2 * i + 1]);
+      if (high < 0 || low < 0) return false;
+      digests_[std::size_t(number) * 32 + i] = char(high * 16 + low);
+    }
+  }
+  return true;
+}
+
+void TVolumeHashes::Load() {
+  if (!Parse(os::LoadRcData(IDR_VOLUME_HASHES)))
+    throw os::EInOutError("Setup is damaged: the list of its setup files cannot be read.",
+                          os::ERROR_INVALID_PARAMETER);
+}
+
+bool TVolumeHashes::Find(int Number, os::TSha256Digest& Digest) const {
+  if (named_.empty() || Number < 1 || Number > 255 || named_[std::size_t(Number)] != '1') return false;
+  std::memcpy(Digest.data(), digests_.data() + std::size_t(Number) * 32, Digest.size());
+  return true;
 }
 
 bool TDataFile::GetByte(std::uint8_t& byte) {

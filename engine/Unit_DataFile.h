@@ -10,11 +10,15 @@
 // volume's end) with "The setup files are damaged (<volume>): ...", before
 // anything is created for it.
 #include <cstdint>
+#include <array>
+#include <memory>
 #include <string>
+#include <string_view>
 #include <unordered_set>
 #include <vector>
 
 #include "platform/Files.h"
+#include "platform/Hash.h"
 
 class TLogFile;
 
@@ -71,6 +75,27 @@ class TEntryNames {
 // The names this extraction has begun.
 extern TEntryNames InstalledNames;
 
+// The SHA-256 of each volume that a Setup.exe was built for, from its
+// resource IDR_VOLUME_HASHES: lines "HEX  Setup.dNN" as sha256sum writes
+// them. Empty for a Setup.exe built without a list, which reads any volumes.
+class TVolumeHashes {
+ public:
+  // The list built into the program. Raises EInOutError when it is there
+  // but cannot be read: the program itself is damaged.
+  void Load();
+  // Lines as above; false when one is not of that form.
+  bool Parse(std::string_view Text);
+  bool Empty() const { return named_.empty(); }
+  // The digest for volume Number; false when the list does not name it.
+  bool Find(int Number, os::TSha256Digest& Digest) const;
+
+ private:
+  // By volume number, 32 bytes each, and whether it is named ('1'); both
+  // empty without a list.
+  std::string digests_;
+  std::string named_;
+};
+
 class TDataFile {
  public:
   // Opens the volume read-only. Raises EInOutError when it cannot be opened.
@@ -102,6 +127,13 @@ class TDataFile {
   // Once all data is copied: installs the empty files whose headers remain
   // in this volume; anything else there is damage.
   void TakeEmptyEntries();
+  // Every byte read is hashed from now on, before the first read of the
+  // volume; VerifyWhole compares.
+  void ExpectDigest(const os::TSha256Digest& Expected);
+  // Reads the rest of the volume (hashing it) and raises "… this is not the
+  // disk that belongs to this Setup." unless its digest is the one
+  // expected. Nothing when no digest is expected.
+  void VerifyWhole();
   // Raises "The setup files are damaged (<volume>): <problem>".
   [[noreturn]] void Damaged(const std::string& problem) const;
   // Damaged, for the entry name: "entry "name"" and then problem.
@@ -113,6 +145,8 @@ class TDataFile {
 
  private:
   bool Fill();
+  std::unique_ptr<os::TSha256> hash_;
+  os::TSha256Digest expected_{};
   bool GetByte(std::uint8_t& byte);
   void BeginEntry();
   void BeginEntry(const std::string& name, std::int32_t size);

@@ -24,7 +24,23 @@ namespace {
 
 // The volumes opened so far: a chain that comes back to one of them would
 // never end.
-std::set<int> volumesRead;
+bool volumesRead[256];  // by the trailer byte's number
+
+// What this Setup.exe was built to install, when it carries a list.
+TVolumeHashes volumeHashes;
+
+// Opens volume Number as the current one, to be checked against the list.
+void OpenVolume(int Number, const std::string& Name) {
+  os::TSha256Digest digest;
+  const bool named = volumeHashes.Find(Number, digest);
+  if (!volumeHashes.Empty() && !named)
+    throw os::EInOutError("The setup files are damaged (" + Name +
+                              "): this is not the disk that belongs to this Setup.",
+                          os::ERROR_INVALID_PARAMETER);
+  DataFile = std::make_unique<TDataFile>(Name, os::GENERIC_READ, ExtractPars.LogFile,
+                                         ExtractPars.InstallDir);
+  if (named) DataFile->ExpectDigest(digest);
+}
 
 std::string VolumeName() { return "Setup." + VolumeExt; }
 
@@ -48,9 +64,10 @@ void OpenFirstVolume() {
   for (const std::string& kept : ExtractPars.KeptEntries)
     if (kept != "Morvehlp.GID" && kept != "Morvehlp.FTS") log.AddEntry(kept);
   ResetDataFileState();
-  volumesRead = {1};
-  DataFile = std::make_unique<TDataFile>(VolumeFileName(1), os::GENERIC_READ, &log,
-                                         ExtractPars.InstallDir);
+  std::fill(std::begin(volumesRead), std::end(volumesRead), false);
+  volumesRead[1] = true;
+  volumeHashes.Load();
+  OpenVolume(1, VolumeFileName(1));
   TotalSize = DataFile->ReadTotalSize();
 }
 
@@ -58,10 +75,12 @@ void CopyStep() { Copied = DataFile->CopyPart(StepLeft); }
 
 void OpenNextVolume() {
   NextDisk = DataFile->ReadByte();
+  // The volume read to its trailer is judged before the next one is opened.
+  DataFile->VerifyWhole();
   const std::string previous = DataFile->FileName();
   DataFile.reset();
   VolumeExt = (NextDisk < 10 ? "d0" : "d") + std::to_string(NextDisk);
-  if (NextDisk == 0 || volumesRead.count(NextDisk))
+  if (NextDisk == 0 || volumesRead[NextDisk])
     throw os::EInOutError("The setup files are damaged (" + previous + "): " +
                               (NextDisk == 0 ? std::string("the volumes end before the data does")
                                              : "the next volume would be " + VolumeName() +
@@ -81,16 +100,23 @@ void OpenNextVolume() {
     }
     VolumeFound = IsVolumeFile(VolumeName());
   }
-  volumesRead.insert(NextDisk);
-  DataFile = std::make_unique<TDataFile>(VolumeName(), os::GENERIC_READ, ExtractPars.LogFile,
-                                         ExtractPars.InstallDir);
+  volumesRead[NextDisk] = true;
+  OpenVolume(NextDisk, VolumeName());
 }
 
 void CheckPayloadEnd() {
   // Empty files may follow the last data byte; anything else there would
   // never be copied: the payload is damaged, and success would leave files
   // missing.
-  if (DataFile) DataFile->TakeEmptyEntries();
+  if (!DataFile) return;
+  DataFile->TakeEmptyEntries();
+  // The last volume is judged to its end, and a list that names volumes
+  // the chain never reached belongs to another payload.
+  DataFile->VerifyWhole();
+  os::TSha256Digest digest;
+  for (int number = 1; number <= 255; ++number)
+    if (volumeHashes.Find(number, digest) && !volumesRead[number])
+      DataFile->Damaged("this is not the disk that belongs to this Setup.");
 }
 
 void StepProgress() { ExtractForm->ProgressBar.StepIt(); }

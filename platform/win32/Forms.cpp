@@ -28,36 +28,41 @@ HFONT DialogFont() {
   return font;
 }
 
-std::map<::HWND, TForm*>& FormsByWindow() {
-  static std::map<::HWND, TForm*> forms;
+// What the windows keep beside them. One type for every table, so that the
+// program holds one copy of the map's code (the first floppy is full).
+using WindowTable = std::map<::HWND, void*>;
+
+void* Lookup(const WindowTable& table, ::HWND window) {
+  auto found = table.find(window);
+  return found == table.end() ? nullptr : found->second;
+}
+
+// The form of each form window.
+WindowTable& FormsByWindow() {
+  static WindowTable forms;
   return forms;
 }
 
 // Bitmaps shown by image controls and brushes of coloured forms, deleted with
 // their windows.
-std::map<::HWND, HGDIOBJ>& GdiObjects() {
-  static std::map<::HWND, HGDIOBJ> objects;
+WindowTable& GdiObjects() {
+  static WindowTable objects;
   return objects;
 }
 
 void ReleaseGdiObject(::HWND window) {
-  auto found = GdiObjects().find(window);
-  if (found == GdiObjects().end()) return;
-  ::DeleteObject(found->second);
-  GdiObjects().erase(found);
+  if (void* object = Lookup(GdiObjects(), window)) ::DeleteObject(HGDIOBJ(object));
+  GdiObjects().erase(window);
 }
 
-TForm* FormOf(::HWND window) {
-  auto found = FormsByWindow().find(window);
-  return found == FormsByWindow().end() ? nullptr : found->second;
-}
+TForm* FormOf(::HWND window) { return static_cast<TForm*>(Lookup(FormsByWindow(), window)); }
 
 // The control of each form that last had the keyboard focus. A form is no
 // dialog class: when it is activated again (after a modal dialog, a message
 // box, or another program), Windows gives the focus to the form itself, and
 // the form hands it back to that control as a dialog would.
-std::map<::HWND, ::HWND>& LastFocus() {
-  static std::map<::HWND, ::HWND> focus;
+WindowTable& LastFocus() {
+  static WindowTable focus;
   return focus;
 }
 
@@ -69,8 +74,7 @@ void RememberFocus() {
 }
 
 void RestoreFocus(::HWND window) {
-  auto found = LastFocus().find(window);
-  ::HWND control = found == LastFocus().end() ? nullptr : found->second;
+  ::HWND control = static_cast<::HWND>(Lookup(LastFocus(), window));
   if (!control || !::IsChild(window, control) || !::IsWindowVisible(control) ||
       !::IsWindowEnabled(control))
     control = ::GetNextDlgTabItem(window, nullptr, FALSE);
@@ -100,22 +104,23 @@ TTreeNode* NodeOf(TTreeView& tree, HTREEITEM item) {
 
 constexpr ::DWORD kProgressPaint = 40;
 
-// When each progress bar was last painted (GetTickCount).
-std::map<::HWND, ::DWORD>& ProgressPainted() {
-  static std::map<::HWND, ::DWORD> painted;
+// When each progress bar was last painted (GetTickCount, 1 at least: 0 is
+// never painted).
+WindowTable& ProgressPainted() {
+  static WindowTable painted;
   return painted;
 }
 
 void PaintProgress(::HWND bar) {
-  ProgressPainted()[bar] = ::GetTickCount();
+  ProgressPainted()[bar] = reinterpret_cast<void*>(std::uintptr_t(::GetTickCount() | 1));
   ::InvalidateRect(bar, nullptr, TRUE);
 }
 
 // Paints the bar now when its last painting is long enough ago, otherwise
 // once that time is up (a timer on its form, named by the bar's id).
 void PaintProgressSoon(::HWND bar) {
-  auto last = ProgressPainted().find(bar);
-  if (last == ProgressPainted().end() || ::GetTickCount() - last->second >= kProgressPaint)
+  const auto last = ::DWORD(reinterpret_cast<std::uintptr_t>(Lookup(ProgressPainted(), bar)));
+  if (last == 0 || ::GetTickCount() - last >= kProgressPaint)
     PaintProgress(bar);
   else
     ::SetTimer(::GetParent(bar), UINT_PTR(::GetDlgCtrlID(bar)), kProgressPaint, nullptr);

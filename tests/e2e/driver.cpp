@@ -220,6 +220,28 @@ int main(int argc, char** argv) {
     }
     return Fail("no window", caption);
   }
+  if (verb == "clickthenclick" && argc == 6) {
+    // Clicks a button, then the next one the moment its window is usable
+    // again, within this process: a copy resumed by the first click can be
+    // over before another program has even started.
+    HWND first = TopWindow(caption);
+    HWND button = first ? Control(first, argv[3]) : nullptr;
+    if (!button) return Fail("no button", argv[3]);
+    PostMessageA(button, BM_CLICK, 0, 0);
+    for (int i = 0; i < 20000; ++i) {
+      // Usable: enabled, and the first window no longer takes the input
+      // (hidden, or disabled under the second).
+      HWND second = TopWindow(argv[4]);
+      if (second && IsWindowEnabled(second) && !(IsWindowVisible(first) && IsWindowEnabled(first))) {
+        if (HWND control = Control(second, argv[5])) {
+          PostMessageA(control, BM_CLICK, 0, 0);
+          return 0;
+        }
+      }
+      Sleep(1);
+    }
+    return Fail("no usable window", argv[4]);
+  }
   if (verb == "waitclick" && argc == 4) {
     // Polled fast, within this process: a copy can be over before another
     // program has even started.

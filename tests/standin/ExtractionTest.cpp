@@ -17,7 +17,9 @@
 #include "platform/FileSearch.h"
 #include "platform/Files.h"
 #include "platform/Threads.h"
+#include "platform/Hash.h"
 #include "platform/standin/Standin.h"
+#include "resources/ResourceIds.h"
 #include "setup/Unit_Constants.h"
 #include "setup/Unit_ExitForm.h"
 #include "tests/standin/WorkerHold.h"
@@ -387,6 +389,80 @@ TEST_F(ExtractionTest, NameThatWindowsTakesForAnEarlierOneIsRefusedBeforeAnythin
     EXPECT_EQ(Logged(), (std::set<std::string>{"Morvehlp.GID", "Morvehlp.FTS", c.kept}));
     EXPECT_EQ(ReadFileBytes(kTarget + "\\" + c.kept).size(), 2u + (c.what[0] == 's' ? 3 : 0));
   }
+}
+
+// A Setup.exe that carries the volumes' digests installs only those
+// volumes: each is hashed as it is read and judged once read to its end,
+// before the next one is opened and before anything is registered.
+TEST_F(ExtractionTest, VolumesAreCheckedAgainstTheDigestsTheProgramCarries) {
+  const auto files = Payload(30, 400, 5000);  // three volumes
+  ASSERT_EQ(volumeCount_, 3);
+  auto digestLine = [](int number, const std::string& bytes) {
+    os::TSha256 hash;
+    hash.Add(bytes.data(), bytes.size());
+    static const char* const digits = "0123456789abcdef";
+    std::string line;
+    for (std::uint8_t b : hash.Finish()) line += {digits[b >> 4], digits[b & 15]};
+    return line + "  " + VolumeFileName(number) + "\n";
+  };
+  std::vector<std::string> volumes;
+  for (int v = 1; v <= 3; ++v) volumes.push_back(ReadFileBytes(kMedium + "\\" + VolumeFileName(v)));
+  const std::string list = digestLine(1, volumes[0]) + digestLine(2, volumes[1]) + digestLine(3, volumes[2]);
+  const std::string refused = "this is not the disk that belongs to this Setup.";
+  // Bytes of volume 2: its first whole header, and data after it.
+  const std::size_t extension = volumes[1].find(".wdl");
+  ASSERT_NE(extension, std::string::npos);
+  auto change = [](std::size_t at, char bits) {
+    return [at, bits](std::string& bytes) {
+      const std::size_t i = at == std::string::npos ? bytes.size() - 1 : at;
+      bytes[i] = char(bytes[i] ^ bits);
+    };
+  };
+  const auto none = [](std::string&) {};
+  struct Case {
+    const char* what;
+    std::string list;
+    int volume;  // changed thus
+    std::function<void(std::string&)> changed;
+    const char* named;  // the volume the message names; nullptr: installed
+  };
+  const Case cases[] = {
+      {"the volumes it was built for", list, 0, none, nullptr},
+      {"a data byte of volume 2", list, 2, change(extension + 5 + 4 + 10, 0x01), "Setup.d02"},
+      {"a header byte of volume 2 (the name still a good one)", list, 2, change(extension + 1, 0x20),
+       "Setup.d02"},
+      {"the trailer byte of volume 2", list, 2, change(std::string::npos, 0x20), "Setup.d02"},
+      {"the last volume's trailer, which the reader never needs", list, 3,
+       change(std::string::npos, 0x20), "Setup.d03"},
+      {"a list without volume 3", digestLine(1, volumes[0]) + digestLine(2, volumes[1]), 0, none,
+       "Setup.d03"},
+      {"a list with a volume 4 the chain never reaches", list + digestLine(4, "other"), 0, none,
+       "Setup.d03"},
+      {"no list at all", "", 0, none, nullptr},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    standin::SetRcData(IDR_VOLUME_HASHES, c.list);
+    for (int v = 1; v <= 3; ++v) {
+      std::string bytes = volumes[std::size_t(v - 1)];
+      if (v == c.volume) c.changed(bytes);
+      Volume(v, bytes);
+    }
+    standin::ResetDialogs();
+    const int result = Extract();
+    if (!c.named) {
+      EXPECT_EQ(result, os::IDOK);
+      EXPECT_EQ(Files().size(), files.size());
+      continue;
+    }
+    EXPECT_EQ(result, os::IDCANCEL);
+    ASSERT_EQ(standin::MessageBoxes().size(), 1u);
+    EXPECT_EQ(standin::MessageBoxes()[0].Text,
+              std::string("The setup files are damaged (") + c.named + "): " + refused);
+    // What was written is listed; nothing of a volume after the refused one.
+    for (const std::string& file : Files()) EXPECT_TRUE(Logged().count(file)) << file;
+  }
+  standin::SetRcData(IDR_VOLUME_HASHES, "");
 }
 
 TEST_F(ExtractionTest, FolderNamedLikeTheNextVolumeIsNoVolume) {
