@@ -57,7 +57,7 @@ TEST(DllSearchTest, PlantedDllsAreFoundUnderEveryWatchedNameInAnyCase) {
        {"UXTHEME.DLL", "Version.dll", "dwmapi.dll", "CRYPTBASE.dll", "userenv.dll", "propsys.dll",
         "apphelp.dll", "oleacc.dll", "clbcatq.dll", "ntmarta.dll", "msimg32.dll", "SetupApi.dll",
         "profapi.dll", "sspicli.dll", "wldp.dll", "USER32.dll", "gdi32.dll", "comctl32.dll",
-        "shell32.dll", "ole32.dll", "advapi32.dll"}) {
+        "shell32.dll", "ole32.dll", "advapi32.dll", "CryptSP.dll", "RSAENH.DLL"}) {
     const std::string path = folder + "\\" + name;
     const HANDLE file = ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
     ASSERT_NE(file, INVALID_HANDLE_VALUE) << path;
