@@ -95,10 +95,14 @@ TDataFile::TDataFile(const std::string& FileName, os::DWORD Mode, TLogFile* LogF
 
 TDataFile::~TDataFile() { os::CloseHandle(file_); }
 
-void TDataFile::Damaged(const std::string& problem) const {
-  throw os::EInOutError("The setup files are damaged (" + fileName_ + "): " + problem,
+const char* const kNotThisSetupsDisk = "this is not the disk that belongs to this Setup.";
+
+void RaiseDamaged(const std::string& Volume, const std::string& Problem) {
+  throw os::EInOutError("The setup files are damaged (" + Volume + "): " + Problem,
                         os::ERROR_INVALID_PARAMETER);
 }
+
+void TDataFile::Damaged(const std::string& problem) const { RaiseDamaged(fileName_, problem); }
 
 void TDataFile::DamagedEntry(const std::string& name, const std::string& problem) const {
   Damaged("entry \"" + Printable(name) + "\"" + problem);
@@ -127,7 +131,7 @@ void TDataFile::VerifyWhole() {
   }
   const os::TSha256Digest digest = hash_->Finish();
   hash_.reset();
-  if (digest != expected_) Damaged("this is not the disk that belongs to this Setup.");
+  if (digest != expected_) Damaged(kNotThisSetupsDisk);
 }
 
 bool TVolumeHashes::Parse(std::string_view Text) {

@@ -96,6 +96,12 @@ class TVolumeHashes {
   std::string named_;
 };
 
+// Raises "The setup files are damaged (<Volume>): <Problem>".
+[[noreturn]] void RaiseDamaged(const std::string& Volume, const std::string& Problem);
+// The problem of a volume whose digest is not the one the program carries,
+// or that the program's list does not name.
+extern const char* const kNotThisSetupsDisk;
+
 class TDataFile {
  public:
   // Opens the volume read-only. Raises EInOutError when it cannot be opened.

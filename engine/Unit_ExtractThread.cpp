@@ -33,10 +33,7 @@ TVolumeHashes volumeHashes;
 void OpenVolume(int Number, const std::string& Name) {
   os::TSha256Digest digest;
   const bool named = volumeHashes.Find(Number, digest);
-  if (!volumeHashes.Empty() && !named)
-    throw os::EInOutError("The setup files are damaged (" + Name +
-                              "): this is not the disk that belongs to this Setup.",
-                          os::ERROR_INVALID_PARAMETER);
+  if (!volumeHashes.Empty() && !named) RaiseDamaged(Name, kNotThisSetupsDisk);
   DataFile = std::make_unique<TDataFile>(Name, os::GENERIC_READ, ExtractPars.LogFile,
                                          ExtractPars.InstallDir);
   if (named) DataFile->ExpectDigest(digest);
@@ -81,11 +78,8 @@ void OpenNextVolume() {
   DataFile.reset();
   VolumeExt = (NextDisk < 10 ? "d0" : "d") + std::to_string(NextDisk);
   if (NextDisk == 0 || volumesRead[NextDisk])
-    throw os::EInOutError("The setup files are damaged (" + previous + "): " +
-                              (NextDisk == 0 ? std::string("the volumes end before the data does")
-                                             : "the next volume would be " + VolumeName() +
-                                                   " again"),
-                          os::ERROR_INVALID_PARAMETER);
+    RaiseDamaged(previous, NextDisk == 0 ? std::string("the volumes end before the data does")
+                                         : "the next volume would be " + VolumeName() + " again");
   VolumeFound = IsVolumeFile(VolumeName());
   while (!VolumeFound) {
     std::string message = "Insert disk %dn% in the disk drive and click OK.";
@@ -116,7 +110,7 @@ void CheckPayloadEnd() {
   os::TSha256Digest digest;
   for (int number = 1; number <= 255; ++number)
     if (volumeHashes.Find(number, digest) && !volumesRead[number])
-      DataFile->Damaged("this is not the disk that belongs to this Setup.");
+      DataFile->Damaged(kNotThisSetupsDisk);
 }
 
 void StepProgress() { ExtractForm->ProgressBar.StepIt(); }

@@ -127,12 +127,12 @@ class TRemovalBase {
   // Before Windows Vista: by the path, which the caller has checked.
   static os::DWORD DeleteByPath(const std::string& path, bool folder) {
     const os::DWORD attributes = os::GetFileAttributesA(path);
-    if (!folder && attributes != os::INVALID_FILE_ATTRIBUTES && (attributes & os::FILE_ATTRIBUTE_READONLY))
-      os::SetFileAttributesA(path, attributes & ~os::FILE_ATTRIBUTE_READONLY);
+    const bool readOnly = !folder && attributes != os::INVALID_FILE_ATTRIBUTES &&
+                          (attributes & os::FILE_ATTRIBUTE_READONLY);
+    if (readOnly) os::SetFileAttributesA(path, attributes & ~os::FILE_ATTRIBUTE_READONLY);
     if (folder ? os::RemoveDirectoryA(path) : os::DeleteFileA(path)) return os::ERROR_SUCCESS;
     const os::DWORD error = os::GetLastError();
-    if (!folder && attributes != os::INVALID_FILE_ATTRIBUTES && (attributes & os::FILE_ATTRIBUTE_READONLY))
-      os::SetFileAttributesA(path, attributes);
+    if (readOnly) os::SetFileAttributesA(path, attributes);
     return error;
   }
 
