@@ -1,8 +1,5 @@
 // Entries by their paths: attributes, folders made and removed, files
 // deleted.
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include "platform/standin/Faults.h"
 #include "platform/standin/FileSystem.h"
 
@@ -51,7 +48,7 @@ bool CreateDirectoryA(const std::string& path) {
   if (IsDeniedPath(full) || standin::faults::Strike()) return Fail(ERROR_ACCESS_DENIED);
   std::string parentHost = Host(Parent(full));
   std::string name = WithoutTrailing(full).substr(WithoutTrailing(full).rfind('\\') + 1);
-  if (mkdir((parentHost + "/" + name).c_str(), 0755) != 0) return Fail(ERROR_ACCESS_DENIED);
+  if (!Fs().Entries().MakeFolder(parentHost + "/" + name)) return Fail(ERROR_ACCESS_DENIED);
   return true;
 }
 
@@ -82,12 +79,7 @@ bool RemoveDirectoryA(const std::string& path) {
     return Fail(ERROR_SHARING_VIOLATION);
   if (standin::faults::Strike()) return Fail(ERROR_ACCESS_DENIED);
   // A junction goes as a link, never with what it points to.
-  struct stat st;
-  if (lstat(Host(full).c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
-    if (unlink(Host(full).c_str()) != 0) return Fail(ERROR_ACCESS_DENIED);
-  } else if (rmdir(Host(full).c_str()) != 0) {
-    return Fail(ERROR_DIR_NOT_EMPTY);
-  }
+  if (!Fs().Entries().RemoveFolder(Host(full))) return Fail(ERROR_DIR_NOT_EMPTY);
   Fs().attributes.erase(Upper(WithoutTrailing(full)));
   Fs().security.erase(Upper(WithoutTrailing(full)));
   return true;
@@ -100,7 +92,7 @@ bool DeleteFileA(const std::string& path) {
   if (ShareConflict(Upper(full), FILE_SHARE_DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE))
     return Fail(ERROR_SHARING_VIOLATION);
   if (standin::faults::Strike()) return Fail(ERROR_ACCESS_DENIED);
-  if (unlink(Host(full).c_str()) != 0) return Fail(ERROR_ACCESS_DENIED);
+  if (!Fs().Entries().RemoveFile(Host(full))) return Fail(ERROR_ACCESS_DENIED);
   Fs().attributes.erase(Upper(full));
   Fs().security.erase(Upper(full));
   return true;
@@ -112,11 +104,11 @@ bool MoveEntry(const std::string& from, const std::string& to, bool replace) {
   std::lock_guard<std::recursive_mutex> guard(Fs().lock);
   std::string source, target;
   if (!Resolve(from, source) || !Resolve(to, target)) return false;
-  struct stat st;
-  if (lstat(Host(source).c_str(), &st) != 0) return Fail(MissingError(source));
-  const bool exists = lstat(Host(target).c_str(), &st) == 0;
+  EntryInfo info;
+  if (!Fs().Entries().Info(Host(source), false, info)) return Fail(MissingError(source));
+  const bool exists = Fs().Entries().Info(Host(target), false, info);
   if (exists && !replace) return Fail(ERROR_ALREADY_EXISTS);
-  if (exists && S_ISDIR(st.st_mode)) return Fail(ERROR_ACCESS_DENIED);
+  if (exists && info.folder) return Fail(ERROR_ACCESS_DENIED);
   const DWORD all = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
   if (ShareConflict(Upper(source), FILE_SHARE_DELETE, all) ||
       (exists && ShareConflict(Upper(target), FILE_SHARE_DELETE, all)))
@@ -126,7 +118,7 @@ bool MoveEntry(const std::string& from, const std::string& to, bool replace) {
     return Fail(ERROR_ACCESS_DENIED);
   const std::string host = exists ? Host(target)
                                   : Host(Parent(target)) + "/" + target.substr(target.rfind('\\') + 1);
-  if (rename(Host(source).c_str(), host.c_str()) != 0) return Fail(ERROR_ACCESS_DENIED);
+  if (!Fs().Entries().Rename(Host(source), host)) return Fail(ERROR_ACCESS_DENIED);
   auto moved = Fs().attributes.find(Upper(source));
   Fs().attributes.erase(Upper(target));
   if (moved != Fs().attributes.end()) {

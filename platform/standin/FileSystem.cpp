@@ -1,15 +1,9 @@
 // Paths and names: where a Windows path lies on the host, the current
 // folder, the last error, and the controls tests use to set the scene.
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cctype>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <dirent.h>
-#include <filesystem>
 #include <strings.h>
 
 #include "platform/Exceptions.h"
@@ -27,25 +21,29 @@ void SetLastError(DWORD error) { lastError = error; }
 
 namespace hostfs {
 
-FileSystem::FileSystem() { Reset(); }
+FileSystem::FileSystem() {
+  // Any test program can keep its files in memory.
+  const char* where = std::getenv("STANDIN_FILES");
+  inMemory = where && std::strcmp(where, "memory") == 0;
+  store = inMemory ? MakeMemoryStore() : MakeDiskStore();
+  Reset();
+}
 
 FileSystem::~FileSystem() {
-  std::error_code ignored;
-  if (!root.empty()) std::filesystem::remove_all(root, ignored);
+  for (auto& [handle, file] : files) store->Close(file.id);
+  if (!root.empty()) store->RemoveRoot(root);
 }
 
 void FileSystem::Reset() {
-  std::error_code ignored;
-  if (!root.empty()) std::filesystem::remove_all(root, ignored);
-  char tmpl[] = "/tmp/standin-XXXXXX";
-  root = mkdtemp(tmpl);
-  std::filesystem::create_directories(root + "/C/Temp");
+  for (auto& [handle, file] : files) store->Close(file.id);
+  files.clear();
+  if (!root.empty()) store->RemoveRoot(root);
+  root = store->NewRoot();
+  store->MakeFolders(root + "/C/Temp");
   current = "C:\\";
   attributes.clear();
   denied.clear();
   searches.clear();
-  for (auto& [handle, file] : files) close(file.fd);
-  files.clear();
   writeBudget = -1;
   mapped.clear();
   withoutRights.clear();
@@ -168,16 +166,13 @@ std::string Host(const std::string& full) {
     start = end + 1;
     if (name.empty()) continue;
     std::string exact = host + "/" + name;
-    struct stat st;
-    if (lstat(exact.c_str(), &st) != 0) {
-      if (DIR* dir = opendir(host.c_str())) {
-        while (dirent* entry = readdir(dir)) {
-          if (strcasecmp(entry->d_name, name.c_str()) == 0) {
-            exact = host + "/" + entry->d_name;
-            break;
-          }
+    EntryInfo info;
+    if (!Fs().Entries().Info(exact, false, info)) {
+      for (const std::string& other : Fs().Entries().Names(host)) {
+        if (strcasecmp(other.c_str(), name.c_str()) == 0) {
+          exact = host + "/" + other;
+          break;
         }
-        closedir(dir);
       }
     }
     host = exact;
@@ -186,8 +181,8 @@ std::string Host(const std::string& full) {
 }
 
 bool DriveExists(const std::string& full) {
-  struct stat st;
-  return stat(DriveFolder(full[0]).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+  EntryInfo info;
+  return Fs().Entries().Info(DriveFolder(full[0]), true, info) && info.folder;
 }
 
 std::string Parent(const std::string& full) {
@@ -209,16 +204,16 @@ bool IsDeniedPath(const std::string& full) {
 }
 
 Kind KindOf(const std::string& full, std::uint64_t* size) {
-  struct stat st;
-  if (stat(Host(full).c_str(), &st) != 0) return Kind::Missing;
-  if (size) *size = std::uint64_t(st.st_size);
-  return S_ISDIR(st.st_mode) ? Kind::Folder : Kind::File;
+  EntryInfo info;
+  if (!Fs().Entries().Info(Host(full), true, info)) return Kind::Missing;
+  if (size) *size = info.size;
+  return info.folder ? Kind::Folder : Kind::File;
 }
 
 DWORD ExtraAttributes(const std::string& full) {
   DWORD extra = 0;
-  struct stat st;
-  if (lstat(Host(full).c_str(), &st) == 0 && S_ISLNK(st.st_mode)) extra |= FILE_ATTRIBUTE_REPARSE_POINT;
+  EntryInfo info;
+  if (Fs().Entries().Info(Host(full), false, info) && info.link) extra |= FILE_ATTRIBUTE_REPARSE_POINT;
   auto found = Fs().attributes.find(Upper(WithoutTrailing(full)));
   return extra | (found == Fs().attributes.end() ? 0 : found->second);
 }
@@ -241,9 +236,8 @@ DWORD MissingError(const std::string& full) {
 // on none.
 std::string WindowsPathOf(const std::string& host) {
   auto below = [&](const std::string& folder, std::string& rest) {
-    std::error_code error;
-    const std::string real = std::filesystem::weakly_canonical(folder, error).string();
-    if (error || host.compare(0, real.size(), real) != 0) return false;
+    const std::string real = Fs().Entries().Canonical(folder);
+    if (real.empty() || host.empty() || host.compare(0, real.size(), real) != 0) return false;
     if (host.size() > real.size() && host[real.size()] != '/') return false;
     rest = host.substr(real.size());
     return true;
@@ -260,13 +254,6 @@ std::string WindowsPathOf(const std::string& host) {
     }
   }
   return {};
-}
-
-std::string HostPathOf(int fd) {
-  char link[64], target[4096];
-  std::snprintf(link, sizeof link, "/proc/self/fd/%d", fd);
-  const ssize_t n = readlink(link, target, sizeof target - 1);
-  return n > 0 ? std::string(target, std::size_t(n)) : std::string();
 }
 
 DWORD SharedUses(DWORD access) {
@@ -340,7 +327,57 @@ void ResetFileSystem() {
   os::hostfs::Fs().Reset();
 }
 
-std::string HostRoot() { return os::hostfs::Fs().root; }
+void KeepFilesInMemory(bool inMemory) {
+  std::lock_guard<std::recursive_mutex> guard(os::hostfs::Fs().lock);
+  os::hostfs::FileSystem& fs = os::hostfs::Fs();
+  for (auto& [handle, file] : fs.files) fs.store->Close(file.id);
+  fs.files.clear();
+  fs.store->RemoveRoot(fs.root);
+  fs.root.clear();
+  fs.inMemory = inMemory;
+  fs.store = inMemory ? os::hostfs::MakeMemoryStore() : os::hostfs::MakeDiskStore();
+  fs.Reset();
+}
+
+bool FilesInMemory() { return os::hostfs::Fs().inMemory; }
+
+bool PlaceLink(const std::string& link, const std::string& target) {
+  std::lock_guard<std::recursive_mutex> guard(os::hostfs::Fs().lock);
+  return os::hostfs::Fs().Entries().MakeLink(HostPath(target), HostPath(link));
+}
+
+bool MoveBehind(const std::string& from, const std::string& to) {
+  std::lock_guard<std::recursive_mutex> guard(os::hostfs::Fs().lock);
+  return os::hostfs::Fs().Entries().Rename(HostPath(from), HostPath(to));
+}
+
+bool RemoveLink(const std::string& link) {
+  std::lock_guard<std::recursive_mutex> guard(os::hostfs::Fs().lock);
+  os::hostfs::EntryInfo info;
+  const std::string host = HostPath(link);
+  return os::hostfs::Fs().Entries().Info(host, false, info) && info.link &&
+         os::hostfs::Fs().Entries().RemoveFile(host);
+}
+
+std::vector<std::string> AllFiles() {
+  std::lock_guard<std::recursive_mutex> guard(os::hostfs::Fs().lock);
+  os::hostfs::Store& store = os::hostfs::Fs().Entries();
+  std::vector<std::string> files;
+  std::function<void(const std::string&, const std::string&)> walk = [&](const std::string& host,
+                                                                         const std::string& path) {
+    for (const std::string& name : store.Names(host)) {
+      os::hostfs::EntryInfo info;
+      if (!store.Info(host + "/" + name, false, info)) continue;
+      if (info.folder)
+        walk(host + "/" + name, path + name + "\\");
+      else
+        files.push_back(path + name);
+    }
+  };
+  for (const std::string& drive : store.Names(os::hostfs::Fs().root))
+    walk(os::hostfs::Fs().root + "/" + drive, drive + ":\\");
+  return files;
+}
 
 std::string HostPath(const std::string& windowsPath) {
   std::lock_guard<std::recursive_mutex> guard(os::hostfs::Fs().lock);
@@ -350,8 +387,9 @@ std::string HostPath(const std::string& windowsPath) {
 }
 
 void AddDrive(char letter) {
-  std::filesystem::create_directories(os::hostfs::Fs().root + "/" +
-                                      char(std::toupper(static_cast<unsigned char>(letter))));
+  std::lock_guard<std::recursive_mutex> guard(os::hostfs::Fs().lock);
+  os::hostfs::Fs().Entries().MakeFolders(os::hostfs::Fs().root + "/" +
+                                         char(std::toupper(static_cast<unsigned char>(letter))));
 }
 
 void MapDrive(char letter, const std::string& hostFolder) {

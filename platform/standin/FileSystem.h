@@ -1,11 +1,13 @@
 #pragma once
 // The stand-in's file system, shared by the files that implement its calls:
-// Windows paths on a host folder (drive X: is <root>/X), names found without
-// regard to case, and what Linux has no place for (hidden, system and
-// read-only attributes, access rights, share modes) kept beside the files.
+// Windows paths on a host folder (drive X: is <root>/X) of a store on the
+// disk or in memory, names found without regard to case, and what Linux has
+// no place for (hidden, system and read-only attributes, access rights, share
+// modes) kept beside the files.
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <set>
 #include <string>
@@ -14,11 +16,14 @@
 
 #include "platform/Files.h"
 #include "platform/Sddl.h"
+#include "platform/standin/Store.h"
 
 namespace os::hostfs {
 
 struct FileSystem {
   std::recursive_mutex lock;
+  std::unique_ptr<Store> store;
+  bool inMemory = false;
   std::string root;
   std::string current = "C:\\";
   std::map<std::string, DWORD> attributes;  // upper-case full path -> extra bits
@@ -26,10 +31,11 @@ struct FileSystem {
   std::map<std::uintptr_t, std::pair<std::vector<WIN32_FIND_DATAA>, std::size_t>> searches;
   std::uintptr_t nextSearch = 0x1000;
   struct OpenFile {
-    int fd;
+    int id;           // the store's
     std::string key;  // upper-case full path
     bool write;
     std::string deleteOnClose;  // host path, or empty
+    std::uint64_t position = 0;
     bool deleteAccess = false;
     DWORD uses = 0;   // FILE_SHARE_* bits of what the handle reads, writes or deletes
     DWORD share = 0;  // what it lets other handles do
@@ -52,6 +58,7 @@ struct FileSystem {
   ~FileSystem();
   // Empty drives on a new host folder: only C: with C:\Temp.
   void Reset();
+  Store& Entries() { return *store; }
 };
 
 FileSystem& Fs();
@@ -81,7 +88,6 @@ DWORD MissingError(const std::string& full);
 // The Windows path of a host path on one of the drives; empty when it lies
 // on none.
 std::string WindowsPathOf(const std::string& host);
-std::string HostPathOf(int fd);
 
 // --- Share modes ---
 // The FILE_SHARE_* bits a handle with access takes part in: reading,

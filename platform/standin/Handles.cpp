@@ -1,9 +1,5 @@
 // Handles: files opened, read and written, and handles on one entry for its
 // attributes, its final path and its deletion.
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include "platform/Entries.h"
 #include "platform/standin/Faults.h"
 #include "platform/standin/FileSystem.h"
@@ -18,13 +14,13 @@ namespace {
 HANDLE OpenForDelete(const std::string& full, DWORD access, DWORD share, DWORD flags) {
   if (Fs().beforeDeleteOpen) Fs().beforeDeleteOpen(full);
   const std::string host = Host(full);
-  struct stat st;
+  EntryInfo info;
   const bool noFollow = (flags & FILE_FLAG_OPEN_REPARSE_POINT) != 0;
-  if ((noFollow ? lstat(host.c_str(), &st) : stat(host.c_str(), &st)) != 0) {
+  if (!Fs().Entries().Info(host, !noFollow, info)) {
     Fail(MissingError(full));
     return INVALID_HANDLE_VALUE;
   }
-  if (S_ISDIR(st.st_mode) && !(flags & FILE_FLAG_BACKUP_SEMANTICS)) {
+  if (info.folder && !(flags & FILE_FLAG_BACKUP_SEMANTICS)) {
     Fail(ERROR_ACCESS_DENIED);
     return INVALID_HANDLE_VALUE;
   }
@@ -33,13 +29,13 @@ HANDLE OpenForDelete(const std::string& full, DWORD access, DWORD share, DWORD f
     Fail(ERROR_SHARING_VIOLATION);
     return INVALID_HANDLE_VALUE;
   }
-  const int fd = open(host.c_str(), O_PATH | O_CLOEXEC | (noFollow ? O_NOFOLLOW : 0));
-  if (fd < 0) {
+  const int id = Fs().Entries().Open(host, kOpenEntry | (noFollow ? unsigned(kOpenNoFollow) : 0u));
+  if (id < 0) {
     Fail(ERROR_ACCESS_DENIED);
     return INVALID_HANDLE_VALUE;
   }
   const std::uintptr_t handle = Fs().nextFile++;
-  FileSystem::OpenFile file{fd, key, false, std::string()};
+  FileSystem::OpenFile file{id, key, false, std::string()};
   file.deleteAccess = (access & DELETE) != 0;
   file.uses = SharedUses(access);
   file.share = share;
@@ -79,13 +75,13 @@ HANDLE CreateFileA(const std::string& path, DWORD access, DWORD share, DWORD dis
   std::string host = kind == Kind::File
                          ? Host(full)
                          : Host(Parent(full)) + "/" + full.substr(full.rfind('\\') + 1);
-  int mode = write ? ((access & GENERIC_READ) ? O_RDWR : O_WRONLY) : O_RDONLY;
-  if (disposition == CREATE_ALWAYS) mode |= O_CREAT | O_TRUNC;
-  if (disposition == CREATE_NEW) mode |= O_CREAT | O_EXCL;
-  const int fd = open(host.c_str(), mode | O_CLOEXEC, 0644);
-  if (fd < 0) return fail(ERROR_ACCESS_DENIED);
+  unsigned mode = write ? ((access & GENERIC_READ) ? kOpenRead | kOpenWrite : kOpenWrite) : kOpenRead;
+  if (disposition == CREATE_ALWAYS) mode |= kOpenCreate | kOpenTruncate;
+  if (disposition == CREATE_NEW) mode |= kOpenCreate | kOpenExclusive;
+  const int id = Fs().Entries().Open(host, mode);
+  if (id < 0) return fail(ERROR_ACCESS_DENIED);
   const std::uintptr_t handle = Fs().nextFile++;
-  FileSystem::OpenFile opened{fd, Upper(full), write,
+  FileSystem::OpenFile opened{id, Upper(full), write,
                               (flags & FILE_FLAG_DELETE_ON_CLOSE) ? host : std::string()};
   opened.uses = SharedUses(access);
   opened.share = share;
@@ -109,8 +105,9 @@ bool ReadFile(HANDLE file, void* buffer, DWORD size, DWORD* read) {
   if (!f) return Fail(ERROR_INVALID_HANDLE);
   if (f->key == Fs().readFaultKey && --Fs().readFaultCountdown <= 0)
     return Fail(30 /*ERROR_READ_FAULT*/);
-  ssize_t n = ::read(f->fd, buffer, size);
+  const long long n = Fs().Entries().ReadAt(f->id, buffer, size, f->position);
   if (n < 0) return Fail(ERROR_ACCESS_DENIED);
+  f->position += std::uint64_t(n);
   if (read) *read = DWORD(n);
   return true;
 }
@@ -125,8 +122,9 @@ bool WriteFile(HANDLE file, const void* buffer, DWORD size, DWORD* written) {
   DWORD allowed = size;
   long long& budget = Fs().writeBudget;
   if (budget >= 0 && budget < (long long)size) allowed = DWORD(budget);
-  ssize_t n = allowed ? ::write(f->fd, buffer, allowed) : 0;
+  const long long n = allowed ? Fs().Entries().WriteAt(f->id, buffer, allowed, f->position) : 0;
   if (n < 0) return Fail(ERROR_ACCESS_DENIED);
+  f->position += std::uint64_t(n);
   if (budget >= 0) budget -= n;
   if (written) *written = DWORD(n);
   return DWORD(n) == size ? true : Fail(ERROR_DISK_FULL);
@@ -136,10 +134,14 @@ bool SetFilePointerEx(HANDLE file, std::int64_t distance, std::uint64_t* positio
   std::lock_guard<std::recursive_mutex> guard(Fs().lock);
   auto* f = FileOf(file);
   if (!f) return Fail(ERROR_INVALID_HANDLE);
-  const int whence = method == FILE_BEGIN ? SEEK_SET : method == FILE_CURRENT ? SEEK_CUR : SEEK_END;
-  off_t now = lseek(f->fd, off_t(distance), whence);
-  if (now < 0) return Fail(131 /*ERROR_NEGATIVE_SEEK*/);
-  if (position) *position = std::uint64_t(now);
+  EntryInfo info;
+  if (method == FILE_END && !Fs().Entries().InfoOf(f->id, info)) return Fail(ERROR_INVALID_HANDLE);
+  const std::int64_t from = method == FILE_BEGIN     ? 0
+                            : method == FILE_CURRENT ? std::int64_t(f->position)
+                                                     : std::int64_t(info.size);
+  if (distance < -from) return Fail(131 /*ERROR_NEGATIVE_SEEK*/);
+  f->position = std::uint64_t(from + distance);
+  if (position) *position = f->position;
   return true;
 }
 
@@ -147,9 +149,9 @@ bool GetFileSizeEx(HANDLE file, std::uint64_t* size) {
   std::lock_guard<std::recursive_mutex> guard(Fs().lock);
   auto* f = FileOf(file);
   if (!f) return Fail(ERROR_INVALID_HANDLE);
-  struct stat st;
-  if (fstat(f->fd, &st) != 0) return Fail(ERROR_INVALID_HANDLE);
-  *size = std::uint64_t(st.st_size);
+  EntryInfo info;
+  if (!Fs().Entries().InfoOf(f->id, info)) return Fail(ERROR_INVALID_HANDLE);
+  *size = info.size;
   return true;
 }
 
@@ -165,8 +167,8 @@ bool CloseHandle(HANDLE handle) {
   auto found = Fs().files.find(std::uintptr_t(handle));
   if (found == Fs().files.end()) return Fail(ERROR_INVALID_HANDLE);
   const bool wrote = found->second.write;
-  close(found->second.fd);
-  if (!found->second.deleteOnClose.empty()) unlink(found->second.deleteOnClose.c_str());
+  Fs().Entries().Close(found->second.id);
+  if (!found->second.deleteOnClose.empty()) Fs().Entries().RemoveFile(found->second.deleteOnClose);
   Fs().files.erase(found);
   // Closing a written file can fail (the last buffers not written); the
   // handle is gone all the same.
@@ -181,14 +183,14 @@ DWORD GetFileAttributesByHandle(HANDLE file) {
     Fail(ERROR_INVALID_HANDLE);
     return INVALID_FILE_ATTRIBUTES;
   }
-  struct stat st;
-  if (fstatat(found->second.fd, "", &st, AT_EMPTY_PATH | AT_SYMLINK_NOFOLLOW) != 0) {
+  EntryInfo info;
+  if (!Fs().Entries().InfoOf(found->second.id, info)) {
     Fail(ERROR_INVALID_HANDLE);
     return INVALID_FILE_ATTRIBUTES;
   }
-  if (S_ISLNK(st.st_mode)) return FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY;
+  if (info.link) return FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY;
   auto extra = Fs().attributes.find(found->second.key);
-  return (S_ISDIR(st.st_mode) ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_ARCHIVE) |
+  return (info.folder ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_ARCHIVE) |
          (extra == Fs().attributes.end() ? 0 : extra->second);
 }
 
@@ -214,7 +216,7 @@ std::string GetFinalPathNameByHandleA(HANDLE file) {
     Fail(ERROR_INVALID_HANDLE);
     return {};
   }
-  const std::string path = WindowsPathOf(HostPathOf(found->second.fd));
+  const std::string path = WindowsPathOf(Fs().Entries().PathOf(found->second.id));
   if (path.empty()) Fail(ERROR_PATH_NOT_FOUND);
   return path;
 }
@@ -229,17 +231,17 @@ bool SetFileDispositionInfo(HANDLE file, bool deleteFile) {
   if (!deleteFile) return true;
   // Deleted at once rather than at the close: what the handle is open on,
   // wherever it is now.
-  const std::string host = HostPathOf(open.fd);
+  const std::string host = Fs().Entries().PathOf(open.id);
   const std::string full = WindowsPathOf(host);
   if (host.empty() || full.empty()) return Fail(ERROR_INVALID_HANDLE);
   if (IsDeniedPath(full) || (ExtraAttributes(full) & FILE_ATTRIBUTE_READONLY))
     return Fail(ERROR_ACCESS_DENIED);
   if (standin::faults::Strike()) return Fail(ERROR_ACCESS_DENIED);
-  struct stat st;
-  if (lstat(host.c_str(), &st) != 0) return Fail(ERROR_FILE_NOT_FOUND);
-  if (S_ISDIR(st.st_mode)) {
-    if (rmdir(host.c_str()) != 0) return Fail(ERROR_DIR_NOT_EMPTY);
-  } else if (unlink(host.c_str()) != 0) {
+  EntryInfo info;
+  if (!Fs().Entries().Info(host, false, info)) return Fail(ERROR_FILE_NOT_FOUND);
+  if (info.folder) {
+    if (!Fs().Entries().RemoveFolder(host)) return Fail(ERROR_DIR_NOT_EMPTY);
+  } else if (!Fs().Entries().RemoveFile(host)) {
     return Fail(ERROR_ACCESS_DENIED);
   }
   Fs().attributes.erase(Upper(WithoutTrailing(full)));

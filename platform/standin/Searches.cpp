@@ -1,5 +1,4 @@
 // Searches: FindFirstFile and its kin, names in the order NTFS gives them.
-#include <dirent.h>
 #include <strings.h>
 
 #include <algorithm>
@@ -66,15 +65,9 @@ HANDLE FindFirstFileA(const std::string& pattern, WIN32_FIND_DATAA* data) {
   const bool wild = mask.find_first_of("*?") != std::string::npos;
   const bool isRoot = folder.size() == 3;
   std::vector<std::string> names;
-  if (DIR* dir = opendir(Host(folder).c_str())) {
-    while (dirent* entry = readdir(dir)) {
-      std::string name = entry->d_name;
-      if (name == "." || name == "..") continue;
-      if (wild ? Matches(mask, name) : strcasecmp(name.c_str(), mask.c_str()) == 0)
-        names.push_back(name);
-    }
-    closedir(dir);
-  }
+  for (const std::string& name : Fs().Entries().Names(Host(folder)))
+    if (wild ? Matches(mask, name) : strcasecmp(name.c_str(), mask.c_str()) == 0)
+      names.push_back(name);
   // NTFS returns names in upper-case order; "." and ".." come first.
   std::sort(names.begin(), names.end(),
             [](const std::string& a, const std::string& b) { return Upper(a) < Upper(b); });

@@ -22,9 +22,21 @@ namespace standin {
 // --- Files ---------------------------------------------------------------
 // Empties the file system: only drive C: with C:\Temp, current folder C:\.
 void ResetFileSystem();
-// The host folder that holds the drives (<root>/C is C:\).
-std::string HostRoot();
-// The host path for a Windows path (need not exist).
+// Keeps the drives in memory (true) or in a host folder (false) from now
+// on, emptied as by ResetFileSystem. A program started with
+// STANDIN_FILES=memory keeps them in memory from the start.
+void KeepFilesInMemory(bool inMemory);
+bool FilesInMemory();
+// What someone else does behind the system's back, with no check of its
+// own: makes link a link (a junction) to target, moves an entry, removes a
+// link. False when the host refuses.
+bool PlaceLink(const std::string& link, const std::string& target);
+bool MoveBehind(const std::string& from, const std::string& to);
+bool RemoveLink(const std::string& link);
+// Every file and link on the drives (links not followed), as Windows paths.
+std::vector<std::string> AllFiles();
+// The host path for a Windows path (need not exist); with the files kept
+// in memory, a path only the stand-in understands.
 std::string HostPath(const std::string& windowsPath);
 void AddDrive(char letter);
 // Drive letter: is the host folder hostFolder from now on (as "subst" does).

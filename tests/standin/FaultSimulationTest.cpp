@@ -4,7 +4,6 @@
 // Setup ended or stayed on a page with a message, every file in the
 // installation folder is listed in its Install.log, and nothing outside the
 // chosen folders changed.
-#include <filesystem>
 #include <set>
 
 #include "engine/Unit_DataFile.h"
@@ -19,7 +18,6 @@
 
 namespace {
 
-namespace fs = std::filesystem;
 
 const std::string kInstall = "C:\\Program Files\\Morvella";
 
@@ -69,18 +67,15 @@ class FaultSimulationTest : public WizardFixture {
     main_->FinishButton.Click();
   }
 
-  // Every file under the stand-in's drives, as host paths.
-  std::set<std::string> HostFiles() {
-    std::set<std::string> files;
-    for (const auto& item : fs::recursive_directory_iterator(standin::HostRoot()))
-      if (item.is_regular_file()) files.insert(item.path().string());
-    return files;
+  // Every file on the stand-in's drives.
+  std::set<std::string> AllFiles() {
+    const std::vector<std::string> files = standin::AllFiles();
+    return {files.begin(), files.end()};
   }
 
-  bool Ours(const std::string& hostPath) {
-    for (const std::string& folder :
-         {kInstall, std::string(kPrograms) + "\\Morvella"})
-      if (hostPath.rfind(standin::HostPath(folder) + "/", 0) == 0) return true;
+  bool Ours(const std::string& path) {
+    for (const std::string& folder : {kInstall, std::string(kPrograms) + "\\Morvella"})
+      if (path.rfind(folder + "\\", 0) == 0) return true;
     return false;
   }
 
@@ -99,10 +94,10 @@ class FaultSimulationTest : public WizardFixture {
       for (const std::string& file : files)
         EXPECT_NE(log.find("\r\n" + file + "\r\n"), std::string::npos) << file << " is not listed";
     }
-    for (const std::string& file : HostFiles())
+    for (const std::string& file : AllFiles())
       if (!before.count(file) && !Ours(file)) ADD_FAILURE() << "written outside: " << file;
     for (const std::string& file : before)
-      if (!Ours(file) && !fs::exists(file)) ADD_FAILURE() << "removed outside: " << file;
+      if (!Ours(file) && !Exists(file)) ADD_FAILURE() << "removed outside: " << file;
   }
 
   // A second installation over the first, giving up on any failure.
@@ -148,7 +143,7 @@ TEST_F(FaultSimulationTest, EveryFailingChangeEndsCleanly) {
   int runs = 0;
   for (long n = 1; n <= changes; ++n) {
     Prepare();
-    const auto before = HostFiles();
+    const auto before = AllFiles();
     InstallAgain(n);
     CheckInvariants(before, "change " + std::to_string(n) + " of " + std::to_string(changes));
     ++runs;
@@ -161,7 +156,7 @@ TEST_F(FaultSimulationTest, EveryFailingChangeEndsCleanly) {
 TEST_F(FaultSimulationTest, CancelAtEveryProgressStepEndsCleanly) {
   for (int step = 0; step < 100; ++step) {
     Prepare();
-    const auto before = HostFiles();
+    const auto before = AllFiles();
     Start();
     GoTo(4);
     // Opening the first volume, then a copy and a progress step for each
@@ -184,7 +179,7 @@ TEST_F(FaultSimulationTest, CancelAtEveryDiskPromptEndsCleanly) {
   for (int withheld : {2, 3}) {
     Prepare();
     ASSERT_TRUE(os::DeleteFileA("D:\\" + VolumeFileName(withheld)));
-    const auto before = HostFiles();
+    const auto before = AllFiles();
     standin::SetMessageBoxResponder([](const standin::MessageBoxRecord& box) {
       return box.Caption == "Change disk" ? os::IDCANCEL : os::IDOK;
     });

@@ -10,7 +10,6 @@
 #include "tests/support/Scratch.h"
 #include "tests/support/Volumes.h"
 
-#include <unistd.h>
 
 namespace {
 
@@ -144,12 +143,12 @@ TEST_F(InstallFolderTest, LinksAreRefusedEvenInProgramFiles) {
     ASSERT_TRUE(os::MakeSureDirectoryPathExists(std::string(link) + "\\"));
     ASSERT_TRUE(os::RemoveDirectoryA(link));
     ASSERT_TRUE(os::CreateDirectoryA("D:\\Target"));
-    ASSERT_EQ(symlink(standin::HostPath("D:\\Target").c_str(), standin::HostPath(link).c_str()), 0);
+    ASSERT_TRUE(standin::PlaceLink(link, "D:\\Target"));
     EXPECT_FALSE(ChooseFolder(link));
     EXPECT_EQ(Message(), std::string("The folder ") + link +
                              " is a link to another place.  Setup does not install into links; "
                              "choose another folder.");
-    ASSERT_EQ(unlink(standin::HostPath(link).c_str()), 0);
+    ASSERT_TRUE(standin::RemoveLink(link));
     ASSERT_TRUE(os::RemoveDirectoryA("D:\\Target"));
   }
 }
@@ -342,7 +341,7 @@ TEST_F(InstallFolderTest, FileOfAnEarlierInstallationIsMadeAnewWithTheFoldersRig
 TEST_F(InstallFolderTest, LinkInsideTheInstallationFolderIsRefusedBeforeAnythingOfItsEntry) {
   ASSERT_TRUE(os::MakeSureDirectoryPathExists("D:\\Old\\"));
   ASSERT_TRUE(os::CreateDirectoryA("D:\\Elsewhere"));
-  ASSERT_EQ(symlink(standin::HostPath("D:\\Elsewhere").c_str(), standin::HostPath("D:\\Old\\Lists").c_str()), 0);
+  ASSERT_TRUE(standin::PlaceLink("D:\\Old\\Lists", "D:\\Elsewhere"));
   WriteFileBytes("D:\\Old\\Install.log", "{program folder}\r\nMorvella\r\n\r\n{program files}\r\n\r\n");
   SetString(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Morvella",
             "UninstallString", "\"D:\\Old\\Uninst.exe\"");

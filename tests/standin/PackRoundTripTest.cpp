@@ -18,6 +18,22 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// The packer is a host tool that reads and writes host folders: its tests
+// keep the stand-in's drives on the disk, wherever the rest of the run keeps
+// them.
+class DrivesOnDisk {
+ public:
+  DrivesOnDisk() : wasInMemory_(standin::FilesInMemory()) {
+    if (wasInMemory_) standin::KeepFilesInMemory(false);
+  }
+  ~DrivesOnDisk() {
+    if (wasInMemory_) standin::KeepFilesInMemory(true);
+  }
+
+ private:
+  bool wasInMemory_;
+};
+
 void HostWrite(const fs::path& path, const std::string& bytes) {
   fs::create_directories(path.parent_path());
   std::ofstream(path, std::ios::binary) << bytes;
@@ -53,6 +69,7 @@ class PackRoundTripTest : public ::testing::Test {
     }
   }
 
+  DrivesOnDisk onDisk_;
   ScratchFolder dir_;
   fs::path source_;
   std::map<std::string, std::string> files_;
@@ -123,6 +140,7 @@ struct TailCase {
 };
 
 TEST(PackerEmptyFilesTest, EmptyFilesAtTheEndShareTheLastDataBytesVolume) {
+  const DrivesOnDisk onDisk;
   const TailCase cases[] = {
       {"10,000 bytes and an empty file", {{"Morvella.exe", 10000}, {"ReadMe.txt", 0}}, packer::kCdBytes, 0},
       {"5 bytes and an empty file", {{"A.txt", 5}, {"B.txt", 0}}, packer::kCdBytes, 0},
@@ -165,6 +183,7 @@ TEST(PackerEmptyFilesTest, EmptyFilesAtTheEndShareTheLastDataBytesVolume) {
 }
 
 TEST(PackerEmptyFilesTest, EmptyFilesThatCannotShareAVolumeAreRefused) {
+  const DrivesOnDisk onDisk;
   ScratchFolder dir;
   const fs::path source = standin::HostPath(dir / "Src");
   HostWrite(source / "A.bin", "0123456789");
@@ -176,6 +195,7 @@ TEST(PackerEmptyFilesTest, EmptyFilesThatCannotShareAVolumeAreRefused) {
 }
 
 TEST(PackerCodePageTest, NamesAreStoredInTheTargetCodePageAndListedBack) {
+  const DrivesOnDisk onDisk;
   ScratchFolder dir;
   const fs::path source = standin::HostPath(dir / "Src");
   HostWrite(source / "Fran\xC3\xA7" "ais.wdl", "oui");  // UTF-8 on the host
@@ -198,6 +218,7 @@ TEST(PackerCodePageTest, NamesAreStoredInTheTargetCodePageAndListedBack) {
 // Case and device names by the rules of the code page packed for: what
 // Windows with that code page takes for the same name, or for a device.
 TEST(PackerCodePageTest, CaseAndSuperscriptsFollowTheTargetCodePage) {
+  const DrivesOnDisk onDisk;
   struct Case {
     int codePage;
     std::vector<const char*> names;  // UTF-8 on the host
@@ -231,6 +252,7 @@ TEST(PackerCodePageTest, CaseAndSuperscriptsFollowTheTargetCodePage) {
 // A linked folder or file is packed as what it points to; a link that leads
 // back into its own folder, or to nothing, is refused by name.
 TEST(PackerLinksTest, LinksArePackedAsWhatTheyPointToOrRefusedByName) {
+  const DrivesOnDisk onDisk;
   ScratchFolder dir;
   const fs::path source = standin::HostPath(dir / "Src");
   const fs::path elsewhere = standin::HostPath(dir / "Elsewhere");
@@ -275,6 +297,7 @@ TEST(PackerLinksTest, LinksArePackedAsWhatTheyPointToOrRefusedByName) {
 // Setup reads names in the code page of the system it runs on: which names
 // are the same, and which are devices, follow that code page.
 TEST(ReaderCodePageTest, NamesAreJudgedByTheSystemsCodePage) {
+  const DrivesOnDisk onDisk;
   struct Case {
     int codePage;
     std::string second;  // after "Good.txt"
@@ -315,6 +338,7 @@ TEST(ReaderCodePageTest, NamesAreJudgedByTheSystemsCodePage) {
 }
 
 TEST(PackerRefusalsTest, FilesTheInstallerWouldRefuseAreNotPacked) {
+  const DrivesOnDisk onDisk;
   ScratchFolder dir;
   const char* const names[] = {"a:b.txt", "NUL", "Trailing.", "x*y", "Install.log", "back\\slash",
                                "COM\xC2\xB9.txt", "LPT\xC2\xB3"};
@@ -329,6 +353,7 @@ TEST(PackerRefusalsTest, FilesTheInstallerWouldRefuseAreNotPacked) {
 }
 
 TEST(PackerRefusalsTest, NamesThatWindowsTakesForTheSameAreRefused) {
+  const DrivesOnDisk onDisk;
   struct Case {
     const char* first;
     const char* second;
@@ -347,6 +372,7 @@ TEST(PackerRefusalsTest, NamesThatWindowsTakesForTheSameAreRefused) {
 }
 
 TEST(PackerRefusalsTest, HeaderLargerThanAVolumeIsRefused) {
+  const DrivesOnDisk onDisk;
   ScratchFolder dir;
   const fs::path source = standin::HostPath(dir / "Src");
   HostWrite(source / "A-rather-long-file-name.txt", "x");

@@ -6,7 +6,6 @@
 #include "tests/standin/WizardFixture.h"
 #include "tests/support/Scratch.h"
 
-#include <unistd.h>
 
 namespace {
 
@@ -93,9 +92,7 @@ TEST_F(ProgFolderTreeTest, TreeIsBuiltAnewAtEachEntry) {
 TEST_F(ProgFolderTreeTest, LinksAreLeavesAndTheTreeStopsThirtyLevelsDown) {
   Folder("Games");
   for (const char* name : {"Loop", "Loop2"})
-    ASSERT_EQ(symlink(standin::HostPath(kPrograms).c_str(),
-                      standin::HostPath(std::string(kPrograms) + "\\" + name).c_str()),
-              0);
+    ASSERT_TRUE(standin::PlaceLink(std::string(kPrograms) + "\\" + name, kPrograms));
   std::string deep = "Deep";
   for (int level = 2; level <= 35; ++level) deep += "\\L" + std::to_string(level);
   Folder(deep);
@@ -115,9 +112,7 @@ TEST_F(ProgFolderTreeTest, LinksAreLeavesAndTheTreeStopsThirtyLevelsDown) {
 // Shortcuts saved through a link would land wherever it points.
 TEST_F(ProgFolderTreeTest, StartMenuFolderThroughALinkIsRefused) {
   ASSERT_TRUE(os::MakeSureDirectoryPathExists("C:\\Elsewhere\\"));
-  ASSERT_EQ(symlink(standin::HostPath("C:\\Elsewhere").c_str(),
-                    standin::HostPath(std::string(kPrograms) + "\\Tools").c_str()),
-            0);
+  ASSERT_TRUE(standin::PlaceLink(std::string(kPrograms) + "\\Tools", "C:\\Elsewhere"));
   Start();
   GoTo(3);
   main_->ProgFolderEdit.SetText("Tools\\Morvella");

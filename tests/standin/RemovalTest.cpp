@@ -1,6 +1,4 @@
 // Removal of an earlier installation from its install log.
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include "engine/Unit_Logfile.h"
 #include "platform/Exceptions.h"
@@ -145,23 +143,21 @@ TEST_F(RemovalTest, NoDeletionThroughAJunction) {
   File("C:\\Windows\\Important.dll");
   Installed("Morvella", "{program folder}\r\nMorvella\r\n\r\n{program files}\r\nLink\\Important.dll\r\n\r\n");
   // Link\ in the old folder points at C:\Windows.
-  ASSERT_EQ(symlink(standin::HostPath("C:\\Windows").c_str(),
-                    (standin::HostPath(kOld) + "/Link").c_str()),
-            0);
+  ASSERT_TRUE(standin::PlaceLink(kOld + "\\Link", "C:\\Windows"));
   RemoveOldInstallation(kOld, "Morvella");
   EXPECT_TRUE(Exists("C:\\Windows\\Important.dll"));
 }
 
 // Makes link (a Windows path) a link to the folder target, as a junction.
 void Link(const std::string& link, const std::string& target) {
-  ASSERT_EQ(symlink(standin::HostPath(target).c_str(), standin::HostPath(link).c_str()), 0) << link;
+  ASSERT_TRUE(standin::PlaceLink(link, target)) << link;
 }
 
 TEST_F(RemovalTest, BaseFolderThatIsALinkRemovesNothingThroughIt) {
   Installed("Morvella", Log("Morvella"));
   // Between start-up and removal the folder became a link to another one
   // that holds files of the same names.
-  ASSERT_EQ(rename(standin::HostPath(kOld).c_str(), standin::HostPath("C:\\Victim").c_str()), 0);
+  ASSERT_TRUE(standin::MoveBehind(kOld, "C:\\Victim"));
   Link(kOld, "C:\\Victim");
   for (bool preVista : {false, true}) {
     SCOPED_TRACE(preVista ? "before Vista" : "Vista and later");
@@ -180,7 +176,7 @@ TEST_F(RemovalTest, FolderSwappedForALinkBetweenCheckAndDeleteIsNotFollowed) {
   // Just before French.wdl is deleted, Lists becomes a link to C:\Victim.
   standin::BeforeDeleteOpen([&](const std::string& path) {
     if (path.find("French.wdl") == std::string::npos || Exists("C:\\Moved")) return;
-    ASSERT_EQ(rename(standin::HostPath(kOld + "\\Lists").c_str(), standin::HostPath("C:\\Moved").c_str()), 0);
+    ASSERT_TRUE(standin::MoveBehind(kOld + "\\Lists", "C:\\Moved"));
     Link(kOld + "\\Lists", "C:\\Victim");
   });
   RemoveOldInstallation(kOld, "Morvella");

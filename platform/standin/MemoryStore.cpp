@@ -1,0 +1,258 @@
+// The stand-in's drives in memory: a tree of folders, files and links that
+// answers for host paths below one root, so that a run touches no disk.
+#include <map>
+
+#include "platform/standin/Store.h"
+
+namespace os::hostfs {
+
+namespace {
+
+constexpr int kMaxLinks = 40;  // as the host's resolution gives up on loops
+
+struct Node {
+  enum class Type { File, Folder, Link };
+  Node(Type t, std::string bytes) : type(t), data(std::move(bytes)) {}
+  Type type;
+  std::string data;  // a file's bytes, a link's target
+  std::map<std::string, std::shared_ptr<Node>> children;
+  Node* parent = nullptr;  // none once removed
+  std::string name;
+};
+using NodePtr = std::shared_ptr<Node>;
+
+class MemoryStore final : public Store {
+ public:
+  std::string NewRoot() override {
+    root_ = std::make_shared<Node>(Node::Type::Folder, std::string());
+    return kRoot;
+  }
+
+  void RemoveRoot(const std::string&) override {
+    // Handles still open keep their nodes; the tree goes.
+    root_.reset();
+  }
+
+  bool Info(const std::string& path, bool follow, EntryInfo& out) override {
+    const NodePtr node = Walk(path, follow, 0);
+    return node && Fill(*node, out);
+  }
+
+  std::vector<std::string> Names(const std::string& folder) override {
+    std::vector<std::string> names;
+    const NodePtr node = Walk(folder, true, 0);
+    if (node && node->type == Node::Type::Folder)
+      for (const auto& [name, child] : node->children) names.push_back(name);
+    return names;
+  }
+
+  bool MakeFolder(const std::string& path) override {
+    return Add(path, Node::Type::Folder, std::string()) != nullptr;
+  }
+
+  bool MakeFolders(const std::string& path) override {
+    for (std::size_t slash = std::string(kRoot).size(); slash != std::string::npos;) {
+      slash = path.find('/', slash + 1);
+      const std::string prefix = path.substr(0, slash);
+      const NodePtr node = Walk(prefix, true, 0);
+      if (node ? node->type != Node::Type::Folder : !MakeFolder(prefix)) return false;
+    }
+    return true;
+  }
+
+  bool RemoveFolder(const std::string& path) override {
+    const NodePtr node = Walk(path, false, 0);
+    if (!node || node == root_ || node->type == Node::Type::File) return false;
+    if (node->type == Node::Type::Folder && !node->children.empty()) return false;
+    Detach(*node);
+    return true;
+  }
+
+  bool RemoveFile(const std::string& path) override {
+    const NodePtr node = Walk(path, false, 0);
+    if (!node || node->type == Node::Type::Folder) return false;
+    Detach(*node);
+    return true;
+  }
+
+  bool Rename(const std::string& from, const std::string& to) override {
+    const NodePtr node = Walk(from, false, 0);
+    NodePtr folder;
+    std::string name;
+    if (!node || node == root_ || !Place(to, folder, name)) return false;
+    for (Node* above = folder.get(); above; above = above->parent)
+      if (above == node.get()) return false;  // into itself
+    auto existing = folder->children.find(name);
+    if (existing != folder->children.end()) {
+      if (existing->second == node) return true;
+      const bool intoFolder = existing->second->type == Node::Type::Folder;
+      if (intoFolder != (node->type == Node::Type::Folder)) return false;
+      if (intoFolder && !existing->second->children.empty()) return false;
+      Detach(*existing->second);
+    }
+    Detach(*node);
+    node->name = name;
+    node->parent = folder.get();
+    folder->children[name] = node;
+    return true;
+  }
+
+  bool MakeLink(const std::string& target, const std::string& path) override {
+    return Add(path, Node::Type::Link, target) != nullptr;
+  }
+
+  std::string Canonical(const std::string& path) override {
+    if (const NodePtr node = Walk(path, true, 0)) return PathOf(*node);
+    const std::size_t slash = path.rfind('/');
+    if (slash == std::string::npos || slash < std::string(kRoot).size()) return path;
+    return Canonical(path.substr(0, slash)) + path.substr(slash);
+  }
+
+  int Open(const std::string& path, unsigned flags) override {
+    NodePtr node = Walk(path, !(flags & kOpenNoFollow), 0);
+    if (flags & kOpenEntry) return node ? Keep(node) : -1;
+    if (!node) {
+      if (!(flags & kOpenCreate)) return -1;
+      node = Add(path, Node::Type::File, std::string());
+      return node ? Keep(node) : -1;
+    }
+    if ((flags & kOpenCreate) && (flags & kOpenExclusive)) return -1;
+    if (node->type != Node::Type::File) {
+      if (node->type == Node::Type::Link || (flags & kOpenWrite)) return -1;
+      return Keep(node);  // a folder opens for reading, and reads nothing
+    }
+    if (flags & kOpenTruncate) node->data.clear();
+    return Keep(node);
+  }
+
+  long long ReadAt(int id, void* buffer, std::size_t size, std::uint64_t offset) override {
+    const Node* node = Opened(id);
+    if (!node || node->type != Node::Type::File) return -1;
+    if (offset >= node->data.size()) return 0;
+    const std::size_t n = std::min<std::uint64_t>(size, node->data.size() - offset);
+    node->data.copy(static_cast<char*>(buffer), n, std::size_t(offset));
+    return (long long)n;
+  }
+
+  long long WriteAt(int id, const void* buffer, std::size_t size, std::uint64_t offset) override {
+    Node* node = Opened(id);
+    if (!node || node->type != Node::Type::File) return -1;
+    if (node->data.size() < offset + size) node->data.resize(std::size_t(offset + size));
+    node->data.replace(std::size_t(offset), size, static_cast<const char*>(buffer), size);
+    return (long long)size;
+  }
+
+  bool InfoOf(int id, EntryInfo& out) override {
+    const Node* node = Opened(id);
+    return node && Fill(*node, out);
+  }
+
+  std::string PathOf(int id) override {
+    const Node* node = Opened(id);
+    return node ? PathOf(*node) : std::string();
+  }
+
+  void Close(int id) override { open_.erase(id); }
+
+ private:
+  // Below a host file, so that a host tool handed one of these paths by
+  // mistake fails instead of writing to the host.
+  static constexpr const char* kRoot = "/dev/null/standin-memory";
+
+  static bool Fill(const Node& node, EntryInfo& out) {
+    out.folder = node.type == Node::Type::Folder;
+    out.link = node.type == Node::Type::Link;
+    out.size = node.type == Node::Type::File ? node.data.size() : 0;
+    return true;
+  }
+
+  // The names of path below the root; false when it lies elsewhere.
+  bool Split(const std::string& path, std::vector<std::string>& names) const {
+    const std::string root = kRoot;
+    if (!root_ || path.compare(0, root.size(), root) != 0) return false;
+    if (path.size() > root.size() && path[root.size()] != '/') return false;
+    std::size_t start = root.size();
+    while (start < path.size()) {
+      std::size_t end = path.find('/', start + 1);
+      if (end == std::string::npos) end = path.size();
+      std::string name = path.substr(start + 1, end - start - 1);
+      if (name == "..") {
+        if (!names.empty()) names.pop_back();
+      } else if (!name.empty() && name != ".") {
+        names.push_back(std::move(name));
+      }
+      start = end;
+    }
+    return true;
+  }
+
+  NodePtr Walk(const std::string& path, bool followLast, int depth) const {
+    std::vector<std::string> names;
+    if (depth > kMaxLinks || !Split(path, names)) return nullptr;
+    NodePtr node = root_;
+    for (const std::string& name : names) {
+      if (node->type == Node::Type::Link && !(node = Walk(node->data, true, depth + 1))) return nullptr;
+      if (node->type != Node::Type::Folder) return nullptr;
+      auto found = node->children.find(name);
+      if (found == node->children.end()) return nullptr;
+      node = found->second;
+    }
+    if (followLast && node->type == Node::Type::Link) return Walk(node->data, true, depth + 1);
+    return node;
+  }
+
+  // The folder a new entry at path goes into, and its name.
+  bool Place(const std::string& path, NodePtr& folder, std::string& name) const {
+    const std::size_t slash = path.rfind('/');
+    if (slash == std::string::npos) return false;
+    name = path.substr(slash + 1);
+    folder = Walk(path.substr(0, slash), true, 0);
+    return folder && folder->type == Node::Type::Folder && !name.empty() && name != "." && name != "..";
+  }
+
+  NodePtr Add(const std::string& path, Node::Type type, const std::string& data) {
+    NodePtr folder;
+    std::string name;
+    if (!Place(path, folder, name) || folder->children.count(name)) return nullptr;
+    auto node = std::make_shared<Node>(type, data);
+    node->parent = folder.get();
+    node->name = name;
+    folder->children[name] = node;
+    return node;
+  }
+
+  static void Detach(Node& node) {
+    if (!node.parent) return;
+    Node* parent = node.parent;
+    node.parent = nullptr;
+    // The erase may free node: nothing of it is used after.
+    parent->children.erase(parent->children.find(node.name));
+  }
+
+  std::string PathOf(const Node& node) const {
+    std::string path;
+    const Node* at = &node;
+    for (; at->parent; at = at->parent) path = "/" + at->name + path;
+    return at == root_.get() ? kRoot + path : std::string();
+  }
+
+  int Keep(NodePtr node) {
+    open_[next_] = std::move(node);
+    return next_++;
+  }
+
+  Node* Opened(int id) const {
+    auto found = open_.find(id);
+    return found == open_.end() ? nullptr : found->second.get();
+  }
+
+  NodePtr root_;
+  std::map<int, NodePtr> open_;
+  int next_ = 3;
+};
+
+}  // namespace
+
+std::unique_ptr<Store> MakeMemoryStore() { return std::make_unique<MemoryStore>(); }
+
+}  // namespace os::hostfs
