@@ -84,13 +84,15 @@ TDataFile::TDataFile(const std::string& FileName, os::DWORD Mode, TLogFile* LogF
     : LogFile(LogFile),
       TargetDir(TargetDir),
       fileName_(FileName),
-      file_(os::CreateFileA(FileName, Mode, os::FILE_SHARE_READ, os::OPEN_EXISTING)),
-      buffer_(kBufferSize) {
+      file_(os::CreateFileA(FileName, Mode, os::FILE_SHARE_READ, os::OPEN_EXISTING)) {
   if (file_ == os::INVALID_HANDLE_VALUE) RaiseFileError("Cannot open the setup file", FileName);
   if (!os::GetFileSizeEx(file_, &size_)) {
     os::CloseHandle(file_);
     RaiseFileError("Cannot read the setup file", FileName);
   }
+  // A small volume needs no large buffer; one that has grown since is read
+  // in more pieces all the same.
+  buffer_.resize(std::size_t(std::min<std::uint64_t>(kBufferSize, size_ + 1)));
 }
 
 TDataFile::~TDataFile() { os::CloseHandle(file_); }

@@ -142,27 +142,7 @@ void EndExtraction() {
 // --- The worker -------------------------------------------------------------
 
 void TExtractThread::Execute() {
-  Synchronize(OpenFirstVolume);
-  std::int32_t Done = 0;
-  while (Done < TotalSize) {
-    // A payload under 100 bytes still moves on, a byte at a time at least.
-    StepLeft = std::max<std::int32_t>(TotalSize / 100, 1);
-    Synchronize(CopyStep);
-    if (Terminated()) return Synchronize(ReportCancel);
-    StepLeft -= Copied;
-    Done += Copied;
-    while (StepLeft > 0 && Done < TotalSize) {
-      Synchronize(OpenNextVolume);
-      if (!VolumeFound) return Synchronize(ReportCancel);
-      Synchronize(CopyStep);
-      if (Terminated()) return Synchronize(ReportCancel);
-      StepLeft -= Copied;
-      Done += Copied;
-    }
-    if (Done < TotalSize) Synchronize(StepProgress);
-  }
-  Synchronize(CheckPayloadEnd);
-  Synchronize(ReportDone);
+  RunExtractionSteps([this](void (*step)()) { Synchronize(step); }, [this] { return Terminated(); });
 }
 
 void TExtractThread::HandleError(std::exception_ptr error) {

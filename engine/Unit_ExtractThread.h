@@ -3,6 +3,7 @@
 // of one hundredth, following the volumes from trailer byte to trailer byte
 // and asking for each disk that is not there. Every step runs on the
 // user-interface thread; the worker only paces them.
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <set>
@@ -41,3 +42,32 @@ void CheckPayloadEnd();
 void StepProgress();
 void ReportDone();
 void ReportCancel();
+
+// The worker's course: the first volume, then a hundredth of the payload at
+// a time, following the chain, and the payload's end. Run runs one of the
+// steps above (the worker hands each to the user-interface thread); Stopped
+// says whether the worker was asked to stop.
+template <class Run, class Stopped>
+void RunExtractionSteps(Run run, Stopped stopped) {
+  run(OpenFirstVolume);
+  std::int32_t Done = 0;
+  while (Done < TotalSize) {
+    // A payload under 100 bytes still moves on, a byte at a time at least.
+    StepLeft = std::max<std::int32_t>(TotalSize / 100, 1);
+    run(CopyStep);
+    if (stopped()) return run(ReportCancel);
+    StepLeft -= Copied;
+    Done += Copied;
+    while (StepLeft > 0 && Done < TotalSize) {
+      run(OpenNextVolume);
+      if (!VolumeFound) return run(ReportCancel);
+      run(CopyStep);
+      if (stopped()) return run(ReportCancel);
+      StepLeft -= Copied;
+      Done += Copied;
+    }
+    if (Done < TotalSize) run(StepProgress);
+  }
+  run(CheckPayloadEnd);
+  run(ReportDone);
+}

@@ -20,8 +20,12 @@ bool FolderExists(const std::string& Path) {
 }
 
 bool IsAbsoluteFolder(const std::string& Path) {
-  return (Path.size() >= 3 && Path[1] == ':' && Path[2] == '\\') ||
-         (Path.size() >= 2 && Path[0] == '\\' && Path[1] == '\\');
+  const char drive = char(Path.empty() ? 0 : Path[0] | 0x20);
+  if (Path.size() >= 3 && drive >= 'a' && drive <= 'z' && Path[1] == ':' && Path[2] == '\\') return true;
+  // "\\" alone, or a server without a share, names no folder at all.
+  const std::size_t share = Path.size() > 2 && Path[0] == '\\' && Path[1] == '\\' ? Path.find('\\', 2)
+                                                                               : std::string::npos;
+  return share != std::string::npos && share > 2 && share + 1 < Path.size() && Path[share + 1] != '\\';
 }
 
 bool HoldsFiles(const std::string& Folder) {

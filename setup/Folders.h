@@ -15,8 +15,8 @@ std::string GetProgramsFolder();
 // Whether Path names an existing folder.
 bool FolderExists(const std::string& Path);
 bool FileExists(const std::string& Path);
-// Whether Path is a folder given from a drive ("C:\...") or a share
-// ("\\server\..."), not relative to the current folder.
+// Whether Path is given from a drive ("C:\...", a letter) or a share
+// ("\\server\share...", both named), not relative to the current folder.
 bool IsAbsoluteFolder(const std::string& Path);
 // Whether Folder holds any file or folder, hidden and system ones included.
 bool HoldsFiles(const std::string& Folder);

@@ -3,6 +3,7 @@
 #include "platform/Application.h"
 #include "platform/Dialogs.h"
 #include "platform/Files.h"
+#include "platform/Process.h"
 #include "platform/Shell.h"
 #include "setup/Folders.h"
 #include "setup/Main.h"
@@ -53,13 +54,25 @@ std::pair<std::string, std::string> SplitUninstallCommand(const std::string& Com
   return {Command.substr(0, blank), Command.substr(blank + 1)};
 }
 
+namespace {
+// A program named by its full path, away from the medium Setup runs from:
+// a bare or relative name would be looked for in the current folder, which
+// is the medium, and whoever can write the medium chooses what is there.
+bool MayStart(const std::string& program) {
+  if (!IsAbsoluteFolder(program)) return false;
+  const std::string self = os::GetModuleFileNameA();
+  const std::string medium = os::CharUpperBuffA(self.substr(0, self.find_last_of('\\') + 1));
+  return !medium.empty() && os::CharUpperBuffA(os::GetFullPathNameA(program)).rfind(medium, 0) != 0;
+}
+}  // namespace
+
 void AskToUninstallOldVersion() {
   if (UninstallOldForm->ShowModal() != os::IDOK) return;
   const auto [program, parameters] = SplitUninstallCommand(OldUninstallCommand);
   const std::size_t folderEnd = program.find_last_of("\\:");
   const std::string folder = folderEnd == std::string::npos ? "" : program.substr(0, folderEnd + 1);
   const os::HWND owner = os::Application.DialogOwner();
-  if (os::ShellExecuteA(owner, program, parameters, folder, os::SW_SHOW) <= 32) {
+  if (!MayStart(program) || os::ShellExecuteA(owner, program, parameters, folder, os::SW_SHOW) <= 32) {
     // The user chose to uninstall: say so when it could not be started.
     os::MessageBoxA(owner,
                     "The uninstall program of version 1.0 could not be started:\n\n" +

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 #include <dirent.h>
+#include <strings.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -11,6 +12,29 @@
 #include "platform/standin/Store.h"
 
 namespace os::hostfs {
+
+std::string Store::Match(const std::string& folder, const std::string& rest) {
+  std::string host = folder;
+  std::size_t start = 0;
+  while (start < rest.size()) {
+    std::size_t end = rest.find('\\', start);
+    if (end == std::string::npos) end = rest.size();
+    std::string name = rest.substr(start, end - start);
+    start = end + 1;
+    if (name.empty()) continue;
+    EntryInfo info;
+    if (!Info(host + "/" + name, false, info)) {
+      for (const std::string& other : Names(host)) {
+        if (strcasecmp(other.c_str(), name.c_str()) == 0) {
+          name = other;
+          break;
+        }
+      }
+    }
+    host += "/" + name;
+  }
+  return host;
+}
 
 namespace {
 

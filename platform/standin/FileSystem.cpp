@@ -4,6 +4,7 @@
 #include <cctype>
 #include <cstdlib>
 #include <cstring>
+#include <stdexcept>
 #include <strings.h>
 
 #include "platform/Exceptions.h"
@@ -66,7 +67,9 @@ bool Fail(DWORD error) {
 }
 
 std::string Upper(std::string s) {
-  for (char& c : s) c = char(std::toupper(static_cast<unsigned char>(c)));
+  // ASCII letters only, as before: the keys of the stand-in's own tables.
+  for (char& c : s)
+    if (c >= 'a' && c <= 'z') c = char(c - 'a' + 'A');
   return s;
 }
 
@@ -142,8 +145,12 @@ std::string WithoutTrailing(std::string p) {
 
 bool ValidNames(const std::string& full) {
   for (std::size_t i = 2; i < full.size(); ++i) {
-    unsigned char c = static_cast<unsigned char>(full[i]);
-    if (c < 32 || std::strchr("<>:\"|?*", c)) return false;
+    switch (const unsigned char c = static_cast<unsigned char>(full[i])) {
+      case '<': case '>': case ':': case '"': case '|': case '?': case '*':
+        return false;
+      default:
+        if (c < 32) return false;
+    }
   }
   return true;
 }
@@ -156,28 +163,7 @@ std::string DriveFolder(char letter) {
 
 // Host path of a full Windows path, matching each name without regard to case.
 std::string Host(const std::string& full) {
-  std::string host = DriveFolder(full[0]);
-  std::string rest = full.substr(3);
-  std::size_t start = 0;
-  while (start < rest.size()) {
-    std::size_t end = rest.find('\\', start);
-    if (end == std::string::npos) end = rest.size();
-    std::string name = rest.substr(start, end - start);
-    start = end + 1;
-    if (name.empty()) continue;
-    std::string exact = host + "/" + name;
-    EntryInfo info;
-    if (!Fs().Entries().Info(exact, false, info)) {
-      for (const std::string& other : Fs().Entries().Names(host)) {
-        if (strcasecmp(other.c_str(), name.c_str()) == 0) {
-          exact = host + "/" + other;
-          break;
-        }
-      }
-    }
-    host = exact;
-  }
-  return host;
+  return Fs().Entries().Match(DriveFolder(full[0]), full.substr(3));
 }
 
 bool DriveExists(const std::string& full) {
@@ -357,6 +343,23 @@ bool RemoveLink(const std::string& link) {
   const std::string host = HostPath(link);
   return os::hostfs::Fs().Entries().Info(host, false, info) && info.link &&
          os::hostfs::Fs().Entries().RemoveFile(host);
+}
+
+std::vector<std::string> TakeChanges() {
+  std::lock_guard<std::recursive_mutex> guard(os::hostfs::Fs().lock);
+  std::vector<std::string> paths;
+  if (!os::hostfs::Fs().Entries().TakeChanges(paths))
+    throw std::logic_error("the stand-in keeps no record of changes with its files on the disk");
+  // "<root>/C/a/b" is C:\a\b; an entry deleted while open has no path.
+  const std::string& root = os::hostfs::Fs().root;
+  std::vector<std::string> windows;
+  for (const std::string& path : paths) {
+    if (path.size() <= root.size() + 1) continue;
+    std::string rest = path.substr(root.size() + 2);
+    std::replace(rest.begin(), rest.end(), '/', '\\');
+    windows.push_back(path.substr(root.size() + 1, 1) + ":" + (rest.empty() ? "\\" : rest));
+  }
+  return windows;
 }
 
 std::vector<std::string> AllFiles() {

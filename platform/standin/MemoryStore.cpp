@@ -1,6 +1,9 @@
 // The stand-in's drives in memory: a tree of folders, files and links that
 // answers for host paths below one root, so that a run touches no disk.
 #include <map>
+#include <set>
+#include <string_view>
+#include <strings.h>
 
 #include "platform/standin/Store.h"
 
@@ -10,12 +13,31 @@ namespace {
 
 constexpr int kMaxLinks = 40;  // as the host's resolution gives up on loops
 
-struct Node {
+// Names in byte order, compared here rather than by the library's string
+// views, whose shared code the fuzzers' builds instrument.
+struct NameLess {
+  using is_transparent = void;
+  bool operator()(std::string_view a, std::string_view b) const {
+    const std::size_t n = a.size() < b.size() ? a.size() : b.size();
+    for (std::size_t i = 0; i < n; ++i)
+      if (a[i] != b[i]) return static_cast<unsigned char>(a[i]) < static_cast<unsigned char>(b[i]);
+    return a.size() < b.size();
+  }
+};
+
+bool SameName(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i)
+    if (a[i] != b[i]) return false;
+  return true;
+}
+
+struct Node : std::enable_shared_from_this<Node> {
   enum class Type { File, Folder, Link };
   Node(Type t, std::string bytes) : type(t), data(std::move(bytes)) {}
   Type type;
   std::string data;  // a file's bytes, a link's target
-  std::map<std::string, std::shared_ptr<Node>> children;
+  std::map<std::string, std::shared_ptr<Node>, NameLess> children;
   Node* parent = nullptr;  // none once removed
   std::string name;
 };
@@ -25,7 +47,16 @@ class MemoryStore final : public Store {
  public:
   std::string NewRoot() override {
     root_ = std::make_shared<Node>(Node::Type::Folder, std::string());
+    changes_.clear();
+    written_.clear();
     return kRoot;
+  }
+
+  bool TakeChanges(std::vector<std::string>& paths) override {
+    paths.swap(changes_);
+    changes_.clear();
+    written_.clear();
+    return true;
   }
 
   void RemoveRoot(const std::string&) override {
@@ -34,16 +65,46 @@ class MemoryStore final : public Store {
   }
 
   bool Info(const std::string& path, bool follow, EntryInfo& out) override {
-    const NodePtr node = Walk(path, follow, 0);
+    const Node* node = Find(path, follow, 0);
     return node && Fill(*node, out);
   }
 
   std::vector<std::string> Names(const std::string& folder) override {
     std::vector<std::string> names;
-    const NodePtr node = Walk(folder, true, 0);
+    const Node* node = Find(folder, true, 0);
     if (node && node->type == Node::Type::Folder)
       for (const auto& [name, child] : node->children) names.push_back(name);
     return names;
+  }
+
+  std::string Match(const std::string& folder, const std::string& rest) override {
+    std::string host = folder;
+    const Node* node = Find(folder, true, 0);
+    std::size_t start = 0;
+    while (start < rest.size()) {
+      std::size_t end = rest.find('\\', start);
+      if (end == std::string::npos) end = rest.size();
+      const std::string_view name = std::string_view(rest).substr(start, end - start);
+      start = end + 1;
+      if (name.empty()) continue;
+      const std::string* stored = nullptr;
+      if (node && node->type == Node::Type::Link) node = Find(node->data, true, 0);
+      if (node && node->type == Node::Type::Folder) {
+        auto exact = node->children.find(name);
+        if (exact == node->children.end())
+          for (exact = node->children.begin(); exact != node->children.end(); ++exact)
+            if (exact->first.size() == name.size() &&
+                strncasecmp(exact->first.data(), name.data(), name.size()) == 0)
+              break;
+        if (exact != node->children.end()) stored = &exact->first;
+        node = exact != node->children.end() ? exact->second.get() : nullptr;
+      } else {
+        node = nullptr;
+      }
+      host += '/';
+      host += stored ? std::string_view(*stored) : name;
+    }
+    return host;
   }
 
   bool MakeFolder(const std::string& path) override {
@@ -94,6 +155,7 @@ class MemoryStore final : public Store {
     node->name = name;
     node->parent = folder.get();
     folder->children[name] = node;
+    changes_.push_back(PathOf(*node));
     return true;
   }
 
@@ -121,7 +183,10 @@ class MemoryStore final : public Store {
       if (node->type == Node::Type::Link || (flags & kOpenWrite)) return -1;
       return Keep(node);  // a folder opens for reading, and reads nothing
     }
-    if (flags & kOpenTruncate) node->data.clear();
+    if ((flags & kOpenTruncate) && !node->data.empty()) {
+      node->data.clear();
+      Written(*node);
+    }
     return Keep(node);
   }
 
@@ -139,6 +204,7 @@ class MemoryStore final : public Store {
     if (!node || node->type != Node::Type::File) return -1;
     if (node->data.size() < offset + size) node->data.resize(std::size_t(offset + size));
     node->data.replace(std::size_t(offset), size, static_cast<const char*>(buffer), size);
+    Written(*node);
     return (long long)size;
   }
 
@@ -166,39 +232,38 @@ class MemoryStore final : public Store {
     return true;
   }
 
-  // The names of path below the root; false when it lies elsewhere.
-  bool Split(const std::string& path, std::vector<std::string>& names) const {
-    const std::string root = kRoot;
-    if (!root_ || path.compare(0, root.size(), root) != 0) return false;
-    if (path.size() > root.size() && path[root.size()] != '/') return false;
+  // The entry at path, links followed on the way (and at its end when
+  // followLast); null when there is none or path lies outside the root.
+  // Raw pointers: the tree holds every node while a call runs.
+  Node* Find(std::string_view path, bool followLast, int depth) const {
+    const std::string_view root = kRoot;
+    if (!root_ || depth > kMaxLinks || !SameName(path.substr(0, root.size()), root)) return nullptr;
+    if (path.size() > root.size() && path[root.size()] != '/') return nullptr;
+    Node* node = root_.get();
     std::size_t start = root.size();
     while (start < path.size()) {
       std::size_t end = path.find('/', start + 1);
-      if (end == std::string::npos) end = path.size();
-      std::string name = path.substr(start + 1, end - start - 1);
-      if (name == "..") {
-        if (!names.empty()) names.pop_back();
-      } else if (!name.empty() && name != ".") {
-        names.push_back(std::move(name));
-      }
+      if (end == std::string_view::npos) end = path.size();
+      const std::string_view name = path.substr(start + 1, end - start - 1);
       start = end;
-    }
-    return true;
-  }
-
-  NodePtr Walk(const std::string& path, bool followLast, int depth) const {
-    std::vector<std::string> names;
-    if (depth > kMaxLinks || !Split(path, names)) return nullptr;
-    NodePtr node = root_;
-    for (const std::string& name : names) {
-      if (node->type == Node::Type::Link && !(node = Walk(node->data, true, depth + 1))) return nullptr;
+      if (name.empty() || SameName(name, ".")) continue;
+      if (node->type == Node::Type::Link && !(node = Find(node->data, true, depth + 1))) return nullptr;
+      if (SameName(name, "..")) {
+        if (node->parent) node = node->parent;
+        continue;
+      }
       if (node->type != Node::Type::Folder) return nullptr;
       auto found = node->children.find(name);
       if (found == node->children.end()) return nullptr;
-      node = found->second;
+      node = found->second.get();
     }
-    if (followLast && node->type == Node::Type::Link) return Walk(node->data, true, depth + 1);
+    if (followLast && node->type == Node::Type::Link) return Find(node->data, true, depth + 1);
     return node;
+  }
+
+  NodePtr Walk(const std::string& path, bool followLast, int depth) const {
+    Node* node = Find(path, followLast, depth);
+    return node ? node->shared_from_this() : nullptr;
   }
 
   // The folder a new entry at path goes into, and its name.
@@ -218,11 +283,13 @@ class MemoryStore final : public Store {
     node->parent = folder.get();
     node->name = name;
     folder->children[name] = node;
+    changes_.push_back(PathOf(*node));
     return node;
   }
 
-  static void Detach(Node& node) {
+  void Detach(Node& node) {
     if (!node.parent) return;
+    changes_.push_back(PathOf(node));
     Node* parent = node.parent;
     node.parent = nullptr;
     // The erase may free node: nothing of it is used after.
@@ -246,7 +313,15 @@ class MemoryStore final : public Store {
     return found == open_.end() ? nullptr : found->second.get();
   }
 
+  // Once per node between two takes: a file written in many pieces is one
+  // change.
+  void Written(const Node& node) {
+    if (written_.insert(&node).second) changes_.push_back(PathOf(node));
+  }
+
   NodePtr root_;
+  std::vector<std::string> changes_;
+  std::set<const Node*> written_;
   std::map<int, NodePtr> open_;
   int next_ = 3;
 };

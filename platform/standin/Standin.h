@@ -35,6 +35,11 @@ bool MoveBehind(const std::string& from, const std::string& to);
 bool RemoveLink(const std::string& link);
 // Every file and link on the drives (links not followed), as Windows paths.
 std::vector<std::string> AllFiles();
+// With the files in memory: the Windows paths of the entries made, removed,
+// moved (both names) or written since the last call or reset, where they
+// really are (links resolved). Throws std::logic_error with the files on
+// the disk, which keeps no such record.
+std::vector<std::string> TakeChanges();
 // The host path for a Windows path (need not exist); with the files kept
 // in memory, a path only the stand-in understands.
 std::string HostPath(const std::string& windowsPath);

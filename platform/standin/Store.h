@@ -35,6 +35,9 @@ class Store {
   virtual void RemoveRoot(const std::string& root) = 0;
   virtual bool Info(const std::string& path, bool follow, EntryInfo& out) = 0;
   virtual std::vector<std::string> Names(const std::string& folder) = 0;
+  // folder joined with the names of rest ("a\\b"), each name as stored
+  // when an entry has it without regard to case, as given when none has.
+  virtual std::string Match(const std::string& folder, const std::string& rest);
   virtual bool MakeFolder(const std::string& path) = 0;
   virtual bool MakeFolders(const std::string& path) = 0;
   // An empty folder, or a link to one.
@@ -43,6 +46,12 @@ class Store {
   virtual bool RemoveFile(const std::string& path) = 0;
   virtual bool Rename(const std::string& from, const std::string& to) = 0;
   virtual bool MakeLink(const std::string& target, const std::string& path) = 0;
+  // The paths of the entries made, removed, moved (both names) or written
+  // since the last call, links resolved; false when the store keeps none.
+  virtual bool TakeChanges(std::vector<std::string>& paths) {
+    paths.clear();
+    return false;
+  }
   // The path with every link resolved, for comparing with a handle's path.
   virtual std::string Canonical(const std::string& path) = 0;
 

@@ -1,33 +1,36 @@
-// libFuzzer target: arbitrary bytes as a set of payload volumes, extracted
-// by the installer's reader. Whatever the bytes, it must not crash, and must
-// write nothing outside its target folder nor leave a file there that the
-// install log does not list.
+// libFuzzer target: payload volumes, extracted by the installer's own steps
+// in the worker's order (on this thread). The input is a control byte, then
+// volumes cut by "#VOL#", each a volume-number byte and the volume's bytes:
+// chains of any length and order, trailers naming any volume, and (chosen by
+// the control byte) a program that carries the volumes' digests, or lacks
+// one of them. A missing disk is asked for once, then Setup is left.
+// Whatever the bytes, nothing may crash, nothing be written outside the
+// target folder, and every file in the target must be listed by the log.
 #include <cstdint>
-#include <cstdlib>
 #include <cstdio>
-#include <filesystem>
+#include <map>
 #include <set>
 #include <string>
 
 #include "engine/Unit_DataFile.h"
+#include "engine/Unit_ExtractForm.h"
+#include "engine/Unit_ExtractThread.h"
 #include "engine/Unit_Logfile.h"
-#include "platform/Exceptions.h"
 #include "platform/Files.h"
+#include "platform/Hash.h"
+#include "platform/Shell.h"
+#include "platform/Win.h"
 #include "platform/standin/Standin.h"
+#include "resources/ResourceIds.h"
+#include "setup/Unit_ExitForm.h"
+#include "tests/fuzz/FuzzSupport.h"
 #include "tests/support/Scratch.h"
-#include "tests/support/Volumes.h"
-
-namespace fs = std::filesystem;
 
 namespace {
 
 const std::string kVolumes = "C:\\Fuzz\\Volumes";
 const std::string kTarget = "C:\\Fuzz\\Target";
-
-[[noreturn]] void Fail(const std::string& what) {
-  std::fprintf(stderr, "invariant broken: %s\n", what.c_str());
-  std::abort();
-}
+constexpr std::size_t kMostVolumes = 16;
 
 std::set<std::string> LoggedEntries() {
   std::set<std::string> names;
@@ -38,53 +41,84 @@ std::set<std::string> LoggedEntries() {
   at += marker.size();
   for (std::size_t end; (end = log.find("\r\n", at)) != std::string::npos; at = end + 2) {
     if (end == at) break;
-    names.insert(log.substr(at, end - at));
+    names.insert(os::CharUpperBuffA(log.substr(at, end - at)));
   }
   return names;
+}
+
+// The list a release build carries: "HEX  Setup.dNN" lines.
+std::string DigestList(const std::map<int, std::string>& volumes, bool leaveOutLast) {
+  std::string list;
+  for (auto it = volumes.begin(); it != volumes.end(); ++it) {
+    if (leaveOutLast && std::next(it) == volumes.end()) break;
+    os::TSha256 hash;
+    hash.Add(it->second.data(), it->second.size());
+    for (unsigned char byte : hash.Finish()) {
+      char hex[3];
+      std::snprintf(hex, sizeof hex, "%02x", byte);
+      list += hex;
+    }
+    list += "  " + VolumeFileName(it->first) + "\n";
+  }
+  return list;
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  if (size < 2) return 0;
-  RemoveTree("C:\\Fuzz");
+  if (size < 1) return 0;
+  fuzz::FreshStandin();
   os::MakeSureDirectoryPathExists(kVolumes + "\\");
   os::CreateDirectoryA(kTarget);
 
-  // The first byte chooses the step, the second how the rest is cut into
-  // up to four volumes.
-  const std::int32_t step = 1 + data[0] % 64;
-  const std::size_t parts = 1 + data[1] % 4;
-  const std::string rest(reinterpret_cast<const char*>(data + 2), size - 2);
-  const std::size_t each = rest.size() / parts + 1;
-  for (std::size_t i = 0; i < parts && i * each <= rest.size(); ++i)
-    WriteFileBytes(kVolumes + "\\" + VolumeFileName(int(i + 1)), rest.substr(i * each, each));
+  std::map<int, std::string> volumes;
+  const std::vector<std::string> parts = fuzz::Split(data + 1, size - 1, "#VOL#");
+  for (std::size_t i = 0; i < parts.size() && i < kMostVolumes; ++i)
+    if (!parts[i].empty() && parts[i][0] != 0)
+      volumes[static_cast<unsigned char>(parts[i][0])] = parts[i].substr(1);
+  for (const auto& [number, bytes] : volumes) WriteFileBytes(kVolumes + "\\" + VolumeFileName(number), bytes);
+  const unsigned list = data[0] % 3;  // none, every volume's digest, all but the last
+  standin::SetRcData(IDR_VOLUME_HASHES, list ? DigestList(volumes, list == 2) : std::string());
+  os::SetCurrentDirectoryA(kVolumes);
+  fuzz::SceneSet();
 
-  try {
-    TLogFile log(kTarget, "Morvella");
-    log.BeginProgramFiles();
-    ExtractAll(kVolumes, kTarget, log, step);
-  } catch (const std::exception&) {
-    // Refusals and missing volumes end the extraction, as they should.
+  // A missing disk: OK once, then Cancel, and leaving is confirmed.
+  int prompts = 0;
+  standin::SetMessageBoxResponder([&prompts](const standin::MessageBoxRecord& box) {
+    return box.Caption == "Change disk" && prompts++ > 0 ? os::IDCANCEL : os::IDOK;
+  });
+  standin::SetModalResponder([](ui::TForm& form) { form.SetModalResult(os::IDCANCEL); });
+  {
+    static TExitForm exitForm;
+    static TExtractForm extractForm;
+    ExitForm = &exitForm;
+    ExtractForm = &extractForm;
+    ExitConfirmed = false;
+    try {
+      TLogFile log(kTarget, "Morvella");
+      ExtractPars = TExtractPars();
+      ExtractPars.LogFile = &log;
+      ExtractPars.InstallDir = kTarget;
+      try {
+        RunExtractionSteps([](void (*step)()) { step(); }, [] { return false; });
+      } catch (const std::exception&) {
+        // Damage and missing volumes end the extraction, as they should.
+      }
+      EndExtraction();
+    } catch (const std::exception&) {
+      // The log could not be made: nothing is extracted.
+    }
   }
-  ResetDataFileState();
+  standin::SetMessageBoxResponder(nullptr);
+  standin::SetModalResponder(nullptr);
 
-  // Nothing outside C:\Fuzz (and the stand-in's own C:\Temp).
-  const fs::path root = standin::HostRoot();
-  for (const auto& item : fs::recursive_directory_iterator(root)) {
-    const std::string relative = fs::relative(item.path(), root).generic_string();
-    if (relative != "C" && relative != "C/Temp" && relative.rfind("C/Fuzz", 0) != 0)
-      Fail("written outside: " + relative);
-  }
-  // Every file in the target is listed in the log.
+  const std::vector<std::string> made = fuzz::CheckChanges({}, {kTarget});
   const std::set<std::string> logged = LoggedEntries();
-  const fs::path target = standin::HostPath(kTarget);
-  for (const auto& item : fs::recursive_directory_iterator(target)) {
-    if (item.is_directory()) continue;
-    std::string name = fs::relative(item.path(), target).generic_string();
-    for (char& c : name)
-      if (c == '/') c = '\\';
-    if (name != "Install.log" && !logged.count(name)) Fail("not in the log: " + name);
+  for (const std::string& path : made) {
+    if (os::GetFileAttributesA(path) & os::FILE_ATTRIBUTE_DIRECTORY) continue;
+    const std::string name = path.substr(kTarget.size() + 1);
+    // Names are one file whatever their case, as on Windows.
+    if (name != "Install.log" && !logged.count(os::CharUpperBuffA(name))) fuzz::Broken("not in the log: " + name);
   }
   return 0;
 }

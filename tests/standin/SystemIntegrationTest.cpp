@@ -233,6 +233,27 @@ TEST_F(UninstallOldPromptTest, FailedLaunchIsReportedAndSetupStillEnds) {
   EXPECT_TRUE(main_->Closed());
 }
 
+// Found by fuzzing: a bare name was looked for in the current folder, the
+// medium Setup runs from, which anyone may have written.
+TEST_F(UninstallOldPromptTest, ProgramByAnyNameButAFullPathAwayFromTheMediumIsNotStarted) {
+  standin::SetProgram("D:\\Downloads\\Setup.exe", {});
+  for (const char* command : {"UNINST.EXE -f C:\\OLD\\UNINST.LOG", "\"UNINST.EXE\"", "",
+                              "Old\\UNINST.EXE", "\\UNINST.EXE", "C:UNINST.EXE",
+                              "D:\\Downloads\\UNINST.EXE", "d:\\downloads\\sub\\..\\UNINST.EXE"}) {
+    SCOPED_TRACE(command);
+    standin::ResetShell();
+    standin::ResetDialogs();
+    SetString(HKEY_LOCAL_MACHINE, kUninstall, "UninstallString", command);
+    Answer("Morvella Setup", [](ui::TForm& f) { f.KeyEnter(); });  // Yes
+    Start();
+    EXPECT_TRUE(standin::Launches().empty());
+    ASSERT_EQ(standin::MessageBoxes().size(), 1u);
+    EXPECT_EQ(standin::MessageBoxes()[0].Text,
+              std::string("The uninstall program of version 1.0 could not be started:\n\n") + command);
+    EXPECT_TRUE(main_->Closed());
+  }
+}
+
 TEST_F(UninstallOldPromptTest, NoAndTheCloseBoxLeaveTheWizardWithoutBackdrop) {
   for (auto answer : {std::function<void(ui::TForm&)>([](ui::TForm& f) { f.KeyEscape(); }),
                       std::function<void(ui::TForm&)>([](ui::TForm& f) { f.Close(); })}) {

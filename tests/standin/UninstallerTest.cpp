@@ -123,9 +123,12 @@ TEST_F(UninstallerTest, MalformedCommandLineRemovesNothingAndSaysSo) {
   const std::vector<std::vector<std::string>> lines = {
       {"/from", kInstall, "12ab"}, {"/from", kInstall, "99999999999"}, {"/from", kInstall},
       {"/from", "Morvella", "77"}, {"/FROM", kInstall, "77"},      {"/from", kInstall, "77", "x"},
-      {"/from", kInstall, ""}};
+      {"/from", kInstall, ""},
+      // Folders that are no folder: found by fuzzing.
+      {"/from", "\\\\", "77"}, {"/from", "\\\\server", "77"}, {"/from", "\\\\\\x", "77"},
+      {"/from", "1:\\x", "77"}};
   for (const auto& args : lines) {
-    SCOPED_TRACE(args.back());
+    SCOPED_TRACE(args[1] + " " + args.back());
     standin::ResetDialogs();
     standin::SetProgram(kCopyFolder + "\\Uninstall Morvella.exe", args);
     EXPECT_EQ(UninstMain(), 1);

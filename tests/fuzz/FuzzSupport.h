@@ -1,0 +1,37 @@
+#pragma once
+// What the fuzz targets share: the stand-in's files kept in memory, the
+// scene's files listed, and invariants that abort the run when broken.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace fuzz {
+
+// Prints "invariant broken: what" and aborts, so that libFuzzer keeps the
+// input.
+[[noreturn]] void Broken(const std::string& what);
+
+// A fresh stand-in with its files in memory: empty drives C: and D:.
+void FreshStandin();
+
+// Forgets the changes made so far: the scene is set.
+void SceneSet();
+
+// Whether path lies in folder or below it, as Windows compares names.
+bool Inside(const std::string& path, const std::string& folder);
+
+// The changes since the scene was set: breaks when an entry that is gone
+// lies in none of removable, or one made or written lies in none of
+// writable. Returns the entries made or written that are there now.
+std::vector<std::string> CheckChanges(const std::vector<std::string>& removable,
+                                      const std::vector<std::string>& writable);
+
+// The input cut at each occurrence of separator.
+std::vector<std::string> Split(const std::uint8_t* data, std::size_t size, const std::string& separator);
+
+// Whether a path names a place independently of the current folder: "X:\..."
+// with a drive letter, or "\\server\share..." with both named.
+bool Absolute(const std::string& path);
+
+}  // namespace fuzz

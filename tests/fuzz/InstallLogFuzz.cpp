@@ -1,0 +1,97 @@
+// libFuzzer target: an earlier installation's Install.log, which anyone who
+// could write the installation folder may have written. Read as Setup reads
+// it at start-up and removes the installation by it, or as the uninstaller
+// does. Neither may remove anything outside the recorded installation folder
+// and Start-menu folder (the links in them lead outside), nor write outside
+// the installation folder.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "engine/Unit_Logfile.h"
+#include "platform/Exceptions.h"
+#include "platform/Files.h"
+#include "platform/Win.h"
+#include "platform/standin/Standin.h"
+#include "system/Unit_Uninstall.h"
+#include "system/Unit_Uninstaller.h"
+#include "tests/fuzz/FuzzSupport.h"
+#include "tests/support/Scratch.h"
+
+namespace {
+
+const std::string kDir = "C:\\Program Files\\Morvella";
+const std::string kPrograms = "C:\\Documents and Settings\\User\\Start Menu\\Programs";
+
+void Put(const std::string& path) {
+  os::MakeSureDirectoryPathExists(path.substr(0, path.rfind('\\') + 1));
+  WriteFileBytes(path, "x");
+}
+
+// An installation, its shortcuts, and what lies around them.
+void Scene(const std::string& log) {
+  fuzz::FreshStandin();
+  standin::SetProgramsFolder(kPrograms);
+  for (const char* file : {"Morvella.exe", "Uninst.exe", "Morvehlp.hlp", "Lists\\French.wdl",
+                           "Lists\\Dutch.wdl"})
+    Put(kDir + "\\" + file);
+  for (const char* file : {"Morvella\\Morvella.lnk", "Morvella\\Uninstall Morvella.lnk",
+                           "Top.lnk", "Other\\Other.lnk"})
+    Put(kPrograms + "\\" + file);
+  for (const char* file : {"C:\\Victim\\Keep.txt", "C:\\Victim\\Sub\\Keep.txt", "C:\\Victim2\\Keep.lnk",
+                           "C:\\Program Files\\Other\\Other.exe",
+                           "C:\\Program Files\\Morvella2\\Morvella.exe", "C:\\Keep.txt", "D:\\Keep.txt"})
+    Put(file);
+  standin::PlaceLink(kDir + "\\Link", "C:\\Victim");
+  standin::PlaceLink(kPrograms + "\\Morvella\\Away", "C:\\Victim2");
+  WriteFileBytes(kDir + "\\Install.log", log);
+}
+
+// A Start-menu folder that stays inside the Programs folder: names, no
+// way up, no drive.
+bool Plain(const std::string& folder) {
+  if (folder.empty()) return true;
+  std::size_t start = 0;
+  for (;;) {
+    const std::size_t end = folder.find('\\', start);
+    const std::string name = folder.substr(start, end == std::string::npos ? end : end - start);
+    if (name.empty() || name == "." || name == ".." || name.find_first_of(":/") != std::string::npos)
+      return false;
+    if (end == std::string::npos) return true;
+    start = end + 1;
+  }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  if (size < 1) return 0;
+  const bool uninstaller = data[0] & 1;
+  Scene(std::string(reinterpret_cast<const char*>(data + 1), size - 1));
+  fuzz::SceneSet();
+
+  std::string progFolder;
+  try {
+    ReadProgramFolder(kDir + "\\Install.log", progFolder);
+  } catch (const os::Exception&) {
+    progFolder.clear();
+  }
+  if (uninstaller) {
+    // The uninstaller's copy, told where the installation is; the user
+    // answers Yes.
+    standin::SetProgram("C:\\Temp\\Private\\Uninst.exe", {"/from", kDir, "1"});
+    standin::SetMessageBoxResponder([](const standin::MessageBoxRecord&) { return os::IDYES; });
+    UninstMain();
+  } else {
+    try {
+      RemoveOldInstallation(kDir, progFolder);
+    } catch (const os::Exception&) {
+      // An unreadable log stops the removal; what matters is what it did.
+    }
+  }
+
+  std::vector<std::string> allowed = {kDir};
+  if (Plain(progFolder)) allowed.push_back(progFolder.empty() ? kPrograms : kPrograms + "\\" + progFolder);
+  fuzz::CheckChanges(allowed, {kDir});
+  return 0;
+}
