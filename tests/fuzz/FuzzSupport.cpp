@@ -45,8 +45,9 @@ std::vector<std::string> CheckChanges(const std::vector<std::string>& removable,
     return upper;
   };
   const std::vector<std::string> mayGo = prefixes(removable), mayWrite = prefixes(writable);
+  // The folder itself, or what lies in it.
   auto within = [](const std::string& path, const std::vector<std::string>& folders) {
-    const std::string upper = os::CharUpperBuffA(path);
+    const std::string upper = os::CharUpperBuffA(path) + "\\";
     for (const std::string& folder : folders)
       if (upper.compare(0, folder.size(), folder) == 0) return true;
     return false;
