@@ -34,6 +34,20 @@ bool Inside(const std::string& path, const std::string& folder) {
   return os::CharUpperBuffA(path).compare(0, prefix.size(), prefix) == 0;
 }
 
+void WatchDeletions(const std::vector<std::string>& folders, const std::vector<std::string>& entries) {
+  std::vector<std::string> exact;
+  for (const std::string& path : folders) exact.push_back(os::CharUpperBuffA(os::GetFullPathNameA(path)));
+  for (const std::string& path : entries) exact.push_back(os::CharUpperBuffA(os::GetFullPathNameA(path)));
+  standin::BeforeDeleteOpen([folders, exact](const std::string& path) {
+    if (std::getenv("FUZZ_TRACE")) std::fprintf(stderr, "delete: %s\n", path.c_str());
+    for (const std::string& folder : folders)
+      if (Inside(path, folder)) return;
+    for (const std::string& entry : exact)
+      if (os::CharUpperBuffA(path) == entry) return;
+    Broken("about to delete outside: " + path);
+  });
+}
+
 std::vector<std::string> CheckChanges(const std::vector<std::string>& removable,
                                       const std::vector<std::string>& writable) {
   auto prefixes = [](const std::vector<std::string>& folders) {

@@ -27,6 +27,12 @@ bool Inside(const std::string& path, const std::string& folder);
 std::vector<std::string> CheckChanges(const std::vector<std::string>& removable,
                                       const std::vector<std::string>& writable);
 
+// From now on until the next fresh stand-in, breaks as soon as anything is
+// about to be deleted, by its path or through a handle, whose path does not
+// lie in one of folders and is none of entries: an attempt counts, whether
+// or not the entry is there.
+void WatchDeletions(const std::vector<std::string>& folders, const std::vector<std::string>& entries = {});
+
 // The input cut at each occurrence of separator.
 std::vector<std::string> Split(const std::uint8_t* data, std::size_t size, const std::string& separator);
 

@@ -1,9 +1,10 @@
 // libFuzzer target: an earlier installation's Install.log, which anyone who
 // could write the installation folder may have written. Read as Setup reads
 // it at start-up and removes the installation by it, or as the uninstaller
-// does. Neither may remove anything outside the recorded installation folder
-// and Start-menu folder (the links in them lead outside), nor write outside
-// the installation folder.
+// does, on a system with or without the calls that delete through handles.
+// Neither may remove, nor even try to delete, anything outside the recorded
+// installation folder and Start-menu folder (the links in them lead
+// outside), nor write outside the installation folder.
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -35,12 +36,15 @@ void Scene(const std::string& log) {
   for (const char* file : {"Morvella.exe", "Uninst.exe", "Morvehlp.hlp", "Lists\\French.wdl",
                            "Lists\\Dutch.wdl"})
     Put(kDir + "\\" + file);
+  // Beside the installation and the Start-menu folder: files of the same
+  // names, one step up.
   for (const char* file : {"Morvella\\Morvella.lnk", "Morvella\\Uninstall Morvella.lnk",
-                           "Top.lnk", "Other\\Other.lnk"})
+                           "Morvella.lnk", "Top.lnk", "Other\\Other.lnk"})
     Put(kPrograms + "\\" + file);
   for (const char* file : {"C:\\Victim\\Keep.txt", "C:\\Victim\\Sub\\Keep.txt", "C:\\Victim2\\Keep.lnk",
                            "C:\\Program Files\\Other\\Other.exe",
-                           "C:\\Program Files\\Morvella2\\Morvella.exe", "C:\\Keep.txt", "D:\\Keep.txt"})
+                           "C:\\Program Files\\Morvella2\\Morvella.exe", "C:\\Program Files\\Morvella.exe",
+                           "C:\\Keep.txt", "D:\\Keep.txt"})
     Put(file);
   standin::PlaceLink(kDir + "\\Link", "C:\\Victim");
   standin::PlaceLink(kPrograms + "\\Morvella\\Away", "C:\\Victim2");
@@ -66,8 +70,11 @@ bool Plain(const std::string& folder) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size < 1) return 0;
+  // The mode byte: Setup's removal or the uninstaller, on Vista and later or
+  // on an older system, where checks by path are all that guard.
   const bool uninstaller = data[0] & 1;
   Scene(std::string(reinterpret_cast<const char*>(data + 1), size - 1));
+  standin::SimulatePreVista(data[0] & 2);
   fuzz::SceneSet();
 
   std::string progFolder;
@@ -76,6 +83,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   } catch (const os::Exception&) {
     progFolder.clear();
   }
+  std::vector<std::string> allowed = {kDir};
+  // The Start-menu folder, and the folders it was made in: they go too
+  // once empty.
+  std::vector<std::string> onTheWay;
+  if (Plain(progFolder)) {
+    allowed.push_back(progFolder.empty() ? kPrograms : kPrograms + "\\" + progFolder);
+    for (std::size_t at = progFolder.find('\\'); at != std::string::npos; at = progFolder.find('\\', at + 1))
+      onTheWay.push_back(kPrograms + "\\" + progFolder.substr(0, at));
+  }
+  fuzz::WatchDeletions(allowed, onTheWay);
   if (uninstaller) {
     // The uninstaller's copy, told where the installation is; the user
     // answers Yes.
@@ -90,8 +107,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
   }
 
-  std::vector<std::string> allowed = {kDir};
-  if (Plain(progFolder)) allowed.push_back(progFolder.empty() ? kPrograms : kPrograms + "\\" + progFolder);
+  allowed.insert(allowed.end(), onTheWay.begin(), onTheWay.end());
   fuzz::CheckChanges(allowed, {kDir});
   return 0;
 }

@@ -56,23 +56,25 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   WriteFileBytes("C:\\Victim\\Install.log", log);
   fuzz::SceneSet();
 
+  const bool ownForm = args.size() == 3 && args[0] == "/from" && fuzz::Absolute(args[1]) && Digits(args[2]);
+  // Whatever folder the command line named, only a recorded installation
+  // and its shortcuts may go.
+  std::vector<std::string> allowed = {kDir, kPrograms + "\\Morvella"};
+  if (ownForm) allowed.push_back(args[1]);
+  fuzz::WatchDeletions(allowed);
+
   // The installed uninstaller, started with these arguments; Yes to all.
   standin::SetProgram(kDir + "\\Uninst.exe", args);
   standin::SetMessageBoxResponder([](const standin::MessageBoxRecord&) { return os::IDYES; });
   UninstMain();
   standin::SetMessageBoxResponder(nullptr);
 
-  const bool ownForm = args.size() == 3 && args[0] == "/from" && fuzz::Absolute(args[1]) && Digits(args[2]);
   const bool refused = !standin::MessageBoxes().empty() && standin::MessageBoxes().back().Text == kRefused;
   if (!args.empty() && !ownForm) {
     if (!refused) fuzz::Broken("a command line not its own was taken");
     fuzz::CheckChanges({}, {});  // nothing removed
   }
   if (ownForm && refused) fuzz::Broken("its own command line was refused");
-  // Whatever folder the command line named, only a recorded installation
-  // and its shortcuts may go.
-  std::vector<std::string> allowed = {kDir, kPrograms + "\\Morvella"};
-  if (ownForm) allowed.push_back(args[1]);
   std::vector<std::string> writable = allowed;
   if (args.empty()) writable.push_back("C:\\Temp");  // the installed one runs from a private copy
   fuzz::CheckChanges(allowed, writable);
