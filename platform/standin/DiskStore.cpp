@@ -40,6 +40,9 @@ namespace {
 
 class DiskStore final : public Store {
  public:
+  // Anyone may change the host's folders.
+  unsigned long Generation() override { return ++calls_; }
+
   std::string NewRoot() override {
     char name[] = "/tmp/standin-XXXXXX";
     return mkdtemp(name);
@@ -138,6 +141,7 @@ class DiskStore final : public Store {
   void Close(int id) override { close(id); }
 
  private:
+  unsigned long calls_ = 0;
   static bool Fill(const struct stat& st, EntryInfo& out) {
     out.folder = S_ISDIR(st.st_mode);
     out.link = S_ISLNK(st.st_mode);

@@ -40,6 +40,7 @@ void FileSystem::Reset() {
   files.clear();
   if (!root.empty()) store->RemoveRoot(root);
   root = store->NewRoot();
+  hostOf.clear();
   store->MakeFolders(root + "/C/Temp");
   current = "C:\\";
   attributes.clear();
@@ -80,8 +81,26 @@ bool HasDrive(const std::string& p) {
 }
 
 // GetFullPathName's rules, on "X:\..." paths.
+// Whether p is already as GetFullPathName would give it: "X:\\" and names,
+// none ending in a dot or a blank (so none is "." or ".."), no doubled
+// separators. Most calls pass such paths; they need no taking apart.
+bool IsFull(const std::string& p) {
+  if (p.size() < 3 || !HasDrive(p) || p[2] != '\\') return false;
+  for (std::size_t i = 3; i < p.size(); ++i) {
+    const char c = p[i];
+    if (c == '/') return false;
+    const bool endsName = i + 1 == p.size() || p[i + 1] == '\\';
+    if (c == '\\' ? p[i - 1] == '\\' : endsName && (c == '.' || c == ' ')) return false;
+  }
+  return true;
+}
+
 bool FullPath(const std::string& input, std::string& out) {
   if (input.empty()) return Fail(ERROR_INVALID_NAME);
+  if (IsFull(input)) {
+    out = input;
+    return true;
+  }
   std::string p = input;
   std::replace(p.begin(), p.end(), '/', '\\');
   if (IsUnc(p)) {
@@ -163,7 +182,14 @@ std::string DriveFolder(char letter) {
 
 // Host path of a full Windows path, matching each name without regard to case.
 std::string Host(const std::string& full) {
-  return Fs().Entries().Match(DriveFolder(full[0]), full.substr(3));
+  FileSystem& fs = Fs();
+  const unsigned long generation = fs.Entries().Generation();
+  if (generation != fs.hostGeneration || full != fs.hostOf) {
+    fs.hostIs = fs.Entries().Match(DriveFolder(full[0]), full.substr(3));
+    fs.hostOf = full;
+    fs.hostGeneration = fs.Entries().Generation();
+  }
+  return fs.hostIs;
 }
 
 bool DriveExists(const std::string& full) {
@@ -200,6 +226,7 @@ DWORD ExtraAttributes(const std::string& full) {
   DWORD extra = 0;
   EntryInfo info;
   if (Fs().Entries().Info(Host(full), false, info) && info.link) extra |= FILE_ATTRIBUTE_REPARSE_POINT;
+  if (Fs().attributes.empty()) return extra;
   auto found = Fs().attributes.find(Upper(WithoutTrailing(full)));
   return extra | (found == Fs().attributes.end() ? 0 : found->second);
 }
@@ -398,6 +425,7 @@ void AddDrive(char letter) {
 void MapDrive(char letter, const std::string& hostFolder) {
   std::lock_guard<std::recursive_mutex> guard(os::hostfs::Fs().lock);
   os::hostfs::Fs().mapped[char(std::toupper(static_cast<unsigned char>(letter)))] = hostFolder;
+  os::hostfs::Fs().hostOf.clear();
 }
 
 void SetSecurity(const std::string& windowsPath, const std::string& text) {

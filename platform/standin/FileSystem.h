@@ -51,6 +51,9 @@ struct FileSystem {
   std::map<char, std::string> mapped;  // drives placed on other host folders
   std::set<char> withoutRights;         // drives whose file system keeps no rights (FAT)
   bool refuseRights = false;            // setting rights fails
+  // The last path matched on the host, while the store's names stay.
+  std::string hostOf, hostIs;
+  unsigned long hostGeneration = 0;
   std::string readFaultKey;             // reads of this file (upper-case full path) ...
   long readFaultCountdown = 0;          // ... fail from this call on (1: the next)
 

@@ -47,10 +47,13 @@ class MemoryStore final : public Store {
  public:
   std::string NewRoot() override {
     root_ = std::make_shared<Node>(Node::Type::Folder, std::string());
+    ++generation_;
     changes_.clear();
     written_.clear();
     return kRoot;
   }
+
+  unsigned long Generation() override { return generation_; }
 
   bool TakeChanges(std::vector<std::string>& paths) override {
     paths.swap(changes_);
@@ -283,12 +286,14 @@ class MemoryStore final : public Store {
     node->parent = folder.get();
     node->name = name;
     folder->children[name] = node;
+    ++generation_;
     changes_.push_back(PathOf(*node));
     return node;
   }
 
   void Detach(Node& node) {
     if (!node.parent) return;
+    ++generation_;
     changes_.push_back(PathOf(node));
     Node* parent = node.parent;
     node.parent = nullptr;
@@ -320,6 +325,7 @@ class MemoryStore final : public Store {
   }
 
   NodePtr root_;
+  unsigned long generation_ = 0;
   std::vector<std::string> changes_;
   std::set<const Node*> written_;
   std::map<int, NodePtr> open_;

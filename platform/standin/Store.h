@@ -35,6 +35,10 @@ class Store {
   virtual void RemoveRoot(const std::string& root) = 0;
   virtual bool Info(const std::string& path, bool follow, EntryInfo& out) = 0;
   virtual std::vector<std::string> Names(const std::string& folder) = 0;
+  // Changes whenever names may have come or gone, so that a path matched
+  // before may be matched anew; a store that cannot tell changes it on
+  // every call.
+  virtual unsigned long Generation() = 0;
   // folder joined with the names of rest ("a\\b"), each name as stored
   // when an entry has it without regard to case, as given when none has.
   virtual std::string Match(const std::string& folder, const std::string& rest);
