@@ -35,9 +35,16 @@ bool Inside(const std::string& path, const std::string& folder) {
 }
 
 void WatchDeletions(const std::vector<std::string>& folders, const std::vector<std::string>& entries) {
+  // The folders themselves, and the entries, as full paths without a
+  // closing backslash.
   std::vector<std::string> exact;
-  for (const std::string& path : folders) exact.push_back(os::CharUpperBuffA(os::GetFullPathNameA(path)));
-  for (const std::string& path : entries) exact.push_back(os::CharUpperBuffA(os::GetFullPathNameA(path)));
+  for (const auto* list : {&folders, &entries}) {
+    for (const std::string& path : *list) {
+      std::string full = os::CharUpperBuffA(os::GetFullPathNameA(path));
+      if (full.size() > 3 && full.back() == '\\') full.pop_back();
+      exact.push_back(full);
+    }
+  }
   standin::BeforeDeleteOpen([folders, exact](const std::string& path) {
     if (std::getenv("FUZZ_TRACE")) std::fprintf(stderr, "delete: %s\n", path.c_str());
     for (const std::string& folder : folders)
