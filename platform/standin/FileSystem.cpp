@@ -30,15 +30,17 @@ FileSystem::FileSystem() {
   Reset();
 }
 
-FileSystem::~FileSystem() {
-  for (auto& [handle, file] : files) store->Close(file.id);
-  if (!root.empty()) store->RemoveRoot(root);
-}
+FileSystem::~FileSystem() { Drop(); }
 
-void FileSystem::Reset() {
+void FileSystem::Drop() {
   for (auto& [handle, file] : files) store->Close(file.id);
   files.clear();
   if (!root.empty()) store->RemoveRoot(root);
+  root.clear();
+}
+
+void FileSystem::Reset() {
+  Drop();
   root = store->NewRoot();
   hostOf.clear();
   store->MakeFolders(root + "/C/Temp");
@@ -248,6 +250,16 @@ DWORD MissingError(const std::string& full) {
 // The Windows path of a host path on one of the drives; empty when it lies
 // on none.
 std::string WindowsPathOf(const std::string& host) {
+  auto windows = [](char letter, std::string rest) {
+    std::replace(rest.begin(), rest.end(), '/', '\\');
+    return std::string(1, letter) + ":" + (rest.empty() ? "\\" : rest);
+  };
+  // The drives under the root, as the stores name them.
+  const std::string& root = Fs().root;
+  if (host.size() > root.size() + 1 && host.compare(0, root.size(), root) == 0 && host[root.size()] == '/' &&
+      (host.size() == root.size() + 2 || host[root.size() + 2] == '/') && !Fs().mapped.count(host[root.size() + 1]))
+    return windows(host[root.size() + 1], host.substr(root.size() + 2));
+  // Otherwise a mapped drive, or a root reached by another name.
   auto below = [&](const std::string& folder, std::string& rest) {
     const std::string real = Fs().Entries().Canonical(folder);
     if (real.empty() || host.empty() || host.compare(0, real.size(), real) != 0) return false;
@@ -257,15 +269,9 @@ std::string WindowsPathOf(const std::string& host) {
   };
   std::string rest;
   for (const auto& [letter, folder] : Fs().mapped)
-    if (below(folder, rest)) return std::string(1, letter) + ":" + (rest.empty() ? "/" : rest);
-  for (char letter = 'A'; letter <= 'Z'; ++letter) {
-    if (Fs().mapped.count(letter)) continue;
-    if (below(Fs().root + "/" + letter, rest)) {
-      std::string path = std::string(1, letter) + ":" + (rest.empty() ? "/" : rest);
-      std::replace(path.begin(), path.end(), '/', '\\');
-      return path;
-    }
-  }
+    if (below(folder, rest)) return windows(letter, rest);
+  for (char letter = 'A'; letter <= 'Z'; ++letter)
+    if (!Fs().mapped.count(letter) && below(root + "/" + letter, rest)) return windows(letter, rest);
   return {};
 }
 
@@ -343,10 +349,7 @@ void ResetFileSystem() {
 void KeepFilesInMemory(bool inMemory) {
   std::lock_guard<std::recursive_mutex> guard(os::hostfs::Fs().lock);
   os::hostfs::FileSystem& fs = os::hostfs::Fs();
-  for (auto& [handle, file] : fs.files) fs.store->Close(file.id);
-  fs.files.clear();
-  fs.store->RemoveRoot(fs.root);
-  fs.root.clear();
+  fs.Drop();
   fs.inMemory = inMemory;
   fs.store = inMemory ? os::hostfs::MakeMemoryStore() : os::hostfs::MakeDiskStore();
   fs.Reset();
@@ -377,15 +380,10 @@ std::vector<std::string> TakeChanges() {
   std::vector<std::string> paths;
   if (!os::hostfs::Fs().Entries().TakeChanges(paths))
     throw std::logic_error("the stand-in keeps no record of changes with its files on the disk");
-  // "<root>/C/a/b" is C:\a\b; an entry deleted while open has no path.
-  const std::string& root = os::hostfs::Fs().root;
+  // An entry deleted while open has no path.
   std::vector<std::string> windows;
-  for (const std::string& path : paths) {
-    if (path.size() <= root.size() + 1) continue;
-    std::string rest = path.substr(root.size() + 2);
-    std::replace(rest.begin(), rest.end(), '/', '\\');
-    windows.push_back(path.substr(root.size() + 1, 1) + ":" + (rest.empty() ? "\\" : rest));
-  }
+  for (const std::string& path : paths)
+    if (!path.empty()) windows.push_back(os::hostfs::WindowsPathOf(path));
   return windows;
 }
 

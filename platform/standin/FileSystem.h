@@ -61,6 +61,8 @@ struct FileSystem {
   ~FileSystem();
   // Empty drives on a new host folder: only C: with C:\Temp.
   void Reset();
+  // Closes every handle and removes the drives' host folder.
+  void Drop();
   Store& Entries() { return *store; }
 };
 

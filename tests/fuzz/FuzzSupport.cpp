@@ -8,6 +8,7 @@
 #include "platform/Files.h"
 #include "platform/Shell.h"
 #include "platform/standin/Standin.h"
+#include "tests/support/Scratch.h"
 
 namespace fuzz {
 
@@ -27,59 +28,65 @@ void FreshStandin() {
 
 void SceneSet() { standin::TakeChanges(); }
 
+namespace {
+
+// Paths as Windows compares them: full, upper-case, with a closing
+// backslash.
+std::string Key(const std::string& path) {
+  const std::string full = os::CharUpperBuffA(os::GetFullPathNameA(path));
+  return full.empty() || full.back() == '\\' ? full : full + "\\";
+}
+
+// Folders, and what lies in them.
+class Folders {
+ public:
+  explicit Folders(const std::vector<std::string>& paths) {
+    for (const std::string& path : paths)
+      if (!Key(path).empty()) keys_.push_back(Key(path));
+  }
+  // Whether path is one of the folders (itself) or lies in one (below).
+  bool Holds(const std::string& path, bool itself = true, bool below = true) const {
+    const std::string key = Key(path);
+    for (const std::string& folder : keys_)
+      if (key.compare(0, folder.size(), folder) == 0 && (key.size() == folder.size() ? itself : below))
+        return true;
+    return false;
+  }
+
+ private:
+  std::vector<std::string> keys_;
+};
+
+}  // namespace
+
+const char* const kPrograms = "C:\\Documents and Settings\\User\\Start Menu\\Programs";
+
+void Put(const std::string& path) {
+  os::MakeSureDirectoryPathExists(path.substr(0, path.rfind('\\') + 1));
+  WriteFileBytes(path, "x");
+}
+
 bool Inside(const std::string& path, const std::string& folder) {
-  const std::string full = os::CharUpperBuffA(os::GetFullPathNameA(folder));
-  if (full.empty()) return false;
-  const std::string prefix = full.back() == '\\' ? full : full + "\\";
-  return os::CharUpperBuffA(path).compare(0, prefix.size(), prefix) == 0;
+  return Folders({folder}).Holds(path, false);
 }
 
 void WatchDeletions(const std::vector<std::string>& folders, const std::vector<std::string>& entries) {
-  // The folders themselves, and the entries, as full paths without a
-  // closing backslash.
-  std::vector<std::string> exact;
-  for (const auto* list : {&folders, &entries}) {
-    for (const std::string& path : *list) {
-      std::string full = os::CharUpperBuffA(os::GetFullPathNameA(path));
-      if (full.size() > 3 && full.back() == '\\') full.pop_back();
-      exact.push_back(full);
-    }
-  }
-  standin::BeforeDeleteOpen([folders, exact](const std::string& path) {
+  standin::BeforeDeleteOpen([inside = Folders(folders), exactly = Folders(entries)](const std::string& path) {
     if (std::getenv("FUZZ_TRACE")) std::fprintf(stderr, "delete: %s\n", path.c_str());
-    for (const std::string& folder : folders)
-      if (Inside(path, folder)) return;
-    for (const std::string& entry : exact)
-      if (os::CharUpperBuffA(path) == entry) return;
-    Broken("about to delete outside: " + path);
+    if (!inside.Holds(path) && !exactly.Holds(path, true, false)) Broken("about to delete outside: " + path);
   });
 }
 
 std::vector<std::string> CheckChanges(const std::vector<std::string>& removable,
                                       const std::vector<std::string>& writable) {
-  auto prefixes = [](const std::vector<std::string>& folders) {
-    std::vector<std::string> upper;
-    for (const std::string& folder : folders) {
-      const std::string full = os::CharUpperBuffA(os::GetFullPathNameA(folder));
-      if (!full.empty()) upper.push_back(full.back() == '\\' ? full : full + "\\");
-    }
-    return upper;
-  };
-  const std::vector<std::string> mayGo = prefixes(removable), mayWrite = prefixes(writable);
-  // The folder itself, or what lies in it.
-  auto within = [](const std::string& path, const std::vector<std::string>& folders) {
-    const std::string upper = os::CharUpperBuffA(path) + "\\";
-    for (const std::string& folder : folders)
-      if (upper.compare(0, folder.size(), folder) == 0) return true;
-    return false;
-  };
+  const Folders mayGo(removable), mayWrite(writable);
   const std::vector<std::string> changes = standin::TakeChanges();
   std::vector<std::string> there;
   for (const std::string& path : std::set<std::string>(changes.begin(), changes.end())) {
     if (os::GetFileAttributesA(path) == os::INVALID_FILE_ATTRIBUTES) {
-      if (!within(path, mayGo)) Broken("removed outside: " + path);
+      if (!mayGo.Holds(path)) Broken("removed outside: " + path);
     } else {
-      if (!within(path, mayWrite)) Broken("written outside: " + path);
+      if (!mayWrite.Holds(path)) Broken("written outside: " + path);
       there.push_back(path);
     }
   }

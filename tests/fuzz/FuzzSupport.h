@@ -15,10 +15,16 @@ namespace fuzz {
 // A fresh stand-in with its files in memory: empty drives C: and D:.
 void FreshStandin();
 
+// The user's Start-menu Programs folder in the scenes.
+extern const char* const kPrograms;
+
+// Makes the file path, and the folders it lies in, for a scene.
+void Put(const std::string& path);
+
 // Forgets the changes made so far: the scene is set.
 void SceneSet();
 
-// Whether path lies in folder or below it, as Windows compares names.
+// Whether path lies below folder, as Windows compares names.
 bool Inside(const std::string& path, const std::string& folder);
 
 // The changes since the scene was set: breaks when an entry that is gone

@@ -22,12 +22,7 @@
 namespace {
 
 const std::string kDir = "C:\\Program Files\\Morvella";
-const std::string kPrograms = "C:\\Documents and Settings\\User\\Start Menu\\Programs";
-
-void Put(const std::string& path) {
-  os::MakeSureDirectoryPathExists(path.substr(0, path.rfind('\\') + 1));
-  WriteFileBytes(path, "x");
-}
+const std::string kPrograms = fuzz::kPrograms;
 
 // An installation, its shortcuts, and what lies around them.
 void Scene(const std::string& log) {
@@ -35,17 +30,17 @@ void Scene(const std::string& log) {
   standin::SetProgramsFolder(kPrograms);
   for (const char* file : {"Morvella.exe", "Uninst.exe", "Morvehlp.hlp", "Lists\\French.wdl",
                            "Lists\\Dutch.wdl"})
-    Put(kDir + "\\" + file);
+    fuzz::Put(kDir + "\\" + file);
   // Beside the installation and the Start-menu folder: files of the same
   // names, one step up.
   for (const char* file : {"Morvella\\Morvella.lnk", "Morvella\\Uninstall Morvella.lnk",
                            "Morvella.lnk", "Top.lnk", "Other\\Other.lnk"})
-    Put(kPrograms + "\\" + file);
+    fuzz::Put(kPrograms + "\\" + file);
   for (const char* file : {"C:\\Victim\\Keep.txt", "C:\\Victim\\Sub\\Keep.txt", "C:\\Victim2\\Keep.lnk",
                            "C:\\Program Files\\Other\\Other.exe",
                            "C:\\Program Files\\Morvella2\\Morvella.exe", "C:\\Program Files\\Morvella.exe",
                            "C:\\Keep.txt", "D:\\Keep.txt"})
-    Put(file);
+    fuzz::Put(file);
   standin::PlaceLink(kDir + "\\Link", "C:\\Victim");
   standin::PlaceLink(kPrograms + "\\Morvella\\Away", "C:\\Victim2");
   WriteFileBytes(kDir + "\\Install.log", log);

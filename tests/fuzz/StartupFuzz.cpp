@@ -26,7 +26,7 @@
 namespace {
 
 const std::string kMedium = "D:\\Setup";
-const std::string kPrograms = "C:\\Documents and Settings\\User\\Start Menu\\Programs";
+const std::string kPrograms = fuzz::kPrograms;
 
 void SetValue(os::HKEY root, const std::string& key, const std::string& name, const std::string& field) {
   if (field.empty()) return;  // no value

@@ -18,15 +18,10 @@
 namespace {
 
 const std::string kDir = "C:\\Program Files\\Morvella";
-const std::string kPrograms = "C:\\Documents and Settings\\User\\Start Menu\\Programs";
+const std::string kPrograms = fuzz::kPrograms;
 const char* const kRefused =
     "Morvella cannot be removed: the uninstaller was started with a command line it does not "
     "understand.  Nothing was removed.";
-
-void Put(const std::string& path) {
-  os::MakeSureDirectoryPathExists(path.substr(0, path.rfind('\\') + 1));
-  WriteFileBytes(path, "x");
-}
 
 bool Digits(const std::string& text) {
   if (text.empty() || text.size() > 10) return false;
@@ -43,10 +38,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   fuzz::FreshStandin();
   standin::SetProgramsFolder(kPrograms);
-  for (const char* file : {"Morvella.exe", "Uninst.exe", "Lists\\French.wdl"}) Put(kDir + "\\" + file);
-  for (const char* file : {"Morvella\\Morvella.lnk", "Other\\Other.lnk"}) Put(kPrograms + "\\" + file);
+  for (const char* file : {"Morvella.exe", "Uninst.exe", "Lists\\French.wdl"}) fuzz::Put(kDir + "\\" + file);
+  for (const char* file : {"Morvella\\Morvella.lnk", "Other\\Other.lnk"}) fuzz::Put(kPrograms + "\\" + file);
   for (const char* file : {"C:\\Victim\\Keep.txt", "C:\\Victim\\Install.log", "D:\\Install.log", "C:\\Keep.txt"})
-    Put(file);
+    fuzz::Put(file);
   const std::string log =
       "*** Don't change or delete this file ***\r\n\r\n{program folder}\r\nMorvella\r\n\r\n"
       "{program files}\r\nMorvella.exe\r\nUninst.exe\r\nLists\\French.wdl\r\n\r\n"
