@@ -1,8 +1,6 @@
 // The rule for the names of payload entries, in a file of its own: the
 // uninstaller applies it to the names its log records without linking the
 // reader and its state.
-#include <algorithm>
-#include <cctype>
 #include <cstring>
 
 #include "engine/Unit_DataFile.h"
@@ -10,15 +8,10 @@
 
 namespace {
 
-std::string UpperAscii(std::string s) {
-  for (char& c : s) c = char(std::toupper(static_cast<unsigned char>(c)));
-  return s;
-}
-
 bool IsDeviceName(const std::string& level, const TNameRules& rules) {
   // "NUL", "nul.txt" and "Com1 .log" all name a device, not a file.
-  std::string base = UpperAscii(level.substr(0, level.find('.')));
-  while (!base.empty() && base.back() == ' ') base.pop_back();
+  std::string base = rules.UpperAscii(level.substr(0, rules.Find(level, '.')));
+  while (rules.EndsWith(base, ' ')) base.pop_back();
   static const char* const devices[] = {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$", "CLOCK$"};
   for (const char* device : devices)
     if (base == device) return true;
@@ -45,22 +38,27 @@ const TNameRules& SystemNameRules() {
 
 std::string EntryNameProblem(const std::string& Name, const TNameRules& Rules) {
   if (Name.empty()) return "the name is empty";
-  for (char c : Name) {
+  // Character by character: the second byte of a double-byte character may
+  // equal "|" or "\\" and is part of an ordinary name.
+  for (std::size_t at = 0; at < Name.size(); at = Rules.Next(Name, at)) {
+    if (Rules.Next(Name, at) != at + 1) continue;
+    const char c = Name[at];
     if (static_cast<unsigned char>(c) < 32) return "the name holds a control character";
     if (std::strchr("<>:\"|?*/", c)) return std::string("the name holds the character ") + c;
   }
   if (Name[0] == '\\') return "the name is an absolute path";
-  std::size_t start = 0;
-  for (;;) {
-    const std::size_t end = std::min(Name.find('\\', start), Name.size());
+  for (std::size_t start = 0;;) {
+    const std::size_t found = Rules.Find(Name, '\\', start);
+    const std::size_t end = found == std::string::npos ? Name.size() : found;
     const std::string level = Name.substr(start, end - start);
     if (level.empty()) return "the name has an empty folder level";
     if (level == "." || level == "..") return "the name refers to a folder by . or ..";
-    if (level.back() == '.' || level.back() == ' ') return "a part of the name ends in a dot or a blank";
+    if (Rules.EndsWith(level, '.') || Rules.EndsWith(level, ' '))
+      return "a part of the name ends in a dot or a blank";
     if (IsDeviceName(level, Rules)) return "the name " + level + " is reserved for a device";
     if (end == Name.size()) break;
     start = end + 1;
   }
-  if (UpperAscii(Name) == "INSTALL.LOG") return "the name is that of the install log";
+  if (Rules.UpperAscii(Name) == "INSTALL.LOG") return "the name is that of the install log";
   return {};
 }

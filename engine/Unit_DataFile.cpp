@@ -60,11 +60,15 @@ std::string TEntryNames::Add(const std::string& Name) {
   const std::string upper = rules_->Upper(Name);
   if (files_.count(upper)) return "another file of the setup has the same name";
   if (folders_.count(upper)) return "the name is that of a folder of the setup";
-  for (std::size_t at = upper.find('\\'); at != std::string::npos; at = upper.find('\\', at + 1))
+  // Upper-casing keeps every character's length, so the folders of upper
+  // end where Name's do; a trail byte equal to "\\" ends none.
+  std::vector<std::size_t> ends;
+  for (std::size_t at = 0; (at = rules_->Find(Name, '\\', at)) != std::string::npos; ++at)
+    ends.push_back(at);
+  for (std::size_t at : ends)
     if (files_.count(upper.substr(0, at)))
       return "its folder " + Name.substr(0, at) + " is a file of the setup";
-  for (std::size_t at = upper.find('\\'); at != std::string::npos; at = upper.find('\\', at + 1))
-    folders_.insert(upper.substr(0, at));
+  for (std::size_t at : ends) folders_.insert(upper.substr(0, at));
   files_.insert(upper);
   return {};
 }
@@ -271,14 +275,12 @@ void TDataFile::BeginEntry(const std::string& name, std::int32_t size) {
   if (!clash.empty()) DamagedEntry(name, ": " + clash);
 
   // The previous entry's folder was made a moment ago: most entries share it.
-  const std::string folder = path.substr(0, path.rfind('\\') + 1);
+  const std::string folder = path.substr(0, LastBackslash(path) + 1);
   const bool newFolder = folder != madeFolder;
   if (newFolder) {
     // A link left in an earlier installation's folder would take the files
     // wherever it points, written with administrator rights.
-    const std::size_t slash = name.rfind('\\');
-    const std::string link =
-        os::FirstLinkBelow(TargetDir, slash == std::string::npos ? std::string() : name.substr(0, slash));
+    const std::string link = os::FirstLinkBelow(TargetDir, FolderOfPath(name));
     if (!link.empty())
       throw os::EInOutError("The folder " + link +
                                 " is a link to another place.  Setup does not install through "

@@ -17,6 +17,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "platform/Chars.h"
 #include "platform/Files.h"
 #include "platform/Hash.h"
 
@@ -40,9 +41,8 @@ std::string VolumeFileName(int Number);
 // the same, and how the code page writes the superscript digits that
 // Windows reserves for devices (COM¹, LPT²). The system's own code page
 // unless a packer chooses the code page of the systems it packs for.
-class TNameRules {
+class TNameRules : public TCharacters {
  public:
-  virtual ~TNameRules() = default;
   // Name upper-cased as the file system compares names.
   virtual std::string Upper(const std::string& Name) const;
   // The bytes of a character in the code page; empty when it lacks it.

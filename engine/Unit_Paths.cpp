@@ -1,36 +1,117 @@
 #include "engine/Unit_Paths.h"
 
+#include "platform/Chars.h"
+#include "platform/Files.h"
 #include "platform/Shell.h"
 
 namespace {
+const TCharacters& Chars() { return SystemCharacters(); }
+
 bool IsDriveRoot(const std::string& Path) {
   // Only the shape counts, not whether the first character is a letter.
-  return Path.size() == 3 && Path[1] == ':' && Path[2] == '\\';
+  return Path.size() == 3 && !Chars().IsLeadByte(static_cast<unsigned char>(Path[0])) &&
+         Path[1] == ':' && Path[2] == '\\';
 }
 }  // namespace
 
+bool EndsWithBackslash(const std::string& Path) { return Chars().EndsWith(Path, '\\'); }
+
+std::size_t FindBackslash(const std::string& Path, std::size_t From) {
+  return Chars().Find(Path, '\\', From);
+}
+
+std::size_t LastBackslash(const std::string& Path) { return Chars().FindLast(Path, '\\'); }
+
 std::string StripBackslash(const std::string& Path) {
-  if (Path.empty() || Path.back() != '\\' || IsDriveRoot(Path)) return Path;
+  if (!EndsWithBackslash(Path) || IsDriveRoot(Path)) return Path;
   return Path.substr(0, Path.size() - 1);
 }
 
 std::string JoinPath(const std::string& Folder, const std::string& Name) {
-  if (Folder.empty() || Folder.back() == '\\') return StripBackslash(Folder + Name);
+  if (Folder.empty() || EndsWithBackslash(Folder)) return StripBackslash(Folder + Name);
   return StripBackslash(Folder + '\\' + Name);
 }
 
+std::string FolderOfPath(const std::string& Path) {
+  const std::size_t slash = LastBackslash(Path);
+  return slash == std::string::npos ? std::string() : Path.substr(0, slash);
+}
+
+std::string NameOfPath(const std::string& Path) {
+  const std::size_t slash = LastBackslash(Path);
+  return slash == std::string::npos ? Path : Path.substr(slash + 1);
+}
+
+std::string FolderWithSeparator(const std::string& Path) {
+  const std::size_t at = Chars().FindLastOf(Path, "\\:");
+  return at == std::string::npos ? std::string() : Path.substr(0, at + 1);
+}
+
+std::vector<std::string> PathLevels(const std::string& Path) {
+  std::vector<std::string> levels;
+  std::size_t start = 0;
+  for (std::size_t end; (end = FindBackslash(Path, start)) != std::string::npos; start = end + 1)
+    levels.push_back(Path.substr(start, end - start));
+  levels.push_back(Path.substr(start));
+  return levels;
+}
+
+std::string UpperPath(const std::string& Path) { return os::CharUpperBuffA(Path); }
+
 bool IsBelow(const std::string& Folder, const std::string& Path) {
-  const std::string base = StripBackslash(os::CharUpperBuffA(Folder));
-  const std::string full = StripBackslash(os::CharUpperBuffA(Path));
+  const std::string base = StripBackslash(UpperPath(Folder));
+  const std::string full = StripBackslash(UpperPath(Path));
+  // full begins with all of base's characters, so full[base.size()] begins one.
   return !base.empty() && full.size() > base.size() && full.compare(0, base.size(), base) == 0 &&
-         (base.back() == '\\' || full[base.size()] == '\\');
+         (EndsWithBackslash(base) || full[base.size()] == '\\');
 }
 
 bool IsRootFolder(const std::string& Path) {
-  const std::string path = Path.size() == 2 && Path[1] == ':' ? Path + "\\" : StripBackslash(Path);
+  const std::string path = IsDriveRoot(Path + "\\") ? Path + "\\" : StripBackslash(Path);
   if (IsDriveRoot(path)) return true;
   if (path.size() < 5 || path[0] != '\\' || path[1] != '\\') return false;
-  const std::size_t share = path.find('\\', 2);
+  const std::size_t share = FindBackslash(path, 2);
   return share != std::string::npos && share > 2 && share + 1 < path.size() &&
-         path.find('\\', share + 1) == std::string::npos;
+         FindBackslash(path, share + 1) == std::string::npos;
+}
+
+bool IsAbsoluteFolder(const std::string& Path) {
+  const char drive = char(Path.empty() ? 0 : Path[0] | 0x20);
+  if (Path.size() >= 3 && drive >= 'a' && drive <= 'z' && Path[1] == ':' && Path[2] == '\\') return true;
+  // "\\" alone, or a server without a share, names no folder at all.
+  const std::size_t share = Path.size() > 2 && Path[0] == '\\' && Path[1] == '\\' ? FindBackslash(Path, 2)
+                                                                               : std::string::npos;
+  return share != std::string::npos && share > 2 && share + 1 < Path.size() && Path[share + 1] != '\\';
+}
+
+bool SameFolder(const std::string& A, const std::string& B) {
+  const std::string a = StripBackslash(UpperPath(os::GetFullPathNameA(A)));
+  const std::string b = StripBackslash(UpperPath(os::GetFullPathNameA(B)));
+  return !a.empty() && a == b;
+}
+
+bool FileExists(const std::string& Path) {
+  const os::DWORD attributes = os::GetFileAttributesA(Path);
+  return attributes != os::INVALID_FILE_ATTRIBUTES &&
+         (attributes & os::FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+bool FolderExists(const std::string& Path) {
+  const os::DWORD attributes = os::GetFileAttributesA(Path);
+  return attributes != os::INVALID_FILE_ATTRIBUTES &&
+         (attributes & os::FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+std::pair<std::string, std::string> SplitExistingPath(const std::string& Path) {
+  std::string existing = Path, rest;
+  while (!existing.empty() && !FolderExists(existing)) {
+    rest = JoinPath(NameOfPath(existing), rest);
+    existing = FolderOfPath(existing);
+  }
+  return {existing, rest};
+}
+
+void RemoveCreatedFolders(const std::string& Existing, std::string Rest) {
+  // Deepest level first; a removal that fails is ignored.
+  for (; !Rest.empty(); Rest = FolderOfPath(Rest)) os::RemoveDirectoryA(JoinPath(Existing, Rest));
 }

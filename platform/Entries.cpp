@@ -1,5 +1,8 @@
 #include "platform/Entries.h"
 
+#include "platform/Chars.h"
+#include "platform/Files.h"
+
 namespace os {
 
 HANDLE OpenEntryToDelete(const std::string& path, bool folder) {
@@ -39,14 +42,34 @@ HANDLE CreateFreshFile(const std::string& path, DWORD share) {
 
 std::string FirstLinkBelow(const std::string& Base, const std::string& Folder) {
   if (Folder.empty()) return {};
-  const std::string base = Base.empty() || Base.back() == '\\' ? Base : Base + "\\";
-  for (std::size_t end = Folder.find('\\');; end = Folder.find('\\', end + 1)) {
+  const TCharacters& chars = SystemCharacters();
+  const std::string base = Base.empty() || chars.EndsWith(Base, '\\') ? Base : Base + "\\";
+  for (std::size_t end = chars.Find(Folder, '\\');; end = chars.Find(Folder, '\\', end + 1)) {
     const std::string level = base + Folder.substr(0, end);
     const DWORD attributes = GetFileAttributesA(level);
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT))
       return level;
     if (end == std::string::npos) return {};
   }
+}
+
+bool MakeSureDirectoryPathExists(const std::string& path) {
+  // As imagehlp does it, but by character: every prefix that ends in a
+  // backslash, after the drive and its root, is created unless it exists.
+  // A search by byte would take the second byte of a double-byte character
+  // for a backslash and make a folder of half a name.
+  const TCharacters& chars = SystemCharacters();
+  std::size_t pos = 0;
+  if (path.size() >= 2 && !chars.IsLeadByte(static_cast<unsigned char>(path[0])) && path[1] == ':') pos = 2;
+  while (pos < path.size() && path[pos] == '\\') ++pos;
+  SetLastError(ERROR_SUCCESS);
+  while ((pos = chars.Find(path, '\\', pos)) != std::string::npos) {
+    if (!CreateDirectoryA(path.substr(0, pos + 1)) && GetLastError() != DWORD(ERROR_ALREADY_EXISTS))
+      return false;
+    ++pos;
+  }
+  if (GetLastError() == DWORD(ERROR_ALREADY_EXISTS)) SetLastError(ERROR_SUCCESS);
+  return true;
 }
 
 }  // namespace os

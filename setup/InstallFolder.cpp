@@ -92,7 +92,7 @@ std::string ProtectInstallFolder(const std::string& Folder, bool Ours) {
     if (!os::SetNamedSecurityInfoA(Folder, kInstallFolderSddl)) return ProtectionFailed(Folder);
     return {};
   }
-  const std::string top = JoinPath(existing, rest.substr(0, rest.find('\\')));
+  const std::string top = JoinPath(existing, rest.substr(0, FindBackslash(rest)));
   // Made with its rights from the start: nobody can slip anything in first.
   if (os::CreateDirectoryA(top, kInstallFolderSddl)) return {};
   if (os::GetLastError() != os::DWORD(os::ERROR_ALREADY_EXISTS)) return ProtectionFailed(top);

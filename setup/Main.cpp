@@ -4,6 +4,7 @@
 #include "engine/Unit_DataFile.h"
 #include "engine/Unit_Logfile.h"
 #include "engine/Unit_Paths.h"
+#include "platform/Chars.h"
 #include "platform/Application.h"
 #include "platform/Dialogs.h"
 #include "platform/Exceptions.h"
@@ -38,11 +39,10 @@ const char* const kCannotCreate =
 // program in double quotes is taken without them.
 std::string FolderPart(std::string command) {
   if (command.size() > 1 && command[0] == '"') {
-    const std::size_t close = command.find('"', 1);
+    const std::size_t close = SystemCharacters().Find(command, '"', 1);
     command = command.substr(1, close == std::string::npos ? std::string::npos : close - 1);
   }
-  const std::size_t at = command.find_last_of("\\:");
-  return at == std::string::npos ? std::string() : command.substr(0, at + 1);
+  return FolderWithSeparator(command);
 }
 
 }  // namespace
@@ -245,7 +245,7 @@ void TMainForm::NextButtonClick() {
     case 2: {
       // A trailing backslash is accepted and dropped (a drive root keeps it).
       std::string folder = InstallDirEdit.Text();
-      while (folder.size() > 1 && folder.back() == '\\' && StripBackslash(folder) != folder)
+      while (folder.size() > 1 && EndsWithBackslash(folder) && StripBackslash(folder) != folder)
         folder = StripBackslash(folder);
       if (!CanCreateFolder(folder)) {
         InstallDirEdit.SetFocus();
@@ -272,7 +272,7 @@ void TMainForm::NextButtonClick() {
         return;
       }
       std::string folder = ProgFolderEdit.Text();
-      while (!folder.empty() && folder.back() == '\\') folder.pop_back();
+      while (EndsWithBackslash(folder)) folder.pop_back();
       // The Start-menu folder stays below the Programs folder.
       if (!folder.empty() && !EntryNameProblem(folder).empty()) {
         ErrorBox(kCannotCreate);
@@ -372,8 +372,9 @@ void TMainForm::FillSummary() {
     }
   }
   std::string place = JoinPath(programsName, SetupPars.ProgFolder);
-  std::string shown;
-  for (char c : place) shown += c == '\\' ? std::string(" | ") : std::string(1, c);
+  const std::vector<std::string> levels = PathLevels(place);
+  std::string shown = levels.front();
+  for (std::size_t i = 1; i < levels.size(); ++i) shown += " | " + levels[i];
   ConfirmMemo.Clear();
   ConfirmMemo.AddLine("The program will be installed in the folder:");
   ConfirmMemo.AddLine("   " + SetupPars.InstallDir);

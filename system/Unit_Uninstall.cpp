@@ -39,7 +39,7 @@ bool StaysInside(const std::string& base, const std::string& relative) {
 // Whether a folder between base and the entry is a junction or a link: then
 // the entry's path leads out of base.
 bool ThroughLink(const std::string& base, const std::string& relative) {
-  const std::size_t slash = relative.rfind('\\');
+  const std::size_t slash = LastBackslash(relative);
   return slash != std::string::npos && !os::FirstLinkBelow(base, relative.substr(0, slash)).empty();
 }
 
@@ -118,7 +118,7 @@ class TRemovalBase {
     if (self == os::INVALID_HANDLE_VALUE) return;
     const os::DWORD attributes = os::GetFileAttributesByHandle(self);
     if (attributes != os::INVALID_FILE_ATTRIBUTES && !(attributes & os::FILE_ATTRIBUTE_REPARSE_POINT) &&
-        os::CharUpperBuffA(os::GetFinalPathNameByHandleA(self)) == os::CharUpperBuffA(final_))
+        UpperPath(os::GetFinalPathNameByHandleA(self)) == UpperPath(final_))
       os::SetFileDispositionInfo(self, true);
     os::CloseHandle(self);
   }
@@ -151,7 +151,7 @@ class TRemovalBase {
 // first. Returns the entry's own result.
 os::DWORD RemoveEntry(const TRemovalBase& removal, const std::string& base, std::string relative) {
   const os::DWORD error = removal.Delete(JoinPath(base, relative), false);
-  for (std::size_t at; (at = relative.rfind('\\')) != std::string::npos;) {
+  for (std::size_t at; (at = LastBackslash(relative)) != std::string::npos;) {
     relative.erase(at);
     removal.Delete(JoinPath(base, relative), true);
   }
@@ -242,7 +242,7 @@ void RemoveInstalledFiles(const std::string& OldInstallDir, const std::string& O
     }
     ForEachEntry(log, "{program files}", [&](const std::string& entry) {
       if (!StaysInside(OldInstallDir, entry)) return;
-      if (!Uninstaller.empty() && os::CharUpperBuffA(entry) == os::CharUpperBuffA(Uninstaller)) {
+      if (!Uninstaller.empty() && UpperPath(entry) == UpperPath(Uninstaller)) {
         uninstallerListed = true;
         return;
       }

@@ -1,6 +1,7 @@
 #include "system/Unit_UninstallOldForm.h"
 
 #include "platform/Application.h"
+#include "platform/Chars.h"
 #include "platform/Dialogs.h"
 #include "platform/Files.h"
 #include "platform/Process.h"
@@ -32,26 +33,29 @@ void TUninstallOldForm::NoButtonClick() { SetModalResult(os::IDCANCEL); }
 
 namespace {
 std::string TrimLeft(const std::string& s) {
-  const std::size_t at = s.find_first_not_of(' ');
+  const std::size_t at = s.find_first_not_of(' ');  // a blank is never half a character
   return at == std::string::npos ? std::string() : s.substr(at);
 }
 }  // namespace
 
 std::pair<std::string, std::string> SplitUninstallCommand(const std::string& Command) {
+  const TCharacters& chars = SystemCharacters();
   if (!Command.empty() && Command[0] == '"') {
-    const std::size_t close = Command.find('"', 1);
+    const std::size_t close = chars.Find(Command, '"', 1);
     if (close != std::string::npos)
       return {Command.substr(1, close - 1), TrimLeft(Command.substr(close + 1))};
   }
   if (FileExists(Command)) return {Command, ""};
-  for (std::size_t at = Command.rfind(' '); at != std::string::npos && at > 0;
-       at = Command.rfind(' ', at - 1)) {
-    if (FileExists(Command.substr(0, at)))
-      return {Command.substr(0, at), Command.substr(at + 1)};
-  }
-  const std::size_t blank = Command.find(' ');
-  if (blank == std::string::npos) return {Command, ""};
-  return {Command.substr(0, blank), Command.substr(blank + 1)};
+  // The longest run of words that names an existing file is the program: a
+  // path with blanks ("C:\Program Files\...") needs no quotes to be found.
+  std::vector<std::size_t> blanks;
+  for (std::size_t at = 0; (at = chars.Find(Command, ' ', at)) != std::string::npos; ++at)
+    blanks.push_back(at);
+  for (auto at = blanks.rbegin(); at != blanks.rend(); ++at)
+    if (*at > 0 && FileExists(Command.substr(0, *at)))
+      return {Command.substr(0, *at), Command.substr(*at + 1)};
+  if (blanks.empty()) return {Command, ""};
+  return {Command.substr(0, blanks.front()), Command.substr(blanks.front() + 1)};
 }
 
 namespace {
@@ -61,16 +65,15 @@ namespace {
 bool MayStart(const std::string& program) {
   if (!IsAbsoluteFolder(program)) return false;
   const std::string self = os::GetModuleFileNameA();
-  const std::string medium = os::CharUpperBuffA(self.substr(0, self.find_last_of('\\') + 1));
-  return !medium.empty() && os::CharUpperBuffA(os::GetFullPathNameA(program)).rfind(medium, 0) != 0;
+  const std::string medium = UpperPath(self.substr(0, LastBackslash(self) + 1));
+  return !medium.empty() && UpperPath(os::GetFullPathNameA(program)).rfind(medium, 0) != 0;
 }
 }  // namespace
 
 void AskToUninstallOldVersion() {
   if (UninstallOldForm->ShowModal() != os::IDOK) return;
   const auto [program, parameters] = SplitUninstallCommand(OldUninstallCommand);
-  const std::size_t folderEnd = program.find_last_of("\\:");
-  const std::string folder = folderEnd == std::string::npos ? "" : program.substr(0, folderEnd + 1);
+  const std::string folder = FolderWithSeparator(program);
   const os::HWND owner = os::Application.DialogOwner();
   if (!MayStart(program) || os::ShellExecuteA(owner, program, parameters, folder, os::SW_SHOW) <= 32) {
     // The user chose to uninstall: say so when it could not be started.

@@ -5,6 +5,7 @@
 #include "engine/Unit_Logfile.h"
 #include "engine/Unit_Paths.h"
 #include "platform/Application.h"
+#include "platform/Chars.h"
 #include "platform/Dialogs.h"
 #include "platform/Entries.h"
 #include "platform/Exceptions.h"
@@ -56,8 +57,8 @@ bool IsPrivateFolder(const std::string& folder) {
   const std::string temp = StripBackslash(os::GetTempPathA());
   const std::string prefix = JoinPath(temp, kPrivateFolderPrefix);
   return !temp.empty() && folder.size() > prefix.size() &&
-         os::CharUpperBuffA(folder.substr(0, prefix.size())) == os::CharUpperBuffA(prefix) &&
-         folder.find('\\', prefix.size()) == std::string::npos;
+         UpperPath(folder.substr(0, prefix.size())) == UpperPath(prefix) &&
+         FindBackslash(folder, prefix.size()) == std::string::npos;
 }
 
 bool ParseProcessId(const std::string& text, os::DWORD& id) {
@@ -160,14 +161,18 @@ void RemoveRegistryEntries() {
 }
 
 std::string QuoteArgument(const std::string& Argument) {
+  // The receiver parses the line in UTF-16 (CommandLineToArgvW), where the
+  // second byte of a double-byte character is no backslash.
+  const TCharacters& chars = SystemCharacters();
   std::string quoted = "\"";
   std::size_t backslashes = 0;
-  for (char c : Argument) {
-    if (c == '\\') {
+  for (std::size_t at = 0; at < Argument.size(); at = chars.Next(Argument, at)) {
+    const std::string c = Argument.substr(at, chars.Next(Argument, at) - at);
+    if (c == "\\") {
       ++backslashes;
       continue;
     }
-    quoted.append(c == '"' ? backslashes * 2 + 1 : backslashes, '\\');
+    quoted.append(c == "\"" ? backslashes * 2 + 1 : backslashes, '\\');
     quoted += c;
     backslashes = 0;
   }
@@ -178,7 +183,7 @@ std::string QuoteArgument(const std::string& Argument) {
 int UninstMain() {
   const std::string self = os::GetModuleFileNameA();
   const std::vector<std::string> args = os::CommandLineArguments();
-  std::string folder = StripBackslash(self.substr(0, self.find_last_of('\\') + 1));
+  std::string folder = StripBackslash(self.substr(0, LastBackslash(self) + 1));
 
   if (!args.empty()) {
     // Only the first instance starts the copy, as "/from FOLDER PID".
@@ -194,7 +199,7 @@ int UninstMain() {
     folder = StripBackslash(args[1]);
     os::WaitForProcessEnd(firstInstance, 30000);
     os::MoveFileExA(self, "", os::MOVEFILE_DELAY_UNTIL_REBOOT);
-    const std::string own = StripBackslash(self.substr(0, self.find_last_of('\\') + 1));
+    const std::string own = StripBackslash(self.substr(0, LastBackslash(self) + 1));
     if (IsPrivateFolder(own)) os::MoveFileExA(own, "", os::MOVEFILE_DELAY_UNTIL_REBOOT);
   } else if (FileExists(JoinPath(folder, "Install.log"))) {
     const std::string privateFolder = MakePrivateFolder();
@@ -230,8 +235,7 @@ int UninstMain() {
                os::MB_ICONERROR);
   // The installed uninstaller goes last, and not at all while it runs.
   const char* const kUninstaller = "Uninst.exe";
-  const bool running = args.empty() && os::CharUpperBuffA(self) ==
-                                           os::CharUpperBuffA(JoinPath(folder, kUninstaller));
+  const bool running = args.empty() && UpperPath(self) == UpperPath(JoinPath(folder, kUninstaller));
   std::string progFolder;
   TRemovalResult result;
   try {

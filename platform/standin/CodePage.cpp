@@ -34,6 +34,15 @@ TCodePage::TCodePage(int number)
     throw std::runtime_error("no conversion for code page " + std::to_string(number) +
                              " on this machine");
   }
+  const auto leads = [this](int from, int to) {
+    for (int b = from; b <= to; ++b) lead_[std::size_t(b)] = true;
+  };
+  if (number == 932) {
+    leads(0x81, 0x9F);
+    leads(0xE0, 0xFC);
+  } else if (number == 936 || number == 949 || number == 950) {
+    leads(0x81, 0xFE);
+  }
   // A single-byte code page gets a table; a byte that begins a longer
   // character makes it a multi-byte one, handled character by character.
   for (int b = 0; b < 256; ++b) {
@@ -100,18 +109,45 @@ std::string TCodePage::Upper(const std::string& text) const {
     for (char& b : upper) b = char(upper_[static_cast<unsigned char>(b)]);
     return upper;
   }
+  // Character by character: a trail byte is never upper-cased on its own.
   for (std::size_t at = 0; at < text.size();) {
+    const std::size_t length =
+        at + 1 < text.size() && IsLeadByte(static_cast<unsigned char>(text[at])) ? 2 : 1;
+    const std::string bytes = text.substr(at, length);
     char32_t c = 0;
-    std::size_t length = 0;
-    if (!DecodeOne(text, at, c, length)) {
-      upper += text[at++];
-      continue;
-    }
-    const std::string bytes = CharOf(UpperOf(c));
-    upper += bytes.empty() ? text.substr(at, length) : bytes;
+    std::size_t decoded = 0;
+    std::string upperBytes;
+    if (DecodeOne(bytes, 0, c, decoded) && decoded == length) upperBytes = CharOf(UpperOf(c));
+    upper += upperBytes.empty() ? bytes : upperBytes;
     at += length;
   }
   return upper;
+}
+
+namespace {
+bool Convert(const std::string& in, const char* from, const char* to, std::string& out) {
+  const iconv_t descriptor = iconv_open(to, from);
+  if (descriptor == iconv_t(-1)) return false;
+  std::string input = in;
+  char* inPtr = input.data();
+  std::size_t inLeft = input.size();
+  std::string output(input.size() * 4 + 8, '\0');
+  char* outPtr = output.data();
+  std::size_t outLeft = output.size();
+  const bool ok = iconv(descriptor, &inPtr, &inLeft, &outPtr, &outLeft) != std::size_t(-1) &&
+                  iconv(descriptor, nullptr, nullptr, &outPtr, &outLeft) != std::size_t(-1);
+  iconv_close(descriptor);
+  if (ok) out.assign(output.data(), output.size() - outLeft);
+  return ok;
+}
+}  // namespace
+
+bool TCodePage::ToUtf8(const std::string& text, std::string& utf8) const {
+  return Convert(text, ("CP" + std::to_string(number_)).c_str(), "UTF-8", utf8);
+}
+
+bool TCodePage::FromUtf8(const std::string& utf8, std::string& text) const {
+  return Convert(utf8, "UTF-8", ("CP" + std::to_string(number_)).c_str(), text);
 }
 
 }  // namespace codepage

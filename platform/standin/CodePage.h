@@ -23,6 +23,13 @@ class TCodePage {
   std::string Upper(const std::string& text) const;
   // The bytes of character c in this code page; empty when it has none.
   std::string CharOf(char32_t c) const;
+  // Whether byte begins a two-byte character: Windows' lead-byte ranges of
+  // 932, 936, 949 and 950; none in a single-byte code page.
+  bool IsLeadByte(unsigned char byte) const { return lead_[byte]; }
+  bool SingleByte() const { return singleByte_; }
+  // text converted to or from UTF-8; false when some bytes are no character.
+  bool ToUtf8(const std::string& text, std::string& utf8) const;
+  bool FromUtf8(const std::string& utf8, std::string& text) const;
 
  private:
   // One character of text, from at: its code point and length; false when
@@ -35,6 +42,7 @@ class TCodePage {
   mutable std::mutex lock_;  // an iconv descriptor is used by one thread at a time
   bool singleByte_ = true;
   std::array<unsigned char, 256> upper_{};  // for single-byte code pages
+  std::array<bool, 256> lead_{};
 };
 
 }  // namespace codepage

@@ -136,19 +136,4 @@ bool MoveEntry(const std::string& from, const std::string& to, bool replace) {
 
 }  // namespace hostfs
 
-bool MakeSureDirectoryPathExists(const std::string& path) {
-  // As imagehlp does it: every prefix that ends in a backslash, after the
-  // drive and its root, is created unless it exists.
-  std::size_t pos = 0;
-  if (path.size() >= 2 && path[1] == ':') pos = 2;
-  while (pos < path.size() && path[pos] == '\\') ++pos;
-  while ((pos = path.find('\\', pos)) != std::string::npos) {
-    const std::string prefix = path.substr(0, pos + 1);
-    if (!CreateDirectoryA(prefix) && GetLastError() != DWORD(ERROR_ALREADY_EXISTS)) return false;
-    ++pos;
-  }
-  if (GetLastError() == DWORD(ERROR_ALREADY_EXISTS)) SetLastError(ERROR_SUCCESS);
-  return true;
-}
-
 }  // namespace os

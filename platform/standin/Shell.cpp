@@ -1,5 +1,6 @@
 // The shell: a Programs folder of the test's choosing, scripted answers for
 // the folder browser, and the locale's order of names.
+#include <atomic>
 #include <cctype>
 #include <cstdio>
 #include <deque>
@@ -7,6 +8,7 @@
 #include <memory>
 #include <mutex>
 
+#include "platform/Chars.h"
 #include "platform/Exceptions.h"
 #include "platform/Files.h"
 #include "platform/Shell.h"
@@ -17,7 +19,8 @@ namespace {
 std::mutex lock;
 // The code page the stand-in's system runs with: Windows-1252 unless a
 // test chose another.
-std::unique_ptr<codepage::TCodePage> codePage;
+std::vector<std::unique_ptr<codepage::TCodePage>> codePages;
+std::atomic<const codepage::TCodePage*> codePage{nullptr};
 std::mutex codePageLock;
 std::string programs = "C:\\Documents and Settings\\User\\Start Menu\\Programs";
 std::deque<std::string> browseAnswers;
@@ -82,6 +85,8 @@ int lstrcmpA(const std::string& a, const std::string& b) {
 std::string CharUpperBuffA(std::string text) { return standin::AnsiCodePage().Upper(text); }
 
 std::string AnsiCharOf(char32_t c) { return standin::AnsiCodePage().CharOf(c); }
+
+bool IsDBCSLeadByte(unsigned char byte) { return standin::AnsiCodePage().IsLeadByte(byte); }
 
 std::intptr_t ShellExecuteA(HWND, const std::string& file, const std::string& parameters,
                             const std::string& directory, int show) {
@@ -184,13 +189,20 @@ void SetScreenSize(int width, int height) {
 
 void SetAnsiCodePage(int number) {
   std::lock_guard<std::mutex> guard(codePageLock);
-  codePage = std::make_unique<codepage::TCodePage>(number);
+  // Each code page made is kept: text being walked by one stays valid.
+  for (const auto& page : codePages)
+    if (page->Number() == number) {
+      codePage = page.get();
+      return;
+    }
+  codePages.push_back(std::make_unique<codepage::TCodePage>(number));
+  codePage = codePages.back().get();
 }
 
 const codepage::TCodePage& AnsiCodePage() {
-  std::lock_guard<std::mutex> guard(codePageLock);
-  if (!codePage) codePage = std::make_unique<codepage::TCodePage>(1252);
-  return *codePage;
+  if (const codepage::TCodePage* page = codePage.load()) return *page;
+  SetAnsiCodePage(1252);
+  return *codePage.load();
 }
 
 }  // namespace standin

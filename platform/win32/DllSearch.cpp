@@ -2,6 +2,8 @@
 
 #include "platform/win32/WinApi.h"
 
+#include "platform/Chars.h"
+
 #include <delayimp.h>
 
 namespace os::win32 {
@@ -38,7 +40,7 @@ std::string ProgramPath() {
 
 std::string ProgramFolder() {
   const std::string path = ProgramPath();
-  const std::size_t slash = path.rfind('\\');
+  const std::size_t slash = SystemCharacters().FindLast(path, '\\');
   return slash == std::string::npos ? std::string() : path.substr(0, slash);
 }
 
@@ -82,7 +84,7 @@ void RestrictDllSearch() {
       folder.empty() ? "(the program's folder is unknown)" : PlantedDllIn(folder);
   if (planted.empty()) return;
   std::string program = ProgramPath();
-  program = program.substr(program.rfind('\\') + 1);
+  program = program.substr(SystemCharacters().FindLast(program, '\\') + 1);
   const std::string text = program + " cannot run safely from this folder: it holds " + planted +
                            ", which this version of Windows would load in place of its own "
                            "file.  Copy " + program +

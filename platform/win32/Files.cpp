@@ -24,24 +24,6 @@ bool RemoveDirectoryA(const std::string& path) { return ::RemoveDirectoryA(path.
 
 bool DeleteFileA(const std::string& path) { return ::DeleteFileA(path.c_str()) != FALSE; }
 
-bool MakeSureDirectoryPathExists(const std::string& path) {
-  // imagehlp is no known DLL: imported, the loader would look for it beside
-  // the program first. Loaded here, by its path in the system folder.
-  using Function = BOOL(WINAPI*)(PCSTR);
-  static const Function function = [] {
-    const std::string dll = win32::SystemDllPath("imagehlp.dll");
-    ::HMODULE module = dll.empty() ? nullptr : ::LoadLibraryA(dll.c_str());
-    return module ? reinterpret_cast<Function>(reinterpret_cast<void*>(
-                        ::GetProcAddress(module, "MakeSureDirectoryPathExists")))
-                  : nullptr;
-  }();
-  if (!function) {
-    ::SetLastError(ERROR_PROC_NOT_FOUND);
-    return false;
-  }
-  return function(path.c_str()) != FALSE;
-}
-
 std::string GetFullPathNameA(const std::string& path) {
   char buffer[MAX_PATH + 1];
   ::DWORD n = ::GetFullPathNameA(path.c_str(), sizeof buffer, buffer, nullptr);

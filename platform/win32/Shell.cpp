@@ -2,6 +2,8 @@
 
 #include <shlobj.h>
 
+#include "platform/Chars.h"
+
 namespace os {
 
 std::string SHGetSpecialFolderPathA(HWND owner, int csidl) {
@@ -30,6 +32,20 @@ int lstrcmpA(const std::string& a, const std::string& b) { return ::lstrcmpA(a.c
 std::string CharUpperBuffA(std::string text) {
   if (!text.empty()) ::CharUpperBuffA(text.data(), DWORD(text.size()));
   return text;
+}
+
+bool IsDBCSLeadByte(unsigned char byte) {
+  // The ANSI code page cannot change while the program runs.
+  static const struct Leads {
+    bool lead[256] = {};
+    Leads() {
+      CPINFO info;
+      if (!::GetCPInfo(CP_ACP, &info)) return;
+      for (int i = 0; i + 1 < MAX_LEADBYTES && info.LeadByte[i]; i += 2)
+        for (int b = info.LeadByte[i]; b <= info.LeadByte[i + 1]; ++b) lead[b] = true;
+    }
+  } leads;
+  return leads.lead[byte];
 }
 
 std::string AnsiCharOf(char32_t c) {
