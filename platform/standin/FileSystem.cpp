@@ -8,6 +8,7 @@
 #include <strings.h>
 
 #include "platform/Exceptions.h"
+#include "platform/standin/CodePage.h"
 #include "platform/standin/FileSystem.h"
 #include "platform/standin/Standin.h"
 
@@ -97,7 +98,34 @@ bool IsFull(const std::string& p) {
   return true;
 }
 
-bool FullPath(const std::string& input, std::string& out) {
+bool Inner(const std::string& ansi, std::string& inner) {
+  const codepage::TCodePage& page = standin::AnsiCodePage();
+  if (page.SingleByte()) {
+    inner = ansi;
+    return true;
+  }
+  return page.ToUtf8(ansi, inner);
+}
+
+std::string Ansi(const std::string& inner) {
+  const codepage::TCodePage& page = standin::AnsiCodePage();
+  std::string ansi;
+  if (page.SingleByte() || page.FromUtf8(inner, ansi)) return page.SingleByte() ? inner : ansi;
+  ansi.clear();
+  for (std::size_t at = 0; at < inner.size();) {
+    // One UTF-8 sequence at a time: its length from its first byte.
+    const unsigned char first = static_cast<unsigned char>(inner[at]);
+    const std::size_t length = first < 0xC0 ? 1 : first < 0xE0 ? 2 : first < 0xF0 ? 3 : 4;
+    std::string bytes;
+    ansi += page.FromUtf8(inner.substr(at, length), bytes) ? bytes : "?";
+    at += length;
+  }
+  return ansi;
+}
+
+bool FullPath(const std::string& ansiInput, std::string& out) {
+  std::string input;
+  if (!Inner(ansiInput, input)) return Fail(ERROR_INVALID_NAME);
   if (input.empty()) return Fail(ERROR_INVALID_NAME);
   if (IsFull(input)) {
     out = input;
@@ -297,12 +325,12 @@ using namespace hostfs;
 std::string GetFullPathNameA(const std::string& path) {
   std::lock_guard<std::recursive_mutex> guard(Fs().lock);
   std::string full;
-  return FullPath(path, full) ? full : std::string();
+  return FullPath(path, full) ? Ansi(full) : std::string();
 }
 
 std::string GetCurrentDirectoryA() {
   std::lock_guard<std::recursive_mutex> guard(Fs().lock);
-  return Fs().current;
+  return Ansi(Fs().current);
 }
 
 bool SetCurrentDirectoryA(const std::string& path) {
@@ -383,7 +411,7 @@ std::vector<std::string> TakeChanges() {
   // An entry deleted while open has no path.
   std::vector<std::string> windows;
   for (const std::string& path : paths)
-    if (!path.empty()) windows.push_back(os::hostfs::WindowsPathOf(path));
+    if (!path.empty()) windows.push_back(os::hostfs::Ansi(os::hostfs::WindowsPathOf(path)));
   return windows;
 }
 
@@ -399,7 +427,7 @@ std::vector<std::string> AllFiles() {
       if (info.folder)
         walk(host + "/" + name, path + name + "\\");
       else
-        files.push_back(path + name);
+        files.push_back(os::hostfs::Ansi(path + name));
     }
   };
   for (const std::string& drive : store.Names(os::hostfs::Fs().root))

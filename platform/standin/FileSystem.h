@@ -73,8 +73,17 @@ bool Fail(DWORD error);
 std::string Upper(std::string s);
 
 // --- Windows paths and their host paths ---
+// Windows takes an ANSI path to UTF-16 before it looks at it. The stand-in
+// takes a double-byte code page's paths to UTF-8, where no byte of a
+// character is "\" or a letter, and keeps single-byte ones as they are:
+// every path inside the file system is in that inner form. Inner fails
+// (false) on bytes that are no character; Ansi writes a character the code
+// page lacks as "?", as FindFirstFileA does.
+bool Inner(const std::string& ansi, std::string& inner);
+std::string Ansi(const std::string& inner);
 bool IsUnc(const std::string& p);
-// GetFullPathName's rules, on "X:\..." paths.
+// GetFullPathName's rules, on "X:\..." paths: input in ANSI, out in the
+// inner form.
 bool FullPath(const std::string& input, std::string& out);
 std::string WithoutTrailing(std::string p);
 // Host path of a full Windows path, matching each name without regard to case.

@@ -218,7 +218,7 @@ std::string GetFinalPathNameByHandleA(HANDLE file) {
   }
   const std::string path = WindowsPathOf(Fs().Entries().PathOf(found->second.id));
   if (path.empty()) Fail(ERROR_PATH_NOT_FOUND);
-  return path;
+  return Ansi(path);
 }
 
 bool SetFileDispositionInfo(HANDLE file, bool deleteFile) {

@@ -55,7 +55,7 @@ HANDLE FindFirstFileA(const std::string& pattern, WIN32_FIND_DATAA* data) {
     Kind kind = KindOf(entryPath, &size);
     if (kind == Kind::Missing) return;
     WIN32_FIND_DATAA entry;
-    entry.cFileName = name;
+    entry.cFileName = Ansi(name);
     entry.dwFileAttributes =
         (kind == Kind::Folder ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_ARCHIVE) |
         (name == "." || name == ".." ? 0 : ExtraAttributes(entryPath));
