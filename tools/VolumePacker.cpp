@@ -1,9 +1,8 @@
 #include "tools/VolumePacker.h"
 
-#include <iconv.h>
-
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <fstream>
 #include <limits>
 #include <regex>
@@ -27,27 +26,6 @@ std::string Le32(std::uint32_t value) {
   for (int i = 0; i < 4; ++i) bytes += char((value >> (8 * i)) & 0xFF);
   return bytes;
 }
-
-// Converts text between code pages with iconv; false when a character has
-// no place in the target.
-bool Convert(const std::string& text, const char* from, const char* to, std::string& out) {
-  iconv_t cd = iconv_open(to, from);
-  if (cd == iconv_t(-1))
-    throw PackError(std::string("no conversion from ") + from + " to " + to + " on this machine");
-  std::string input = text;
-  out.assign(input.size() * 4 + 4, '\0');
-  char* in = input.data();
-  std::size_t inLeft = input.size();
-  char* outPtr = out.data();
-  std::size_t outLeft = out.size();
-  const bool ok = iconv(cd, &in, &inLeft, &outPtr, &outLeft) != std::size_t(-1) &&
-                  iconv(cd, nullptr, nullptr, &outPtr, &outLeft) != std::size_t(-1);
-  iconv_close(cd);
-  out.resize(out.size() - outLeft);
-  return ok;
-}
-
-std::string CodePageName(int codePage) { return "CP" + std::to_string(codePage); }
 
 class VolumeWriter {
  public:
@@ -106,6 +84,10 @@ class CodePageRules : public TNameRules {
   }
   std::string Upper(const std::string& name) const override { return page_.Upper(name); }
   std::string CharOf(char32_t c) const override { return page_.CharOf(c); }
+  // Levels, dots and forbidden characters are found by this code page's
+  // characters: in 932 the second byte of many is "\\" or "|".
+  bool IsLeadByte(unsigned char byte) const override { return page_.IsLeadByte(byte); }
+  const codepage::TCodePage& Page() const { return page_; }
 
  private:
   codepage::TCodePage page_;
@@ -153,11 +135,14 @@ std::vector<PackEntry> CollectEntries(const fs::path& folder, int codePage) {
     if (relative.find('\\') != std::string::npos)
       throw PackError("cannot pack " + relative + ": the name holds a backslash");
     PackEntry entry;
-    // The installer reads names in the system's ANSI code page.
-    if (!Convert(relative, "UTF-8", CodePageName(codePage).c_str(), entry.Name))
+    // The installer reads names in the system's ANSI code page; its folders
+    // are separated while the name is still UTF-8, where no byte of a
+    // character is "\\".
+    std::string windowsName = relative;
+    std::replace(windowsName.begin(), windowsName.end(), '/', '\\');
+    if (!rules.Page().FromUtf8(windowsName, entry.Name))
       throw PackError("cannot pack " + relative + ": the name cannot be written in code page " +
                       std::to_string(codePage));
-    std::replace(entry.Name.begin(), entry.Name.end(), '/', '\\');
     entry.Source = source;
     entry.Size = fs::file_size(source);
     const std::string problem = EntryNameProblem(entry.Name, rules);
@@ -291,7 +276,9 @@ class VolumeReader {
     current_ = folder_ / VolumeFileName(number);
     in_.close();
     in_.open(current_, std::ios::binary);
-    if (!in_) throw PackError("cannot open " + current_.string());
+    if (!in_)
+      throw PackError("cannot open " + current_.string() + ": " + std::strerror(errno) +
+                      (number == 1 ? " (is this a folder of payload volumes?)" : ""));
     size_ = fs::file_size(current_);
     if (size_ == 0) throw PackError(current_.string() + " is empty");
     pos_ = 0;
@@ -314,6 +301,8 @@ class VolumeReader {
 }  // namespace
 
 std::vector<ListedEntry> ListVolumes(const fs::path& folder, int codePage) {
+  const CodePageRules rules(codePage);
+  const codepage::TCodePage& page = rules.Page();
   VolumeReader reader(folder);
   std::uint32_t total = 0;
   for (int i = 0; i < 4; ++i) {
@@ -346,7 +335,7 @@ std::vector<ListedEntry> ListVolumes(const fs::path& folder, int codePage) {
       throw PackError(reader.Current().string() + ": more data follows the last file");
     reader.Skip(size);
     std::string shown;
-    if (!Convert(name, CodePageName(codePage).c_str(), "UTF-8", shown)) shown = name;
+    if (!page.ToUtf8(name, shown)) shown = name;
     entries.push_back({size, shown});
     done += size;
   }

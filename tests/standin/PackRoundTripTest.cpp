@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 #include <random>
+#include <set>
 
 #include "engine/Unit_DataFile.h"
 #include "engine/Unit_Logfile.h"
@@ -215,6 +216,24 @@ TEST(PackerCodePageTest, NamesAreStoredInTheTargetCodePageAndListedBack) {
   EXPECT_THROW(packer::CollectEntries(source), packer::PackError);
 }
 
+TEST(PackerCodePageTest, DoubleByteNamesRoundTripAndListBackInUtf8) {
+  const DrivesOnDisk onDisk;
+  ScratchFolder dir;
+  const fs::path source = standin::HostPath(dir / "Src");
+  HostWrite(source / "\xE5\x8D\x81" / "Data.txt", "data");  // 十\Data.txt
+  HostWrite(source / "\xE8\xA1\xA8.wdl", "list");          // 表.wdl
+  auto entries = packer::CollectEntries(source, 932);
+  ASSERT_EQ(entries.size(), 2u);
+  std::set<std::string> names;
+  for (const auto& entry : entries) names.insert(entry.Name);
+  EXPECT_EQ(names, (std::set<std::string>{"\x8F\x5C\\Data.txt", "\x95\x5C.wdl"}));
+  const fs::path out = standin::HostPath(dir / "Out");
+  packer::PackVolumes(entries, out, packer::PackOptions());
+  std::set<std::string> listed;
+  for (const auto& entry : packer::ListVolumes(out, 932)) listed.insert(entry.Name);
+  EXPECT_EQ(listed, (std::set<std::string>{"\xE5\x8D\x81\\Data.txt", "\xE8\xA1\xA8.wdl"}));
+}
+
 // Case and device names by the rules of the code page packed for: what
 // Windows with that code page takes for the same name, or for a device.
 TEST(PackerCodePageTest, CaseAndSuperscriptsFollowTheTargetCodePage) {
@@ -233,6 +252,16 @@ TEST(PackerCodePageTest, CaseAndSuperscriptsFollowTheTargetCodePage) {
       {1251, {"COM\xE2\x84\x96"}, nullptr},  // 0xB9 in 1251 is the numero sign
       {1252, {"COM\xC2\xB9.txt"}, "reserved"},  // superscript one
       {1252, {"lpt\xC2\xB3"}, "reserved"},      // superscript three
+      // Double-byte: a second byte "\\", "|" or a letter is no separator,
+      // no forbidden character and no letter to fold.
+      {932, {"\xE5\x8D\x81/Data.txt", "\xE3\x83\x9D/\xE3\x83\x84.wdl",
+             "\xE3\x83\x9D/\xE3\x82\xA4.wdl"}, nullptr},  // 十 (8F 5C), ポ (83 7C), ツ, イ
+      {932, {"\xEF\xBD\x81.txt", "\xEF\xBC\xA1.txt"}, "same name"},  // fullwidth a and A
+      {950, {"\xE8\xA8\xB1\xE5\x8A\x9F/a.txt"}, nullptr},  // 許功, both ending in 5C
+      {936, {"\xE4\xB9\x97/a.txt"}, nullptr},                // 乗 (81 5C)
+      {949, {"\xEA\xB0\x82.txt", "\xEA\xB0\x83.txt"}, nullptr},  // 81 41 and 81 42
+      {932, {"\xE8\xA8\xB1.txt"}, nullptr},
+      {932, {"\xC5\x81ukasz.txt"}, "cannot be written in code page 932"},  // L with stroke
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::to_string(c.codePage) + " " + c.names.front());
