@@ -17,6 +17,7 @@
 //   e2edriver progress CAPTION             prints the progress bar's position
 //   e2edriver link PATH                    prints target|working folder of a link
 //   e2edriver programs                     prints the Start-menu Programs folder
+//   e2edriver acp                          prints the ANSI code page (GetACP)
 //   e2edriver timeinstall CAPTION          press "Next >" and print the seconds until
 //                                          a visible "Finish" shows (for bench/)
 //   e2edriver exists PATH                  exit 0 when PATH exists, asked
@@ -103,6 +104,16 @@ HWND Control(HWND parent, const char* text) {
     for (size_t at; (at = plain.find('&')) != std::string::npos;) plain.erase(at, 1);
     if (TextOf(c) == text || plain == text) return c;
   }
+  // A message box labels its buttons in the user's language (Wine takes it
+  // from the locale): its standard buttons are found by their IDs too.
+  if (ClassOf(parent) == "#32770") {
+    const struct {
+      const char* text;
+      int id;
+    } standard[] = {{"OK", IDOK}, {"Cancel", IDCANCEL}, {"Yes", IDYES}, {"No", IDNO}};
+    for (const auto& button : standard)
+      if (std::strcmp(text, button.text) == 0) return GetDlgItem(parent, button.id);
+  }
   return nullptr;
 }
 
@@ -122,6 +133,10 @@ int Fail(const char* what, const char* detail) {
 int main(int argc, char** argv) {
   if (argc < 2) return 2;
   const std::string verb = argv[1];
+  if (verb == "acp") {
+    std::printf("%u\n", GetACP());
+    return 0;
+  }
   if (verb == "programs") {
     char path[MAX_PATH] = {};
     SHGetSpecialFolderPathA(nullptr, path, CSIDL_PROGRAMS, FALSE);
