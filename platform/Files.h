@@ -50,9 +50,12 @@ bool MakeSureDirectoryPathExists(const std::string& path);
 // "/" turned into "\"); empty on failure.
 std::string GetFullPathNameA(const std::string& path);
 
+// The current folder and the folder for temporary files (with a trailing
+// backslash), asked in UTF-16 and given in the ANSI code page: exactly, or
+// in their short form where the code page lacks a character of the name;
+// empty when neither can be written.
 std::string GetCurrentDirectoryA();
 bool SetCurrentDirectoryA(const std::string& path);
-// The folder for temporary files, with a trailing backslash.
 std::string GetTempPathA();
 
 constexpr DWORD FILE_FLAG_DELETE_ON_CLOSE = 0x04000000u;

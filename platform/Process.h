@@ -12,7 +12,8 @@ constexpr DWORD MOVEFILE_REPLACE_EXISTING = 0x1;
 constexpr DWORD MOVEFILE_DELAY_UNTIL_REBOOT = 0x4;
 constexpr DWORD MOVEFILE_WRITE_THROUGH = 0x8;
 
-// The full path of the running program.
+// The full path of the running program, in the ANSI code page as
+// GetCurrentDirectoryA gives folders.
 std::string GetModuleFileNameA();
 // The program's arguments, without the program itself.
 std::vector<std::string> CommandLineArguments();

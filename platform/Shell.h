@@ -11,8 +11,11 @@ namespace os {
 constexpr int CSIDL_PROGRAMS = 2;
 
 // The file-system path of a special folder (SHGetSpecialFolderLocation, then
-// SHGetPathFromIDListA into a buffer of MAX_PATH); empty when either fails.
-std::string SHGetSpecialFolderPathA(HWND owner, int csidl);
+// SHGetPathFromIDListW into a buffer of MAX_PATH) in the ANSI code page:
+// exactly, or else its short form; empty when either call fails. Empty too
+// when the code page can write neither form: unwritable, if given, then
+// receives the path with "?" for each character the code page lacks.
+std::string SHGetSpecialFolderPathA(HWND owner, int csidl, std::string* unwritable = nullptr);
 
 // The folder-selection dialog (SHBrowseForFolderA, starting at the desktop);
 // the chosen folder's file-system path, or empty when the user cancelled or

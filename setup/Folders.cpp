@@ -44,7 +44,7 @@ bool UsersCanReplace(const std::string& Path) {
          sddl::OthersCanDeleteChildren(folder);
 }
 
-std::string GetProgramsFolder() {
+std::string GetProgramsFolder(std::string* Unwritable) {
   // The main window, once it exists, owns any dialog the shell may show.
-  return os::SHGetSpecialFolderPathA(os::Application.MainWindow, os::CSIDL_PROGRAMS);
+  return os::SHGetSpecialFolderPathA(os::Application.MainWindow, os::CSIDL_PROGRAMS, Unwritable);
 }

@@ -5,8 +5,11 @@
 
 #include "engine/Unit_Paths.h"
 
-// The user's Start-menu Programs folder; empty when the shell cannot tell.
-std::string GetProgramsFolder();
+// The user's Start-menu Programs folder, exactly or in its short form;
+// empty when the shell cannot tell or when the code page can write neither
+// form (Unwritable, if given, then shows it with "?" for what it lacks).
+// Shortcuts go there or nowhere.
+std::string GetProgramsFolder(std::string* Unwritable = nullptr);
 // Whether Folder holds any file or folder, hidden and system ones included.
 bool HoldsFiles(const std::string& Folder);
 // Whether anybody but administrators and the system may change Path (or

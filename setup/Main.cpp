@@ -265,7 +265,14 @@ void TMainForm::NextButtonClick() {
       break;
     }
     case 3: {
-      const std::string programs = GetProgramsFolder();
+      std::string unwritable;
+      const std::string programs = GetProgramsFolder(&unwritable);
+      if (!unwritable.empty()) {
+        // Its best-fit name is another folder, which the Start menu never shows.
+        ErrorBox("Setup cannot place shortcuts in your Start menu: the name of its folder " +
+                 unwritable + " cannot be written in this system's code page.");
+        return;
+      }
       if (programs.empty()) {
         ErrorBox("Setup cannot find the Programs folder of your Start menu, so it cannot place "
                  "Morvella in it.");

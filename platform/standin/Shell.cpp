@@ -23,6 +23,9 @@ std::vector<std::unique_ptr<codepage::TCodePage>> codePages;
 std::atomic<const codepage::TCodePage*> codePage{nullptr};
 std::mutex codePageLock;
 std::string programs = "C:\\Documents and Settings\\User\\Start Menu\\Programs";
+// A Programs folder whose name the code page cannot write: shown with "?",
+// and its short form (empty: it has none).
+std::string programsUnwritable, programsShort;
 std::deque<std::string> browseAnswers;
 int browseCount = 0;
 int screenWidth = 1024, screenHeight = 768;
@@ -42,11 +45,16 @@ int Weight(unsigned char c) {
 
 namespace os {
 
-std::string SHGetSpecialFolderPathA(HWND, int csidl) {
+std::string SHGetSpecialFolderPathA(HWND, int csidl, std::string* unwritable) {
   std::lock_guard<std::mutex> guard(lock);
   if (csidl != CSIDL_PROGRAMS || programs.empty()) return {};
-  MakeSureDirectoryPathExists(programs + "\\");
-  return programs;
+  if (!programsUnwritable.empty() && programsShort.empty()) {
+    if (unwritable) *unwritable = programsUnwritable;
+    return {};
+  }
+  const std::string path = programsShort.empty() ? programs : programsShort;
+  MakeSureDirectoryPathExists(path + "\\");
+  return path;
 }
 
 std::string SHBrowseForFolderA(HWND, const std::string&) {
@@ -147,6 +155,15 @@ namespace standin {
 void SetProgramsFolder(const std::string& windowsPath) {
   std::lock_guard<std::mutex> guard(lock);
   programs = windowsPath;
+  programsUnwritable.clear();
+  programsShort.clear();
+}
+
+void SetUnwritableProgramsFolder(const std::string& shown, const std::string& shortPath) {
+  std::lock_guard<std::mutex> guard(lock);
+  programs = shown;
+  programsUnwritable = shown;
+  programsShort = shortPath;
 }
 
 void QueueBrowseAnswer(const std::string& path) {

@@ -114,6 +114,10 @@ void SetModalResponder(std::function<void(ui::TForm&)> responder);
 // --- Shell ---------------------------------------------------------------
 // The user's Start-menu Programs folder (created); empty: the shell fails.
 void SetProgramsFolder(const std::string& windowsPath);
+// A Programs folder whose name the code page cannot write (as shown, with
+// "?" for the characters it lacks): the shell gives its short form
+// shortPath (created), or nothing when shortPath is empty.
+void SetUnwritableProgramsFolder(const std::string& shown, const std::string& shortPath);
 // The next folder-selection dialog returns path (empty: cancelled).
 void QueueBrowseAnswer(const std::string& path);
 int BrowseCount();

@@ -36,10 +36,39 @@ std::string GetFullPathNameA(const std::string& path) {
   return long_path;
 }
 
+namespace win32 {
+
+namespace {
+// wide in the ANSI code page; false when a character has no place in it.
+bool Narrow(const std::wstring& wide, std::string& ansi) {
+  BOOL defaulted = FALSE;
+  const int n = ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.c_str(), int(wide.size()),
+                                      nullptr, 0, nullptr, &defaulted);
+  ansi.assign(std::size_t(n > 0 ? n : 0), '\0');
+  if (n > 0)
+    ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.c_str(), int(wide.size()), ansi.data(), n,
+                          "?", &defaulted);
+  return (n > 0 || wide.empty()) && !defaulted;
+}
+}  // namespace
+
+std::string AnsiPath(const std::wstring& path, std::string* unwritable) {
+  std::string ansi;
+  if (Narrow(path, ansi)) return ansi;
+  wchar_t buffer[MAX_PATH + 1] = {};
+  const ::DWORD n = ::GetShortPathNameW(path.c_str(), buffer, MAX_PATH + 1);
+  std::string shortPath;
+  if (n > 0 && n <= MAX_PATH && Narrow(std::wstring(buffer, n), shortPath)) return shortPath;
+  if (unwritable) *unwritable = ansi;
+  return {};
+}
+
+}  // namespace win32
+
 std::string GetCurrentDirectoryA() {
-  char buffer[MAX_PATH + 1];
-  ::DWORD n = ::GetCurrentDirectoryA(sizeof buffer, buffer);
-  return n > 0 && n < sizeof buffer ? std::string(buffer, n) : std::string();
+  wchar_t buffer[MAX_PATH + 1];
+  ::DWORD n = ::GetCurrentDirectoryW(MAX_PATH + 1, buffer);
+  return n > 0 && n <= MAX_PATH ? win32::AnsiPath(std::wstring(buffer, n)) : std::string();
 }
 
 bool SetCurrentDirectoryA(const std::string& path) {
@@ -47,9 +76,11 @@ bool SetCurrentDirectoryA(const std::string& path) {
 }
 
 std::string GetTempPathA() {
-  char buffer[MAX_PATH + 1];
-  ::DWORD n = ::GetTempPathA(sizeof buffer, buffer);
-  return n > 0 && n < sizeof buffer ? std::string(buffer, n) : std::string();
+  // The user's temporary folder lies below the profile, named after the
+  // user in any script.
+  wchar_t buffer[MAX_PATH + 1];
+  ::DWORD n = ::GetTempPathW(MAX_PATH + 1, buffer);
+  return n > 0 && n <= MAX_PATH ? win32::AnsiPath(std::wstring(buffer, n)) : std::string();
 }
 
 namespace {

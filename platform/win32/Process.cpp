@@ -5,9 +5,9 @@
 namespace os {
 
 std::string GetModuleFileNameA() {
-  char buffer[MAX_PATH + 1] = {};
-  const ::DWORD n = ::GetModuleFileNameA(nullptr, buffer, sizeof buffer);
-  return std::string(buffer, n);
+  wchar_t buffer[MAX_PATH + 1] = {};
+  const ::DWORD n = ::GetModuleFileNameW(nullptr, buffer, MAX_PATH + 1);
+  return n > 0 && n <= MAX_PATH ? win32::AnsiPath(std::wstring(buffer, n)) : std::string();
 }
 
 std::vector<std::string> CommandLineArguments() {

@@ -6,13 +6,13 @@
 
 namespace os {
 
-std::string SHGetSpecialFolderPathA(HWND owner, int csidl) {
+std::string SHGetSpecialFolderPathA(HWND owner, int csidl, std::string* unwritable) {
   LPITEMIDLIST list = nullptr;
   if (FAILED(::SHGetSpecialFolderLocation(win32::Native(owner), csidl, &list)) || !list) return {};
-  char buffer[MAX_PATH] = {};
-  const BOOL ok = ::SHGetPathFromIDListA(list, buffer);
+  wchar_t buffer[MAX_PATH] = {};
+  const BOOL ok = ::SHGetPathFromIDListW(list, buffer);
   ::CoTaskMemFree(list);
-  return ok ? std::string(buffer) : std::string();
+  return ok ? win32::AnsiPath(buffer, unwritable) : std::string();
 }
 
 std::string SHBrowseForFolderA(HWND owner, const std::string& title) {

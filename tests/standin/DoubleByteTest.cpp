@@ -333,3 +333,65 @@ TEST(DoubleByteUninstallerTest, ArgumentsAreQuotedByCharacter) {
 }
 
 }  // namespace
+
+namespace {
+
+// A user whose name the code page cannot write (Łukasz on a Western
+// system): the shell's best-fit name would be another folder, which the
+// Start menu never shows. The short form serves; without one, no shortcut.
+class UnwritableProgramsFolderTest : public WizardFixture {
+ protected:
+  void SetUp() override {
+    WizardFixture::SetUp();
+    standin::AddDrive('D');
+    ASSERT_TRUE(os::SetCurrentDirectoryA("D:\\"));
+    WriteFileBytes("D:\\Setup.d01", Le32(8) + Entry("Morvella.exe", "prog") + Entry("Uninst.exe", "unin") +
+                                         std::string(1, '\0'));
+  }
+  std::string LastMessage() {
+    return standin::MessageBoxes().empty() ? "" : standin::MessageBoxes().back().Text;
+  }
+  const std::string kShown = "C:\\Users\\?ukasz\\Start Menu\\Programs";
+  const std::string kShort = "C:\\Users\\UKASZ~1\\STARTM~1\\Programs";
+};
+
+TEST_F(UnwritableProgramsFolderTest, ShortFormServesTreeConfirmationShortcutsAndRemoval) {
+  standin::SetUnwritableProgramsFolder(kShown, kShort);
+  ASSERT_TRUE(os::MakeSureDirectoryPathExists(kShort + "\\Accessories\\"));
+  Start();
+  GoTo(3);
+  EXPECT_GE(main_->ProgFoldersTree.Count(), 1u);
+  main_->NextButton.Click();
+  ASSERT_EQ(SetupPars.Page, 4) << LastMessage();
+  std::string confirmation;
+  for (const std::string& line : main_->ConfirmMemo.Lines()) confirmation += line + "\n";
+  EXPECT_NE(confirmation.find("   Programs | Morvella\n"), std::string::npos) << confirmation;
+  main_->NextButton.Click();
+  ASSERT_EQ(SetupPars.Page, 5) << LastMessage();
+  main_->FinishButton.Click();
+  for (const char* link : {"Morvella.lnk", "Morvella Help.lnk", "Uninstall Morvella.lnk"})
+    EXPECT_TRUE(Exists(kShort + "\\Morvella\\" + link)) << link;
+
+  standin::ResetDialogs();
+  standin::SetMessageBoxResponder([](const standin::MessageBoxRecord&) { return os::IDYES; });
+  standin::SetProgram("C:\\Temp\\Morvella uninstall 4242-0\\Uninstall Morvella.exe",
+                      {"/from", "C:\\Program Files\\Morvella", "77"});
+  EXPECT_EQ(UninstMain(), 0) << LastMessage();
+  EXPECT_FALSE(Exists(kShort + "\\Morvella"));
+  EXPECT_TRUE(Exists(kShort + "\\Accessories"));
+}
+
+TEST_F(UnwritableProgramsFolderTest, WithoutAShortFormPageThreeSaysSoAndNothingIsMade) {
+  standin::SetUnwritableProgramsFolder(kShown, "");
+  Start();
+  GoTo(3);
+  main_->NextButton.Click();
+  EXPECT_EQ(SetupPars.Page, 3);
+  EXPECT_EQ(LastMessage(),
+            "Setup cannot place shortcuts in your Start menu: the name of its folder " + kShown +
+                " cannot be written in this system's code page.");
+  EXPECT_EQ(standin::MessageBoxes().back().Caption, "Setup");
+  EXPECT_EQ(standin::AllFiles(), std::vector<std::string>{"D:\\Setup.d01"});
+}
+
+}  // namespace
