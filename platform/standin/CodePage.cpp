@@ -62,6 +62,8 @@ TCodePage::TCodePage(int number)
 TCodePage::~TCodePage() {
   iconv_close(iconv_t(toUnicode_));
   iconv_close(iconv_t(fromUnicode_));
+  for (void* descriptor : {toUtf8_, fromUtf8_})
+    if (descriptor && descriptor != iconv_t(-1)) iconv_close(iconv_t(descriptor));
 }
 
 bool TCodePage::DecodeOne(const std::string& text, std::size_t at, char32_t& c,
@@ -125,29 +127,34 @@ std::string TCodePage::Upper(const std::string& text) const {
 }
 
 namespace {
-bool Convert(const std::string& in, const char* from, const char* to, std::string& out) {
-  const iconv_t descriptor = iconv_open(to, from);
+// Converts in through descriptor (opened from from to to when null); false
+// when the descriptor cannot be had or a character has no place.
+bool Convert(void*& descriptor, const char* from, const char* to, const std::string& in, std::string& out) {
+  if (!descriptor) descriptor = iconv_open(to, from);
   if (descriptor == iconv_t(-1)) return false;
+  const iconv_t cd = iconv_t(descriptor);
+  iconv(cd, nullptr, nullptr, nullptr, nullptr);
   std::string input = in;
   char* inPtr = input.data();
   std::size_t inLeft = input.size();
   std::string output(input.size() * 4 + 8, '\0');
   char* outPtr = output.data();
   std::size_t outLeft = output.size();
-  const bool ok = iconv(descriptor, &inPtr, &inLeft, &outPtr, &outLeft) != std::size_t(-1) &&
-                  iconv(descriptor, nullptr, nullptr, &outPtr, &outLeft) != std::size_t(-1);
-  iconv_close(descriptor);
+  const bool ok = iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft) != std::size_t(-1) &&
+                  iconv(cd, nullptr, nullptr, &outPtr, &outLeft) != std::size_t(-1);
   if (ok) out.assign(output.data(), output.size() - outLeft);
   return ok;
 }
 }  // namespace
 
 bool TCodePage::ToUtf8(const std::string& text, std::string& utf8) const {
-  return Convert(text, ("CP" + std::to_string(number_)).c_str(), "UTF-8", utf8);
+  std::lock_guard<std::mutex> guard(lock_);
+  return Convert(toUtf8_, ("CP" + std::to_string(number_)).c_str(), "UTF-8", text, utf8);
 }
 
 bool TCodePage::FromUtf8(const std::string& utf8, std::string& text) const {
-  return Convert(utf8, "UTF-8", ("CP" + std::to_string(number_)).c_str(), text);
+  std::lock_guard<std::mutex> guard(lock_);
+  return Convert(fromUtf8_, "UTF-8", ("CP" + std::to_string(number_)).c_str(), utf8, text);
 }
 
 }  // namespace codepage

@@ -39,6 +39,8 @@ class TCodePage {
   int number_;
   void* toUnicode_;
   void* fromUnicode_;
+  mutable void* toUtf8_ = nullptr;  // opened at their first use
+  mutable void* fromUtf8_ = nullptr;
   mutable std::mutex lock_;  // an iconv descriptor is used by one thread at a time
   bool singleByte_ = true;
   std::array<unsigned char, 256> upper_{};  // for single-byte code pages

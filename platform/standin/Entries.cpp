@@ -57,7 +57,7 @@ namespace {
 // may be changed. False, with the error set, when it is none.
 bool ResolveToDelete(const std::string& path, bool folder, std::string& full) {
   if (!Resolve(path, full)) return false;
-  if (Fs().beforeDeleteOpen) Fs().beforeDeleteOpen(full);
+  if (Fs().beforeDeleteOpen) Fs().beforeDeleteOpen(Ansi(full));
   const Kind kind = KindOf(full);
   if (kind == Kind::Missing) return Fail(MissingError(full));
   if (kind != (folder ? Kind::Folder : Kind::File))

@@ -98,34 +98,64 @@ bool IsFull(const std::string& p) {
   return true;
 }
 
-bool Inner(const std::string& ansi, std::string& inner) {
+namespace {
+// A byte that is no character of the code page, kept in the inner form as
+// a code point of plane 15, which no code page writes: names round-trip.
+constexpr char32_t kKeptByte = 0xF0000;
+const char* const kKeptPrefix = "\xF3\xB0";  // UTF-8 of U+F0000 to U+F00FF begins so
+
+std::string KeptByte(unsigned char byte) {
+  const char32_t c = kKeptByte + byte;
+  return {char(0xF0 | (c >> 18)), char(0x80 | ((c >> 12) & 0x3F)), char(0x80 | ((c >> 6) & 0x3F)),
+          char(0x80 | (c & 0x3F))};
+}
+}  // namespace
+
+std::string Inner(const std::string& ansi) {
   const codepage::TCodePage& page = standin::AnsiCodePage();
-  if (page.SingleByte()) {
-    inner = ansi;
-    return true;
+  std::string inner;
+  if (page.SingleByte() || page.ToUtf8(ansi, inner)) return page.SingleByte() ? ansi : inner;
+  // Character by character, a lead byte taking the next byte with it, as
+  // Windows walks it; the bytes of one that is none are kept as they are.
+  inner.clear();
+  for (std::size_t at = 0; at < ansi.size();) {
+    const std::size_t length = at + 1 < ansi.size() && page.IsLeadByte(static_cast<unsigned char>(ansi[at])) ? 2 : 1;
+    std::string utf8;
+    if (page.ToUtf8(ansi.substr(at, length), utf8)) {
+      inner += utf8;
+    } else {
+      for (std::size_t i = at; i < at + length; ++i) inner += KeptByte(static_cast<unsigned char>(ansi[i]));
+    }
+    at += length;
   }
-  return page.ToUtf8(ansi, inner);
+  return inner;
 }
 
 std::string Ansi(const std::string& inner) {
   const codepage::TCodePage& page = standin::AnsiCodePage();
   std::string ansi;
-  if (page.SingleByte() || page.FromUtf8(inner, ansi)) return page.SingleByte() ? inner : ansi;
+  if (page.SingleByte()) return inner;
+  if (inner.find(kKeptPrefix) == std::string::npos && page.FromUtf8(inner, ansi)) return ansi;
   ansi.clear();
   for (std::size_t at = 0; at < inner.size();) {
     // One UTF-8 sequence at a time: its length from its first byte.
     const unsigned char first = static_cast<unsigned char>(inner[at]);
     const std::size_t length = first < 0xC0 ? 1 : first < 0xE0 ? 2 : first < 0xF0 ? 3 : 4;
+    const std::string sequence = inner.substr(at, length);
     std::string bytes;
-    ansi += page.FromUtf8(inner.substr(at, length), bytes) ? bytes : "?";
+    if (length == 4 && sequence.compare(0, 2, kKeptPrefix) == 0 && sequence.size() == 4 &&
+        (static_cast<unsigned char>(sequence[2]) & 0xFC) == 0x80)
+      ansi += char(((static_cast<unsigned char>(sequence[2]) & 0x03) << 6) |
+                   (static_cast<unsigned char>(sequence[3]) & 0x3F));
+    else
+      ansi += page.FromUtf8(sequence, bytes) ? bytes : "?";
     at += length;
   }
   return ansi;
 }
 
 bool FullPath(const std::string& ansiInput, std::string& out) {
-  std::string input;
-  if (!Inner(ansiInput, input)) return Fail(ERROR_INVALID_NAME);
+  const std::string input = Inner(ansiInput);
   if (input.empty()) return Fail(ERROR_INVALID_NAME);
   if (IsFull(input)) {
     out = input;

@@ -76,10 +76,11 @@ std::string Upper(std::string s);
 // Windows takes an ANSI path to UTF-16 before it looks at it. The stand-in
 // takes a double-byte code page's paths to UTF-8, where no byte of a
 // character is "\" or a letter, and keeps single-byte ones as they are:
-// every path inside the file system is in that inner form. Inner fails
-// (false) on bytes that are no character; Ansi writes a character the code
-// page lacks as "?", as FindFirstFileA does.
-bool Inner(const std::string& ansi, std::string& inner);
+// every path inside the file system is in that inner form. Bytes that are
+// no character are kept as they are (as code points of plane 15), so such
+// names round-trip; Ansi writes any other character the code page lacks as
+// "?", as FindFirstFileA does.
+std::string Inner(const std::string& ansi);
 std::string Ansi(const std::string& inner);
 bool IsUnc(const std::string& p);
 // GetFullPathName's rules, on "X:\..." paths: input in ANSI, out in the

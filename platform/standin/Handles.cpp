@@ -12,7 +12,7 @@ namespace {
 // A handle for attributes and deletion only, on a file, a folder (with
 // FILE_FLAG_BACKUP_SEMANTICS) or a link itself (FILE_FLAG_OPEN_REPARSE_POINT).
 HANDLE OpenForDelete(const std::string& full, DWORD access, DWORD share, DWORD flags) {
-  if (Fs().beforeDeleteOpen && (access & DELETE)) Fs().beforeDeleteOpen(full);
+  if (Fs().beforeDeleteOpen && (access & DELETE)) Fs().beforeDeleteOpen(Ansi(full));
   const std::string host = Host(full);
   EntryInfo info;
   const bool noFollow = (flags & FILE_FLAG_OPEN_REPARSE_POINT) != 0;

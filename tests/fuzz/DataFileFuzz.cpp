@@ -67,7 +67,7 @@ std::string DigestList(const std::map<int, std::string>& volumes, bool leaveOutL
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size < 1) return 0;
-  fuzz::FreshStandin();
+  fuzz::FreshStandin(fuzz::CodePageOf(data[0] / 3));
   os::MakeSureDirectoryPathExists(kVolumes + "\\");
   os::CreateDirectoryA(kTarget);
 
@@ -77,7 +77,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (!parts[i].empty() && parts[i][0] != 0)
       volumes[static_cast<unsigned char>(parts[i][0])] = parts[i].substr(1);
   for (const auto& [number, bytes] : volumes) WriteFileBytes(kVolumes + "\\" + VolumeFileName(number), bytes);
-  const unsigned list = data[0] % 3;  // none, every volume's digest, all but the last
+  const unsigned list = data[0] % 3;  // none, every volume's digest, all but the last (the rest: the code page)
   standin::SetRcData(IDR_VOLUME_HASHES, list ? DigestList(volumes, list == 2) : std::string());
   os::SetCurrentDirectoryA(kVolumes);
   fuzz::SceneSet();

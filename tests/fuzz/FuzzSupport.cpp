@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <set>
 
+#include "engine/Unit_Paths.h"
+#include "platform/Chars.h"
 #include "platform/Files.h"
 #include "platform/Shell.h"
 #include "platform/standin/Standin.h"
@@ -17,13 +19,19 @@ void Broken(const std::string& what) {
   std::abort();
 }
 
-void FreshStandin() {
+void FreshStandin(int codePage) {
   if (!standin::FilesInMemory()) standin::KeepFilesInMemory(true);
+  standin::SetAnsiCodePage(codePage);
   standin::ResetFileSystem();
   standin::ResetRegistry();
   standin::ResetDialogs();
   standin::ResetShell();
   standin::AddDrive('D');
+}
+
+int CodePageOf(unsigned bits) {
+  static const int codePages[] = {1252, 932, 950, 936, 949};
+  return codePages[bits % 5];
 }
 
 void SceneSet() { standin::TakeChanges(); }
@@ -34,7 +42,7 @@ namespace {
 // backslash.
 std::string Key(const std::string& path) {
   const std::string full = os::CharUpperBuffA(os::GetFullPathNameA(path));
-  return full.empty() || full.back() == '\\' ? full : full + "\\";
+  return full.empty() || EndsWithBackslash(full) ? full : full + "\\";
 }
 
 // Folders, and what lies in them.
@@ -62,7 +70,7 @@ class Folders {
 const char* const kPrograms = "C:\\Documents and Settings\\User\\Start Menu\\Programs";
 
 void Put(const std::string& path) {
-  os::MakeSureDirectoryPathExists(path.substr(0, path.rfind('\\') + 1));
+  os::MakeSureDirectoryPathExists(path.substr(0, LastBackslash(path) + 1));
   WriteFileBytes(path, "x");
 }
 
@@ -110,7 +118,7 @@ bool Absolute(const std::string& path) {
     return true;
   // \\server\share: both named.
   if (path.size() < 5 || path[0] != '\\' || path[1] != '\\') return false;
-  const std::size_t share = path.find('\\', 2);
+  const std::size_t share = SystemCharacters().Find(path, '\\', 2);  // a second byte is no separator
   return share != std::string::npos && share > 2 && share + 1 < path.size() && path[share + 1] != '\\';
 }
 

@@ -12,8 +12,13 @@ namespace fuzz {
 // input.
 [[noreturn]] void Broken(const std::string& what);
 
-// A fresh stand-in with its files in memory: empty drives C: and D:.
-void FreshStandin();
+// A fresh stand-in with its files in memory: empty drives C: and D:, and
+// the system's ANSI code page codePage.
+void FreshStandin(int codePage = 1252);
+
+// The code page that bits of an input choose: Western, or one of the
+// double-byte ones, where a second byte may be "\", "|" or a letter.
+int CodePageOf(unsigned bits);
 
 // The user's Start-menu Programs folder in the scenes.
 extern const char* const kPrograms;

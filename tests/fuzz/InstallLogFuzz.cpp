@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "engine/Unit_Logfile.h"
+#include "engine/Unit_Paths.h"
 #include "platform/Exceptions.h"
 #include "platform/Files.h"
 #include "platform/Win.h"
@@ -25,8 +26,8 @@ const std::string kDir = "C:\\Program Files\\Morvella";
 const std::string kPrograms = fuzz::kPrograms;
 
 // An installation, its shortcuts, and what lies around them.
-void Scene(const std::string& log) {
-  fuzz::FreshStandin();
+void Scene(const std::string& log, int codePage) {
+  fuzz::FreshStandin(codePage);
   standin::SetProgramsFolder(kPrograms);
   for (const char* file : {"Morvella.exe", "Uninst.exe", "Morvehlp.hlp", "Lists\\French.wdl",
                            "Lists\\Dutch.wdl"})
@@ -68,7 +69,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // The mode byte: Setup's removal or the uninstaller, on Vista and later or
   // on an older system, where checks by path are all that guard.
   const bool uninstaller = data[0] & 1;
-  Scene(std::string(reinterpret_cast<const char*>(data + 1), size - 1));
+  // The rest of it: the code page the log's names are read in.
+  Scene(std::string(reinterpret_cast<const char*>(data + 1), size - 1), fuzz::CodePageOf(data[0] >> 2));
   standin::SimulatePreVista(data[0] & 2);
   fuzz::SceneSet();
 
@@ -84,7 +86,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::vector<std::string> onTheWay;
   if (Plain(progFolder)) {
     allowed.push_back(progFolder.empty() ? kPrograms : kPrograms + "\\" + progFolder);
-    for (std::size_t at = progFolder.find('\\'); at != std::string::npos; at = progFolder.find('\\', at + 1))
+    for (std::size_t at = 0; (at = FindBackslash(progFolder, at)) != std::string::npos; ++at)
       onTheWay.push_back(kPrograms + "\\" + progFolder.substr(0, at));
   }
   fuzz::WatchDeletions(allowed, onTheWay);

@@ -42,12 +42,13 @@ void SetValue(os::HKEY root, const std::string& key, const std::string& name, co
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  // Fields cut by "#|#": flags, UninstallString, ProgramFilesDir, a log.
+  // Fields cut by "#|#": flags (the higher bits: the code page),
+  // UninstallString, ProgramFilesDir, a log.
   std::vector<std::string> fields = fuzz::Split(data, size, "#|#");
   fields.resize(4);
   const unsigned flags = fields[0].empty() ? 0 : static_cast<unsigned char>(fields[0][0]);
 
-  fuzz::FreshStandin();
+  fuzz::FreshStandin(fuzz::CodePageOf(flags >> 2));
   standin::SetProgramsFolder(kPrograms);
   os::MakeSureDirectoryPathExists(kPrograms + "\\");
   // The medium holds programs under the names an uninstall command uses.
