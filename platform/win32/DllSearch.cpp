@@ -33,9 +33,11 @@ constexpr ::DWORD kSearchModePermanent = 0x00008000;  // BASE_SEARCH_PATH_PERMAN
 bool restricted = false;
 
 std::string ProgramPath() {
-  char path[MAX_PATH] = {};
-  const ::DWORD n = ::GetModuleFileNameA(nullptr, path, MAX_PATH);
-  return n == 0 || n >= MAX_PATH ? std::string() : std::string(path, n);
+  // Asked in UTF-16: the ANSI call gives a look-alike of a folder name the
+  // code page cannot write, and the search below would look in no folder.
+  wchar_t path[MAX_PATH] = {};
+  const ::DWORD n = ::GetModuleFileNameW(nullptr, path, MAX_PATH);
+  return n == 0 || n >= MAX_PATH ? std::string() : AnsiPath(path);
 }
 
 std::string ProgramFolder() {

@@ -39,26 +39,25 @@ std::string GetFullPathNameA(const std::string& path) {
 namespace win32 {
 
 namespace {
-// wide in the ANSI code page; false when a character has no place in it.
-bool Narrow(const std::wstring& wide, std::string& ansi) {
+// wide (ended by a null) in the ANSI code page; false when a character has
+// no place in it.
+bool Narrow(const wchar_t* wide, std::string& ansi) {
   BOOL defaulted = FALSE;
-  const int n = ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.c_str(), int(wide.size()),
-                                      nullptr, 0, nullptr, &defaulted);
-  ansi.assign(std::size_t(n > 0 ? n : 0), '\0');
-  if (n > 0)
-    ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.c_str(), int(wide.size()), ansi.data(), n,
-                          "?", &defaulted);
-  return (n > 0 || wide.empty()) && !defaulted;
+  const int n = ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide, -1, nullptr, 0, nullptr, &defaulted);
+  ansi.assign(std::size_t(n > 0 ? n : 1), '\0');
+  if (n > 0) ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide, -1, ansi.data(), n, "?", &defaulted);
+  ansi.resize(std::size_t(n > 0 ? n - 1 : 0));
+  return n > 0 && !defaulted;
 }
 }  // namespace
 
-std::string AnsiPath(const std::wstring& path, std::string* unwritable) {
+std::string AnsiPath(const wchar_t* path, std::string* unwritable) {
   std::string ansi;
   if (Narrow(path, ansi)) return ansi;
   wchar_t buffer[MAX_PATH + 1] = {};
-  const ::DWORD n = ::GetShortPathNameW(path.c_str(), buffer, MAX_PATH + 1);
+  const ::DWORD n = ::GetShortPathNameW(path, buffer, MAX_PATH + 1);
   std::string shortPath;
-  if (n > 0 && n <= MAX_PATH && Narrow(std::wstring(buffer, n), shortPath)) return shortPath;
+  if (n > 0 && n <= MAX_PATH && Narrow(buffer, shortPath)) return shortPath;
   if (unwritable) *unwritable = ansi;
   return {};
 }
@@ -68,7 +67,7 @@ std::string AnsiPath(const std::wstring& path, std::string* unwritable) {
 std::string GetCurrentDirectoryA() {
   wchar_t buffer[MAX_PATH + 1];
   ::DWORD n = ::GetCurrentDirectoryW(MAX_PATH + 1, buffer);
-  return n > 0 && n <= MAX_PATH ? win32::AnsiPath(std::wstring(buffer, n)) : std::string();
+  return n > 0 && n <= MAX_PATH ? win32::AnsiPath(buffer) : std::string();
 }
 
 bool SetCurrentDirectoryA(const std::string& path) {
@@ -80,7 +79,7 @@ std::string GetTempPathA() {
   // user in any script.
   wchar_t buffer[MAX_PATH + 1];
   ::DWORD n = ::GetTempPathW(MAX_PATH + 1, buffer);
-  return n > 0 && n <= MAX_PATH ? win32::AnsiPath(std::wstring(buffer, n)) : std::string();
+  return n > 0 && n <= MAX_PATH ? win32::AnsiPath(buffer) : std::string();
 }
 
 namespace {

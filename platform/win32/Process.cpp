@@ -7,7 +7,7 @@ namespace os {
 std::string GetModuleFileNameA() {
   wchar_t buffer[MAX_PATH + 1] = {};
   const ::DWORD n = ::GetModuleFileNameW(nullptr, buffer, MAX_PATH + 1);
-  return n > 0 && n <= MAX_PATH ? win32::AnsiPath(std::wstring(buffer, n)) : std::string();
+  return n > 0 && n <= MAX_PATH ? win32::AnsiPath(buffer) : std::string();
 }
 
 std::vector<std::string> CommandLineArguments() {

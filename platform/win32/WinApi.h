@@ -34,12 +34,12 @@ inline os::HKEY Wrap(::HKEY key) { return os::HKEY(reinterpret_cast<std::uintptr
 // message box or another system dialog).
 bool IsFormWindow(::HWND window);
 
-// A path the system gives in UTF-16, in the ANSI code page: as it is where
+// A path the system gives in UTF-16 (ended by a null), in the ANSI code page: as it is where
 // the code page writes every character of it (no best fit: "\u0141ukasz"
 // never becomes "Lukasz", a folder that does not exist), otherwise its
 // short form (GetShortPathNameW), which is plain ASCII. Empty when neither
 // can be written; unwritable, if given, then receives the path with "?"
 // for each character the code page lacks.
-std::string AnsiPath(const std::wstring& path, std::string* unwritable = nullptr);
+std::string AnsiPath(const wchar_t* path, std::string* unwritable = nullptr);
 
 }  // namespace os::win32
