@@ -119,9 +119,6 @@ bool TDataFile::Fill() {
   os::DWORD read = 0;
   if (!os::ReadFile(file_, buffer_.data(), os::DWORD(buffer_.size()), &read))
     RaiseFileError("Cannot read the setup file", fileName_);
-  // Hashed as read, through the same handle: what is checked is what is
-  // installed, and the media are read once.
-  if (hash_) hash_->Add(buffer_.data(), read);
   bufferLen_ = read;
   return read > 0;
 }
@@ -131,13 +128,22 @@ void TDataFile::ExpectDigest(const os::TSha256Digest& Expected) {
   expected_ = Expected;
 }
 
-void TDataFile::VerifyWhole() {
+void TDataFile::ConfirmPart(std::uint64_t Bytes) {
   if (!hash_) return;
-  while (Fill()) {
+  for (std::uint64_t hashed = 0; hashed < Bytes;) {
+    if (!Fill()) {
+      const os::TSha256Digest digest = hash_->Finish();
+      hash_.reset();
+      if (digest != expected_) Damaged(kNotThisSetupsDisk);
+      // Read again from its start, through the same handle.
+      if (!os::SetFilePointerEx(file_, 0, nullptr, os::FILE_BEGIN))
+        RaiseFileError("Cannot read the setup file", fileName_);
+      bufferPos_ = bufferLen_ = 0;
+      return;
+    }
+    hash_->Add(buffer_.data(), bufferLen_);
+    hashed += bufferLen_;
   }
-  const os::TSha256Digest digest = hash_->Finish();
-  hash_.reset();
-  if (digest != expected_) Damaged(kNotThisSetupsDisk);
 }
 
 bool TVolumeHashes::Parse(std::string_view Text) {

@@ -133,13 +133,16 @@ class TDataFile {
   // Once all data is copied: installs the empty files whose headers remain
   // in this volume; anything else there is damage.
   void TakeEmptyEntries();
-  // Every byte read is hashed from now on, before the first read of the
-  // volume; VerifyWhole compares.
+  // Before the first read of the volume: it must hash to Expected before
+  // any byte of it is used. The handle lets nobody else write the file, so
+  // what is confirmed is what is then read again for the extraction.
   void ExpectDigest(const os::TSha256Digest& Expected);
-  // Reads the rest of the volume (hashing it) and raises "… this is not the
-  // disk that belongs to this Setup." unless its digest is the one
-  // expected. Nothing when no digest is expected.
-  void VerifyWhole();
+  // Whether the volume may be used: no digest was expected, or it matched.
+  bool Confirmed() const { return !hash_; }
+  // Hashes the next piece of the volume (about Bytes); at its end compares
+  // and raises "… this is not the disk that belongs to this Setup." unless
+  // the digest is the one expected, or goes back to its start for use.
+  void ConfirmPart(std::uint64_t Bytes);
   // Raises "The setup files are damaged (<volume>): <problem>".
   [[noreturn]] void Damaged(const std::string& problem) const;
   // Damaged, for the entry name: "entry "name"" and then problem.

@@ -19,6 +19,7 @@ std::int32_t Copied = 0;
 std::int32_t NextDisk = 0;
 std::string VolumeExt;
 bool VolumeFound = false;
+bool VolumeConfirmed = false;
 
 namespace {
 
@@ -28,6 +29,10 @@ bool volumesRead[256];  // by the trailer byte's number
 
 // What this Setup.exe was built to install, when it carries a list.
 TVolumeHashes volumeHashes;
+
+// How much of a volume one step hashes: a few hundredths of a second, so
+// that the dialog stays live and a cancel is seen.
+constexpr std::uint64_t kConfirmPiece = 4u << 20;
 
 // Opens volume Number as the current one, to be checked against the list.
 void OpenVolume(int Number, const std::string& Name) {
@@ -51,6 +56,14 @@ bool IsVolumeFile(const std::string& name) {
 
 // --- Steps -----------------------------------------------------------------
 
+void ConfirmFirstVolume() {
+  volumeHashes.Load();
+  DataFile.reset();
+  if (volumeHashes.Empty()) return;
+  OpenVolume(1, VolumeFileName(1));
+  while (!DataFile->Confirmed()) DataFile->ConfirmPart(kConfirmPiece);
+}
+
 void OpenFirstVolume() {
   TLogFile& log = *ExtractPars.LogFile;
   log.BeginProgramFiles();
@@ -64,16 +77,22 @@ void OpenFirstVolume() {
   std::fill(std::begin(volumesRead), std::end(volumesRead), false);
   volumesRead[1] = true;
   volumeHashes.Load();
-  OpenVolume(1, VolumeFileName(1));
-  TotalSize = DataFile->ReadTotalSize();
+  // Confirmed before the earlier installation went, and held since.
+  if (!DataFile) OpenVolume(1, VolumeFileName(1));
+  TotalSize = -1;
+  ConfirmStep();
+}
+
+void ConfirmStep() {
+  DataFile->ConfirmPart(kConfirmPiece);
+  VolumeConfirmed = DataFile->Confirmed();
+  if (VolumeConfirmed && TotalSize < 0) TotalSize = DataFile->ReadTotalSize();
 }
 
 void CopyStep() { Copied = DataFile->CopyPart(StepLeft); }
 
 void OpenNextVolume() {
   NextDisk = DataFile->ReadByte();
-  // The volume read to its trailer is judged before the next one is opened.
-  DataFile->VerifyWhole();
   const std::string previous = DataFile->FileName();
   DataFile.reset();
   VolumeExt = (NextDisk < 10 ? "d0" : "d") + std::to_string(NextDisk);
@@ -96,6 +115,7 @@ void OpenNextVolume() {
   }
   volumesRead[NextDisk] = true;
   OpenVolume(NextDisk, VolumeName());
+  ConfirmStep();
 }
 
 void CheckPayloadEnd() {
@@ -104,9 +124,8 @@ void CheckPayloadEnd() {
   // missing.
   if (!DataFile) return;
   DataFile->TakeEmptyEntries();
-  // The last volume is judged to its end, and a list that names volumes
-  // the chain never reached belongs to another payload.
-  DataFile->VerifyWhole();
+  // A list that names volumes the chain never reached belongs to another
+  // payload.
   os::TSha256Digest digest;
   for (int number = 1; number <= 255; ++number)
     if (volumeHashes.Find(number, digest) && !volumesRead[number])

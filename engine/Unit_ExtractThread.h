@@ -20,6 +20,7 @@ extern std::int32_t Copied;
 extern std::int32_t NextDisk;
 extern std::string VolumeExt;
 extern bool VolumeFound;
+extern bool VolumeConfirmed;
 
 class TExtractThread : public os::TThread {
  protected:
@@ -35,7 +36,15 @@ bool AskForDisk(const std::string& Message);
 void EndExtraction();
 
 // The steps, each run on the user-interface thread.
+// Before the earlier installation is removed: with a list of volumes,
+// Setup.d01 is opened, hashed whole and confirmed (or raises), and held
+// for the extraction, so that nothing else can write it meanwhile.
+void ConfirmFirstVolume();
+
 void OpenFirstVolume();
+// Hashes the next piece of the current volume, when it must be confirmed
+// before use; VolumeConfirmed says when it is.
+void ConfirmStep();
 void CopyStep();
 void OpenNextVolume();
 void CheckPayloadEnd();
@@ -49,7 +58,16 @@ void ReportCancel();
 // says whether the worker was asked to stop.
 template <class Run, class Stopped>
 void RunExtractionSteps(Run run, Stopped stopped) {
+  // No byte of a volume is used before the volume is confirmed.
+  const auto confirm = [&] {
+    while (!VolumeConfirmed) {
+      if (stopped()) return false;
+      run(ConfirmStep);
+    }
+    return true;
+  };
   run(OpenFirstVolume);
+  if (!confirm()) return run(ReportCancel);
   std::int32_t Done = 0;
   while (Done < TotalSize) {
     // A payload under 100 bytes still moves on, a byte at a time at least.
@@ -60,7 +78,7 @@ void RunExtractionSteps(Run run, Stopped stopped) {
     Done += Copied;
     while (StepLeft > 0 && Done < TotalSize) {
       run(OpenNextVolume);
-      if (!VolumeFound) return run(ReportCancel);
+      if (!VolumeFound || !confirm()) return run(ReportCancel);
       run(CopyStep);
       if (stopped()) return run(ReportCancel);
       StepLeft -= Copied;

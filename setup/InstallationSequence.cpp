@@ -3,6 +3,7 @@
 
 #include "engine/Unit_DataFile.h"
 #include "engine/Unit_ExtractForm.h"
+#include "engine/Unit_ExtractThread.h"
 #include "engine/Unit_Logfile.h"
 #include "engine/Unit_Paths.h"
 #include "platform/Application.h"
@@ -59,6 +60,10 @@ void InstallationSequence() {
     ErrorBox(problem);
     return;
   }
+
+  // A release's first volume is confirmed, and then held, before anything
+  // of the earlier installation goes; a refusal is raised and shown.
+  ConfirmFirstVolume();
 
   if (SetupPars.OldInstallFound) {
     keptEntries.clear();

@@ -4,6 +4,8 @@
 #include "engine/Unit_DataFile.h"
 #include "platform/Dialogs.h"
 #include "platform/Files.h"
+#include "platform/Hash.h"
+#include "resources/ResourceIds.h"
 #include "system/Unit_UninstallOldForm.h"
 #include "tests/standin/WizardFixture.h"
 #include "tests/support/Scratch.h"
@@ -248,6 +250,44 @@ TEST_F(InstallationTest, NothingIsRemovedWhenThePayloadIsMissing) {
   ASSERT_EQ(standin::MessageBoxes().size(), 1u);
   EXPECT_NE(standin::MessageBoxes()[0].Text.find("Setup.d01"), std::string::npos);
   EXPECT_TRUE(Exists(kInstall + "\\Morvella.exe"));
+  EXPECT_TRUE(SetupPars.OldInstallFound);
+}
+
+// A release's Setup.d01 that is not the one it was built for is refused
+// before the earlier installation is touched: all of it stays, with its
+// entry and shortcuts, and no byte of the volume reaches a file.
+TEST_F(InstallationTest, ChangedFirstVolumeOfAReleaseLeavesTheEarlierInstallationWhole) {
+  Start();
+  Install();
+  main_->FinishButton.Click();
+  const std::string log = Log();
+  auto digestLine = [](int number, const std::string& bytes) {
+    os::TSha256 hash;
+    hash.Add(bytes.data(), bytes.size());
+    static const char* const digits = "0123456789abcdef";
+    std::string line;
+    for (std::uint8_t b : hash.Finish()) line += {digits[b >> 4], digits[b & 15]};
+    return line + "  " + VolumeFileName(number) + "\n";
+  };
+  standin::SetRcData(IDR_VOLUME_HASHES, digestLine(1, ReadFileBytes("D:\\Setup.d01")) +
+                                            digestLine(2, ReadFileBytes("D:\\Setup.d02")));
+  // The same length, other bytes for Morvella.exe.
+  std::string changed = ReadFileBytes("D:\\Setup.d01");
+  changed[changed.find("MMMM")] = 'X';
+  WriteFileBytes("D:\\Setup.d01", changed);
+  Start();
+  standin::ResetDialogs();
+  Install();
+  standin::SetRcData(IDR_VOLUME_HASHES, "");
+  EXPECT_EQ(SetupPars.Page, 4);
+  ASSERT_EQ(standin::MessageBoxes().size(), 1u);
+  EXPECT_EQ(standin::MessageBoxes()[0].Text,
+            "The setup files are damaged (Setup.d01): this is not the disk that belongs to this Setup.");
+  EXPECT_EQ(ReadFileBytes(kInstall + "\\Morvella.exe"), std::string(3000, 'M'));
+  EXPECT_EQ(ReadFileBytes(kInstall + "\\Uninst.exe"), "un");
+  EXPECT_EQ(Log(), log);
+  EXPECT_TRUE(Exists(std::string(kPrograms) + "\\Morvella\\Uninstall Morvella.lnk"));
+  EXPECT_EQ(Value(HKEY_LOCAL_MACHINE, kUninstall, "UninstallString"), "\"" + kInstall + "\\Uninst.exe\"");
   EXPECT_TRUE(SetupPars.OldInstallFound);
 }
 
