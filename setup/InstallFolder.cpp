@@ -70,7 +70,7 @@ std::string InstallFolderProblem(const std::string& Folder, bool Ours) {
            "an NTFS drive, such as one in Program Files.";
   if (!exists) return {};  // made new, with its rights
   // A drive's rights are never changed: they reach every file on it.
-  if (IsRootFolder(Folder)) {
+  if (IsRootFolder(os::GetFullPathNameA(Folder))) {
     if (!UsersCanChange(Folder)) return {};
     return "Users without administrator rights can change the drive " + Folder +
            ", and Setup does not change the rights of a whole drive, so choose a folder on that "
@@ -88,7 +88,7 @@ std::string ProtectInstallFolder(const std::string& Folder, bool Ours) {
   if (rest.empty()) {
     // An existing folder: Setup's own, or empty (checked before); another
     // one that users cannot change keeps its rights, and so does a drive.
-    if (IsRootFolder(Folder) || (!Ours && HoldsFiles(Folder))) return {};
+    if (IsRootFolder(os::GetFullPathNameA(Folder)) || (!Ours && HoldsFiles(Folder))) return {};
     if (!os::SetNamedSecurityInfoA(Folder, kInstallFolderSddl)) return ProtectionFailed(Folder);
     return {};
   }

@@ -107,6 +107,8 @@ void TMainForm::FormCreate() {
       // installation medium.
       const std::string logName = JoinPath(SetupPars.OldInstallDir, "Install.log");
       if (IsAbsoluteFolder(SetupPars.OldInstallDir) && FileExists(logName)) {
+        // "D:\.\Uninst.exe" names the root: every later decision sees it so.
+        SetupPars.OldInstallDir = StripBackslash(os::GetFullPathNameA(SetupPars.OldInstallDir));
         try {
           SetupPars.OldInstallFound = ReadProgramFolder(logName, SetupPars.OldProgFolder);
         } catch (const os::EInOutError&) {

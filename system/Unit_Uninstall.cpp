@@ -266,5 +266,7 @@ void RemoveInstalledFiles(const std::string& OldInstallDir, const std::string& O
 }
 
 bool LogOpenToUsersAtRoot(const std::string& InstallDir) {
-  return IsRootFolder(InstallDir) && UsersCanReplace(JoinPath(InstallDir, "Install.log"));
+  // Judged on the full path: "D:\x\.." and "D:\." are the root too.
+  const std::string full = os::GetFullPathNameA(InstallDir);
+  return (full.empty() || IsRootFolder(full)) && UsersCanReplace(JoinPath(InstallDir, "Install.log"));
 }

@@ -196,7 +196,8 @@ int UninstMain() {
     // The copy: wait for the first instance to end, so its file can go. A
     // running program cannot delete itself: this copy and its folder go at
     // the next restart.
-    folder = StripBackslash(args[1]);
+    // As a full path: "D:\x\.." is the root of D:, and judged as such.
+    folder = StripBackslash(os::GetFullPathNameA(args[1]));
     os::WaitForProcessEnd(firstInstance, 30000);
     os::MoveFileExA(self, "", os::MOVEFILE_DELAY_UNTIL_REBOOT);
     const std::string own = StripBackslash(self.substr(0, LastBackslash(self) + 1));

@@ -312,6 +312,39 @@ TEST_F(InstallFolderTest, EarlierInstallationAtARootWithALogUsersCanChangeIsLeft
   EXPECT_TRUE(Exists("D:\\Install.log"));
 }
 
+// A root named in other words is the root: the uninstall entry's folder and
+// the uninstaller's /from folder are judged as full paths.
+TEST_F(InstallFolderTest, RootNamedWithDotsIsJudgedAsTheRoot) {
+  const char* const spellings[] = {"D:\\x\\..", "D:\\.", "D:\\x\\..\\", "D:\\x\\..\\."};
+  for (const char* folder : spellings) {
+    SCOPED_TRACE(folder);
+    TearDown();
+    SetUp();
+    PlantRootInstallation(nullptr);
+    ASSERT_TRUE(os::CreateDirectoryA("D:\\x"));
+    // Setup: the entry's folder, "D:\.\Uninst.exe" and the like.
+    SetString(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Morvella",
+              "UninstallString", std::string("\"") + folder + "\\Uninst.exe\"");
+    ASSERT_TRUE(ChooseFolder("C:\\Apps\\Morvella")) << Message();
+    EXPECT_EQ(SetupPars.OldInstallDir, "D:\\");
+    InstallFrom3();
+    EXPECT_EQ(Message().rfind("Setup leaves the earlier installation of Morvella in D:\\ in place", 0), 0u)
+        << Message();
+    EXPECT_EQ(ReadFileBytes("D:\\Photos\\Holiday.jpg"), "the user's");
+    // The uninstaller, handed the root so.
+    standin::ResetDialogs();
+    standin::SetMessageBoxResponder([](const standin::MessageBoxRecord& box) {
+      return int(box.Type & os::MB_YESNO ? os::IDYES : os::IDOK);
+    });
+    standin::SetProgram("C:\\Temp\\Morvella uninstall 4242-0\\Uninstall Morvella.exe", {"/from", folder, "4242"});
+    EXPECT_EQ(UninstMain(), 1);
+    EXPECT_NE(standin::MessageBoxes().back().Text.find("Nothing was removed."), std::string::npos)
+        << standin::MessageBoxes().back().Text;
+    EXPECT_EQ(ReadFileBytes("D:\\Photos\\Holiday.jpg"), "the user's");
+    EXPECT_TRUE(Exists("D:\\Install.log"));
+  }
+}
+
 TEST_F(InstallFolderTest, EarlierInstallationAtARootWithAnAdministratorsLogIsRemoved) {
   PlantRootInstallation("O:BAD:P(A;;FA;;;SY)(A;;FA;;;BA)(A;;0x1200a9;;;BU)");
   ASSERT_TRUE(ChooseFolder("D:\\Apps\\Morvella")) << Message();
