@@ -24,6 +24,27 @@ bool CopyFileA(const std::string& from, const std::string& to, bool failIfExists
 bool CreateProcessA(const std::string& commandLine, const std::string& folder);
 // Waits until the process has ended (true), or milliseconds have passed.
 bool WaitForProcessEnd(DWORD processId, DWORD milliseconds);
+
+// A named mutex (CreateMutexA), held until the owner is destroyed: one
+// program of a kind at a time. Held() is false when another program has it
+// open already (or, after access is denied to it, has made it).
+class TNamedMutex {
+ public:
+  explicit TNamedMutex(const std::string& name);
+  ~TNamedMutex();
+  TNamedMutex(const TNamedMutex&) = delete;
+  TNamedMutex& operator=(const TNamedMutex&) = delete;
+  bool Held() const { return held_; }
+
+ private:
+  std::string name_;
+  void* handle_ = nullptr;
+  bool held_ = false;
+};
+
+// The window with this caption of another program, brought to the front
+// (FindWindowA, SetForegroundWindow); nothing when there is none.
+void BringToFront(const std::string& caption);
 // Renames from to to (a file to another name in the same folder; with
 // MOVEFILE_REPLACE_EXISTING in place of the entry there, a link itself and
 // never its target). With MOVEFILE_DELAY_UNTIL_REBOOT and an empty target:

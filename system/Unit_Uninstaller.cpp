@@ -14,12 +14,14 @@
 #include "platform/Process.h"
 #include "platform/Shell.h"
 #include "setup/Folders.h"
+#include "setup/SetupLock.h"
 #include "system/Unit_Settings.h"
 #include "system/Unit_Uninstall.h"
 
 namespace {
 
 const char* const kCaption = "Uninstall Morvella";
+const char* const kAlreadyRunning = "Morvella Setup or its uninstaller is already running.";
 
 void DeleteValueAndKeyIfEmpty(TRegistry& registry, const std::string& key,
                               std::initializer_list<const char*> values) {
@@ -185,6 +187,11 @@ int UninstMain() {
   const std::vector<std::string> args = os::CommandLineArguments();
   std::string folder = StripBackslash(self.substr(0, LastBackslash(self) + 1));
 
+  std::unique_ptr<os::TNamedMutex> lock;
+  if (args.empty()) {
+    lock = TakeSetupLock(kAlreadyRunning, kCaption);
+    if (!lock) return 1;
+  }
   if (!args.empty()) {
     // Only the first instance starts the copy, as "/from FOLDER PID".
     os::DWORD firstInstance = 0;
@@ -199,6 +206,9 @@ int UninstMain() {
     // As a full path: "D:\x\.." is the root of D:, and judged as such.
     folder = StripBackslash(os::GetFullPathNameA(args[1]));
     os::WaitForProcessEnd(firstInstance, 30000);
+    // Taken over from the first instance, which has ended.
+    lock = TakeSetupLock(kAlreadyRunning, kCaption);
+    if (!lock) return 1;
     os::MoveFileExA(self, "", os::MOVEFILE_DELAY_UNTIL_REBOOT);
     const std::string own = StripBackslash(self.substr(0, LastBackslash(self) + 1));
     if (IsPrivateFolder(own)) os::MoveFileExA(own, "", os::MOVEFILE_DELAY_UNTIL_REBOOT);

@@ -6,6 +6,7 @@
 #include "platform/standin/Standin.h"
 
 #include <mutex>
+#include <set>
 
 namespace {
 std::mutex lock;
@@ -13,6 +14,8 @@ std::string moduleFile = "C:\\Program Files\\Morvella\\Uninst.exe";
 std::vector<std::string> arguments;
 std::vector<std::string> started;
 std::vector<std::string> atRestart;
+std::multiset<std::string> mutexes;  // the names open, once a handle
+std::vector<std::string> broughtToFront;
 }  // namespace
 
 namespace os {
@@ -53,6 +56,22 @@ bool CreateProcessA(const std::string& commandLine, const std::string& folder) {
 
 bool WaitForProcessEnd(DWORD, DWORD) { return true; }
 
+TNamedMutex::TNamedMutex(const std::string& name) : name_(name) {
+  std::lock_guard<std::mutex> guard(lock);
+  held_ = mutexes.count(name) == 0;
+  mutexes.insert(name);
+}
+
+TNamedMutex::~TNamedMutex() {
+  std::lock_guard<std::mutex> guard(lock);
+  mutexes.erase(mutexes.find(name_));
+}
+
+void BringToFront(const std::string& caption) {
+  std::lock_guard<std::mutex> guard(lock);
+  broughtToFront.push_back(caption);
+}
+
 bool MoveFileExA(const std::string& from, const std::string& to, DWORD flags) {
   if (!(flags & MOVEFILE_DELAY_UNTIL_REBOOT))
     return hostfs::MoveEntry(from, to, (flags & MOVEFILE_REPLACE_EXISTING) != 0);
@@ -71,6 +90,7 @@ void SetProgram(const std::string& moduleFileName, std::vector<std::string> args
   arguments = std::move(args);
   started.clear();
   atRestart.clear();
+  broughtToFront.clear();
 }
 
 std::vector<std::string> StartedPrograms() {
@@ -81,6 +101,11 @@ std::vector<std::string> StartedPrograms() {
 std::vector<std::string> DeletedAtRestart() {
   std::lock_guard<std::mutex> guard(lock);
   return atRestart;
+}
+
+std::vector<std::string> BroughtToFront() {
+  std::lock_guard<std::mutex> guard(lock);
+  return broughtToFront;
 }
 
 }  // namespace standin

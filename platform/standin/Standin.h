@@ -143,6 +143,9 @@ void SetProgram(const std::string& moduleFileName, std::vector<std::string> args
 std::vector<std::string> StartedPrograms();
 // Files marked for deletion at the next restart.
 std::vector<std::string> DeletedAtRestart();
+// The captions of the windows brought to the front (BringToFront), since
+// SetProgram.
+std::vector<std::string> BroughtToFront();
 
 // --- Code page -----------------------------------------------------------
 // The system's ANSI code page from now on (1252 until called), for

@@ -46,6 +46,17 @@ std::string ProgramFolder() {
   return slash == std::string::npos ? std::string() : path.substr(0, slash);
 }
 
+// A DLL loaded by its full path, its own dependencies looked for beside it
+// (in the system folder), not beside the program.
+::HMODULE LoadByPath(const std::string& path) {
+  return ::LoadLibraryExA(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+}
+
+[[noreturn]] void Refuse(const std::string& text, const char* caption) {
+  ::MessageBoxA(nullptr, text.c_str(), caption, MB_OK | MB_ICONERROR);
+  ::ExitProcess(1);
+}
+
 // Every delay-loaded DLL comes from the system folder, found there by its
 // full path; the common controls by name, so that the manifest's version
 // is taken (the search is restricted by then).
@@ -54,14 +65,29 @@ FARPROC WINAPI DelayLoadHook(unsigned note, PDelayLoadInfo info) {
   RestrictDllSearch();
   if (::lstrcmpiA(info->szDll, "comctl32.dll") == 0) return nullptr;
   const std::string path = SystemDllPath(info->szDll);
-  return reinterpret_cast<FARPROC>(path.empty() ? nullptr : ::LoadLibraryA(path.c_str()));
+  return reinterpret_cast<FARPROC>(path.empty() ? nullptr : LoadByPath(path));
 }
 
 }  // namespace
 
-void RestrictDllSearch() {
+void RestrictDllSearch(const char* caption) {
   if (restricted) return;
   restricted = true;
+  std::string program = ProgramPath();
+  const std::string programName = program.substr(SystemCharacters().FindLast(program, '\\') + 1);
+  const std::string title = caption ? caption : programName;
+  // A PROGRAM.exe.local beside the program can make the loader take DLLs
+  // from it (side-by-side redirection): nothing more is loaded then.
+  wchar_t self[MAX_PATH + 8] = {};
+  const ::DWORD n = ::GetModuleFileNameW(nullptr, self, MAX_PATH);
+  if (n > 0 && n < MAX_PATH) {
+    ::lstrcatW(self, L".local");
+    if (::GetFileAttributesW(self) != INVALID_FILE_ATTRIBUTES)
+      Refuse(programName + " cannot start: the folder " + programName +
+                 ".local beside it could make Windows load other code in place of its own "
+                 "libraries.  Remove that folder and start " + programName + " again.",
+             title.c_str());
+  }
   using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(::DWORD);
   using SetDllDirectoryFn = BOOL(WINAPI*)(LPCSTR);
   using SetSearchPathModeFn = BOOL(WINAPI*)(::DWORD);
@@ -75,7 +101,7 @@ void RestrictDllSearch() {
   // A system DLL's later load by name finds these, wherever it would search.
   for (const char* const* name = kLoadedByName; *name; ++name) {
     const std::string path = SystemDllPath(*name);
-    if (!path.empty()) ::LoadLibraryA(path.c_str());  // absent on this system: nothing to find
+    if (!path.empty()) LoadByPath(path);  // absent on this system: nothing to find
   }
   if (systemOnly) return;
   // Without SetDefaultDllDirectories the program's folder is still searched
@@ -85,15 +111,11 @@ void RestrictDllSearch() {
   const std::string planted =
       folder.empty() ? "(the program's folder is unknown)" : PlantedDllIn(folder);
   if (planted.empty()) return;
-  std::string program = ProgramPath();
-  program = program.substr(SystemCharacters().FindLast(program, '\\') + 1);
-  const std::string text = program + " cannot run safely from this folder: it holds " + planted +
-                           ", which this version of Windows would load in place of its own "
-                           "file.  Copy " + program +
-                           " and its files into a new folder that holds nothing else, and start "
-                           "it there.";
-  ::MessageBoxA(nullptr, text.c_str(), program.c_str(), MB_OK | MB_ICONERROR);
-  ::ExitProcess(1);
+  Refuse(programName + " cannot run safely from this folder: it holds " + planted +
+             ", which this version of Windows would load in place of its own file.  Copy " +
+             programName + " and its files into a new folder that holds nothing else, and start "
+             "it there.",
+         title.c_str());
 }
 
 std::string PlantedDllIn(const std::string& folder) {

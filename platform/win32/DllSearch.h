@@ -20,9 +20,12 @@ namespace os::win32 {
 // system folder, the DLLs that system DLLs are known to load by bare name,
 // so that such a load finds the one loaded. Where SetDefaultDllDirectories
 // is missing, the program's own folder stays first in the search: a DLL of
-// one of those names beside the program ends it with a message. Runs once;
-// later calls do nothing.
-void RestrictDllSearch();
+// one of those names beside the program ends it with a message. Before all
+// that, a file or folder PROGRAM.exe.local beside the program (which can
+// redirect the loader to DLLs in it) ends it with a message. Messages are
+// captioned caption (by default the program's file name). Runs once; later
+// calls do nothing.
+void RestrictDllSearch(const char* caption = nullptr);
 
 // The first file in folder named like a DLL of kLoadedByName or
 // kDelayLoaded (letters of any case), or empty when there is none.

@@ -55,4 +55,23 @@ bool MoveFileExA(const std::string& from, const std::string& to, DWORD flags) {
   return ::MoveFileExA(from.c_str(), to.empty() ? nullptr : to.c_str(), flags) != FALSE;
 }
 
+TNamedMutex::TNamedMutex(const std::string& name) : name_(name) {
+  handle_ = ::CreateMutexA(nullptr, FALSE, name.c_str());
+  const ::DWORD error = ::GetLastError();
+  // Denied: made by another program with rights of its own. Any other
+  // failure leaves nothing to share with, and is no reason to stop.
+  held_ = handle_ ? error != ERROR_ALREADY_EXISTS : error != ERROR_ACCESS_DENIED;
+}
+
+TNamedMutex::~TNamedMutex() {
+  if (handle_) ::CloseHandle(handle_);
+}
+
+void BringToFront(const std::string& caption) {
+  if (::HWND window = ::FindWindowA(nullptr, caption.c_str())) {
+    if (::IsIconic(window)) ::ShowWindow(window, SW_RESTORE);
+    ::SetForegroundWindow(window);
+  }
+}
+
 }  // namespace os

@@ -4,7 +4,7 @@
 #include "system/Unit_Uninstaller.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
-  os::win32::RestrictDllSearch();  // before anything else loads a DLL
+  os::win32::RestrictDllSearch("Uninstall Morvella");  // before anything else loads a DLL
   os::Application.Initialize();
   os::Application.Title = "Uninstall Morvella";
   return UninstMain();

@@ -6,6 +6,8 @@
 #include "platform/Dialogs.h"
 #include "platform/Files.h"
 #include "platform/Sddl.h"
+#include "platform/Process.h"
+#include "setup/SetupLock.h"
 #include "system/Unit_Settings.h"
 #include "system/Unit_Uninstaller.h"
 #include "tests/standin/WizardFixture.h"
@@ -138,6 +140,40 @@ TEST_F(UninstallerTest, MalformedCommandLineRemovesNothingAndSaysSo) {
     EXPECT_TRUE(Exists(kInstall + "\\Install.log"));
     EXPECT_TRUE(standin::DeletedAtRestart().empty());
   }
+}
+
+// One of Setup and the uninstaller at a time: while one runs, another
+// says so, brings the running one forward, and changes nothing.
+TEST_F(UninstallerTest, WhileSetupOrAnotherUninstallerRunsNothingIsRemoved) {
+  const std::string log = ReadFileBytes(kInstall + "\\Install.log");
+  {
+    const os::TNamedMutex running(kSetupMutexName);
+    ASSERT_TRUE(running.Held());
+    // Setup started a second time.
+    standin::ResetDialogs();
+    EXPECT_EQ(TakeSetupLock("Setup is already running.", "Setup"), nullptr);
+    ASSERT_EQ(standin::MessageBoxes().size(), 1u);
+    EXPECT_EQ(standin::MessageBoxes()[0].Text, "Setup is already running.");
+    EXPECT_EQ(standin::MessageBoxes()[0].Caption, "Setup");
+    EXPECT_EQ(standin::MessageBoxes()[0].Type, os::MB_OK | os::MB_ICONINFORMATION);
+    // The uninstaller, from its shortcut and as its copy.
+    for (const std::vector<std::string>& args : {std::vector<std::string>{},
+                                                 std::vector<std::string>{"/from", kInstall, "77"}}) {
+      standin::ResetDialogs();
+      standin::SetProgram(args.empty() ? kInstall + "\\Uninst.exe" : kCopyFolder + "\\Uninstall Morvella.exe",
+                          args);
+      EXPECT_EQ(UninstMain(), 1);
+      EXPECT_EQ(LastMessage(), "Morvella Setup or its uninstaller is already running.");
+      EXPECT_EQ(standin::MessageBoxes().back().Caption, "Uninstall Morvella");
+      EXPECT_EQ(standin::MessageBoxes().size(), 1u) << "asked to remove";
+      EXPECT_EQ(standin::BroughtToFront(), (std::vector<std::string>{"Morvella Setup", "Uninstall Morvella"}));
+      EXPECT_TRUE(standin::StartedPrograms().empty());
+      EXPECT_EQ(ReadFileBytes(kInstall + "\\Install.log"), log);
+    }
+  }
+  // Once it has ended, the uninstaller runs.
+  EXPECT_EQ(RunCopy(), 0);
+  EXPECT_EQ(LastMessage(), "Morvella has been removed from your computer.");
 }
 
 TEST_F(UninstallerTest, NoRemovesNothing) {

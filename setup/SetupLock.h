@@ -1,0 +1,17 @@
+#pragma once
+// Setup and the uninstaller, one at a time: two elevated programs must
+// never write and remove the same folders at once. Each holds one named
+// mutex from its start to its end.
+#include <memory>
+#include <string>
+
+#include "platform/Process.h"
+
+// The mutex's name, in the global namespace so that it also covers the
+// programs of another user's session.
+extern const char* const kSetupMutexName;
+
+// Holds the mutex. When another program already holds it: shows Text in a
+// box captioned Caption with OK, brings that program's window to the front
+// where it has one, and returns null; nothing is written.
+std::unique_ptr<os::TNamedMutex> TakeSetupLock(const std::string& Text, const std::string& Caption);
