@@ -57,6 +57,10 @@ std::string GetFullPathNameA(const std::string& path);
 std::string GetCurrentDirectoryA();
 bool SetCurrentDirectoryA(const std::string& path);
 std::string GetTempPathA();
+// The system's temporary folder (Temp in the Windows folder), with a
+// trailing backslash: users may make entries there but not rename or
+// remove what others made. Empty when the Windows folder is unknown.
+std::string GetSystemTempPathA();
 
 constexpr DWORD FILE_FLAG_DELETE_ON_CLOSE = 0x04000000u;
 

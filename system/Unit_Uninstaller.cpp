@@ -43,7 +43,9 @@ const char* const kCopyName = "Uninstall Morvella.exe";
 // A new folder of the temporary folder, made with those rights; empty when
 // none could be made. A name that exists already is never used.
 std::string MakePrivateFolder() {
-  const std::string temp = os::GetTempPathA();
+  // Not the user's own temporary folder: the user's programs, unelevated,
+  // could rename a folder there between the copy and its start.
+  const std::string temp = os::GetSystemTempPathA();
   if (temp.empty()) return {};
   for (int attempt = 0; attempt < 100; ++attempt) {
     const std::string folder = temp + kPrivateFolderPrefix +
@@ -56,7 +58,7 @@ std::string MakePrivateFolder() {
 }
 
 bool IsPrivateFolder(const std::string& folder) {
-  const std::string temp = StripBackslash(os::GetTempPathA());
+  const std::string temp = StripBackslash(os::GetSystemTempPathA());
   const std::string prefix = JoinPath(temp, kPrivateFolderPrefix);
   return !temp.empty() && folder.size() > prefix.size() &&
          UpperPath(folder.substr(0, prefix.size())) == UpperPath(prefix) &&

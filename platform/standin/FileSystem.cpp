@@ -45,6 +45,7 @@ void FileSystem::Reset() {
   root = store->NewRoot();
   hostOf.clear();
   store->MakeFolders(root + "/C/Temp");
+  store->MakeFolders(root + "/C/Windows/Temp");
   current = "C:\\";
   attributes.clear();
   denied.clear();
@@ -373,6 +374,8 @@ bool SetCurrentDirectoryA(const std::string& path) {
 }
 
 std::string GetTempPathA() { return "C:\\Temp\\"; }
+
+std::string GetSystemTempPathA() { return "C:\\Windows\\Temp\\"; }
 
 std::string SysErrorMessage(std::uint32_t errorCode) {
   // The texts Windows gives for the codes the stand-in produces.

@@ -3,6 +3,7 @@
 #include <aclapi.h>
 #include <sddl.h>
 
+#include "platform/Chars.h"
 #include "platform/win32/DllSearch.h"
 
 namespace os {
@@ -80,6 +81,13 @@ std::string GetTempPathA() {
   wchar_t buffer[MAX_PATH + 1];
   ::DWORD n = ::GetTempPathW(MAX_PATH + 1, buffer);
   return n > 0 && n <= MAX_PATH ? win32::AnsiPath(buffer) : std::string();
+}
+
+std::string GetSystemTempPathA() {
+  wchar_t buffer[MAX_PATH + 1];
+  const ::UINT n = ::GetWindowsDirectoryW(buffer, MAX_PATH + 1);
+  const std::string windows = n > 0 && n <= MAX_PATH ? win32::AnsiPath(buffer) : std::string();
+  return windows.empty() ? windows : windows + (SystemCharacters().EndsWith(windows, '\\') ? "Temp\\" : "\\Temp\\");
 }
 
 namespace {

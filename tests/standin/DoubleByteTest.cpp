@@ -282,7 +282,7 @@ TEST_F(DoubleByteInstallationTest, InstallsStartsAgainReinstallsAndUninstallsCom
   // The uninstaller, run as its copy, removes all but the user's own list.
   standin::ResetDialogs();
   standin::SetMessageBoxResponder([](const standin::MessageBoxRecord&) { return os::IDYES; });
-  standin::SetProgram("C:\\Temp\\Morvella uninstall 4242-0\\Uninstall Morvella.exe",
+  standin::SetProgram("C:\\Windows\\Temp\\Morvella uninstall 4242-0\\Uninstall Morvella.exe",
                       {"/from", kInstall, "77"});
   EXPECT_EQ(UninstMain(), 0) << LastMessage();
   EXPECT_EQ(FilesBelow(kInstall), (std::set<std::string>{kPo + "\\Mine.wdl"}));
@@ -374,7 +374,7 @@ TEST_F(UnwritableProgramsFolderTest, ShortFormServesTreeConfirmationShortcutsAnd
 
   standin::ResetDialogs();
   standin::SetMessageBoxResponder([](const standin::MessageBoxRecord&) { return os::IDYES; });
-  standin::SetProgram("C:\\Temp\\Morvella uninstall 4242-0\\Uninstall Morvella.exe",
+  standin::SetProgram("C:\\Windows\\Temp\\Morvella uninstall 4242-0\\Uninstall Morvella.exe",
                       {"/from", "C:\\Program Files\\Morvella", "77"});
   EXPECT_EQ(UninstMain(), 0) << LastMessage();
   EXPECT_FALSE(Exists(kShort + "\\Morvella"));

@@ -282,7 +282,7 @@ TEST_F(InstallFolderTest, AdministratorsRootIsInstalledAndTheUninstallerLeavesTh
   // The root reaches the copy as one argument.
   EXPECT_NE(standin::StartedPrograms()[0].find(" /from \"D:\\\\\" 4242 "), std::string::npos)
       << standin::StartedPrograms()[0];
-  standin::SetProgram("C:\\Temp\\Morvella uninstall 4242-0\\Uninstall Morvella.exe", {"/from", "D:\\", "4242"});
+  standin::SetProgram("C:\\Windows\\Temp\\Morvella uninstall 4242-0\\Uninstall Morvella.exe", {"/from", "D:\\", "4242"});
   EXPECT_EQ(UninstMain(), 0);
   EXPECT_EQ(standin::MessageBoxes().back().Text, "Morvella has been removed from your computer.");
   EXPECT_TRUE(FilesBelow("D:\\").empty());
@@ -305,7 +305,7 @@ TEST_F(InstallFolderTest, EarlierInstallationAtARootWithALogUsersCanChangeIsLeft
   standin::SetMessageBoxResponder([](const standin::MessageBoxRecord& box) {
     return int(box.Type & os::MB_YESNO ? os::IDYES : os::IDOK);
   });
-  standin::SetProgram("C:\\Temp\\Morvella uninstall 4242-0\\Uninstall Morvella.exe", {"/from", "D:\\", "4242"});
+  standin::SetProgram("C:\\Windows\\Temp\\Morvella uninstall 4242-0\\Uninstall Morvella.exe", {"/from", "D:\\", "4242"});
   EXPECT_EQ(UninstMain(), 1);
   EXPECT_NE(standin::MessageBoxes().back().Text.find("Nothing was removed."), std::string::npos);
   EXPECT_EQ(ReadFileBytes("D:\\Photos\\Holiday.jpg"), "the user's");
@@ -336,7 +336,7 @@ TEST_F(InstallFolderTest, RootNamedWithDotsIsJudgedAsTheRoot) {
     standin::SetMessageBoxResponder([](const standin::MessageBoxRecord& box) {
       return int(box.Type & os::MB_YESNO ? os::IDYES : os::IDOK);
     });
-    standin::SetProgram("C:\\Temp\\Morvella uninstall 4242-0\\Uninstall Morvella.exe", {"/from", folder, "4242"});
+    standin::SetProgram("C:\\Windows\\Temp\\Morvella uninstall 4242-0\\Uninstall Morvella.exe", {"/from", folder, "4242"});
     EXPECT_EQ(UninstMain(), 1);
     EXPECT_NE(standin::MessageBoxes().back().Text.find("Nothing was removed."), std::string::npos)
         << standin::MessageBoxes().back().Text;

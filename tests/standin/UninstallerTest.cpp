@@ -52,7 +52,7 @@ class UninstallerTest : public WizardFixture {
     standin::SetProgram(kCopyFolder + "\\Uninstall Morvella.exe", {"/from", kInstall, "77"});
     return UninstMain();
   }
-  const std::string kCopyFolder = "C:\\Temp\\Morvella uninstall 4242-0";
+  const std::string kCopyFolder = "C:\\Windows\\Temp\\Morvella uninstall 4242-0";
   std::string LastMessage() {
     return standin::MessageBoxes().empty() ? "" : standin::MessageBoxes().back().Text;
   }
@@ -90,9 +90,9 @@ TEST_F(UninstallerTest, FilesOfTheUserAndTheirFolderStay) {
 
 TEST_F(UninstallerTest, StartedFromTheInstallationFolderItRunsFromACopyInANewPrivateFolder) {
   // Another program of the user took the first name, with a DLL in it.
-  ASSERT_TRUE(os::CreateDirectoryA("C:\\Temp\\Morvella uninstall 4242-0"));
-  WriteFileBytes("C:\\Temp\\Morvella uninstall 4242-0\\version.dll", "planted");
-  for (const std::string folder : {"C:\\Temp\\Morvella uninstall 4242-1", "C:\\Temp\\Morvella uninstall 4242-2"}) {
+  ASSERT_TRUE(os::CreateDirectoryA("C:\\Windows\\Temp\\Morvella uninstall 4242-0"));
+  WriteFileBytes("C:\\Windows\\Temp\\Morvella uninstall 4242-0\\version.dll", "planted");
+  for (const std::string folder : {"C:\\Windows\\Temp\\Morvella uninstall 4242-1", "C:\\Windows\\Temp\\Morvella uninstall 4242-2"}) {
     SCOPED_TRACE(folder);
     standin::SetProgram(kInstall + "\\Uninst.exe", {});
     EXPECT_EQ(UninstMain(), 0);
@@ -109,7 +109,7 @@ TEST_F(UninstallerTest, StartedFromTheInstallationFolderItRunsFromACopyInANewPri
     EXPECT_FALSE(sddl::OthersCanChange(rights));
     for (const sddl::Ace& ace : rights.Dacl) EXPECT_TRUE(ace.Sid == "BA" || ace.Sid == "SY") << ace.Sid;
   }
-  EXPECT_EQ(ReadFileBytes("C:\\Temp\\Morvella uninstall 4242-0\\version.dll"), "planted");
+  EXPECT_EQ(ReadFileBytes("C:\\Windows\\Temp\\Morvella uninstall 4242-0\\version.dll"), "planted");
   EXPECT_TRUE(Exists(kInstall + "\\Morvella.exe")) << "the first instance removes nothing";
   EXPECT_EQ(answers_, 0) << "and asks nothing";
 }
