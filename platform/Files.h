@@ -57,6 +57,10 @@ std::string GetFullPathNameA(const std::string& path);
 std::string GetCurrentDirectoryA();
 bool SetCurrentDirectoryA(const std::string& path);
 std::string GetTempPathA();
+// The Windows folder (GetWindowsDirectoryW, in the ANSI code page as
+// GetTempPathA gives folders), without a trailing backslash but at a root;
+// empty when unknown.
+std::string GetWindowsDirectoryA();
 // The system's temporary folder (Temp in the Windows folder), with a
 // trailing backslash: users may make entries there but not rename or
 // remove what others made. Empty when the Windows folder is unknown.

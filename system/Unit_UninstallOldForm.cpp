@@ -7,6 +7,7 @@
 #include "platform/Process.h"
 #include "platform/Shell.h"
 #include "setup/Folders.h"
+#include "setup/InstallFolder.h"
 #include "setup/Main.h"
 #include "setup/Unit_Constants.h"
 
@@ -59,14 +60,21 @@ std::pair<std::string, std::string> SplitUninstallCommand(const std::string& Com
 }
 
 namespace {
-// A program named by its full path, away from the medium Setup runs from:
-// a bare or relative name would be looked for in the current folder, which
-// is the medium, and whoever can write the medium chooses what is there.
+// A program that only administrators can have put there, for it is started
+// with their rights: named by its full path (a bare or relative name would
+// be looked for in the current folder, the medium, which anyone may have
+// written), and lying in the Windows folder or in Program Files, outside
+// the system's temporary folder, or else one that users can neither change
+// nor put another in place of.
 bool MayStart(const std::string& program) {
   if (!IsAbsoluteFolder(program)) return false;
-  const std::string self = os::GetModuleFileNameA();
-  const std::string medium = UpperPath(self.substr(0, LastBackslash(self) + 1));
-  return !medium.empty() && UpperPath(os::GetFullPathNameA(program)).rfind(medium, 0) != 0;
+  const std::string full = os::GetFullPathNameA(program);
+  if (full.empty()) return false;
+  const std::string windows = os::GetWindowsDirectoryA();
+  const std::string temp = os::GetSystemTempPathA();
+  const bool systemPlace = (!windows.empty() && IsBelow(windows, full)) || InsideProgramFiles(full);
+  const bool inTemp = !temp.empty() && IsBelow(temp, full);
+  return (systemPlace && !inTemp) || !UsersCanReplace(full);
 }
 }  // namespace
 

@@ -375,6 +375,8 @@ bool SetCurrentDirectoryA(const std::string& path) {
 
 std::string GetTempPathA() { return "C:\\Temp\\"; }
 
+std::string GetWindowsDirectoryA() { return "C:\\Windows"; }
+
 std::string GetSystemTempPathA() { return "C:\\Windows\\Temp\\"; }
 
 std::string SysErrorMessage(std::uint32_t errorCode) {

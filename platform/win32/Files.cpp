@@ -83,10 +83,14 @@ std::string GetTempPathA() {
   return n > 0 && n <= MAX_PATH ? win32::AnsiPath(buffer) : std::string();
 }
 
-std::string GetSystemTempPathA() {
+std::string GetWindowsDirectoryA() {
   wchar_t buffer[MAX_PATH + 1];
   const ::UINT n = ::GetWindowsDirectoryW(buffer, MAX_PATH + 1);
-  const std::string windows = n > 0 && n <= MAX_PATH ? win32::AnsiPath(buffer) : std::string();
+  return n > 0 && n <= MAX_PATH ? win32::AnsiPath(buffer) : std::string();
+}
+
+std::string GetSystemTempPathA() {
+  const std::string windows = GetWindowsDirectoryA();
   return windows.empty() ? windows : windows + (SystemCharacters().EndsWith(windows, '\\') ? "Temp\\" : "\\Temp\\");
 }
 

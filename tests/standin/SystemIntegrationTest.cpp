@@ -254,6 +254,47 @@ TEST_F(UninstallOldPromptTest, ProgramByAnyNameButAFullPathAwayFromTheMediumIsNo
   }
 }
 
+// Started with administrator rights: only a program that no user can have
+// put in its place, wherever Setup itself runs from.
+TEST_F(UninstallOldPromptTest, OnlyAProgramUsersCannotReplaceIsStarted) {
+  const char* const kAdminsOnly = "O:BAD:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)";
+  const char* const kUsersToo = "O:S-1-5-21-1-2-3-1001D:(A;OICI;FA;;;S-1-5-21-1-2-3-1001)(A;OICI;FA;;;BA)";
+  struct Case {
+    const char* setup;    // where Setup runs from
+    const char* command;  // the version-1.0 entry
+    const char* rights;   // of D:\Apps and what it holds, or nullptr
+    bool started;
+  };
+  const Case cases[] = {
+      {"C:\\Setup.exe", "C:\\WINDOWS\\UNINST.EXE -f C:\\OLD\\UNINST.LOG", nullptr, true},
+      {"D:\\Downloads\\Setup.exe", "\"C:\\Program Files\\Old\\UNINST.EXE\" /u", nullptr, true},
+      {"D:\\Downloads\\Setup.exe", "C:\\Windows\\Temp\\UNINST.EXE", nullptr, false},
+      {"D:\\Downloads\\Setup.exe", "C:\\Windows\\..\\Users\\UNINST.EXE", nullptr, false},
+      {"D:\\Downloads\\Setup.exe", "D:\\Apps\\UNINST.EXE", kUsersToo, false},
+      {"D:\\Downloads\\Setup.exe", "D:\\Apps\\UNINST.EXE", kAdminsOnly, true},
+      {"D:\\Apps\\Setup.exe", "D:\\Apps\\UNINST.EXE", kAdminsOnly, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.setup) + " " + c.command);
+    standin::ResetShell();
+    standin::ResetDialogs();
+    standin::AddDrive('D');
+    os::MakeSureDirectoryPathExists("D:\\Apps\\");
+    WriteFileBytes("D:\\Apps\\UNINST.EXE", "MZ");
+    if (c.rights) {
+      standin::SetSecurity("D:\\Apps", c.rights);
+      standin::SetSecurity("D:\\Apps\\UNINST.EXE", c.rights);
+    }
+    standin::SetProgram(c.setup, {});
+    SetString(HKEY_LOCAL_MACHINE, kUninstall, "UninstallString", c.command);
+    Answer("Morvella Setup", [](ui::TForm& f) { f.KeyEnter(); });  // Yes
+    Start();
+    EXPECT_EQ(standin::Launches().size(), c.started ? 1u : 0u);
+    EXPECT_EQ(standin::MessageBoxes().size(), c.started ? 0u : 1u);
+    EXPECT_TRUE(main_->Closed());
+  }
+}
+
 TEST_F(UninstallOldPromptTest, NoAndTheCloseBoxLeaveTheWizardWithoutBackdrop) {
   for (auto answer : {std::function<void(ui::TForm&)>([](ui::TForm& f) { f.KeyEscape(); }),
                       std::function<void(ui::TForm&)>([](ui::TForm& f) { f.Close(); })}) {
