@@ -26,6 +26,8 @@ constexpr std::size_t kBufferSize = 256 * 1024;
 std::string outPath;
 // The folder MakeSureDirectoryPathExists last made for an entry.
 std::string madeFolder;
+// The folders of this extraction given the installation folder's rights.
+std::unordered_set<std::string> protectedFolders;
 
 [[noreturn]] void RaiseFileError(const std::string& what, const std::string& path) {
   const os::DWORD code = os::GetLastError();
@@ -51,6 +53,7 @@ void CloseOutFile() {
 void ResetDataFileState() {
   CloseOutFile();
   madeFolder.clear();
+  std::unordered_set<std::string>().swap(protectedFolders);
   BytesLeft = 0;
   DeclaredLeft = -1;
   InstalledNames.Clear();
@@ -253,6 +256,22 @@ void TDataFile::TakeEmptyEntries() {
   }
 }
 
+void TDataFile::ProtectExistingFolders(const std::string& name) {
+  // A folder a user made in an earlier installation's folder would let that
+  // user change what goes into it: it takes the installation folder's
+  // rights, as a new one would. The user's own files in it keep theirs.
+  for (std::size_t end = 0; (end = FindBackslash(name, end)) != std::string::npos; ++end) {
+    const std::string folder = JoinPath(TargetDir, name.substr(0, end));
+    if (!protectedFolders.insert(UpperPath(folder)).second || !FolderExists(folder)) continue;
+    if (os::InheritNamedSecurityInfoA(folder)) continue;
+    const os::DWORD code = os::GetLastError();
+    throw os::EInOutError("Setup cannot give the folder " + folder + " the rights of the installation folder (" +
+                              os::ErrorText(code) + "), so users without administrator rights could change "
+                              "what Setup puts there.  It stopped before writing " + Printable(name) + " there.",
+                          code);
+  }
+}
+
 void TDataFile::BeginEntry() {
   std::string name;
   if (!ReadName(name)) Damaged("an entry name runs into the end of the volume");
@@ -293,6 +312,7 @@ void TDataFile::BeginEntry(const std::string& name, std::int32_t size) {
                                 "links, so it stopped before writing " + Printable(name) + " there.",
                             os::ERROR_ACCESS_DENIED);
   }
+  if (newFolder && ProtectFolders) ProtectExistingFolders(name);
   LogFile->AddEntry(name);  // before the file exists, so it is always listed
   if (DeclaredLeft >= 0) DeclaredLeft -= size;
   if (newFolder) {

@@ -150,10 +150,14 @@ class TDataFile {
 
   TLogFile* LogFile;
   std::string TargetDir;
+  // Existing folders below TargetDir get its rights before an entry goes
+  // into them (outside Program Files, where a user may have made them).
+  bool ProtectFolders = false;
   const std::string& FileName() const { return fileName_; }
 
  private:
   bool Fill();
+  void ProtectExistingFolders(const std::string& name);
   std::unique_ptr<os::TSha256> hash_;
   os::TSha256Digest expected_{};
   bool GetByte(std::uint8_t& byte);

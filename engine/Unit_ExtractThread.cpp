@@ -41,6 +41,7 @@ void OpenVolume(int Number, const std::string& Name) {
   if (!volumeHashes.Empty() && !named) RaiseDamaged(Name, kNotThisSetupsDisk);
   DataFile = std::make_unique<TDataFile>(Name, os::GENERIC_READ, ExtractPars.LogFile,
                                          ExtractPars.InstallDir);
+  DataFile->ProtectFolders = ExtractPars.ProtectFolders;
   if (named) DataFile->ExpectDigest(digest);
 }
 

@@ -104,6 +104,10 @@ bool CreateDirectoryA(const std::string& path, const std::string& sddl);
 // Gives path this owner and DACL, the DACL protected from what the parent
 // passes on (SetNamedSecurityInfoA); what lies below inherits from it.
 bool SetNamedSecurityInfoA(const std::string& path, const std::string& sddl);
+// Makes the administrators the owner of path and leaves its DACL only what
+// its parent passes on: its own entries go (SetNamedSecurityInfoA with an
+// empty, unprotected DACL). What lies below keeps its own entries.
+bool InheritNamedSecurityInfoA(const std::string& path);
 // The owner and DACL of path as SDDL (GetNamedSecurityInfoA); empty on
 // failure.
 std::string GetNamedSecurityInfoA(const std::string& path);

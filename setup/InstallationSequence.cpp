@@ -94,6 +94,7 @@ void InstallationSequence() {
   ExtractPars.LogFile = log.get();
   ExtractPars.InstallDir = SetupPars.InstallDir;
   ExtractPars.KeptEntries.clear();
+  ExtractPars.ProtectFolders = !InsideProgramFiles(SetupPars.InstallDir);
   if (!keptFolder.empty() && SameFolder(keptFolder, SetupPars.InstallDir)) {
     for (const std::string& entry : keptEntries)
       if (FileExists(JoinPath(SetupPars.InstallDir, entry))) ExtractPars.KeptEntries.push_back(entry);

@@ -85,6 +85,19 @@ bool SetNamedSecurityInfoA(const std::string& path, const std::string& text) {
   return true;
 }
 
+bool InheritNamedSecurityInfoA(const std::string& path) {
+  std::lock_guard<std::recursive_mutex> guard(Fs().lock);
+  std::string full;
+  if (!Resolve(path, full)) return false;
+  if (KindOf(full) == Kind::Missing) return Fail(MissingError(full));
+  if (Fs().refuseRights || IsDeniedPath(full) || standin::faults::Strike())
+    return Fail(ERROR_ACCESS_DENIED);
+  // Without a descriptor of its own it takes its parent's, owned by the
+  // administrators the stand-in plays.
+  Fs().security.erase(Upper(WithoutTrailing(full)));
+  return true;
+}
+
 std::string GetNamedSecurityInfoA(const std::string& path) {
   std::lock_guard<std::recursive_mutex> guard(Fs().lock);
   std::string full;

@@ -216,6 +216,25 @@ bool SetNamedSecurityInfoA(const std::string& path, const std::string& sddl) {
   return error == ERROR_SUCCESS;
 }
 
+bool InheritNamedSecurityInfoA(const std::string& path) {
+  Descriptor descriptor("O:BAD:");
+  PSID owner = nullptr;
+  PACL dacl = nullptr;
+  BOOL present = FALSE, defaulted = FALSE;
+  if (!descriptor.value || !::GetSecurityDescriptorOwner(descriptor.value, &owner, &defaulted) ||
+      !::GetSecurityDescriptorDacl(descriptor.value, &present, &dacl, &defaulted) || !present) {
+    ::SetLastError(ERROR_INVALID_PARAMETER);
+    return false;
+  }
+  std::string name = path;
+  const ::DWORD error = ::SetNamedSecurityInfoA(
+      name.data(), SE_FILE_OBJECT,
+      OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION | UNPROTECTED_DACL_SECURITY_INFORMATION,
+      owner, nullptr, dacl, nullptr);
+  ::SetLastError(error);
+  return error == ERROR_SUCCESS;
+}
+
 std::string GetVolumePathNameA(const std::string& path) {
   char root[MAX_PATH + 1] = {};
   if (!::GetVolumePathNameA(path.c_str(), root, sizeof root)) return {};

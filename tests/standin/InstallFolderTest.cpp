@@ -371,6 +371,48 @@ TEST_F(InstallFolderTest, FileOfAnEarlierInstallationIsMadeAnewWithTheFoldersRig
   EXPECT_FALSE(sddl::OthersCanChange(rights)) << sddl::Format(rights);
 }
 
+// A folder a user made in an earlier installation outside Program Files
+// gets the installation folder's rights before a file goes into it; the
+// user's own file there keeps its own. Where that cannot be done, Setup
+// stops and names the folder.
+TEST_F(InstallFolderTest, ExistingFolderBelowTheInstallationFolderTakesItsRights) {
+  const char* const kMine = "O:S-1-5-21-1-2-3-1001D:P(A;;FA;;;S-1-5-21-1-2-3-1001)(A;;FA;;;BA)";
+  for (const bool refused : {false, true}) {
+    SCOPED_TRACE(refused ? "rights refused" : "rights set");
+    TearDown();
+    SetUp();
+    ASSERT_TRUE(os::MakeSureDirectoryPathExists("D:\\Old\\Lists\\"));
+    WriteFileBytes("D:\\Old\\Install.log",
+                   "{program folder}\r\nMorvella\r\n\r\n{program files}\r\nMorvella.exe\r\n\r\n");
+    WriteFileBytes("D:\\Old\\Lists\\Mine.wdl", "mine");
+    standin::SetSecurity("D:\\Old\\Lists", kUserFolder);
+    standin::SetSecurity("D:\\Old\\Lists\\Mine.wdl", kMine);
+    SetString(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Morvella",
+              "UninstallString", "\"D:\\Old\\Uninst.exe\"");
+    ASSERT_TRUE(ChooseFolder("D:\\Old")) << Message();
+    if (refused) standin::DenyWrites("D:\\Old\\Lists");
+    main_->NextButton.Click();
+    main_->NextButton.Click();
+    if (refused) {
+      EXPECT_EQ(Message().rfind("Setup cannot give the folder D:\\Old\\Lists the rights of the installation folder", 0),
+                0u)
+          << Message();
+      EXPECT_FALSE(Exists("D:\\Old\\Lists\\Fr.wdl"));
+      standin::AllowWrites("D:\\Old\\Lists");
+      continue;
+    }
+    ASSERT_EQ(SetupPars.Page, 5) << Message();
+    const sddl::Descriptor lists = Rights("D:\\Old\\Lists");
+    EXPECT_EQ(lists.Owner, "BA");
+    EXPECT_FALSE(sddl::OthersCanChange(lists)) << sddl::Format(lists);
+    EXPECT_EQ(ReadFileBytes("D:\\Old\\Lists\\Fr.wdl"), "fr");
+    const sddl::Descriptor mine = Rights("D:\\Old\\Lists\\Mine.wdl");
+    EXPECT_EQ(mine.Owner, "S-1-5-21-1-2-3-1001");
+    EXPECT_TRUE(mine.Protected);
+    EXPECT_TRUE(sddl::OthersCanChange(mine));
+  }
+}
+
 TEST_F(InstallFolderTest, LinkInsideTheInstallationFolderIsRefusedBeforeAnythingOfItsEntry) {
   ASSERT_TRUE(os::MakeSureDirectoryPathExists("D:\\Old\\"));
   ASSERT_TRUE(os::CreateDirectoryA("D:\\Elsewhere"));
