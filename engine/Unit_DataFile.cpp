@@ -323,6 +323,18 @@ void TDataFile::BeginEntry(const std::string& name, std::int32_t size) {
   // Made new, never written over: it takes the rights of the folder.
   OutFile = os::CreateFreshFile(path);
   if (OutFile == os::INVALID_HANDLE_VALUE) RaiseFileError("Cannot create the file", path);
+  // Where it really is: a folder on the way swapped for a link would have
+  // taken it elsewhere. It goes again, empty, and nothing more is written.
+  if (Held && !Held->Holds(OutFile)) {
+    const std::string where = os::GetFinalPathNameByHandleA(OutFile);
+    CloseOutFile();
+    if (!where.empty()) os::DeleteFileEntry(where);
+    throw os::EInOutError("Setup stopped before writing " + path + ": it would lie at " +
+                              (where.empty() ? std::string("a place Windows does not tell") : where) +
+                              ", outside the installation folder, because a folder on the way was "
+                              "replaced.",
+                          os::ERROR_ACCESS_DENIED);
+  }
   BytesLeft = size;
 }
 

@@ -17,6 +17,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "engine/HeldFolder.h"
 #include "platform/Chars.h"
 #include "platform/Files.h"
 #include "platform/Hash.h"
@@ -153,6 +154,8 @@ class TDataFile {
   // Existing folders below TargetDir get its rights before an entry goes
   // into them (outside Program Files, where a user may have made them).
   bool ProtectFolders = false;
+  // The installation folder, held: every file made is checked to lie in it.
+  const THeldFolder* Held = nullptr;
   const std::string& FileName() const { return fileName_; }
 
  private:

@@ -12,6 +12,8 @@ class TLogFile;
 class TExtractThread;
 
 // What the wizard hands the extraction: filled before the dialog is shown.
+class THeldFolder;
+
 struct TExtractPars {
   TLogFile* LogFile = nullptr;
   std::string InstallDir;
@@ -21,6 +23,8 @@ struct TExtractPars {
   // Outside Program Files: each folder that exists already below the
   // installation folder is given its rights before an entry goes into it.
   bool ProtectFolders = false;
+  // The installation folder, held from its rights to the end (null: none).
+  const THeldFolder* HeldFolder = nullptr;
 };
 
 extern TExtractPars ExtractPars;

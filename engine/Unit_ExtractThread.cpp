@@ -42,6 +42,7 @@ void OpenVolume(int Number, const std::string& Name) {
   DataFile = std::make_unique<TDataFile>(Name, os::GENERIC_READ, ExtractPars.LogFile,
                                          ExtractPars.InstallDir);
   DataFile->ProtectFolders = ExtractPars.ProtectFolders;
+  DataFile->Held = ExtractPars.HeldFolder;
   if (named) DataFile->ExpectDigest(digest);
 }
 

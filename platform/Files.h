@@ -104,6 +104,10 @@ bool CreateDirectoryA(const std::string& path, const std::string& sddl);
 // Gives path this owner and DACL, the DACL protected from what the parent
 // passes on (SetNamedSecurityInfoA); what lies below inherits from it.
 bool SetNamedSecurityInfoA(const std::string& path, const std::string& sddl);
+// Gives what the handle (with WRITE_DAC and WRITE_OWNER) is open on this
+// owner and DACL, the DACL protected (SetSecurityInfo): as
+// SetNamedSecurityInfoA, but never onto whatever a path leads to by then.
+bool SetSecurityInfoByHandle(HANDLE handle, const std::string& sddl);
 // Makes the administrators the owner of path and leaves its DACL only what
 // its parent passes on: its own entries go (SetNamedSecurityInfoA with an
 // empty, unprotected DACL). What lies below keeps its own entries.
@@ -125,6 +129,9 @@ bool GetVolumeInformationA(const std::string& rootPath, DWORD* fileSystemFlags);
 
 // --- Handles on exactly one file or folder ----------------------------------------
 constexpr DWORD DELETE = 0x00010000;
+constexpr DWORD READ_CONTROL = 0x00020000;
+constexpr DWORD WRITE_DAC = 0x00040000;
+constexpr DWORD WRITE_OWNER = 0x00080000;
 constexpr DWORD FILE_READ_ATTRIBUTES = 0x80;
 constexpr DWORD FILE_WRITE_ATTRIBUTES = 0x100;
 constexpr DWORD FILE_LIST_DIRECTORY = 0x1;  // reading a folder: takes part in share modes

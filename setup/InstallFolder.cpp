@@ -85,17 +85,25 @@ std::string InstallFolderProblem(const std::string& Folder, bool Ours) {
 std::string ProtectInstallFolder(const std::string& Folder, bool Ours) {
   if (InsideProgramFiles(Folder)) return {};
   auto [existing, rest] = SplitExistingPath(Folder);
-  if (rest.empty()) {
-    // An existing folder: Setup's own, or empty (checked before); another
-    // one that users cannot change keeps its rights, and so does a drive.
-    if (IsRootFolder(os::GetFullPathNameA(Folder)) || (!Ours && HoldsFiles(Folder))) return {};
-    if (!os::SetNamedSecurityInfoA(Folder, kInstallFolderSddl)) return ProtectionFailed(Folder);
-    return {};
-  }
+  if (rest.empty()) return {};  // protected once held
   const std::string top = JoinPath(existing, rest.substr(0, FindBackslash(rest)));
   // Made with its rights from the start: nobody can slip anything in first.
   if (os::CreateDirectoryA(top, kInstallFolderSddl)) return {};
   if (os::GetLastError() != os::DWORD(os::ERROR_ALREADY_EXISTS)) return ProtectionFailed(top);
   return "The folder " + top +
          " was made by someone else while Setup prepared it.  Click Next to try again.";
+}
+
+std::string ProtectHeldInstallFolder(const THeldFolder& Held, bool Ours) {
+  const std::string& folder = Held.Path();
+  if (!Held.Usable() || (!Held.Legacy() && !SameFolder(Held.FinalPath(), folder)))
+    return "The folder " + folder +
+           " was moved or replaced by a link while Setup prepared it.  Nothing was installed.";
+  if (InsideProgramFiles(folder)) return {};
+  // Setup's own, or empty (checked before); another one that users cannot
+  // change keeps its rights, and so does a drive. Set through the handle:
+  // never onto whatever the path leads to by now.
+  if (IsRootFolder(os::GetFullPathNameA(folder)) || (!Ours && HoldsFiles(folder))) return {};
+  if (!os::SetSecurityInfoByHandle(Held.Handle(), kInstallFolderSddl)) return ProtectionFailed(folder);
+  return {};
 }

@@ -5,6 +5,8 @@
 // so no user without those rights may change the folder they live in.
 #include <string>
 
+#include "engine/HeldFolder.h"
+
 // What Program Files has: the system and administrators may change it,
 // users read and run what it holds; owned by the administrators.
 extern const char* const kInstallFolderSddl;
@@ -22,6 +24,12 @@ bool InsideProgramFiles(const std::string& Folder);
 std::string InstallFolderProblem(const std::string& Folder, bool Ours);
 
 // Before the folder is used, outside Program Files: makes its top-most
-// missing folder with the protected rights from the start, or gives them to
-// the existing folder when it is empty or Ours. Returns why not, or empty.
+// missing folder with the protected rights from the start. Returns why
+// not, or empty.
 std::string ProtectInstallFolder(const std::string& Folder, bool Ours);
+
+// Once the folder is made and held: refuses it when it is no longer where
+// its path says (moved, or a link put in its place); outside Program Files
+// gives it the protected rights, through the handle, when it is empty or
+// Ours. Returns why not, or empty.
+std::string ProtectHeldInstallFolder(const THeldFolder& Held, bool Ours);

@@ -89,18 +89,27 @@ void InstallationSequence() {
     return;
   }
   os::MakeSureDirectoryPathExists(JoinPath(SetupPars.InstallDir, "Install.log"));
+  // Held from here to the end: nobody may move it or put a link in its place.
+  const THeldFolder held(SetupPars.InstallDir);
+  const std::string replaced = ProtectHeldInstallFolder(held, ours);
+  if (!replaced.empty()) {
+    ErrorBox(replaced);
+    return;
+  }
   // Released on every way out, errors included: the file is closed then.
   auto log = std::make_unique<TLogFile>(SetupPars.InstallDir, SetupPars.ProgFolder);
   ExtractPars.LogFile = log.get();
   ExtractPars.InstallDir = SetupPars.InstallDir;
   ExtractPars.KeptEntries.clear();
   ExtractPars.ProtectFolders = !InsideProgramFiles(SetupPars.InstallDir);
+  ExtractPars.HeldFolder = &held;
   if (!keptFolder.empty() && SameFolder(keptFolder, SetupPars.InstallDir)) {
     for (const std::string& entry : keptEntries)
       if (FileExists(JoinPath(SetupPars.InstallDir, entry))) ExtractPars.KeptEntries.push_back(entry);
   }
   const int result = ExtractForm->ShowModal();
   ExtractPars.LogFile = nullptr;
+  ExtractPars.HeldFolder = nullptr;
 
   if (result != os::IDOK) {
     // Nothing is undone; Setup ends without a question.

@@ -2,6 +2,7 @@
 
 #include <functional>
 
+#include "engine/HeldFolder.h"
 #include "engine/Unit_DataFile.h"
 #include "engine/Unit_Logfile.h"
 #include "engine/Unit_Paths.h"
@@ -51,38 +52,16 @@ bool ThroughLink(const std::string& base, const std::string& relative) {
 // by path before each deletion are all.
 class TRemovalBase {
  public:
-  explicit TRemovalBase(const std::string& path) : path_(path) {
-    if (path.empty()) return;
-    // Listing access takes part in share modes (attributes alone would not):
-    // without FILE_SHARE_DELETE nobody may rename or delete it meanwhile.
-    handle_ = os::CreateFileA(path, os::FILE_LIST_DIRECTORY | os::FILE_READ_ATTRIBUTES,
-                              os::FILE_SHARE_READ | os::FILE_SHARE_WRITE,
-                              os::OPEN_EXISTING,
-                              os::FILE_FLAG_BACKUP_SEMANTICS | os::FILE_FLAG_OPEN_REPARSE_POINT);
-    if (handle_ == os::INVALID_HANDLE_VALUE) return;
-    const os::DWORD attributes = os::GetFileAttributesByHandle(handle_);
-    // A link is refused as a whole: nothing is deleted through it.
-    if (attributes == os::INVALID_FILE_ATTRIBUTES || !(attributes & os::FILE_ATTRIBUTE_DIRECTORY) ||
-        (attributes & os::FILE_ATTRIBUTE_REPARSE_POINT)) {
-      Release();
-      return;
-    }
-    final_ = os::GetFinalPathNameByHandleA(handle_);
-    legacy_ = final_.empty() && os::GetLastError() == os::DWORD(os::ERROR_PROC_NOT_FOUND);
-    if (final_.empty() && !legacy_) Release();
-  }
-  ~TRemovalBase() { Release(); }
-  TRemovalBase(const TRemovalBase&) = delete;
-  TRemovalBase& operator=(const TRemovalBase&) = delete;
+  explicit TRemovalBase(const std::string& path) : folder_(path) {}
 
-  bool Usable() const { return handle_ != os::INVALID_HANDLE_VALUE; }
+  bool Usable() const { return folder_.Usable(); }
 
   // Deletes the file (or empty folder) path, which the caller has checked to
   // lie inside by its path; a read-only file too. ERROR_SUCCESS when it
   // went, else the reason it did not.
   os::DWORD Delete(const std::string& path, bool folder) const {
     if (!Usable()) return os::ERROR_ACCESS_DENIED;
-    if (legacy_) return DeleteByPath(path, folder);
+    if (folder_.Legacy()) return DeleteByPath(path, folder);
     const os::HANDLE entry = os::OpenEntryToDelete(path, folder);
     if (entry == os::INVALID_HANDLE_VALUE) return os::GetLastError();
     const os::DWORD attributes = os::GetFileAttributesByHandle(entry);
@@ -90,8 +69,7 @@ class TRemovalBase {
                           (attributes & os::FILE_ATTRIBUTE_DIRECTORY) &&
                           !(attributes & os::FILE_ATTRIBUTE_REPARSE_POINT);
     os::DWORD error = os::ERROR_ACCESS_DENIED;
-    if (attributes != os::INVALID_FILE_ATTRIBUTES && isFolder == folder &&
-        IsBelow(final_, os::GetFinalPathNameByHandleA(entry))) {
+    if (attributes != os::INVALID_FILE_ATTRIBUTES && isFolder == folder && folder_.Holds(entry)) {
       // Read-only asks the user to confirm a deletion, not to refuse it: an
       // uninstaller clears it first, and puts it back if the file stays.
       const bool readOnly = (attributes & os::FILE_ATTRIBUTE_READONLY) != 0;
@@ -108,17 +86,17 @@ class TRemovalBase {
   // a drive's root.
   void DeleteItself() {
     if (!Usable()) return;
-    Release();
-    if (StripBackslash(path_).size() <= 3) return;
-    if (legacy_) {
-      DeleteByPath(path_, true);
+    folder_.Release();
+    if (StripBackslash(folder_.Path()).size() <= 3) return;
+    if (folder_.Legacy()) {
+      DeleteByPath(folder_.Path(), true);
       return;
     }
-    const os::HANDLE self = os::OpenEntryToDelete(path_, true);
+    const os::HANDLE self = os::OpenEntryToDelete(folder_.Path(), true);
     if (self == os::INVALID_HANDLE_VALUE) return;
     const os::DWORD attributes = os::GetFileAttributesByHandle(self);
     if (attributes != os::INVALID_FILE_ATTRIBUTES && !(attributes & os::FILE_ATTRIBUTE_REPARSE_POINT) &&
-        UpperPath(os::GetFinalPathNameByHandleA(self)) == UpperPath(final_))
+        UpperPath(os::GetFinalPathNameByHandleA(self)) == UpperPath(folder_.FinalPath()))
       os::SetFileDispositionInfo(self, true);
     os::CloseHandle(self);
   }
@@ -136,15 +114,7 @@ class TRemovalBase {
     return error;
   }
 
-  void Release() {
-    if (handle_ != os::INVALID_HANDLE_VALUE) os::CloseHandle(handle_);
-    handle_ = os::INVALID_HANDLE_VALUE;
-  }
-
-  std::string path_;
-  std::string final_;
-  os::HANDLE handle_ = os::INVALID_HANDLE_VALUE;
-  bool legacy_ = false;
+  THeldFolder folder_;
 };
 
 // Deletes base\relative, then tries each folder of relative, innermost

@@ -85,6 +85,22 @@ bool SetNamedSecurityInfoA(const std::string& path, const std::string& text) {
   return true;
 }
 
+bool SetSecurityInfoByHandle(HANDLE handle, const std::string& text) {
+  std::lock_guard<std::recursive_mutex> guard(Fs().lock);
+  auto found = Fs().files.find(std::uintptr_t(handle));
+  if (found == Fs().files.end()) return Fail(ERROR_INVALID_HANDLE);
+  // What the handle is open on, wherever it is now.
+  const std::string full = WindowsPathOf(Fs().Entries().PathOf(found->second.id));
+  if (full.empty()) return Fail(ERROR_INVALID_HANDLE);
+  sddl::Descriptor descriptor;
+  if (!sddl::Parse(text, descriptor)) return Fail(ERROR_INVALID_PARAMETER);
+  if (Fs().refuseRights || IsDeniedPath(full) || standin::faults::Strike()) return Fail(ERROR_ACCESS_DENIED);
+  descriptor.Protected = true;
+  if (descriptor.Owner.empty()) descriptor.Owner = Effective(full).Owner;
+  Fs().security[Upper(WithoutTrailing(full))] = sddl::Format(descriptor);
+  return true;
+}
+
 bool InheritNamedSecurityInfoA(const std::string& path) {
   std::lock_guard<std::recursive_mutex> guard(Fs().lock);
   std::string full;

@@ -216,6 +216,23 @@ bool SetNamedSecurityInfoA(const std::string& path, const std::string& sddl) {
   return error == ERROR_SUCCESS;
 }
 
+bool SetSecurityInfoByHandle(HANDLE handle, const std::string& sddl) {
+  Descriptor descriptor(sddl);
+  PSID owner = nullptr;
+  PACL dacl = nullptr;
+  BOOL present = FALSE, defaulted = FALSE;
+  if (!descriptor.value || !::GetSecurityDescriptorOwner(descriptor.value, &owner, &defaulted) ||
+      !::GetSecurityDescriptorDacl(descriptor.value, &present, &dacl, &defaulted) || !present) {
+    ::SetLastError(ERROR_INVALID_PARAMETER);
+    return false;
+  }
+  const ::DWORD what = DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION |
+                       (owner ? OWNER_SECURITY_INFORMATION : 0);
+  const ::DWORD error = ::SetSecurityInfo(NativeHandle(handle), SE_FILE_OBJECT, what, owner, nullptr, dacl, nullptr);
+  ::SetLastError(error);
+  return error == ERROR_SUCCESS;
+}
+
 bool InheritNamedSecurityInfoA(const std::string& path) {
   Descriptor descriptor("O:BAD:");
   PSID owner = nullptr;

@@ -6,7 +6,9 @@
 #include "platform/Sddl.h"
 #include "setup/InstallFolder.h"
 #include "system/Unit_Uninstaller.h"
+#include "engine/Unit_ExtractForm.h"
 #include "tests/standin/WizardFixture.h"
+#include "tests/standin/WorkerHold.h"
 #include "tests/support/Scratch.h"
 #include "tests/support/Volumes.h"
 
@@ -411,6 +413,36 @@ TEST_F(InstallFolderTest, ExistingFolderBelowTheInstallationFolderTakesItsRights
     EXPECT_TRUE(mine.Protected);
     EXPECT_TRUE(sddl::OthersCanChange(mine));
   }
+}
+
+// The installation folder is held while Setup works in it. Where someone
+// gets it moved all the same (on Windows the held folder cannot be renamed,
+// nor a folder above it; the stand-in lets the test do it behind the
+// system's back) and puts a junction to the Windows folder in its place,
+// the next file is found to lie outside it: nothing of Morvella reaches the
+// Windows folder, and Setup stops, naming the path.
+TEST_F(InstallFolderTest, FolderSwappedForALinkWhileFilesAreCopiedStopsTheInstallation) {
+  ASSERT_TRUE(os::MakeSureDirectoryPathExists("C:\\Windows\\"));
+  ASSERT_TRUE(ChooseFolder("D:\\Apps\\Morvella")) << Message();
+  main_->NextButton.Click();
+  ASSERT_EQ(SetupPars.Page, 4);
+  // The first copy step has made Morvella.exe; before the second one runs:
+  WorkerHold hold(3);
+  standin::SetModalResponder([&hold](ui::TForm& form) {
+    if (&form != ExtractForm) return;
+    hold.WhenReached([] {
+      ASSERT_TRUE(standin::MoveBehind("D:\\Apps\\Morvella", "D:\\Apps\\Moved"));
+      ASSERT_TRUE(standin::PlaceLink("D:\\Apps\\Morvella", "C:\\Windows"));
+    });
+  });
+  main_->NextButton.Click();
+  ASSERT_TRUE(hold.Reached());
+  EXPECT_TRUE(FilesBelow("C:\\Windows").empty()) << *FilesBelow("C:\\Windows").begin();
+  ASSERT_EQ(standin::MessageBoxes().size(), 1u);
+  EXPECT_EQ(Message().rfind("Setup stopped before writing D:\\Apps\\Morvella\\", 0), 0u) << Message();
+  EXPECT_NE(Message().find("it would lie at C:\\Windows\\"), std::string::npos) << Message();
+  EXPECT_TRUE(main_->Closed());
+  EXPECT_FALSE(Exists(std::string(kPrograms) + "\\Morvella"));
 }
 
 TEST_F(InstallFolderTest, LinkInsideTheInstallationFolderIsRefusedBeforeAnythingOfItsEntry) {

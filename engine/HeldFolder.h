@@ -1,0 +1,38 @@
+#pragma once
+// Defined out of line: a Windows source includes this after <windows.h>,
+// whose macros take the seam's names.
+#include <string>
+
+#include "platform/Files.h"
+
+// A folder held open without leave to delete or rename it, so that nobody
+// can move it away or put a link in its place (nor, on Windows, rename a
+// folder above it) while it is held; with leave to set its rights.
+// Unusable when path is a link, no folder, or cannot be opened. Entries
+// opened below it are judged by their final paths: where a link on the way
+// leads, not what their paths say.
+class THeldFolder {
+ public:
+  explicit THeldFolder(const std::string& path);
+  ~THeldFolder() { Release(); }
+  THeldFolder(const THeldFolder&) = delete;
+  THeldFolder& operator=(const THeldFolder&) = delete;
+
+  bool Usable() const;
+  os::HANDLE Handle() const { return handle_; }
+  const std::string& Path() const { return path_; }
+  // Where the folder is, every link resolved; empty on systems before
+  // Windows Vista (Legacy), which lack the calls that tell.
+  const std::string& FinalPath() const { return final_; }
+  bool Legacy() const { return legacy_; }
+  // Whether what entry is open on lies below the held folder, by its final
+  // path; before Windows Vista, true (the checks by path are all there is).
+  bool Holds(os::HANDLE entry) const;
+  void Release();
+
+ private:
+  std::string path_, final_;
+  os::HANDLE handle_;
+  bool legacy_ = false;
+};
+
