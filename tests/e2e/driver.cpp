@@ -18,6 +18,8 @@
 //   e2edriver link PATH                    prints target|working folder of a link
 //   e2edriver programs                     prints the Start-menu Programs folder
 //   e2edriver acp                          prints the ANSI code page (GetACP)
+//   e2edriver box CAPTION [SECONDS]        waits for a message box (no other window)
+//                                          with the caption and prints its text
 //   e2edriver timeinstall CAPTION          press "Next >" and print the seconds until
 //                                          a visible "Finish" shows (for bench/)
 //   e2edriver exists PATH                  exit 0 when PATH exists, asked
@@ -51,9 +53,13 @@ BOOL CALLBACK FindTop(HWND window, LPARAM data) {
   char text[256] = {};
   GetWindowTextA(window, text, sizeof text);
   if (IsWindowVisible(window) && std::strcmp(text, found->caption) == 0) {
-    // Of several with one caption (the wizard and its backdrop), the one
+    // Of several with one caption (the wizard and its backdrop, Setup's
+    // own window and its message box), a message box first, then the one
     // with a title bar, and of those the one that takes input.
-    const int score = ((GetWindowLongA(window, GWL_STYLE) & WS_CAPTION) == WS_CAPTION ? 2 : 0) +
+    char cls[16] = {};
+    GetClassNameA(window, cls, sizeof cls);
+    const int score = (std::strcmp(cls, "#32770") == 0 ? 4 : 0) +
+                      ((GetWindowLongA(window, GWL_STYLE) & WS_CAPTION) == WS_CAPTION ? 2 : 0) +
                       (IsWindowEnabled(window) ? 1 : 0);
     if (!found->window || score > found->score) {
       found->window = window;
@@ -181,6 +187,21 @@ int main(int argc, char** argv) {
   }
   if (argc < 3) return 2;
   const char* caption = argv[2];
+  if (verb == "box") {
+    // Only a message box: a program's other windows may share its caption.
+    const double seconds = argc > 3 ? atof(argv[3]) : 10;
+    for (int i = 0; i < int(seconds * 20); ++i) {
+      for (HWND w = GetTopWindow(nullptr); w; w = GetWindow(w, GW_HWNDNEXT)) {
+        if (!IsWindowVisible(w) || TextOf(w) != caption || ClassOf(w) != "#32770") continue;
+        if (HWND text = GetDlgItem(w, 0xFFFF)) {
+          std::printf("%s\n", TextOf(text).c_str());
+          return 0;
+        }
+      }
+      Sleep(50);
+    }
+    return Fail("no message box", caption);
+  }
   if (verb == "taskbar") {
     HWND window = WaitTop(caption);
     if (!window) return Fail("no window", caption);

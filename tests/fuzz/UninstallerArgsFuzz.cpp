@@ -71,7 +71,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   if (ownForm && refused) fuzz::Broken("its own command line was refused");
   std::vector<std::string> writable = allowed;
-  if (args.empty()) writable.push_back("C:\\Temp");  // the installed one runs from a private copy
+  // The installed one runs from a private copy, in the system's temporary
+  // folder: never in the user's own.
+  if (args.empty()) writable.push_back(os::GetSystemTempPathA());
   fuzz::CheckChanges(allowed, writable);
   return 0;
 }
