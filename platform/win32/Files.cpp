@@ -197,7 +197,11 @@ bool CreateDirectoryA(const std::string& path, const std::string& sddl) {
   return ::CreateDirectoryA(path.c_str(), &attributes) != FALSE;
 }
 
-bool SetNamedSecurityInfoA(const std::string& path, const std::string& sddl) {
+namespace {
+// Sets sddl's owner (when it names one) and DACL on path or, with path
+// null, on handle; the DACL protected from what the parent passes on unless
+// inherit, where only what the parent passes on is left.
+bool SetSecurity(const std::string* path, HANDLE handle, const std::string& sddl, bool inherit) {
   Descriptor descriptor(sddl);
   PSID owner = nullptr;
   PACL dacl = nullptr;
@@ -207,50 +211,26 @@ bool SetNamedSecurityInfoA(const std::string& path, const std::string& sddl) {
     ::SetLastError(ERROR_INVALID_PARAMETER);
     return false;
   }
-  std::string name = path;
-  const ::DWORD what = DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION |
-                       (owner ? OWNER_SECURITY_INFORMATION : 0);
+  const ::DWORD what = DACL_SECURITY_INFORMATION | (owner ? OWNER_SECURITY_INFORMATION : 0) |
+                       (inherit ? UNPROTECTED_DACL_SECURITY_INFORMATION : PROTECTED_DACL_SECURITY_INFORMATION);
+  std::string name = path ? *path : std::string();
   const ::DWORD error =
-      ::SetNamedSecurityInfoA(name.data(), SE_FILE_OBJECT, what, owner, nullptr, dacl, nullptr);
+      path ? ::SetNamedSecurityInfoA(name.data(), SE_FILE_OBJECT, what, owner, nullptr, dacl, nullptr)
+           : ::SetSecurityInfo(NativeHandle(handle), SE_FILE_OBJECT, what, owner, nullptr, dacl, nullptr);
   ::SetLastError(error);
   return error == ERROR_SUCCESS;
+}
+}  // namespace
+
+bool SetNamedSecurityInfoA(const std::string& path, const std::string& sddl) {
+  return SetSecurity(&path, HANDLE(), sddl, false);
 }
 
 bool SetSecurityInfoByHandle(HANDLE handle, const std::string& sddl) {
-  Descriptor descriptor(sddl);
-  PSID owner = nullptr;
-  PACL dacl = nullptr;
-  BOOL present = FALSE, defaulted = FALSE;
-  if (!descriptor.value || !::GetSecurityDescriptorOwner(descriptor.value, &owner, &defaulted) ||
-      !::GetSecurityDescriptorDacl(descriptor.value, &present, &dacl, &defaulted) || !present) {
-    ::SetLastError(ERROR_INVALID_PARAMETER);
-    return false;
-  }
-  const ::DWORD what = DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION |
-                       (owner ? OWNER_SECURITY_INFORMATION : 0);
-  const ::DWORD error = ::SetSecurityInfo(NativeHandle(handle), SE_FILE_OBJECT, what, owner, nullptr, dacl, nullptr);
-  ::SetLastError(error);
-  return error == ERROR_SUCCESS;
+  return SetSecurity(nullptr, handle, sddl, false);
 }
 
-bool InheritNamedSecurityInfoA(const std::string& path) {
-  Descriptor descriptor("O:BAD:");
-  PSID owner = nullptr;
-  PACL dacl = nullptr;
-  BOOL present = FALSE, defaulted = FALSE;
-  if (!descriptor.value || !::GetSecurityDescriptorOwner(descriptor.value, &owner, &defaulted) ||
-      !::GetSecurityDescriptorDacl(descriptor.value, &present, &dacl, &defaulted) || !present) {
-    ::SetLastError(ERROR_INVALID_PARAMETER);
-    return false;
-  }
-  std::string name = path;
-  const ::DWORD error = ::SetNamedSecurityInfoA(
-      name.data(), SE_FILE_OBJECT,
-      OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION | UNPROTECTED_DACL_SECURITY_INFORMATION,
-      owner, nullptr, dacl, nullptr);
-  ::SetLastError(error);
-  return error == ERROR_SUCCESS;
-}
+bool InheritNamedSecurityInfoA(const std::string& path) { return SetSecurity(&path, HANDLE(), "O:BAD:", true); }
 
 std::string GetVolumePathNameA(const std::string& path) {
   char root[MAX_PATH + 1] = {};

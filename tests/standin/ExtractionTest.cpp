@@ -397,17 +397,9 @@ TEST_F(ExtractionTest, NameThatWindowsTakesForAnEarlierOneIsRefusedBeforeAnythin
 TEST_F(ExtractionTest, VolumesAreCheckedAgainstTheDigestsTheProgramCarries) {
   const auto files = Payload(30, 400, 5000);  // three volumes
   ASSERT_EQ(volumeCount_, 3);
-  auto digestLine = [](int number, const std::string& bytes) {
-    os::TSha256 hash;
-    hash.Add(bytes.data(), bytes.size());
-    static const char* const digits = "0123456789abcdef";
-    std::string line;
-    for (std::uint8_t b : hash.Finish()) line += {digits[b >> 4], digits[b & 15]};
-    return line + "  " + VolumeFileName(number) + "\n";
-  };
   std::vector<std::string> volumes;
   for (int v = 1; v <= 3; ++v) volumes.push_back(ReadFileBytes(kMedium + "\\" + VolumeFileName(v)));
-  const std::string list = digestLine(1, volumes[0]) + digestLine(2, volumes[1]) + digestLine(3, volumes[2]);
+  const std::string list = DigestLine(1, volumes[0]) + DigestLine(2, volumes[1]) + DigestLine(3, volumes[2]);
   const std::string refused = "this is not the disk that belongs to this Setup.";
   // Bytes of volume 2: its first whole header, and data after it.
   const std::size_t extension = volumes[1].find(".wdl");
@@ -434,9 +426,9 @@ TEST_F(ExtractionTest, VolumesAreCheckedAgainstTheDigestsTheProgramCarries) {
       {"the trailer byte of volume 2", list, 2, change(std::string::npos, 0x20), "Setup.d02"},
       {"the last volume's trailer, which the reader never needs", list, 3,
        change(std::string::npos, 0x20), "Setup.d03"},
-      {"a list without volume 3", digestLine(1, volumes[0]) + digestLine(2, volumes[1]), 0, none,
+      {"a list without volume 3", DigestLine(1, volumes[0]) + DigestLine(2, volumes[1]), 0, none,
        "Setup.d03"},
-      {"a list with a volume 4 the chain never reaches", list + digestLine(4, "other"), 0, none,
+      {"a list with a volume 4 the chain never reaches", list + DigestLine(4, "other"), 0, none,
        "Setup.d03"},
       {"no list at all", "", 0, none, nullptr},
   };

@@ -261,16 +261,8 @@ TEST_F(InstallationTest, ChangedFirstVolumeOfAReleaseLeavesTheEarlierInstallatio
   Install();
   main_->FinishButton.Click();
   const std::string log = Log();
-  auto digestLine = [](int number, const std::string& bytes) {
-    os::TSha256 hash;
-    hash.Add(bytes.data(), bytes.size());
-    static const char* const digits = "0123456789abcdef";
-    std::string line;
-    for (std::uint8_t b : hash.Finish()) line += {digits[b >> 4], digits[b & 15]};
-    return line + "  " + VolumeFileName(number) + "\n";
-  };
-  standin::SetRcData(IDR_VOLUME_HASHES, digestLine(1, ReadFileBytes("D:\\Setup.d01")) +
-                                            digestLine(2, ReadFileBytes("D:\\Setup.d02")));
+  standin::SetRcData(IDR_VOLUME_HASHES, DigestLine(1, ReadFileBytes("D:\\Setup.d01")) +
+                                            DigestLine(2, ReadFileBytes("D:\\Setup.d02")));
   // The same length, other bytes for Morvella.exe.
   std::string changed = ReadFileBytes("D:\\Setup.d01");
   changed[changed.find("MMMM")] = 'X';

@@ -18,3 +18,7 @@ std::string Entry(const std::string& name, const std::string& data);
 // Returns the number of data bytes copied.
 std::int32_t ExtractAll(const std::string& folder, const std::string& target, TLogFile& log,
                         std::int32_t step);
+
+// A line of the volumes' SHA-256 list, as sha256sum writes it: the digest
+// of bytes in hex, two blanks, the name of volume number.
+std::string DigestLine(int number, const std::string& bytes);
