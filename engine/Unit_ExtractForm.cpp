@@ -27,7 +27,9 @@ void TExtractForm::FormShow() {
   ExitConfirmed = false;
   ProgressBar.SetPosition(0);
   CancelButton.SetFocus();
-  EndExtraction();  // a worker of an earlier showing
+  // A worker of an earlier showing is ended; the first volume confirmed
+  // and held for this one stays.
+  if (ExtractThread) EndExtraction();
   ExtractThread = std::make_unique<TExtractThread>();
   ExtractThread->Start();
 }

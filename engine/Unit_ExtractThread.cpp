@@ -34,6 +34,14 @@ TVolumeHashes volumeHashes;
 // that the dialog stays live and a cancel is seen.
 constexpr std::uint64_t kConfirmPiece = 4u << 20;
 
+// Where the volume's entries go: this extraction's log and folder.
+void BindToExtraction(TDataFile& volume) {
+  volume.LogFile = ExtractPars.LogFile;
+  volume.TargetDir = ExtractPars.InstallDir;
+  volume.ProtectFolders = ExtractPars.ProtectFolders;
+  volume.Held = ExtractPars.HeldFolder;
+}
+
 // Opens volume Number as the current one, to be checked against the list.
 void OpenVolume(int Number, const std::string& Name) {
   os::TSha256Digest digest;
@@ -41,8 +49,7 @@ void OpenVolume(int Number, const std::string& Name) {
   if (!volumeHashes.Empty() && !named) RaiseDamaged(Name, kNotThisSetupsDisk);
   DataFile = std::make_unique<TDataFile>(Name, os::GENERIC_READ, ExtractPars.LogFile,
                                          ExtractPars.InstallDir);
-  DataFile->ProtectFolders = ExtractPars.ProtectFolders;
-  DataFile->Held = ExtractPars.HeldFolder;
+  BindToExtraction(*DataFile);
   if (named) DataFile->ExpectDigest(digest);
 }
 
@@ -79,8 +86,12 @@ void OpenFirstVolume() {
   std::fill(std::begin(volumesRead), std::end(volumesRead), false);
   volumesRead[1] = true;
   volumeHashes.Load();
-  // Confirmed before the earlier installation went, and held since.
-  if (!DataFile) OpenVolume(1, VolumeFileName(1));
+  // Confirmed before the earlier installation went, and held since: the
+  // log and the folder it goes to exist only now.
+  if (DataFile)
+    BindToExtraction(*DataFile);
+  else
+    OpenVolume(1, VolumeFileName(1));
   TotalSize = -1;
   ConfirmStep();
 }
