@@ -237,9 +237,13 @@ int main(int argc, char** argv) {
   }
   if (verb == "taskbarclose") {
     // "Close window" on the taskbar entry of the program that shows
-    // CAPTION, as soon as it shows it (polled fast, like waitclick).
+    // CAPTION, as soon as it is modal (polled fast, like waitclick): shown,
+    // taking input, and the program's other windows disabled under it. A
+    // close sent before that would meet the window it replaces.
     for (int i = 0; i < 20000; ++i) {
-      if (HWND w = TopWindow(caption)) {
+      HWND w = TopWindow(caption);
+      HWND main = TopWindow("Morvella Setup");
+      if (w && IsWindowEnabled(w) && (!main || !IsWindowEnabled(main))) {
         DWORD process = 0;
         GetWindowThreadProcessId(w, &process);
         for (HWND a = FindWindowExA(nullptr, nullptr, "TSetupApplication", nullptr); a;
