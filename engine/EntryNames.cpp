@@ -46,7 +46,7 @@ std::string EntryNameProblem(const std::string& Name, const TNameRules& Rules) {
     if (static_cast<unsigned char>(c) < 32) return "the name holds a control character";
     if (std::strchr("<>:\"|?*/", c)) return std::string("the name holds the character ") + c;
   }
-  if (Name[0] == '\\') return "the name is an absolute path";
+  if (Rules.Find(Name, '\\') == 0) return "the name is an absolute path";
   for (std::size_t start = 0;;) {
     const std::size_t found = Rules.Find(Name, '\\', start);
     const std::size_t end = found == std::string::npos ? Name.size() : found;

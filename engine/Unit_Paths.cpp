@@ -7,10 +7,12 @@
 namespace {
 const TCharacters& Chars() { return SystemCharacters(); }
 
+// Whether a backslash, a character of its own, stands at At.
+bool BackslashAt(const std::string& Path, std::size_t At) { return Chars().Find(Path, '\\', At) == At; }
+
 bool IsDriveRoot(const std::string& Path) {
   // Only the shape counts, not whether the first character is a letter.
-  return Path.size() == 3 && !Chars().IsLeadByte(static_cast<unsigned char>(Path[0])) &&
-         Path[1] == ':' && Path[2] == '\\';
+  return Path.size() == 3 && Chars().Find(Path, ':') == 1 && BackslashAt(Path, 2);
 }
 }  // namespace
 
@@ -61,15 +63,14 @@ std::string UpperPath(const std::string& Path) { return os::CharUpperBuffA(Path)
 bool IsBelow(const std::string& Folder, const std::string& Path) {
   const std::string base = StripBackslash(UpperPath(Folder));
   const std::string full = StripBackslash(UpperPath(Path));
-  // full begins with all of base's characters, so full[base.size()] begins one.
   return !base.empty() && full.size() > base.size() && full.compare(0, base.size(), base) == 0 &&
-         (EndsWithBackslash(base) || full[base.size()] == '\\');
+         (EndsWithBackslash(base) || BackslashAt(full, base.size()));
 }
 
 bool IsRootFolder(const std::string& Path) {
   const std::string path = IsDriveRoot(Path + "\\") ? Path + "\\" : StripBackslash(Path);
   if (IsDriveRoot(path)) return true;
-  if (path.size() < 5 || path[0] != '\\' || path[1] != '\\') return false;
+  if (path.size() < 5 || !BackslashAt(path, 0) || !BackslashAt(path, 1)) return false;
   const std::size_t share = FindBackslash(path, 2);
   return share != std::string::npos && share > 2 && share + 1 < path.size() &&
          FindBackslash(path, share + 1) == std::string::npos;
@@ -77,11 +78,11 @@ bool IsRootFolder(const std::string& Path) {
 
 bool IsAbsoluteFolder(const std::string& Path) {
   const char drive = char(Path.empty() ? 0 : Path[0] | 0x20);
-  if (Path.size() >= 3 && drive >= 'a' && drive <= 'z' && Path[1] == ':' && Path[2] == '\\') return true;
+  if (Path.size() >= 3 && drive >= 'a' && drive <= 'z' && Path[1] == ':' && BackslashAt(Path, 2)) return true;
   // "\\" alone, or a server without a share, names no folder at all.
-  const std::size_t share = Path.size() > 2 && Path[0] == '\\' && Path[1] == '\\' ? FindBackslash(Path, 2)
-                                                                               : std::string::npos;
-  return share != std::string::npos && share > 2 && share + 1 < Path.size() && Path[share + 1] != '\\';
+  const std::size_t share =
+      Path.size() > 2 && BackslashAt(Path, 0) && BackslashAt(Path, 1) ? FindBackslash(Path, 2) : std::string::npos;
+  return share != std::string::npos && share > 2 && share + 1 < Path.size() && !BackslashAt(Path, share + 1);
 }
 
 bool SameFolder(const std::string& A, const std::string& B) {

@@ -61,7 +61,7 @@ bool MakeSureDirectoryPathExists(const std::string& path) {
   const TCharacters& chars = SystemCharacters();
   std::size_t pos = 0;
   if (path.size() >= 2 && !chars.IsLeadByte(static_cast<unsigned char>(path[0])) && path[1] == ':') pos = 2;
-  while (pos < path.size() && path[pos] == '\\') ++pos;
+  while (pos < path.size() && chars.Find(path, '\\', pos) == pos) ++pos;
   SetLastError(ERROR_SUCCESS);
   while ((pos = chars.Find(path, '\\', pos)) != std::string::npos) {
     if (!CreateDirectoryA(path.substr(0, pos + 1)) && GetLastError() != DWORD(ERROR_ALREADY_EXISTS))

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "engine/Unit_Paths.h"
+#include "platform/Chars.h"
 #include "platform/Exceptions.h"
 
 TRegistry::TRegistry() : root_(os::HKEY_CURRENT_USER) {}
@@ -16,7 +17,7 @@ void TRegistry::SetRootKey(os::HKEY Root) {
 }
 
 os::HKEY TRegistry::BaseFor(const std::string& Key, std::string& relative) const {
-  if (!Key.empty() && Key[0] == '\\') {
+  if (SystemCharacters().Find(Key, '\\') == 0) {
     relative = Key.substr(1);
     return root_;
   }

@@ -131,7 +131,8 @@ std::vector<PackEntry> CollectEntries(const fs::path& folder, int codePage) {
   std::uint64_t total = 0;
   std::vector<fs::path> ancestors{fs::canonical(folder)};
   Walk(folder, "", ancestors, [&](const fs::path& source, const std::string& relative) {
-    // A backslash would turn one host name into folders on Windows.
+    // A backslash would turn one host name into folders on Windows. (The
+    // name is UTF-8 here: no byte of a longer character is a backslash's.)
     if (relative.find('\\') != std::string::npos)
       throw PackError("cannot pack " + relative + ": the name holds a backslash");
     PackEntry entry;
