@@ -1,6 +1,7 @@
 #include "engine/HeldFolder.h"
 
 #include "engine/Unit_Paths.h"
+#include "platform/Entries.h"
 
 THeldFolder::THeldFolder(const std::string& path) : path_(path), handle_(os::INVALID_HANDLE_VALUE) {
   if (path.empty()) return;
@@ -35,3 +36,39 @@ bool THeldFolder::Holds(os::HANDLE entry) const {
   return legacy_ || IsBelow(final_, os::GetFinalPathNameByHandleA(entry));
 }
 
+
+namespace {
+
+// Before Windows Vista: by the path, which the caller has checked.
+os::DWORD DeleteByPath(const std::string& path, bool folder, bool clearReadOnly) {
+  const os::DWORD attributes = os::GetFileAttributesA(path);
+  const bool readOnly = clearReadOnly && !folder && attributes != os::INVALID_FILE_ATTRIBUTES &&
+                        (attributes & os::FILE_ATTRIBUTE_READONLY);
+  if (readOnly) os::SetFileAttributesA(path, attributes & ~os::FILE_ATTRIBUTE_READONLY);
+  if (folder ? os::RemoveDirectoryA(path) : os::DeleteFileA(path)) return os::ERROR_SUCCESS;
+  const os::DWORD error = os::GetLastError();
+  if (readOnly) os::SetFileAttributesA(path, attributes);
+  return error;
+}
+
+}  // namespace
+
+os::DWORD THeldFolder::DeleteEntry(const std::string& path, bool folder, bool ClearReadOnly) const {
+  if (!Usable()) return os::ERROR_ACCESS_DENIED;
+  if (legacy_) return DeleteByPath(path, folder, ClearReadOnly);
+  const os::HANDLE entry = os::OpenEntryToDelete(path, folder);
+  if (entry == os::INVALID_HANDLE_VALUE) return os::GetLastError();
+  const os::DWORD attributes = os::GetFileAttributesByHandle(entry);
+  const bool isFolder = attributes != os::INVALID_FILE_ATTRIBUTES &&
+                        (attributes & os::FILE_ATTRIBUTE_DIRECTORY) &&
+                        !(attributes & os::FILE_ATTRIBUTE_REPARSE_POINT);
+  os::DWORD error = os::ERROR_ACCESS_DENIED;
+  if (attributes != os::INVALID_FILE_ATTRIBUTES && isFolder == folder && Holds(entry)) {
+    const bool readOnly = ClearReadOnly && (attributes & os::FILE_ATTRIBUTE_READONLY) != 0;
+    if (readOnly) os::SetFileAttributesByHandle(entry, attributes & ~os::FILE_ATTRIBUTE_READONLY);
+    error = os::SetFileDispositionInfo(entry, true) ? os::DWORD(os::ERROR_SUCCESS) : os::GetLastError();
+    if (error != os::ERROR_SUCCESS && readOnly) os::SetFileAttributesByHandle(entry, attributes);
+  }
+  os::CloseHandle(entry);
+  return error;
+}

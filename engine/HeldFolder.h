@@ -28,6 +28,12 @@ class THeldFolder {
   // Whether what entry is open on lies below the held folder, by its final
   // path; before Windows Vista, true (the checks by path are all there is).
   bool Holds(os::HANDLE entry) const;
+  // Deletes the file (or empty folder) path below it, which the caller has
+  // checked by its path: through a handle on that very entry (a link
+  // itself, never its target), once its final path is seen to lie below.
+  // A read-only file goes only when ClearReadOnly says so; the attribute
+  // is put back if it stays. ERROR_SUCCESS, or why it did not go.
+  os::DWORD DeleteEntry(const std::string& path, bool folder, bool ClearReadOnly) const;
   void Release();
 
  private:

@@ -320,6 +320,16 @@ void TDataFile::BeginEntry(const std::string& name, std::int32_t size) {
     madeFolder = folder;
   }
   outPath = path;
+  // An earlier file of that name is replaced, a read-only one too (a list
+  // the user marked so, left by the removal of the earlier installation),
+  // through a handle on that very file once it is seen to lie inside.
+  if (Held && os::GetFileAttributesA(path) != os::INVALID_FILE_ATTRIBUTES) {
+    const os::DWORD error = Held->DeleteEntry(path, false, true);
+    if (error != os::ERROR_SUCCESS && error != os::DWORD(os::ERROR_FILE_NOT_FOUND)) {
+      os::SetLastError(error);
+      RaiseFileError("Cannot create the file", path);
+    }
+  }
   // Made new, never written over: it takes the rights of the folder.
   OutFile = os::CreateFreshFile(path);
   if (OutFile == os::INVALID_HANDLE_VALUE) RaiseFileError("Cannot create the file", path);

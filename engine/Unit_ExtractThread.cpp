@@ -80,8 +80,7 @@ void OpenFirstVolume() {
   // listed so that removal takes them too.
   log.AddEntry("Morvehlp.GID");
   log.AddEntry("Morvehlp.FTS");
-  for (const std::string& kept : ExtractPars.KeptEntries)
-    if (kept != "Morvehlp.GID" && kept != "Morvehlp.FTS") log.AddEntry(kept);
+  for (const std::string& kept : ExtractPars.KeptEntries) log.AddEntry(kept);
   ResetDataFileState();
   std::fill(std::begin(volumesRead), std::end(volumesRead), false);
   volumesRead[1] = true;

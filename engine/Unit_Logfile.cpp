@@ -44,16 +44,21 @@ TLogFile::~TLogFile() {
 }
 
 void TLogFile::BeginProgramFiles() {
+  listed_.clear();
   WriteLine("");
   WriteLine("{program files}");
 }
 
 void TLogFile::BeginProgramFolderFiles() {
+  listed_.clear();
   WriteLine("");
   WriteLine("{program folder files}");
 }
 
-void TLogFile::AddEntry(const std::string& Name) { WriteLine(Name); }
+void TLogFile::AddEntry(const std::string& Name) {
+  if (!listed_.insert(UpperPath(Name)).second) return;
+  WriteLine(Name);
+}
 
 void TLogFile::Close() {
   if (file_ == os::INVALID_HANDLE_VALUE) return;

@@ -17,6 +17,7 @@
 //
 // Each line is handed to the system before the call returns, so a file
 // created after its name was logged is listed even if Setup dies.
+#include <set>
 #include <string>
 
 #include "platform/Files.h"
@@ -37,6 +38,8 @@ class TLogFile {
   void BeginProgramFiles();
   // An empty line, then "{program folder files}".
   void BeginProgramFolderFiles();
+  // A name already listed in this section (in any case) is not listed
+  // again: a file the earlier installation left that the new one replaces.
   void AddEntry(const std::string& Name);
   // Writes the final empty line and closes the file. Raises EInOutError.
   void Close();
@@ -48,6 +51,7 @@ class TLogFile {
 
   std::string fileName_;
   os::HANDLE file_;
+  std::set<std::string> listed_;  // this section's names, upper-cased
 };
 
 // Reads an install log line by line: a line ends at LF, a CR before it is

@@ -82,7 +82,7 @@ std::string InstallFolderProblem(const std::string& Folder, bool Ours) {
          "so they could replace Morvella's programs there.  Choose a new folder or an empty one.";
 }
 
-std::string ProtectInstallFolder(const std::string& Folder, bool Ours) {
+std::string ProtectInstallFolder(const std::string& Folder) {
   if (InsideProgramFiles(Folder)) return {};
   auto [existing, rest] = SplitExistingPath(Folder);
   if (rest.empty()) return {};  // protected once held

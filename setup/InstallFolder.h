@@ -26,7 +26,7 @@ std::string InstallFolderProblem(const std::string& Folder, bool Ours);
 // Before the folder is used, outside Program Files: makes its top-most
 // missing folder with the protected rights from the start. Returns why
 // not, or empty.
-std::string ProtectInstallFolder(const std::string& Folder, bool Ours);
+std::string ProtectInstallFolder(const std::string& Folder);
 
 // Once the folder is made and held: refuses it when it is no longer where
 // its path says (moved, or a link put in its place); outside Program Files

@@ -42,7 +42,9 @@ std::string keptFolder;
 
 void InstallationSequence() {
   // Nothing is removed before it is clear that the new installation can go
-  // ahead: the payload is here and the folder takes files.
+  // ahead: the payload is here, the folder takes files and may be used, and
+  // a release's first volume is the right one. Removing first would leave
+  // the user with neither the earlier installation nor the new one.
   if (!FileExists(VolumeFileName(1))) {
     ErrorBox("Setup cannot find the file " + VolumeFileName(1) + " in the folder " +
              os::GetCurrentDirectoryA() + ".  Start Setup from the folder or disk that holds it.");
@@ -68,14 +70,14 @@ void InstallationSequence() {
   if (SetupPars.OldInstallFound) {
     keptEntries.clear();
     if (LogOpenToUsersAtRoot(SetupPars.OldInstallDir)) {
-      os::MessageBoxA(
-          os::Application.DialogOwner(),
-          "Setup leaves the earlier installation of Morvella in " + SetupPars.OldInstallDir +
-              " in place: users without administrator rights can change the record of its "
-              "files, " + JoinPath(SetupPars.OldInstallDir, "Install.log") +
-              ", so it cannot show which files on that drive are Morvella's.  Delete its files "
-              "yourself if you no longer need them.",
-          os::Application.Title, os::MB_OK | os::MB_ICONWARNING);
+      // Its files are left alone; the keys it may have left depend on no
+      // record, so they go as in every removal.
+      RemoveLeftoverKeys();
+      ErrorBox("Setup leaves the earlier installation of Morvella in " + SetupPars.OldInstallDir +
+               " in place: users without administrator rights can change the record of its "
+               "files, " + JoinPath(SetupPars.OldInstallDir, "Install.log") +
+               ", so it cannot show which files on that drive are Morvella's.  Delete its files "
+               "yourself if you no longer need them.");
     } else {
       keptEntries = RemoveOldInstallation(SetupPars.OldInstallDir, SetupPars.OldProgFolder);
     }
@@ -83,7 +85,7 @@ void InstallationSequence() {
     // Done once: a later attempt must not look for the log it deleted.
     SetupPars.OldInstallFound = false;
   }
-  const std::string unprotected = ProtectInstallFolder(SetupPars.InstallDir, ours);
+  const std::string unprotected = ProtectInstallFolder(SetupPars.InstallDir);
   if (!unprotected.empty()) {
     ErrorBox(unprotected);
     return;

@@ -275,6 +275,9 @@ void TMainForm::NextButtonClick() {
                  unwritable + " cannot be written in this system's code page.");
         return;
       }
+      // Without it the shortcuts' paths would be relative, and they would be
+      // saved in the folder Setup runs from, the medium: none are made, and
+      // the user is told here rather than after the copying.
       if (programs.empty()) {
         ErrorBox("Setup cannot find the Programs folder of your Start menu, so it cannot place "
                  "Morvella in it.");

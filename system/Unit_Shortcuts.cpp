@@ -24,7 +24,10 @@ void CreateShortcuts(const std::string& InstallDir, const std::string& ProgFolde
   LogFile.BeginProgramFolderFiles();
   const std::string programs = GetProgramsFolder();
   const std::string ShortcutFolder = JoinPath(programs, ProgFolder);
-  // Saved through a link, the shortcuts would land wherever it points.
+  // Saved through a link, the shortcuts would land wherever it points. With
+  // the Programs folder unknown the path would be relative, and they would
+  // land in the current folder, the medium: then none is saved, though all
+  // are still listed.
   const bool save = !programs.empty() && os::FirstLinkBelow(programs, ProgFolder).empty();
   os::TShellLink link;  // one object serves all three
   for (const Shortcut& s : kShortcuts) {

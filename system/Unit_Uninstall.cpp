@@ -46,50 +46,28 @@ bool ThroughLink(const std::string& base, const std::string& relative) {
 
 // A folder the removal deletes in. It is held open without leave to delete
 // or rename it, so nobody can swap it for a link while the removal runs, and
-// each entry is deleted through a handle on exactly that entry (a link
-// itself, never its target) once the handle's final path is seen to lie
-// inside it. Systems before Windows Vista lack the calls: there the checks
-// by path before each deletion are all.
+// each entry is deleted through a handle on exactly that entry once the
+// handle's final path is seen to lie inside it. Systems before Windows Vista
+// lack the calls: there the checks by path before each deletion are all.
 class TRemovalBase {
  public:
-  explicit TRemovalBase(const std::string& path) : folder_(path) {}
-
-  bool Usable() const { return folder_.Usable(); }
+  TRemovalBase(const std::string& path, bool clearReadOnly)
+      : folder_(path), clearReadOnly_(clearReadOnly) {}
 
   // Deletes the file (or empty folder) path, which the caller has checked to
-  // lie inside by its path; a read-only file too. ERROR_SUCCESS when it
-  // went, else the reason it did not.
+  // lie inside by its path. ERROR_SUCCESS when it went, else the reason.
   os::DWORD Delete(const std::string& path, bool folder) const {
-    if (!Usable()) return os::ERROR_ACCESS_DENIED;
-    if (folder_.Legacy()) return DeleteByPath(path, folder);
-    const os::HANDLE entry = os::OpenEntryToDelete(path, folder);
-    if (entry == os::INVALID_HANDLE_VALUE) return os::GetLastError();
-    const os::DWORD attributes = os::GetFileAttributesByHandle(entry);
-    const bool isFolder = attributes != os::INVALID_FILE_ATTRIBUTES &&
-                          (attributes & os::FILE_ATTRIBUTE_DIRECTORY) &&
-                          !(attributes & os::FILE_ATTRIBUTE_REPARSE_POINT);
-    os::DWORD error = os::ERROR_ACCESS_DENIED;
-    if (attributes != os::INVALID_FILE_ATTRIBUTES && isFolder == folder && folder_.Holds(entry)) {
-      // Read-only asks the user to confirm a deletion, not to refuse it: an
-      // uninstaller clears it first, and puts it back if the file stays.
-      const bool readOnly = (attributes & os::FILE_ATTRIBUTE_READONLY) != 0;
-      if (readOnly)
-        os::SetFileAttributesByHandle(entry, attributes & ~os::FILE_ATTRIBUTE_READONLY);
-      error = os::SetFileDispositionInfo(entry, true) ? os::DWORD(os::ERROR_SUCCESS) : os::GetLastError();
-      if (error != os::ERROR_SUCCESS && readOnly) os::SetFileAttributesByHandle(entry, attributes);
-    }
-    os::CloseHandle(entry);
-    return error;
+    return folder_.DeleteEntry(path, folder, clearReadOnly_);
   }
 
   // Deletes the folder itself when it is empty, still the one it was; never
   // a drive's root.
   void DeleteItself() {
-    if (!Usable()) return;
+    if (!folder_.Usable()) return;
     folder_.Release();
     if (StripBackslash(folder_.Path()).size() <= 3) return;
     if (folder_.Legacy()) {
-      DeleteByPath(folder_.Path(), true);
+      os::RemoveDirectoryA(folder_.Path());
       return;
     }
     const os::HANDLE self = os::OpenEntryToDelete(folder_.Path(), true);
@@ -102,19 +80,8 @@ class TRemovalBase {
   }
 
  private:
-  // Before Windows Vista: by the path, which the caller has checked.
-  static os::DWORD DeleteByPath(const std::string& path, bool folder) {
-    const os::DWORD attributes = os::GetFileAttributesA(path);
-    const bool readOnly = !folder && attributes != os::INVALID_FILE_ATTRIBUTES &&
-                          (attributes & os::FILE_ATTRIBUTE_READONLY);
-    if (readOnly) os::SetFileAttributesA(path, attributes & ~os::FILE_ATTRIBUTE_READONLY);
-    if (folder ? os::RemoveDirectoryA(path) : os::DeleteFileA(path)) return os::ERROR_SUCCESS;
-    const os::DWORD error = os::GetLastError();
-    if (readOnly) os::SetFileAttributesA(path, attributes);
-    return error;
-  }
-
   THeldFolder folder_;
+  const bool clearReadOnly_;
 };
 
 // Deletes base\relative, then tries each folder of relative, innermost
@@ -165,43 +132,31 @@ void ForEachEntry(TLogReader& log, const std::string& header,
   }
 }
 
-}  // namespace
+// Setup's removal and the uninstaller's differ in two things: whether a
+// read-only file goes (the uninstaller removes Morvella; Setup's removal
+// leaves alone what a user marked so), and whether the log keeps the record
+// of what stayed (the uninstaller's entry, which finishes the job later,
+// needs it; Setup writes a new log that lists what stayed in its folder).
+struct TRemovalRules {
+  bool ClearReadOnly;
+  bool KeepLogWhileEntriesStay;
+};
 
-std::vector<std::string> RemoveOldInstallation(const std::string& OldInstallDir,
-                                               const std::string& OldProgFolder) {
-  {
-    TRegistry registry;
-    registry.SetRootKey(os::HKEY_LOCAL_MACHINE);
-    if (registry.KeyExists("\\Software\\Vantrel\\Morvella\\1.0"))
-      DeleteKeyIfEmpty(registry, "\\Software\\Vantrel\\Morvella\\1.0");
-    registry.SetRootKey(os::HKEY_CLASSES_ROOT);
-    DeleteDefaultAndKeyIfEmpty(registry, "\\Morvella.Wordlist\\Shell\\Openen\\command");
-    DeleteKeyIfEmpty(registry, "\\Morvella.Wordlist\\Shell\\Openen");
-    DeleteDefaultAndKeyIfEmpty(registry, "\\Morvella.Wordlist\\Shell\\Open\\command");
-    DeleteKeyIfEmpty(registry, "\\Morvella.Wordlist\\Shell\\Open");
-  }
-  TRemovalResult result;
-  RemoveInstalledFiles(OldInstallDir, OldProgFolder, result);
-  std::vector<std::string> kept;
-  for (const TKeptEntry& entry : result.Files) kept.push_back(entry.Name);
-  return kept;
-}
-
-void RemoveInstalledFiles(const std::string& OldInstallDir, const std::string& OldProgFolder,
-                          TRemovalResult& Result, const std::string& Uninstaller,
-                          bool UninstallerRunning) {
+void RemoveFiles(const std::string& OldInstallDir, const std::string& OldProgFolder,
+                 TRemovalResult& Result, const TRemovalRules& rules, const std::string& Uninstaller,
+                 bool UninstallerRunning) {
   Result = TRemovalResult();
   const std::string programs = GetProgramsFolder();
   const std::string logName = JoinPath(OldInstallDir, "Install.log");
   // Held from here on: the folder cannot be swapped for a link meanwhile.
-  TRemovalBase installation(OldInstallDir);
+  TRemovalBase installation(OldInstallDir, rules.ClearReadOnly);
   bool uninstallerListed = false;
   {
     TLogReader log(logName);
     {
       // A Start-menu folder that would leave the Programs folder is not
       // followed; nor is anything when the Programs folder is unknown.
-      const TRemovalBase startMenu(programs);
+      const TRemovalBase startMenu(programs, rules.ClearReadOnly);
       const bool shortcutsInside =
           !programs.empty() && (OldProgFolder.empty() || StaysInside(programs, OldProgFolder));
       ForEachEntry(log, "{program folder files}", [&](const std::string& entry) {
@@ -230,9 +185,40 @@ void RemoveInstalledFiles(const std::string& OldInstallDir, const std::string& O
       RemoveRecorded(installation, OldInstallDir, Uninstaller, Uninstaller, Result.Files,
                      Result.RemovedAny);
   }
-  if (!Result.Complete()) return;  // the log keeps the record
-  installation.Delete(logName, false);
+  if (rules.KeepLogWhileEntriesStay && !Result.Complete()) return;  // the log keeps the record
+  Result.LogError = installation.Delete(logName, false);
+  if (Result.LogError != os::ERROR_SUCCESS && !EntryExists(logName)) Result.LogError = os::ERROR_SUCCESS;
   installation.DeleteItself();
+}
+
+}  // namespace
+
+void RemoveLeftoverKeys() {
+  TRegistry registry;
+  registry.SetRootKey(os::HKEY_LOCAL_MACHINE);
+  if (registry.KeyExists("\\Software\\Vantrel\\Morvella\\1.0"))
+    DeleteKeyIfEmpty(registry, "\\Software\\Vantrel\\Morvella\\1.0");
+  registry.SetRootKey(os::HKEY_CLASSES_ROOT);
+  DeleteDefaultAndKeyIfEmpty(registry, "\\Morvella.Wordlist\\Shell\\Openen\\command");
+  DeleteKeyIfEmpty(registry, "\\Morvella.Wordlist\\Shell\\Openen");
+  DeleteDefaultAndKeyIfEmpty(registry, "\\Morvella.Wordlist\\Shell\\Open\\command");
+  DeleteKeyIfEmpty(registry, "\\Morvella.Wordlist\\Shell\\Open");
+}
+
+std::vector<std::string> RemoveOldInstallation(const std::string& OldInstallDir,
+                                               const std::string& OldProgFolder) {
+  RemoveLeftoverKeys();
+  TRemovalResult result;
+  RemoveFiles(OldInstallDir, OldProgFolder, result, {false, false}, {}, false);
+  std::vector<std::string> kept;
+  for (const TKeptEntry& entry : result.Files) kept.push_back(entry.Name);
+  return kept;
+}
+
+void RemoveInstalledFiles(const std::string& InstallDir, const std::string& ProgFolder,
+                          TRemovalResult& Result, const std::string& Uninstaller,
+                          bool UninstallerRunning) {
+  RemoveFiles(InstallDir, ProgFolder, Result, {true, true}, Uninstaller, UninstallerRunning);
 }
 
 bool LogOpenToUsersAtRoot(const std::string& InstallDir) {

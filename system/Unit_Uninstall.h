@@ -25,21 +25,27 @@ struct TRemovalResult {
   std::vector<TKeptEntry> Files;      // "{program files}", in log order
   std::vector<TKeptEntry> Shortcuts;  // "{program folder files}", in log order
   bool RemovedAny = false;            // some recorded file or shortcut went
+  os::DWORD LogError = 0;             // why "Install.log" stayed when it was to go
   bool Complete() const { return Files.empty() && Shortcuts.empty(); }
 };
 
-// Deletes the registry keys an earlier installation may have left (only when
-// empty), then the shortcuts and the program files its "Install.log" lists,
-// each emptied folder as soon as it is empty, the log and the folder. Only
-// what lies inside OldInstallDir and the Start-menu folder is touched: an
-// entry that would leave them, or reach them through a junction, is skipped.
-// Raises EInOutError when the log cannot be opened or read. Returns the
-// program files it listed that are still there (locked, read-only), so that
-// a new log in the same folder can list them again.
+// Deletes the registry keys an earlier installation may have left, each only
+// when empty: the version-1.0 marker key and the "Open" and "Openen" verbs.
+void RemoveLeftoverKeys();
+
+// Setup's removal of an earlier installation: RemoveLeftoverKeys, then the
+// shortcuts and the program files its "Install.log" lists, each emptied
+// folder as soon as it is empty, the log and the folder. What cannot be
+// deleted (in use, read-only) stays and is passed over. Only what lies
+// inside OldInstallDir and the Start-menu folder is touched: an entry that
+// would leave them, or reach them through a junction, is skipped. Raises
+// EInOutError when the log cannot be opened or read. Returns the program
+// files it listed that are still there, so that a new log in the same
+// folder can list them again.
 std::vector<std::string> RemoveOldInstallation(const std::string& OldInstallDir,
                                                const std::string& OldProgFolder);
 
-// The file part of the removal alone: shortcuts, program files (a
+// The uninstaller's removal of the files: shortcuts, program files (a
 // read-only one too), emptied folders; then, when everything recorded has
 // gone, the log and the folder. Otherwise the log stays. Uninstaller, when
 // given, names the entry of the uninstaller: it goes last, and only when

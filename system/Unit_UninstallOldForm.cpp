@@ -84,11 +84,9 @@ void AskToUninstallOldVersion() {
   const std::string folder = FolderWithSeparator(program);
   const os::HWND owner = os::Application.DialogOwner();
   if (!MayStart(program) || os::ShellExecuteA(owner, program, parameters, folder, os::SW_SHOW) <= 32) {
-    // The user chose to uninstall: say so when it could not be started.
-    os::MessageBoxA(owner,
-                    "The uninstall program of version 1.0 could not be started:\n\n" +
-                        OldUninstallCommand,
-                    os::Application.Title, os::MB_OK | os::MB_ICONERROR);
+    // The user chose to uninstall: ending without a word would leave them
+    // waiting for an uninstaller that never comes, or believing it ran.
+    ErrorBox("The uninstall program of version 1.0 could not be started:\n\n" + OldUninstallCommand);
   }
   SetupPars.NoExitConfirm = true;
   if (MainForm) MainForm->Close();

@@ -282,6 +282,13 @@ int UninstMain() {
                "not be: " + std::string(e.what()) + ".",
                os::MB_ICONERROR);
   }
+  // Everything else has gone, the uninstaller too: the entry would name a
+  // deleted program, so it went; the log that stayed is named.
+  if (result.LogError != os::ERROR_SUCCESS)
+    return Say("Morvella has been removed from your computer, but the record of its installation, " +
+                   logName + ", could not be deleted: " + os::ErrorText(result.LogError) +
+                   ".  Delete it yourself.",
+               os::MB_ICONWARNING);
   if (FolderExists(folder) && HoldsFiles(folder))
     return Say("Morvella has been removed from your computer.\n\nThe folder " + folder +
                    " was kept: it still holds files that are not part of Morvella.",

@@ -196,7 +196,9 @@ TEST_F(ExtractionTest, BarAdvancesOncePerHundredthButNotAfterTheLast) {
     Volume(1, Le32(c.total) + (c.total ? Entry("Data.bin", std::string(c.total, 'x')) : "") + kEnd);
     EXPECT_EQ(Extract(), os::IDOK);
     EXPECT_EQ(extract_->ProgressBar.Position(), c.position);
-    if (c.total) EXPECT_EQ(ReadFileBytes(kTarget + "\\Data.bin").size(), c.total);
+    if (c.total) {
+      EXPECT_EQ(ReadFileBytes(kTarget + "\\Data.bin").size(), c.total);
+    }
   }
 }
 
@@ -464,7 +466,9 @@ TEST_F(ExtractionTest, VolumesAreCheckedAgainstTheDigestsTheProgramCarries) {
     const bool confirmedAll = c.volume == 0 && c.list.find(c.named) != std::string::npos;
     const int refusedVolume = c.named[std::strlen(c.named) - 1] - '0';
     for (int v = 1; v < refusedVolume; ++v) before += volumes[std::size_t(v - 1)].size();
-    if (!confirmedAll) EXPECT_LE(onDisk, before);
+    if (!confirmedAll) {
+      EXPECT_LE(onDisk, before);
+    }
   }
   standin::SetRcData(IDR_VOLUME_HASHES, "");
 }

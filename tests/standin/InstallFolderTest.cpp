@@ -7,6 +7,7 @@
 #include "setup/InstallFolder.h"
 #include "system/Unit_Uninstaller.h"
 #include "engine/Unit_ExtractForm.h"
+#include "system/Unit_UninstallOldForm.h"
 #include "tests/standin/WizardFixture.h"
 #include "tests/standin/WorkerHold.h"
 #include "tests/support/Scratch.h"
@@ -134,7 +135,9 @@ TEST_F(InstallFolderTest, ExistingFoldersAreTakenOnlyWhenNobodyElseCanChangeWhat
     } else {
       EXPECT_EQ(os::GetNamedSecurityInfoA(c.folder), before) << "another's folder keeps its rights";
     }
-    if (c.otherFiles) EXPECT_EQ(ReadFileBytes(std::string(c.folder) + "\\Other.exe"), "other");
+    if (c.otherFiles) {
+      EXPECT_EQ(ReadFileBytes(std::string(c.folder) + "\\Other.exe"), "other");
+    }
   }
 }
 
@@ -293,11 +296,30 @@ TEST_F(InstallFolderTest, AdministratorsRootIsInstalledAndTheUninstallerLeavesTh
 
 TEST_F(InstallFolderTest, EarlierInstallationAtARootWithALogUsersCanChangeIsLeftInPlace) {
   PlantRootInstallation(nullptr);
+  // Keys such an installation may have left, which depend on no log.
+  CreateKey(os::HKEY_LOCAL_MACHINE, "Software\\Vantrel\\Morvella\\1.0");
+  SetString(os::HKEY_CLASSES_ROOT, "Morvella.Wordlist\\Shell\\Openen\\command", "", "old");
+  Answer("Morvella Setup", [](ui::TForm& f) { static_cast<TUninstallOldForm&>(f).NoButton.Click(); });
   ASSERT_TRUE(ChooseFolder("D:\\Apps\\Morvella")) << Message();
   InstallFrom3();
   ASSERT_EQ(standin::MessageBoxes().size(), 1u) << "said once";
   EXPECT_EQ(Message().rfind("Setup leaves the earlier installation of Morvella in D:\\ in place", 0), 0u)
       << Message();
+  // In the box of every other message of the wizard.
+  EXPECT_EQ(standin::MessageBoxes()[0].Caption, "Setup");
+  EXPECT_EQ(standin::MessageBoxes()[0].Type, os::DWORD(os::MB_OK | os::MB_ICONERROR));
+  for (const char* key : {"Software\\Vantrel\\Morvella\\1.0", "Morvella.Wordlist\\Shell\\Openen"}) {
+    os::UniqueHKEY k;
+    EXPECT_NE(os::RegOpenKeyExA(key[0] == 'S' ? os::HKEY_LOCAL_MACHINE : os::HKEY_CLASSES_ROOT, key, 0,
+                                os::KEY_READ, k.receive()),
+              os::ERROR_SUCCESS)
+        << key << " stayed";
+  }
+  // So the next run offers no uninstall of version 1.0 (a modal form not
+  // answered here would fail the test).
+  const int prompts = ModalCount("Morvella Setup");
+  Start();
+  EXPECT_EQ(ModalCount("Morvella Setup"), prompts);
   EXPECT_EQ(ReadFileBytes("D:\\Photos\\Holiday.jpg"), "the user's");
   EXPECT_EQ(ReadFileBytes("D:\\Morvella.exe"), "old");
   EXPECT_EQ(ReadFileBytes("D:\\Apps\\Morvella\\Morvella.exe"), "prog");

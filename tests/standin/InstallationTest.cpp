@@ -157,6 +157,66 @@ TEST_F(InstallationTest, FileOfTheEarlierInstallationThatStaysInUseIsListedAgain
   EXPECT_EQ(ReadFileBytes(kInstall + "\\Lists\\French.wdl"), "chat");
 }
 
+// Into another folder: what stayed of the earlier installation (held open,
+// or marked read-only by the user) is passed over; its log goes all the
+// same, so no record of files that are gone is left behind.
+TEST_F(InstallationTest, ReinstallElsewhereLeavesNoEarlierLogWhateverStayed) {
+  Start();
+  Install();
+  ASSERT_EQ(SetupPars.Page, 5);
+  main_->FinishButton.Click();
+  ASSERT_TRUE(os::SetFileAttributesA(kInstall + "\\Morvehlp.hlp", os::FILE_ATTRIBUTE_READONLY));
+  const os::HANDLE held = os::CreateFileA(kInstall + "\\Lists\\French.wdl", os::GENERIC_READ,
+                                          os::FILE_SHARE_READ, os::OPEN_EXISTING);
+  ASSERT_NE(held, os::INVALID_HANDLE_VALUE);
+  Start();
+  ASSERT_TRUE(SetupPars.OldInstallFound);
+  GoTo(2);
+  main_->InstallDirEdit.SetText("C:\\Apps\\Morvella");
+  main_->NextButton.Click();
+  main_->NextButton.Click();
+  main_->NextButton.Click();
+  os::CloseHandle(held);
+  ASSERT_EQ(SetupPars.Page, 5) << (standin::MessageBoxes().empty() ? "" : standin::MessageBoxes()[0].Text);
+  EXPECT_FALSE(Exists(kInstall + "\\Install.log"));
+  EXPECT_EQ(ReadFileBytes(kInstall + "\\Lists\\French.wdl"), "chat");
+  EXPECT_EQ(ReadFileBytes(kInstall + "\\Morvehlp.hlp"), "help");
+  EXPECT_FALSE(Exists(kInstall + "\\Morvella.exe"));
+  const std::string log = ReadFileBytes("C:\\Apps\\Morvella\\Install.log");
+  EXPECT_EQ(log.find("{program files}\r\nMorvehlp.GID\r\nMorvehlp.FTS\r\nMorvella.exe\r\n"),
+            log.find("{program files}"))
+      << "nothing of the other folder is listed: " << log;
+  EXPECT_EQ(Value(HKEY_LOCAL_MACHINE, kUninstall, "UninstallString"), "\"C:\\Apps\\Morvella\\Uninst.exe\"");
+}
+
+// Into the same folder: a read-only file the removal left is replaced by
+// the new one of that name, listed once.
+TEST_F(InstallationTest, ReadOnlyFileLeftByTheRemovalIsReplacedAndListedOnce) {
+  Start();
+  Install();
+  ASSERT_EQ(SetupPars.Page, 5);
+  main_->FinishButton.Click();
+  ASSERT_TRUE(os::SetFileAttributesA(kInstall + "\\Lists\\French.wdl", os::FILE_ATTRIBUTE_READONLY));
+  ASSERT_TRUE(os::SetFileAttributesA(kInstall + "\\Morvehlp.hlp", os::FILE_ATTRIBUTE_READONLY));
+  // The new release has a French list, and no help file.
+  ASSERT_TRUE(os::DeleteFileA("D:\\Setup.d02"));
+  WriteFileBytes("D:\\Setup.d01", Le32(7) + Entry("Morvella.exe", "new") + Entry("Lists\\French.wdl", "neuf") +
+                                       std::string(1, '\0'));
+  Start();
+  ASSERT_TRUE(SetupPars.OldInstallFound);
+  Install();
+  ASSERT_EQ(SetupPars.Page, 5) << (standin::MessageBoxes().empty() ? "" : standin::MessageBoxes()[0].Text);
+  EXPECT_EQ(ReadFileBytes(kInstall + "\\Lists\\French.wdl"), "neuf");
+  EXPECT_EQ(os::GetFileAttributesA(kInstall + "\\Lists\\French.wdl") & os::FILE_ATTRIBUTE_READONLY, 0u)
+      << "made anew";
+  EXPECT_EQ(ReadFileBytes(kInstall + "\\Morvehlp.hlp"), "help") << "the user's read-only file stays";
+  EXPECT_EQ(Log(),
+            "*** Don't change or delete this file ***\r\n\r\n{program folder}\r\nMorvella\r\n\r\n"
+            "{program files}\r\nMorvehlp.GID\r\nMorvehlp.FTS\r\nMorvehlp.hlp\r\nLists\\French.wdl\r\n"
+            "Morvella.exe\r\n\r\n{program folder files}\r\nMorvella.lnk\r\nMorvella Help.lnk\r\n"
+            "Uninstall Morvella.lnk\r\n\r\n");
+}
+
 TEST_F(InstallationTest, VersionOneMarkerAnsweredNoStillRemovesTheEarlierInstallation) {
   Start();
   Install();

@@ -60,21 +60,30 @@ TEST_F(RemovalTest, WholeInstallationGoesWithItsFoldersWhateverTheSectionOrder) 
   }
 }
 
-TEST_F(RemovalTest, FilesOfTheUserAndFilesInUseStayReadOnlyOnesGo) {
+// What cannot go stays and is passed over; the log goes all the same, and
+// the folder is tried (it holds what stayed, so it stays).
+TEST_F(RemovalTest, FilesOfTheUserInUseOrReadOnlyStayAndTheLogGoes) {
   Installed("Morvella", Log("Morvella"));
   WriteFileBytes(kOld + "\\My list.wdl", "mine");
   ASSERT_TRUE(os::SetFileAttributesA(kOld + "\\Morvella.exe", os::FILE_ATTRIBUTE_READONLY));
+  ASSERT_TRUE(os::SetFileAttributesA(P("Morvella\\Morvella Help.lnk"), os::FILE_ATTRIBUTE_READONLY));
   // Another program reads it and lets nobody delete it meanwhile.
   const os::HANDLE held =
       os::CreateFileA(kOld + "\\Lists\\French.wdl", os::GENERIC_READ, os::FILE_SHARE_READ, os::OPEN_EXISTING);
   ASSERT_NE(held, os::INVALID_HANDLE_VALUE);
-  EXPECT_EQ(RemoveOldInstallation(kOld, "Morvella"), (std::vector<std::string>{"Lists\\French.wdl"}));
+  EXPECT_EQ(RemoveOldInstallation(kOld, "Morvella"),
+            (std::vector<std::string>{"Morvella.exe", "Lists\\French.wdl"}));
   os::CloseHandle(held);
   EXPECT_EQ(ReadFileBytes(kOld + "\\My list.wdl"), "mine");
   EXPECT_TRUE(Exists(kOld + "\\Lists\\French.wdl"));
   EXPECT_FALSE(Exists(kOld + "\\Lists\\Dutch.wdl")) << "later entries are still handled";
-  EXPECT_FALSE(Exists(kOld + "\\Morvella.exe")) << "read-only is no reason to stay";
-  EXPECT_TRUE(Exists(kOld + "\\Install.log")) << "the record of what is left stays";
+  EXPECT_TRUE(Exists(kOld + "\\Morvella.exe")) << "read-only: left as the user marked it";
+  EXPECT_EQ(os::GetFileAttributesA(kOld + "\\Morvella.exe") & os::FILE_ATTRIBUTE_READONLY,
+            os::DWORD(os::FILE_ATTRIBUTE_READONLY));
+  EXPECT_TRUE(Exists(P("Morvella\\Morvella Help.lnk")));
+  EXPECT_FALSE(Exists(P("Morvella\\Morvella.lnk")));
+  EXPECT_FALSE(Exists(kOld + "\\Install.log")) << "the log goes, whatever stayed";
+  EXPECT_FALSE(Exists(kOld + "\\Uninst.exe"));
 }
 
 TEST_F(RemovalTest, SectionsEndAtAnEmptyLineAndAtTheLastLine) {

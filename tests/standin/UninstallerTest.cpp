@@ -4,6 +4,7 @@
 
 #include "engine/Unit_DataFile.h"
 #include "platform/Dialogs.h"
+#include "platform/Exceptions.h"
 #include "platform/Files.h"
 #include "platform/Sddl.h"
 #include "platform/Process.h"
@@ -294,6 +295,28 @@ TEST_F(UninstallerTest, ReadOnlyFilesAreRemovedAllTheSame) {
   EXPECT_EQ(LastMessage(), "Morvella has been removed from your computer.");
   EXPECT_FALSE(Exists(kInstall));
   EXPECT_FALSE(Exists(std::string(kPrograms) + "\\Morvella"));
+}
+
+}  // namespace
+
+namespace {
+
+// Everything else went, the log did not: the message names it, never
+// "has been removed" alone.
+TEST_F(UninstallerTest, LogThatCannotBeDeletedIsNamed) {
+  const os::HANDLE held = os::CreateFileA(kInstall + "\\Install.log", os::GENERIC_READ,
+                                          os::FILE_SHARE_READ, os::OPEN_EXISTING);
+  ASSERT_NE(held, os::INVALID_HANDLE_VALUE);
+  EXPECT_EQ(RunCopy(), 1);
+  os::CloseHandle(held);
+  EXPECT_EQ(LastMessage(),
+            "Morvella has been removed from your computer, but the record of its installation, " +
+                kInstall + "\\Install.log, could not be deleted: " +
+                os::ErrorText(os::ERROR_SHARING_VIOLATION) + ".  Delete it yourself.");
+  EXPECT_EQ(standin::MessageBoxes().back().Type, os::DWORD(os::MB_OK | os::MB_ICONWARNING));
+  EXPECT_EQ(FilesBelow(kInstall), (std::set<std::string>{"Install.log"}));
+  // The uninstaller is gone, so the entry that would start it went too.
+  EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Morvella"));
 }
 
 }  // namespace

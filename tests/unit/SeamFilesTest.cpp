@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <set>
 
+#include "engine/HeldFolder.h"
 #include "platform/FileSearch.h"
 #include "platform/Files.h"
 #include "platform/Sddl.h"
@@ -244,6 +245,29 @@ TEST_F(SeamFilesTest, RemovalKeepsAFileInUseWithTheUninstallerAndARecordOfBoth) 
   EXPECT_FALSE(Exists(folder));
 }
 
+// Setup's removal leaves a read-only file and one held open, and deletes
+// its log all the same; the held folder deletes a read-only file only when
+// told to clear the attribute (as the extraction does to replace it).
+TEST_F(SeamFilesTest, SetupsRemovalLeavesReadOnlyFilesAndTheHeldFolderClearsOnlyWhenTold) {
+  const std::string folder = dir_ / "Morvella";
+  ASSERT_TRUE(MakeSureDirectoryPathExists(folder + "\\"));
+  for (const char* f : {"Morvella.exe", "Uninst.exe", "Dutch.wdl"}) WriteFileBytes(folder + "\\" + f, f);
+  ASSERT_TRUE(SetFileAttributesA(folder + "\\Dutch.wdl", FILE_ATTRIBUTE_READONLY));
+  WriteFileBytes(folder + "\\Install.log",
+                 "{program folder}\r\n\r\n\r\n{program files}\r\nMorvella.exe\r\nUninst.exe\r\nDutch.wdl\r\n\r\n");
+  const HANDLE held = CreateFileA(folder + "\\Morvella.exe", GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  EXPECT_EQ(RemoveOldInstallation(folder, ""), (std::vector<std::string>{"Morvella.exe", "Dutch.wdl"}));
+  ASSERT_TRUE(CloseHandle(held));
+  EXPECT_EQ(FilesBelow(folder), (std::set<std::string>{"Dutch.wdl", "Morvella.exe"}));
+
+  const THeldFolder base(folder);
+  EXPECT_NE(base.DeleteEntry(folder + "\\Dutch.wdl", false, false), DWORD(ERROR_SUCCESS));
+  EXPECT_EQ(GetFileAttributesA(folder + "\\Dutch.wdl") & FILE_ATTRIBUTE_READONLY, DWORD(FILE_ATTRIBUTE_READONLY));
+  EXPECT_EQ(base.DeleteEntry(folder + "\\Dutch.wdl", false, true), DWORD(ERROR_SUCCESS));
+  EXPECT_EQ(FilesBelow(folder), (std::set<std::string>{"Morvella.exe"}));
+}
+
 // Share modes as Windows keeps them: each side must allow what the other
 // does; attributes alone take part in nothing.
 TEST_F(SeamFilesTest, ShareModesDecideWhetherASecondOpenOrADeleteGoesThrough) {
@@ -273,7 +297,9 @@ TEST_F(SeamFilesTest, ShareModesDecideWhetherASecondOpenOrADeleteGoesThrough) {
     if (second == INVALID_HANDLE_VALUE) EXPECT_EQ(GetLastError(), DWORD(ERROR_SHARING_VIOLATION));
     else CloseHandle(second);
     EXPECT_EQ(DeleteFileA(file), c.deleted);
-    if (!c.deleted) EXPECT_EQ(GetLastError(), DWORD(ERROR_SHARING_VIOLATION));
+    if (!c.deleted) {
+      EXPECT_EQ(GetLastError(), DWORD(ERROR_SHARING_VIOLATION));
+    }
     CloseHandle(first);
     DeleteFileA(file);
   }
