@@ -3,33 +3,30 @@
 #include "engine/Unit_Paths.h"
 #include "platform/Entries.h"
 
-THeldFolder::THeldFolder(const std::string& path) : path_(path), handle_(os::INVALID_HANDLE_VALUE) {
+THeldFolder::THeldFolder(const std::string& path) : path_(path) {
   if (path.empty()) return;
   // Listing access takes part in share modes (attributes alone would not):
   // without FILE_SHARE_DELETE nobody may rename or delete it meanwhile.
-  handle_ = os::CreateFileA(
+  handle_.reset(os::CreateFileA(
       path, os::FILE_LIST_DIRECTORY | os::FILE_READ_ATTRIBUTES | os::READ_CONTROL | os::WRITE_DAC | os::WRITE_OWNER,
       os::FILE_SHARE_READ | os::FILE_SHARE_WRITE, os::OPEN_EXISTING,
-      os::FILE_FLAG_BACKUP_SEMANTICS | os::FILE_FLAG_OPEN_REPARSE_POINT);
-  if (handle_ == os::INVALID_HANDLE_VALUE) return;
-  const os::DWORD attributes = os::GetFileAttributesByHandle(handle_);
+      os::FILE_FLAG_BACKUP_SEMANTICS | os::FILE_FLAG_OPEN_REPARSE_POINT));
+  if (!handle_) return;
+  const os::DWORD attributes = os::GetFileAttributesByHandle(handle_.get());
   // A link is refused as a whole: nothing goes through it.
   if (attributes == os::INVALID_FILE_ATTRIBUTES || !(attributes & os::FILE_ATTRIBUTE_DIRECTORY) ||
       (attributes & os::FILE_ATTRIBUTE_REPARSE_POINT)) {
     Release();
     return;
   }
-  final_ = os::GetFinalPathNameByHandleA(handle_);
+  final_ = os::GetFinalPathNameByHandleA(handle_.get());
   legacy_ = final_.empty() && os::GetLastError() == os::DWORD(os::ERROR_PROC_NOT_FOUND);
   if (final_.empty() && !legacy_) Release();
 }
 
-bool THeldFolder::Usable() const { return handle_ != os::INVALID_HANDLE_VALUE; }
+bool THeldFolder::Usable() const { return bool(handle_); }
 
-void THeldFolder::Release() {
-  if (handle_ != os::INVALID_HANDLE_VALUE) os::CloseHandle(handle_);
-  handle_ = os::INVALID_HANDLE_VALUE;
-}
+void THeldFolder::Release() { handle_.reset(); }
 
 bool THeldFolder::Holds(os::HANDLE entry) const {
   if (!Usable()) return false;
@@ -56,19 +53,18 @@ os::DWORD DeleteByPath(const std::string& path, bool folder, bool clearReadOnly)
 os::DWORD THeldFolder::DeleteEntry(const std::string& path, bool folder, bool ClearReadOnly) const {
   if (!Usable()) return os::ERROR_ACCESS_DENIED;
   if (legacy_) return DeleteByPath(path, folder, ClearReadOnly);
-  const os::HANDLE entry = os::OpenEntryToDelete(path, folder);
-  if (entry == os::INVALID_HANDLE_VALUE) return os::GetLastError();
-  const os::DWORD attributes = os::GetFileAttributesByHandle(entry);
+  const os::UniqueHandle entry = os::OpenEntryToDelete(path, folder);
+  if (!entry) return os::GetLastError();
+  const os::DWORD attributes = os::GetFileAttributesByHandle(entry.get());
   const bool isFolder = attributes != os::INVALID_FILE_ATTRIBUTES &&
                         (attributes & os::FILE_ATTRIBUTE_DIRECTORY) &&
                         !(attributes & os::FILE_ATTRIBUTE_REPARSE_POINT);
   os::DWORD error = os::ERROR_ACCESS_DENIED;
-  if (attributes != os::INVALID_FILE_ATTRIBUTES && isFolder == folder && Holds(entry)) {
+  if (attributes != os::INVALID_FILE_ATTRIBUTES && isFolder == folder && Holds(entry.get())) {
     const bool readOnly = ClearReadOnly && (attributes & os::FILE_ATTRIBUTE_READONLY) != 0;
-    if (readOnly) os::SetFileAttributesByHandle(entry, attributes & ~os::FILE_ATTRIBUTE_READONLY);
-    error = os::SetFileDispositionInfo(entry, true) ? os::DWORD(os::ERROR_SUCCESS) : os::GetLastError();
-    if (error != os::ERROR_SUCCESS && readOnly) os::SetFileAttributesByHandle(entry, attributes);
+    if (readOnly) os::SetFileAttributesByHandle(entry.get(), attributes & ~os::FILE_ATTRIBUTE_READONLY);
+    error = os::SetFileDispositionInfo(entry.get(), true) ? os::DWORD(os::ERROR_SUCCESS) : os::GetLastError();
+    if (error != os::ERROR_SUCCESS && readOnly) os::SetFileAttributesByHandle(entry.get(), attributes);
   }
-  os::CloseHandle(entry);
   return error;
 }

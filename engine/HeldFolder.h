@@ -14,12 +14,11 @@
 class THeldFolder {
  public:
   explicit THeldFolder(const std::string& path);
-  ~THeldFolder() { Release(); }
   THeldFolder(const THeldFolder&) = delete;
   THeldFolder& operator=(const THeldFolder&) = delete;
 
   bool Usable() const;
-  os::HANDLE Handle() const { return handle_; }
+  os::HANDLE Handle() const { return handle_.get(); }
   const std::string& Path() const { return path_; }
   // Where the folder is, every link resolved; empty on systems before
   // Windows Vista (Legacy), which lack the calls that tell.
@@ -38,7 +37,7 @@ class THeldFolder {
 
  private:
   std::string path_, final_;
-  os::HANDLE handle_;
+  os::UniqueHandle handle_;
   bool legacy_ = false;
 };
 

@@ -12,7 +12,7 @@
 #include "resources/ResourceIds.h"
 
 std::int32_t BytesLeft = 0;
-os::HANDLE OutFile = os::INVALID_HANDLE_VALUE;
+os::UniqueHandle OutFile;
 std::int64_t DeclaredLeft = -1;
 TEntryNames InstalledNames;
 
@@ -43,15 +43,10 @@ std::string Printable(const std::string& name) {
   return out.size() < name.size() ? out + "..." : out;
 }
 
-void CloseOutFile() {
-  if (OutFile != os::INVALID_HANDLE_VALUE) os::CloseHandle(OutFile);
-  OutFile = os::INVALID_HANDLE_VALUE;
-}
-
 }  // namespace
 
 void ResetDataFileState() {
-  CloseOutFile();
+  OutFile.reset();
   madeFolder.clear();
   std::unordered_set<std::string>().swap(protectedFolders);
   BytesLeft = 0;
@@ -92,17 +87,14 @@ TDataFile::TDataFile(const std::string& FileName, os::DWORD Mode, TLogFile* LogF
       TargetDir(TargetDir),
       fileName_(FileName),
       file_(os::CreateFileA(FileName, Mode, os::FILE_SHARE_READ, os::OPEN_EXISTING)) {
-  if (file_ == os::INVALID_HANDLE_VALUE) RaiseFileError("Cannot open the setup file", FileName);
-  if (!os::GetFileSizeEx(file_, &size_)) {
-    os::CloseHandle(file_);
-    RaiseFileError("Cannot read the setup file", FileName);
-  }
+  if (!file_) RaiseFileError("Cannot open the setup file", FileName);
+  if (!os::GetFileSizeEx(file_.get(), &size_)) RaiseFileError("Cannot read the setup file", FileName);
   // A small volume needs no large buffer; one that has grown since is read
   // in more pieces all the same.
   buffer_.resize(std::size_t(std::min<std::uint64_t>(kBufferSize, size_ + 1)));
 }
 
-TDataFile::~TDataFile() { os::CloseHandle(file_); }
+TDataFile::~TDataFile() = default;
 
 const char* const kNotThisSetupsDisk = "this is not the disk that belongs to this Setup.";
 
@@ -120,7 +112,7 @@ void TDataFile::DamagedEntry(const std::string& name, const std::string& problem
 bool TDataFile::Fill() {
   bufferPos_ = bufferLen_ = 0;
   os::DWORD read = 0;
-  if (!os::ReadFile(file_, buffer_.data(), os::DWORD(buffer_.size()), &read))
+  if (!os::ReadFile(file_.get(), buffer_.data(), os::DWORD(buffer_.size()), &read))
     RaiseFileError("Cannot read the setup file", fileName_);
   bufferLen_ = read;
   return read > 0;
@@ -139,7 +131,7 @@ void TDataFile::ConfirmPart(std::uint64_t Bytes) {
       hash_.reset();
       if (digest != expected_) Damaged(kNotThisSetupsDisk);
       // Read again from its start, through the same handle.
-      if (!os::SetFilePointerEx(file_, 0, nullptr, os::FILE_BEGIN))
+      if (!os::SetFilePointerEx(file_.get(), 0, nullptr, os::FILE_BEGIN))
         RaiseFileError("Cannot read the setup file", fileName_);
       bufferPos_ = bufferLen_ = 0;
       return;
@@ -251,7 +243,7 @@ void TDataFile::TakeEmptyEntries() {
     std::int32_t size = 0;
     if (!ReadName(name) || !ReadSize(size) || size != 0) Damaged("more data follows the last file");
     BeginEntry(name, size);
-    CloseOutFile();
+    OutFile.reset();
     BytesLeft = 0;
   }
 }
@@ -332,12 +324,12 @@ void TDataFile::BeginEntry(const std::string& name, std::int32_t size) {
   }
   // Made new, never written over: it takes the rights of the folder.
   OutFile = os::CreateFreshFile(path);
-  if (OutFile == os::INVALID_HANDLE_VALUE) RaiseFileError("Cannot create the file", path);
+  if (!OutFile) RaiseFileError("Cannot create the file", path);
   // Where it really is: a folder on the way swapped for a link would have
   // taken it elsewhere. It goes again, empty, and nothing more is written.
-  if (Held && !Held->Holds(OutFile)) {
-    const std::string where = os::GetFinalPathNameByHandleA(OutFile);
-    CloseOutFile();
+  if (Held && !Held->Holds(OutFile.get())) {
+    const std::string where = os::GetFinalPathNameByHandleA(OutFile.get());
+    OutFile.reset();
     if (!where.empty()) os::DeleteFileEntry(where);
     throw os::EInOutError("Setup stopped before writing " + path + ": it would lie at " +
                               (where.empty() ? std::string("a place Windows does not tell") : where) +
@@ -364,7 +356,7 @@ std::int32_t TDataFile::CopyPart(std::int32_t MaxBytes) {
       if (bufferPos_ == bufferLen_ && !Fill()) Damaged("the volume is shorter than it was");
       const std::size_t chunk = std::size_t(std::min<std::uint64_t>(n, bufferLen_ - bufferPos_));
       os::DWORD written = 0;
-      if (!os::WriteFile(OutFile, buffer_.data() + bufferPos_, os::DWORD(chunk), &written) ||
+      if (!os::WriteFile(OutFile.get(), buffer_.data() + bufferPos_, os::DWORD(chunk), &written) ||
           written != chunk) {
         if (os::GetLastError() == os::ERROR_SUCCESS) os::SetLastError(os::ERROR_DISK_FULL);
         RaiseFileError("Cannot write the file", outPath);
@@ -375,7 +367,7 @@ std::int32_t TDataFile::CopyPart(std::int32_t MaxBytes) {
       BytesLeft -= std::int32_t(chunk);
       n -= chunk;
     }
-    if (BytesLeft == 0) CloseOutFile();
+    if (BytesLeft == 0) OutFile.reset();
     if (position_ < dataEnd && Copied < MaxBytes) continue;
     return Copied;
   }

@@ -27,7 +27,7 @@ class TLogFile;
 // The entry being written; it outlives each volume's reader, so an entry
 // whose data runs on into the next volume continues in the same file.
 extern std::int32_t BytesLeft;
-extern os::HANDLE OutFile;
+extern os::UniqueHandle OutFile;
 // Data bytes the total size leaves for entries not yet begun; -1 before the
 // total is read. An entry larger than that is refused.
 extern std::int64_t DeclaredLeft;
@@ -168,7 +168,7 @@ class TDataFile {
   void BeginEntry(const std::string& name, std::int32_t size);
 
   std::string fileName_;
-  os::HANDLE file_;
+  os::UniqueHandle file_;
   std::uint64_t size_ = 0;
   std::uint64_t position_ = 0;  // of the next byte handed out
   std::vector<char> buffer_;

@@ -18,29 +18,23 @@ TLogFile::TLogFile(const std::string& InstallDir, const std::string& ProgFolder,
                    const char* FileName)
     : fileName_(JoinPath(InstallDir, FileName)),
       file_(os::CreateFreshFile(fileName_, os::FILE_SHARE_READ)) {
-  if (file_ == os::INVALID_HANDLE_VALUE) Raise("Cannot create the install log", fileName_);
-  try {
-    WriteLine("*** Don't change or delete this file ***");
-    WriteLine("");
-    WriteLine("{program folder}");
-    WriteLine(ProgFolder);
-  } catch (...) {
-    // No destructor runs for an object whose construction failed: the file
-    // is closed here, or it stays open, and shut, for a retry.
-    os::CloseHandle(file_);
-    throw;
-  }
+  if (!file_) Raise("Cannot create the install log", fileName_);
+  // Should a line fail, the file is closed with its member as the error
+  // leaves: it must not stay open, and shut, for a retry.
+  WriteLine("*** Don't change or delete this file ***");
+  WriteLine("");
+  WriteLine("{program folder}");
+  WriteLine(ProgFolder);
 }
 
 TLogFile::~TLogFile() {
-  if (file_ == os::INVALID_HANDLE_VALUE) return;
+  if (!file_) return;
   try {
     Close();
   } catch (const os::EInOutError&) {
-    // Already unwinding or released without Close: the file is closed below
+    // Already unwinding or released without Close: the file is closed
     // all the same, and whatever was written stays.
   }
-  if (file_ != os::INVALID_HANDLE_VALUE) os::CloseHandle(file_);
 }
 
 void TLogFile::BeginProgramFiles() {
@@ -61,22 +55,25 @@ void TLogFile::AddEntry(const std::string& Name) {
 }
 
 void TLogFile::Close() {
-  if (file_ == os::INVALID_HANDLE_VALUE) return;
-  WriteLine("");
-  const os::HANDLE file = file_;
-  file_ = os::INVALID_HANDLE_VALUE;
-  if (!os::CloseHandle(file)) Raise("Cannot close the install log", fileName_);
+  if (!file_) return;
+  try {
+    WriteLine("");
+  } catch (const os::EInOutError&) {
+    file_.reset();  // closed all the same: a retry makes a new log
+    throw;
+  }
+  if (!file_.Close()) Raise("Cannot close the install log", fileName_);
 }
 
 void TLogFile::WriteLine(const std::string& line) {
-  if (file_ == os::INVALID_HANDLE_VALUE) {
+  if (!file_) {
     os::SetLastError(os::ERROR_INVALID_HANDLE);
     Raise("Cannot write the install log", fileName_);
   }
   // One write a line, straight to the system: no buffer of our own to lose.
   const std::string bytes = line + "\r\n";
   os::DWORD written = 0;
-  if (!os::WriteFile(file_, bytes.data(), os::DWORD(bytes.size()), &written) ||
+  if (!os::WriteFile(file_.get(), bytes.data(), os::DWORD(bytes.size()), &written) ||
       written != bytes.size()) {
     if (os::GetLastError() == os::ERROR_SUCCESS) os::SetLastError(os::ERROR_DISK_FULL);
     Raise("Cannot write the install log", fileName_);
@@ -86,14 +83,14 @@ void TLogFile::WriteLine(const std::string& line) {
 TLogReader::TLogReader(const std::string& FileName)
     : fileName_(FileName),
       file_(os::CreateFileA(FileName, os::GENERIC_READ, os::FILE_SHARE_READ, os::OPEN_EXISTING)) {
-  if (file_ == os::INVALID_HANDLE_VALUE) Raise("Cannot open the install log", FileName);
+  if (!file_) Raise("Cannot open the install log", FileName);
 }
 
-TLogReader::~TLogReader() { os::CloseHandle(file_); }
+TLogReader::~TLogReader() = default;
 
 bool TLogReader::Fill() {
   os::DWORD read = 0;
-  if (!os::ReadFile(file_, buffer_, sizeof buffer_, &read))
+  if (!os::ReadFile(file_.get(), buffer_, sizeof buffer_, &read))
     Raise("Cannot read the install log", fileName_);
   pos_ = 0;
   len_ = read;
@@ -119,7 +116,7 @@ bool TLogReader::ReadLine(std::string& line, bool TakeCutLine) {
 }
 
 void TLogReader::Reset() {
-  if (!os::SetFilePointerEx(file_, 0, nullptr, os::FILE_BEGIN))
+  if (!os::SetFilePointerEx(file_.get(), 0, nullptr, os::FILE_BEGIN))
     Raise("Cannot read the install log", fileName_);
   pos_ = len_ = 0;
 }

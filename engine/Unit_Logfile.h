@@ -50,7 +50,7 @@ class TLogFile {
   void WriteLine(const std::string& line);
 
   std::string fileName_;
-  os::HANDLE file_;
+  os::UniqueHandle file_;
   std::set<std::string> listed_;  // this section's names, upper-cased
 };
 
@@ -76,7 +76,7 @@ class TLogReader {
   bool Fill();
 
   std::string fileName_;
-  os::HANDLE file_;
+  os::UniqueHandle file_;
   char buffer_[4096];
   std::size_t pos_ = 0;
   std::size_t len_ = 0;

@@ -5,39 +5,39 @@
 
 namespace os {
 
-HANDLE OpenEntryToDelete(const std::string& path, bool folder) {
-  return CreateFileA(path, DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES,
+UniqueHandle OpenEntryToDelete(const std::string& path, bool folder) {
+  return UniqueHandle(CreateFileA(path, DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES,
                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, OPEN_EXISTING,
-                     FILE_FLAG_OPEN_REPARSE_POINT | (folder ? FILE_FLAG_BACKUP_SEMANTICS : 0));
+                     FILE_FLAG_OPEN_REPARSE_POINT | (folder ? FILE_FLAG_BACKUP_SEMANTICS : 0)));
 }
 
 bool DeleteFileEntry(const std::string& path) {
-  const HANDLE entry = OpenEntryToDelete(path, false);
-  if (entry == INVALID_HANDLE_VALUE) return false;
-  const DWORD attributes = GetFileAttributesByHandle(entry);
+  UniqueHandle entry = OpenEntryToDelete(path, false);
+  if (!entry) return false;
+  const DWORD attributes = GetFileAttributesByHandle(entry.get());
   bool deleted = false;
   if (attributes == INVALID_FILE_ATTRIBUTES) {
     // error set by the call
   } else if ((attributes & FILE_ATTRIBUTE_DIRECTORY) && !(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
     SetLastError(ERROR_ACCESS_DENIED);
   } else {
-    deleted = SetFileDispositionInfo(entry, true);
+    deleted = SetFileDispositionInfo(entry.get(), true);
   }
   const DWORD error = GetLastError();
-  CloseHandle(entry);
+  entry.reset();
   if (!deleted && error == DWORD(ERROR_PROC_NOT_FOUND))
     return DeleteFileA(path);  // deletes a link itself, too
   SetLastError(error);
   return deleted;
 }
 
-HANDLE CreateFreshFile(const std::string& path, DWORD share) {
-  const HANDLE file = CreateFileA(path, GENERIC_WRITE, share, CREATE_NEW);
-  if (file != INVALID_HANDLE_VALUE) return file;
+UniqueHandle CreateFreshFile(const std::string& path, DWORD share) {
+  UniqueHandle file(CreateFileA(path, GENERIC_WRITE, share, CREATE_NEW));
+  if (file) return file;
   const DWORD error = GetLastError();
   if (error != DWORD(ERROR_FILE_EXISTS) && error != DWORD(ERROR_ALREADY_EXISTS)) return file;
-  if (!DeleteFileEntry(path)) return INVALID_HANDLE_VALUE;
-  return CreateFileA(path, GENERIC_WRITE, share, CREATE_NEW);
+  if (!DeleteFileEntry(path)) return file;
+  return UniqueHandle(CreateFileA(path, GENERIC_WRITE, share, CREATE_NEW));
 }
 
 std::string FirstLinkBelow(const std::string& Base, const std::string& Folder) {

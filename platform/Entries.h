@@ -11,8 +11,8 @@ namespace os {
 
 // A handle on path itself (a link, never its target) with leave to delete
 // it and to change its attributes; a folder only when folder is true.
-// INVALID_HANDLE_VALUE on failure.
-HANDLE OpenEntryToDelete(const std::string& path, bool folder);
+// None on failure.
+UniqueHandle OpenEntryToDelete(const std::string& path, bool folder);
 
 // Deletes the file path by a handle on it (a link itself, never its
 // target); before Windows Vista, which lacks the call, by its path. False,
@@ -23,8 +23,8 @@ bool DeleteFileEntry(const std::string& path);
 // owner and the inherited rights of its folder: an existing file there is
 // deleted first (DeleteFileEntry), never written into, since it keeps its
 // own owner and rights. Others may do with it what share allows.
-// INVALID_HANDLE_VALUE, with the error set, when either fails.
-HANDLE CreateFreshFile(const std::string& path, DWORD share = 0);
+// None, with the error set, when either fails.
+UniqueHandle CreateFreshFile(const std::string& path, DWORD share = 0);
 
 // The first of Base\Folder's levels below Base (Base\A, Base\A\B, ...,
 // Base\Folder itself) that is a link, judged by its own attributes without

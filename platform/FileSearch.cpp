@@ -10,16 +10,14 @@ constexpr DWORD kNeverShown =
 TDirectorySearch::TDirectorySearch(const std::string& pattern)
     : data_(), handle_(FindFirstFileA(pattern, &data_)), first_(true) {}
 
-TDirectorySearch::~TDirectorySearch() {
-  if (handle_ != INVALID_HANDLE_VALUE) FindClose(handle_);
-}
+TDirectorySearch::~TDirectorySearch() = default;
 
 bool TDirectorySearch::Next() {
-  if (handle_ == INVALID_HANDLE_VALUE) return false;
+  if (!handle_) return false;
   for (;;) {
     if (first_) {
       first_ = false;
-    } else if (!FindNextFileA(handle_, &data_)) {
+    } else if (!FindNextFileA(handle_.get(), &data_)) {
       return false;
     }
     if ((data_.dwFileAttributes & kNeverShown) == 0) return true;

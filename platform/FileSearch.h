@@ -23,7 +23,7 @@ class TDirectorySearch {
 
  private:
   WIN32_FIND_DATAA data_;  // before handle_: the first entry is found into it
-  HANDLE handle_;
+  UniqueSearch handle_;
   bool first_;
 };
 

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/Handle.h"
 #include "platform/Win.h"
 
 namespace os {
@@ -81,6 +82,14 @@ bool GetFileSizeEx(HANDLE file, std::uint64_t* size);
 bool FlushFileBuffers(HANDLE file);
 bool CloseHandle(HANDLE handle);
 
+struct FileHandleTraits {
+  using Handle = HANDLE;
+  static constexpr HANDLE Invalid = INVALID_HANDLE_VALUE;
+  static bool Close(HANDLE handle) { return CloseHandle(handle); }
+};
+// An open file or folder.
+using UniqueHandle = TUniqueHandle<FileHandleTraits>;
+
 struct WIN32_FIND_DATAA {
   DWORD dwFileAttributes = 0;
   std::uint64_t nFileSize = 0;
@@ -93,6 +102,14 @@ HANDLE FindFirstFileA(const std::string& pattern, WIN32_FIND_DATAA* data);
 // false with ERROR_NO_MORE_FILES after the last entry.
 bool FindNextFileA(HANDLE search, WIN32_FIND_DATAA* data);
 bool FindClose(HANDLE search);
+
+struct SearchHandleTraits {
+  using Handle = HANDLE;
+  static constexpr HANDLE Invalid = INVALID_HANDLE_VALUE;
+  static bool Close(HANDLE search) { return FindClose(search); }
+};
+// A search begun by FindFirstFileA.
+using UniqueSearch = TUniqueHandle<SearchHandleTraits>;
 
 // --- Access rights ------------------------------------------------------------
 // Security descriptors travel as SDDL text: "O:BAD:P(A;OICI;FA;;;BA)...".

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/Files.h"
 #include "platform/Win.h"
 
 namespace os {
@@ -38,7 +39,7 @@ class TNamedMutex {
 
  private:
   std::string name_;
-  void* handle_ = nullptr;
+  UniqueHandle handle_;  // none on the stand-in
   bool held_ = false;
 };
 

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/Handle.h"
 #include "platform/Win.h"
 
 namespace os {
@@ -50,38 +51,12 @@ long RegDeleteKeyA(HKEY key, const std::string& subKey);
 long RegQueryInfoKeyA(HKEY key, DWORD* subKeys, DWORD* values);
 long RegCloseKey(HKEY key);
 
-// Owns an open key and closes it.
-class UniqueHKEY {
- public:
-  UniqueHKEY() = default;
-  explicit UniqueHKEY(HKEY key) : key_(key) {}
-  UniqueHKEY(const UniqueHKEY&) = delete;
-  UniqueHKEY& operator=(const UniqueHKEY&) = delete;
-  UniqueHKEY(UniqueHKEY&& other) noexcept : key_(other.release()) {}
-  UniqueHKEY& operator=(UniqueHKEY&& other) noexcept {
-    reset(other.release());
-    return *this;
-  }
-  ~UniqueHKEY() { reset(); }
-
-  HKEY get() const { return key_; }
-  HKEY* receive() {
-    reset();
-    return &key_;
-  }
-  explicit operator bool() const { return key_ != HKEY(0); }
-  HKEY release() {
-    HKEY key = key_;
-    key_ = HKEY(0);
-    return key;
-  }
-  void reset(HKEY key = HKEY(0)) {
-    if (key_ != HKEY(0)) RegCloseKey(key_);
-    key_ = key;
-  }
-
- private:
-  HKEY key_ = HKEY(0);
+struct KeyHandleTraits {
+  using Handle = HKEY;
+  static constexpr HKEY Invalid = HKEY(0);
+  static bool Close(HKEY key) { return RegCloseKey(key) == 0; }
 };
+// An open key.
+using UniqueHKEY = TUniqueHandle<KeyHandleTraits>;
 
 }  // namespace os

@@ -10,12 +10,11 @@
 bool HoldsFiles(const std::string& Folder) {
   // Not TDirectorySearch: what is hidden from the user is content all the same.
   os::WIN32_FIND_DATAA found;
-  const os::HANDLE search = os::FindFirstFileA(JoinPath(Folder, "*"), &found);
-  if (search == os::INVALID_HANDLE_VALUE) return false;
+  const os::UniqueSearch search(os::FindFirstFileA(JoinPath(Folder, "*"), &found));
+  if (!search) return false;
   bool holds = false;
   do holds = found.cFileName != "." && found.cFileName != "..";
-  while (!holds && os::FindNextFileA(search, &found));
-  os::FindClose(search);
+  while (!holds && os::FindNextFileA(search.get(), &found));
   return holds;
 }
 

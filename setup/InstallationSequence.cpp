@@ -25,10 +25,8 @@ bool CanWriteFolder(const std::string& Folder) {
   if (ok) {
     const std::string probe = JoinPath(Folder, "Setup write test.tmp");
     // The system deletes the probe on closing: no file is left behind.
-    const os::HANDLE file = os::CreateFileA(probe, os::GENERIC_WRITE, 0, os::CREATE_NEW,
-                                            os::FILE_FLAG_DELETE_ON_CLOSE);
-    ok = file != os::INVALID_HANDLE_VALUE;
-    if (ok) os::CloseHandle(file);
+    ok = bool(os::UniqueHandle(os::CreateFileA(probe, os::GENERIC_WRITE, 0, os::CREATE_NEW,
+                                               os::FILE_FLAG_DELETE_ON_CLOSE)));
   }
   RemoveCreatedFolders(existing, rest);
   return ok;

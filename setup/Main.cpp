@@ -372,17 +372,19 @@ void TMainForm::ShowFinishedPage() {
   FinishButton.SetFocus();
 }
 
-void TMainForm::FillSummary() {
-  std::string programsName;
-  const std::string programs = GetProgramsFolder();
+namespace {
+// The name of the entry at path as the file system spells it; empty when
+// it cannot be found.
+std::string NameAsFound(const std::string& path) {
   os::WIN32_FIND_DATAA found;
-  if (!programs.empty()) {
-    const os::HANDLE search = os::FindFirstFileA(programs, &found);
-    if (search != os::INVALID_HANDLE_VALUE) {
-      programsName = found.cFileName;
-      os::FindClose(search);
-    }
-  }
+  const os::UniqueSearch search(os::FindFirstFileA(path, &found));
+  return search ? found.cFileName : std::string();
+}
+}  // namespace
+
+void TMainForm::FillSummary() {
+  const std::string programs = GetProgramsFolder();
+  const std::string programsName = programs.empty() ? std::string() : NameAsFound(programs);
   std::string place = JoinPath(programsName, SetupPars.ProgFolder);
   const std::vector<std::string> levels = PathLevels(place);
   std::string shown = levels.front();
@@ -405,14 +407,7 @@ void TMainForm::FillProgFoldersTree() {
   // Without a Programs folder the tree stays empty: a search of "" would list
   // the current folder, the installation medium.
   if (!programs.empty()) {
-    std::string name;
-    os::WIN32_FIND_DATAA found;
-    const os::HANDLE search = os::FindFirstFileA(programs, &found);
-    if (search != os::INVALID_HANDLE_VALUE) {
-      name = found.cFileName;
-      os::FindClose(search);
-    }
-    ui::TTreeNode* root = ProgFoldersTree.Add(nullptr, name);
+    ui::TTreeNode* root = ProgFoldersTree.Add(nullptr, NameAsFound(programs));
     root->ImageIndex = 0;
     root->SelectedIndex = 1;
     AddSubfolders(root, programs, 1);

@@ -70,13 +70,12 @@ class TRemovalBase {
       os::RemoveDirectoryA(folder_.Path());
       return;
     }
-    const os::HANDLE self = os::OpenEntryToDelete(folder_.Path(), true);
-    if (self == os::INVALID_HANDLE_VALUE) return;
-    const os::DWORD attributes = os::GetFileAttributesByHandle(self);
+    const os::UniqueHandle self = os::OpenEntryToDelete(folder_.Path(), true);
+    if (!self) return;
+    const os::DWORD attributes = os::GetFileAttributesByHandle(self.get());
     if (attributes != os::INVALID_FILE_ATTRIBUTES && !(attributes & os::FILE_ATTRIBUTE_REPARSE_POINT) &&
-        UpperPath(os::GetFinalPathNameByHandleA(self)) == UpperPath(folder_.FinalPath()))
-      os::SetFileDispositionInfo(self, true);
-    os::CloseHandle(self);
+        UpperPath(os::GetFinalPathNameByHandleA(self.get())) == UpperPath(folder_.FinalPath()))
+      os::SetFileDispositionInfo(self.get(), true);
   }
 
  private:

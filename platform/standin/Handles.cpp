@@ -3,6 +3,7 @@
 #include "platform/Entries.h"
 #include "platform/standin/Faults.h"
 #include "platform/standin/FileSystem.h"
+#include "platform/standin/Standin.h"
 
 namespace os {
 
@@ -250,3 +251,12 @@ bool SetFileDispositionInfo(HANDLE file, bool deleteFile) {
 }
 
 }  // namespace os
+
+namespace standin {
+
+int OpenHandleCount() {
+  std::lock_guard<std::recursive_mutex> guard(os::hostfs::Fs().lock);
+  return int(os::hostfs::Fs().files.size() + os::hostfs::Fs().searches.size());
+}
+
+}  // namespace standin

@@ -33,19 +33,17 @@ std::vector<std::string> CommandLineArguments() {
 DWORD GetCurrentProcessId() { return 4242; }
 
 bool CopyFileA(const std::string& from, const std::string& to, bool failIfExists) {
-  const HANDLE in = CreateFileA(from, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING);
-  if (in == INVALID_HANDLE_VALUE) return false;
-  const HANDLE out = CreateFileA(to, GENERIC_WRITE, 0, failIfExists ? CREATE_NEW : CREATE_ALWAYS);
-  bool ok = out != INVALID_HANDLE_VALUE;
+  const UniqueHandle in(CreateFileA(from, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING));
+  if (!in) return false;
+  UniqueHandle out(CreateFileA(to, GENERIC_WRITE, 0, failIfExists ? CREATE_NEW : CREATE_ALWAYS));
+  bool ok = bool(out);
   char buffer[65536];
   DWORD n = 0;
-  while (ok && ReadFile(in, buffer, sizeof buffer, &n) && n > 0) {
+  while (ok && ReadFile(in.get(), buffer, sizeof buffer, &n) && n > 0) {
     DWORD written = 0;
-    ok = WriteFile(out, buffer, n, &written) && written == n;
+    ok = WriteFile(out.get(), buffer, n, &written) && written == n;
   }
-  CloseHandle(in);
-  if (out != INVALID_HANDLE_VALUE) ok = CloseHandle(out) && ok;
-  return ok;
+  return out.Close() && ok;
 }
 
 bool CreateProcessA(const std::string& commandLine, const std::string& folder) {

@@ -137,11 +137,10 @@ long TShellLink::Save(const std::string& path, bool) {
   // A small readable record in place of the shell's own format.
   const std::string record =
       "[Shell link]\r\nPath=" + impl_->path + "\r\nWorkingDirectory=" + impl_->folder + "\r\n";
-  HANDLE file = CreateFileA(path, GENERIC_WRITE, 0, CREATE_ALWAYS);
-  if (file == INVALID_HANDLE_VALUE) return long(0x80070000u | GetLastError());
+  UniqueHandle file(CreateFileA(path, GENERIC_WRITE, 0, CREATE_ALWAYS));
+  if (!file) return long(0x80070000u | GetLastError());
   DWORD written = 0;
-  const bool ok = WriteFile(file, record.data(), DWORD(record.size()), &written);
-  CloseHandle(file);
+  const bool ok = WriteFile(file.get(), record.data(), DWORD(record.size()), &written) && file.Close();
   return ok ? 0 : long(0x80070000u | GetLastError());
 }
 

@@ -74,6 +74,9 @@ void SimulatePreVista(bool preVista);
 // check and a delete.
 void BeforeDeleteOpen(std::function<void(const std::string& path)> action);
 
+// Files, folders and searches open now, whoever opened them (leak checks).
+int OpenHandleCount();
+
 // --- Faults --------------------------------------------------------------
 // Counts the calls that change files, folders or the registry from now on,
 // and makes the nth fail (0: none): files with ERROR_ACCESS_DENIED (writes

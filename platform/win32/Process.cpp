@@ -32,23 +32,22 @@ bool CopyFileA(const std::string& from, const std::string& to, bool failIfExists
 }
 
 bool CreateProcessA(const std::string& commandLine, const std::string& folder) {
-  STARTUPINFOA startup = {sizeof startup};
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof startup;
   PROCESS_INFORMATION process = {};
   std::string line = commandLine;
   if (!::CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr,
                         folder.empty() ? nullptr : folder.c_str(), &startup, &process))
     return false;
-  ::CloseHandle(process.hThread);
-  ::CloseHandle(process.hProcess);
+  // Not waited for: both go at once.
+  const win32::UniqueKernelHandle thread(process.hThread), started(process.hProcess);
   return true;
 }
 
 bool WaitForProcessEnd(DWORD processId, DWORD milliseconds) {
-  ::HANDLE process = ::OpenProcess(SYNCHRONIZE, FALSE, processId);
+  const win32::UniqueKernelHandle process(::OpenProcess(SYNCHRONIZE, FALSE, processId));
   if (!process) return true;  // already gone
-  const bool ended = ::WaitForSingleObject(process, milliseconds) == WAIT_OBJECT_0;
-  ::CloseHandle(process);
-  return ended;
+  return ::WaitForSingleObject(process.get(), milliseconds) == WAIT_OBJECT_0;
 }
 
 bool MoveFileExA(const std::string& from, const std::string& to, DWORD flags) {
@@ -56,16 +55,15 @@ bool MoveFileExA(const std::string& from, const std::string& to, DWORD flags) {
 }
 
 TNamedMutex::TNamedMutex(const std::string& name) : name_(name) {
-  handle_ = ::CreateMutexA(nullptr, FALSE, name.c_str());
+  const ::HANDLE mutex = ::CreateMutexA(nullptr, FALSE, name.c_str());
   const ::DWORD error = ::GetLastError();
+  if (mutex) handle_.reset(HANDLE(reinterpret_cast<std::uintptr_t>(mutex)));
   // Denied: made by another program with rights of its own. Any other
   // failure leaves nothing to share with, and is no reason to stop.
-  held_ = handle_ ? error != ERROR_ALREADY_EXISTS : error != ERROR_ACCESS_DENIED;
+  held_ = mutex ? error != ERROR_ALREADY_EXISTS : error != ERROR_ACCESS_DENIED;
 }
 
-TNamedMutex::~TNamedMutex() {
-  if (handle_) ::CloseHandle(handle_);
-}
+TNamedMutex::~TNamedMutex() = default;
 
 void BringToFront(const std::string& caption) {
   if (::HWND window = ::FindWindowA(nullptr, caption.c_str())) {

@@ -30,6 +30,15 @@ inline os::HWND Wrap(::HWND window) { return os::HWND(reinterpret_cast<std::uint
 inline ::HKEY Native(os::HKEY key) { return reinterpret_cast<::HKEY>(key); }
 inline os::HKEY Wrap(::HKEY key) { return os::HKEY(reinterpret_cast<std::uintptr_t>(key)); }
 
+// A kernel object's handle (a process, a thread, a mutex), which is null
+// when there is none.
+struct KernelHandleTraits {
+  using Handle = ::HANDLE;
+  static constexpr ::HANDLE Invalid = nullptr;
+  static bool Close(::HANDLE handle) { return ::CloseHandle(handle) != FALSE; }
+};
+using UniqueKernelHandle = os::TUniqueHandle<KernelHandleTraits>;
+
 // Whether window is the window of one of the program's forms (not a
 // message box or another system dialog).
 bool IsFormWindow(::HWND window);

@@ -90,6 +90,9 @@ class ExtractionTest : public ::testing::Test {
       result = extract_->ShowModal();
       ExtractPars.LogFile = nullptr;
     }
+    // Ended, however it ended (done, cancelled, failed): nothing of it
+    // stays open, no volume and no file half written.
+    EXPECT_EQ(standin::OpenHandleCount(), 0) << "handles left open";
     return result;
   }
 

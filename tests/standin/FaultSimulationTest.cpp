@@ -11,6 +11,7 @@
 #include "platform/FileSearch.h"
 #include "platform/Files.h"
 #include "setup/Folders.h"
+#include "system/Unit_Uninstaller.h"
 #include "tests/standin/WizardFixture.h"
 #include "tests/standin/WorkerHold.h"
 #include "tests/support/Scratch.h"
@@ -20,6 +21,8 @@ namespace {
 
 
 const std::string kInstall = "C:\\Program Files\\Morvella";
+// The uninstaller's private copy: it goes at the next restart.
+const std::string kPrivate = "C:\\Windows\\Temp\\Morvella uninstall 4242-0";
 
 class FaultSimulationTest : public WizardFixture {
  protected:
@@ -74,7 +77,7 @@ class FaultSimulationTest : public WizardFixture {
   }
 
   bool Ours(const std::string& path) {
-    for (const std::string& folder : {kInstall, std::string(kPrograms) + "\\Morvella"})
+    for (const std::string& folder : {kInstall, std::string(kPrograms) + "\\Morvella", kPrivate})
       if (path.rfind(folder + "\\", 0) == 0) return true;
     return false;
   }
@@ -98,6 +101,7 @@ class FaultSimulationTest : public WizardFixture {
       if (!before.count(file) && !Ours(file)) ADD_FAILURE() << "written outside: " << file;
     for (const std::string& file : before)
       if (!Ours(file) && !Exists(file)) ADD_FAILURE() << "removed outside: " << file;
+    EXPECT_EQ(standin::OpenHandleCount(), 0) << "handles left open";
   }
 
   // A second installation over the first, giving up on any failure.
@@ -189,6 +193,36 @@ TEST_F(FaultSimulationTest, CancelAtEveryDiskPromptEndsCleanly) {
     main_->NextButton.Click();
     EXPECT_TRUE(main_->Closed());
     CheckInvariants(before, "cancel at the prompt for disk " + std::to_string(withheld));
+  }
+}
+
+// The uninstaller, started from the installation (it hands over to its
+// copy) and then as the copy, with the 1st, 2nd, 3rd... change failing.
+TEST_F(FaultSimulationTest, EveryFailingChangeOfTheUninstallerEndsCleanly) {
+  auto uninstall = [this](long failAt) {
+    standin::SetMessageBoxResponder([](const standin::MessageBoxRecord& box) {
+      return int(box.Type & os::MB_YESNO ? os::IDYES : os::IDOK);
+    });
+    standin::FailNthChange(failAt);
+    standin::SetProgram(kInstall + "\\Uninst.exe", {});
+    UninstMain();
+    standin::SetProgram(kPrivate + "\\Uninstall Morvella.exe", {"/from", kInstall, "4242"});
+    UninstMain();
+    changes_ = standin::ChangesCounted();
+    standin::FailNthChange(0);
+  };
+  Prepare();
+  standin::FailNthChange(-1);  // count only
+  uninstall(-1);
+  ASSERT_FALSE(Exists(kInstall + "\\Uninst.exe")) << "the run without faults removes it";
+  const long changes = changes_;
+  ASSERT_GT(changes, 20);
+  for (long n = 1; n <= changes; ++n) {
+    Prepare();
+    const auto before = AllFiles();
+    uninstall(n);
+    CheckInvariants(before, "uninstaller, change " + std::to_string(n) + " of " + std::to_string(changes));
+    if (HasFailure()) break;
   }
 }
 

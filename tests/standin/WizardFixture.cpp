@@ -38,6 +38,9 @@ void WizardFixture::TearDown() {
   EXPECT_TRUE(answers_.empty()) << answers_.size() << " prepared answers were not used";
   standin::SetModalResponder(nullptr);
   forms_.reset();
+  // Whatever the test did, Setup and the uninstaller left nothing open: a
+  // handle kept would keep a file the user wants to delete.
+  EXPECT_EQ(standin::OpenHandleCount(), 0) << "handles left open";
 }
 
 void WizardFixture::Start() {

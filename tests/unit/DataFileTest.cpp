@@ -107,10 +107,10 @@ TEST_F(DataFileTest, LimitStopsMidEntryAndTheNextCallContinuesTheSameFile) {
   volume->ReadTotalSize();
   EXPECT_EQ(volume->CopyPart(3), 3);
   EXPECT_EQ(BytesLeft, 7);
-  EXPECT_NE(OutFile, os::INVALID_HANDLE_VALUE);
+  EXPECT_TRUE(OutFile);
   EXPECT_EQ(volume->CopyPart(3), 3);
   EXPECT_EQ(volume->CopyPart(30), 4);
-  EXPECT_EQ(OutFile, os::INVALID_HANDLE_VALUE);
+  EXPECT_FALSE(OutFile);
   EXPECT_EQ(File("Big.bin"), "0123456789");
 }
 

@@ -23,7 +23,8 @@ DWORD Probe(const std::string& arguments) {
   std::string line = "\"" + program + "\" " + arguments;
   char temp[MAX_PATH] = {};
   ::GetTempPathA(MAX_PATH, temp);
-  STARTUPINFOA startup = {sizeof startup};
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof startup;
   PROCESS_INFORMATION process = {};
   if (!::CreateProcessA(program.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, temp,
                         &startup, &process))
