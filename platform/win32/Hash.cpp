@@ -5,15 +5,29 @@
 #include <wincrypt.h>
 
 #include <new>
+#include <utility>
 
 #include "platform/Exceptions.h"
 #include "platform/Hash.h"
 
 namespace os {
 
+namespace {
+struct ProviderTraits {
+  using Handle = HCRYPTPROV;
+  static constexpr HCRYPTPROV Invalid = 0;
+  static bool Close(HCRYPTPROV provider) { return ::CryptReleaseContext(provider, 0) != FALSE; }
+};
+struct HashTraits {
+  using Handle = HCRYPTHASH;
+  static constexpr HCRYPTHASH Invalid = 0;
+  static bool Close(HCRYPTHASH hash) { return ::CryptDestroyHash(hash) != FALSE; }
+};
+}  // namespace
+
 struct TSha256::State {
-  HCRYPTPROV provider = 0;
-  HCRYPTHASH hash = 0;
+  TUniqueHandle<ProviderTraits> provider;  // first made, last gone
+  TUniqueHandle<HashTraits> hash;
 };
 
 namespace {
@@ -28,32 +42,27 @@ constexpr ALG_ID kSha256 = ALG_CLASS_HASH | ALG_TYPE_ANY | 12;
 
 TSha256::TSha256() {
   static_assert(sizeof(State) <= sizeof storage_, "the state fits");
-  State& s = *new (storage_) State;
-  if (!::CryptAcquireContextA(&s.provider, nullptr, nullptr, PROV_RSA_AES,
+  // Held by owners until both exist: a failure releases what was made.
+  TUniqueHandle<ProviderTraits> provider;
+  if (!::CryptAcquireContextA(provider.receive(), nullptr, nullptr, PROV_RSA_AES,
                               CRYPT_VERIFYCONTEXT | CRYPT_SILENT))
     Fail();
-  if (!::CryptCreateHash(s.provider, kSha256, 0, 0, &s.hash)) {
-    const ::DWORD code = ::GetLastError();
-    ::CryptReleaseContext(s.provider, 0);  // no destructor runs for a failed construction
-    ::SetLastError(code);
-    Fail();
-  }
+  TUniqueHandle<HashTraits> hash;
+  if (!::CryptCreateHash(provider.get(), kSha256, 0, 0, hash.receive())) Fail();
+  new (storage_) State{std::move(provider), std::move(hash)};
 }
 
-TSha256::~TSha256() {
-  ::CryptDestroyHash(state().hash);
-  ::CryptReleaseContext(state().provider, 0);
-}
+TSha256::~TSha256() { state().~State(); }
 
 void TSha256::Add(const void* data, std::size_t size) {
-  if (size && !::CryptHashData(state().hash, static_cast<const BYTE*>(data), ::DWORD(size), 0))
+  if (size && !::CryptHashData(state().hash.get(), static_cast<const BYTE*>(data), ::DWORD(size), 0))
     Fail();
 }
 
 TSha256Digest TSha256::Finish() {
   TSha256Digest digest{};
   ::DWORD size = ::DWORD(digest.size());
-  if (!::CryptGetHashParam(state().hash, HP_HASHVAL, digest.data(), &size, 0) || size != digest.size())
+  if (!::CryptGetHashParam(state().hash.get(), HP_HASHVAL, digest.data(), &size, 0) || size != digest.size())
     Fail();
   return digest;
 }
