@@ -49,6 +49,13 @@ class InstallationTest : public WizardFixture {
     main_->NextButton.Click();
   }
   std::string Log() { return ReadFileBytes(kInstall + "\\Install.log"); }
+  // A whole first installation, ended with Finish.
+  void InstallOnce() {
+    Start();
+    Install();
+    ASSERT_EQ(SetupPars.Page, 5);
+    main_->FinishButton.Click();
+  }
 };
 
 TEST_F(InstallationTest, FreshInstallationEndsOnTheFinishedPage) {
@@ -109,10 +116,7 @@ TEST_F(InstallationTest, SecondRunProposesTheSameFoldersAndReplacesTheFirst) {
 }
 
 TEST_F(InstallationTest, SecondRunIntoTheFolderTheRemovalDeletesMakesItAgainAndLogsOnlyItself) {
-  Start();
-  Install();
-  ASSERT_EQ(SetupPars.Page, 5);
-  main_->FinishButton.Click();
+  ASSERT_NO_FATAL_FAILURE(InstallOnce());
   WriteFileBytes("D:\\Setup.d01", Le32(5) + Entry("Morvella.exe", "v3.5b") + std::string(1, '\0'));
   os::DeleteFileA("D:\\Setup.d02");
   Start();
@@ -133,10 +137,7 @@ TEST_F(InstallationTest, SecondRunIntoTheFolderTheRemovalDeletesMakesItAgainAndL
 // that another program holds open, stays: the new log lists it again, so
 // the uninstaller still takes it.
 TEST_F(InstallationTest, FileOfTheEarlierInstallationThatStaysInUseIsListedAgain) {
-  Start();
-  Install();
-  ASSERT_EQ(SetupPars.Page, 5);
-  main_->FinishButton.Click();
+  ASSERT_NO_FATAL_FAILURE(InstallOnce());
   // The new release has no French list.
   ASSERT_TRUE(os::DeleteFileA("D:\\Setup.d02"));
   WriteFileBytes("D:\\Setup.d01", Le32(5) + Entry("Morvella.exe", "new") + Entry("Uninst.exe", "un") +
@@ -161,10 +162,7 @@ TEST_F(InstallationTest, FileOfTheEarlierInstallationThatStaysInUseIsListedAgain
 // or marked read-only by the user) is passed over; its log goes all the
 // same, so no record of files that are gone is left behind.
 TEST_F(InstallationTest, ReinstallElsewhereLeavesNoEarlierLogWhateverStayed) {
-  Start();
-  Install();
-  ASSERT_EQ(SetupPars.Page, 5);
-  main_->FinishButton.Click();
+  ASSERT_NO_FATAL_FAILURE(InstallOnce());
   ASSERT_TRUE(os::SetFileAttributesA(kInstall + "\\Morvehlp.hlp", os::FILE_ATTRIBUTE_READONLY));
   const os::HANDLE held = os::CreateFileA(kInstall + "\\Lists\\French.wdl", os::GENERIC_READ,
                                           os::FILE_SHARE_READ, os::OPEN_EXISTING);
@@ -192,10 +190,7 @@ TEST_F(InstallationTest, ReinstallElsewhereLeavesNoEarlierLogWhateverStayed) {
 // Into the same folder: a read-only file the removal left is replaced by
 // the new one of that name, listed once.
 TEST_F(InstallationTest, ReadOnlyFileLeftByTheRemovalIsReplacedAndListedOnce) {
-  Start();
-  Install();
-  ASSERT_EQ(SetupPars.Page, 5);
-  main_->FinishButton.Click();
+  ASSERT_NO_FATAL_FAILURE(InstallOnce());
   ASSERT_TRUE(os::SetFileAttributesA(kInstall + "\\Lists\\French.wdl", os::FILE_ATTRIBUTE_READONLY));
   ASSERT_TRUE(os::SetFileAttributesA(kInstall + "\\Morvehlp.hlp", os::FILE_ATTRIBUTE_READONLY));
   // The new release has a French list, and no help file.
@@ -218,10 +213,7 @@ TEST_F(InstallationTest, ReadOnlyFileLeftByTheRemovalIsReplacedAndListedOnce) {
 }
 
 TEST_F(InstallationTest, VersionOneMarkerAnsweredNoStillRemovesTheEarlierInstallation) {
-  Start();
-  Install();
-  ASSERT_EQ(SetupPars.Page, 5);
-  main_->FinishButton.Click();
+  ASSERT_NO_FATAL_FAILURE(InstallOnce());
   CreateKey(HKEY_LOCAL_MACHINE, "Software\\Vantrel\\Morvella\\1.0");
   WriteFileBytes("D:\\Setup.d01", Le32(5) + Entry("Morvella.exe", "v3.5b") + std::string(1, '\0'));
   Answer("Morvella Setup", [](ui::TForm& f) { static_cast<TUninstallOldForm&>(f).NoButton.Click(); });
@@ -261,10 +253,7 @@ TEST_F(InstallationTest, CancelledExtractionEndsSetupWithoutShortcutsOrRegistry)
 
 TEST_F(InstallationTest, FailedStepLeavesTheConfirmationPageAndNextCanTryAgain) {
   // An earlier installation, so the removal step runs too.
-  Start();
-  Install();
-  ASSERT_EQ(SetupPars.Page, 5);
-  main_->FinishButton.Click();
+  ASSERT_NO_FATAL_FAILURE(InstallOnce());
   Start();
   ASSERT_TRUE(SetupPars.OldInstallFound);
   standin::DenyKey(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall");
