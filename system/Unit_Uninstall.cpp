@@ -13,23 +13,24 @@
 #include "setup/Folders.h"
 #include "system/Unit_Settings.h"
 
-namespace {
-
-void DeleteKeyIfEmpty(TRegistry& registry, const std::string& key) {
+void DeleteValuesAndKeyIfEmpty(TRegistry& registry, const std::string& key,
+                               std::initializer_list<const char*> values) {
   if (!registry.OpenKey(key, false)) return;
-  os::DWORD subKeys = 0, values = 0;
-  const bool empty = registry.GetKeyInfo(subKeys, values) && subKeys == 0 && values == 0;
+  for (const char* value : values) registry.DeleteValue(value);  // a missing one is no error
+  os::DWORD subKeys = 0, count = 0;
+  const bool empty = registry.GetKeyInfo(subKeys, count) && subKeys == 0 && count == 0;
   registry.CloseKey();
   if (empty) registry.DeleteKey(key);
 }
 
+namespace {
+
+void DeleteKeyIfEmpty(TRegistry& registry, const std::string& key) {
+  DeleteValuesAndKeyIfEmpty(registry, key, {});
+}
+
 void DeleteDefaultAndKeyIfEmpty(TRegistry& registry, const std::string& key) {
-  if (!registry.OpenKey(key, false)) return;
-  registry.DeleteValue("");  // a missing default value is no error
-  os::DWORD subKeys = 0, values = 0;
-  const bool empty = registry.GetKeyInfo(subKeys, values) && subKeys == 0 && values == 0;
-  registry.CloseKey();
-  if (empty) registry.DeleteKey(key);
+  DeleteValuesAndKeyIfEmpty(registry, key, {""});
 }
 
 // Whether relative is a path that stays below its base folder.

@@ -1,6 +1,7 @@
 #pragma once
 // Removal of an earlier installation in place, from its install log, before
 // the new one is installed.
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -28,6 +29,14 @@ struct TRemovalResult {
   os::DWORD LogError = 0;             // why "Install.log" stayed when it was to go
   bool Complete() const { return Files.empty() && Shortcuts.empty(); }
 };
+
+class TRegistry;
+
+// Opens key (from the accessor's root) if it exists, deletes the named
+// values ("" is the default value), and deletes the key when it is then
+// empty: no subkeys, no values.
+void DeleteValuesAndKeyIfEmpty(TRegistry& registry, const std::string& key,
+                               std::initializer_list<const char*> values);
 
 // Deletes the registry keys an earlier installation may have left, each only
 // when empty: the version-1.0 marker key and the "Open" and "Openen" verbs.

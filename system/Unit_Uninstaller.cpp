@@ -23,16 +23,6 @@ namespace {
 const char* const kCaption = "Uninstall Morvella";
 const char* const kAlreadyRunning = "Morvella Setup or its uninstaller is already running.";
 
-void DeleteValueAndKeyIfEmpty(TRegistry& registry, const std::string& key,
-                              std::initializer_list<const char*> values) {
-  if (!registry.OpenKey(key, false)) return;
-  for (const char* value : values) registry.DeleteValue(value);
-  os::DWORD subKeys = 0, count = 0;
-  const bool empty = registry.GetKeyInfo(subKeys, count) && subKeys == 0 && count == 0;
-  registry.CloseKey();
-  if (empty) registry.DeleteKey(key);
-}
-
 // The copy runs from a folder of its own that only administrators and the
 // system may change: in the temporary folder, any program of the user could
 // otherwise replace it, or put a DLL beside it, before it starts elevated.
@@ -139,7 +129,7 @@ void WriteRemainingLog(const std::string& InstallDir, const std::string& ProgFol
 void RemoveRegistryEntries() {
   TRegistry registry;
   registry.SetRootKey(os::HKEY_LOCAL_MACHINE);
-  DeleteValueAndKeyIfEmpty(registry,
+  DeleteValuesAndKeyIfEmpty(registry,
                            "\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Morvella",
                            {"DisplayName", "UninstallString"});
   registry.SetRootKey(os::HKEY_CLASSES_ROOT);
@@ -150,7 +140,7 @@ void RemoveRegistryEntries() {
                           "\\Morvella.Wordlist\\Shell\\Open\\command", "\\Morvella.Wordlist\\Shell\\Open",
                           "\\Morvella.Wordlist\\Shell", "\\Morvella.Wordlist\\DefaultIcon",
                           "\\Morvella.Wordlist"})
-    DeleteValueAndKeyIfEmpty(registry, key, {""});
+    DeleteValuesAndKeyIfEmpty(registry, key, {""});
   std::string owner;
   if (registry.OpenKey("\\.wdl", false)) {
     try {
@@ -161,7 +151,7 @@ void RemoveRegistryEntries() {
     registry.CloseKey();
   }
   // The extension stays with the program that took it since.
-  if (owner == "Morvella.Wordlist") DeleteValueAndKeyIfEmpty(registry, "\\.wdl", {""});
+  if (owner == "Morvella.Wordlist") DeleteValuesAndKeyIfEmpty(registry, "\\.wdl", {""});
 }
 
 std::string QuoteArgument(const std::string& Argument) {
