@@ -89,9 +89,6 @@ TDataFile::TDataFile(const std::string& FileName, os::DWORD Mode, TLogFile* LogF
       file_(os::CreateFileA(FileName, Mode, os::FILE_SHARE_READ, os::OPEN_EXISTING)) {
   if (!file_) RaiseFileError("Cannot open the setup file", FileName);
   if (!os::GetFileSizeEx(file_.get(), &size_)) RaiseFileError("Cannot read the setup file", FileName);
-  // A small volume needs no large buffer; one that has grown since is read
-  // in more pieces all the same.
-  buffer_.resize(std::size_t(std::min<std::uint64_t>(kBufferSize, size_ + 1)));
 }
 
 TDataFile::~TDataFile() = default;
@@ -111,6 +108,29 @@ void TDataFile::DamagedEntry(const std::string& name, const std::string& problem
 
 bool TDataFile::Fill() {
   bufferPos_ = bufferLen_ = 0;
+  if (checker_) {
+    for (;;) {
+      switch (checker_->Take(data_, bufferLen_)) {
+        case TBlockChecker::TState::Ready:
+          return true;
+        case TBlockChecker::TState::End:
+          return false;
+        case TBlockChecker::TState::Bad:
+          Damaged(kNotThisSetupsDisk);
+        case TBlockChecker::TState::Failed:
+          checker_->RaiseFailure(fileName_);
+        case TBlockChecker::TState::Pending:
+          // The worker waits for the block before asking for the step that
+          // uses it; this waits only where it could not know.
+          checker_->Wait(1000);
+          break;
+      }
+    }
+  }
+  // A small volume needs no large buffer; one that has grown since is read
+  // in more pieces all the same.
+  if (buffer_.empty()) buffer_.resize(std::size_t(std::min<std::uint64_t>(kBufferSize, size_ + 1)));
+  data_ = buffer_.data();
   os::DWORD read = 0;
   if (!os::ReadFile(file_.get(), buffer_.data(), os::DWORD(buffer_.size()), &read))
     RaiseFileError("Cannot read the setup file", fileName_);
@@ -118,69 +138,52 @@ bool TDataFile::Fill() {
   return read > 0;
 }
 
-void TDataFile::ExpectDigest(const os::TSha256Digest& Expected) {
-  hash_ = std::make_unique<os::TSha256>();
-  expected_ = Expected;
+bool TDataFile::AtHand(std::uint64_t count) {
+  const std::size_t inBuffer = bufferLen_ - bufferPos_;
+  if (!checker_ || count <= inBuffer) return true;
+  const std::uint64_t block = checker_->BlockSize();
+  return checker_->Ahead(std::size_t((count - inBuffer + block - 1) / block));
 }
 
-void TDataFile::ConfirmPart(std::uint64_t Bytes) {
-  if (!hash_) return;
-  for (std::uint64_t hashed = 0; hashed < Bytes;) {
-    if (!Fill()) {
-      const os::TSha256Digest digest = hash_->Finish();
-      hash_.reset();
-      if (digest != expected_) Damaged(kNotThisSetupsDisk);
-      // Read again from its start, through the same handle.
-      if (!os::SetFilePointerEx(file_.get(), 0, nullptr, os::FILE_BEGIN))
-        RaiseFileError("Cannot read the setup file", fileName_);
-      bufferPos_ = bufferLen_ = 0;
-      return;
-    }
-    hash_->Add(buffer_.data(), bufferLen_);
-    hashed += bufferLen_;
+void TDataFile::MatchSize(const TVolumeDigests& Digests) const {
+  if (Digests.Size != size_) Damaged(kNotThisSetupsDisk);
+}
+
+void TDataFile::CheckBlocks(const TVolumeDigests& Digests) {
+  MatchSize(Digests);
+  checker_.reset();
+  confirming_ = false;
+  // From its start, whatever was read before: every byte is checked again.
+  if (position_ != 0 || !os::SetFilePointerEx(file_.get(), 0, nullptr, os::FILE_BEGIN))
+    RaiseFileError("Cannot read the setup file", fileName_);
+  bufferPos_ = bufferLen_ = 0;
+  checker_ = std::make_unique<TBlockChecker>(file_.get(), Digests, true, CheckingThreads());
+}
+
+void TDataFile::ConfirmWhole(const TVolumeDigests& Digests) {
+  MatchSize(Digests);
+  checker_ = std::make_unique<TBlockChecker>(file_.get(), Digests, false, CheckingThreads());
+  confirming_ = true;
+}
+
+bool TDataFile::WholeConfirmed() {
+  if (!confirming_) return false;
+  switch (checker_->Result()) {
+    case TBlockChecker::TState::Pending:
+      return false;
+    case TBlockChecker::TState::Bad:
+      Damaged(kNotThisSetupsDisk);
+    case TBlockChecker::TState::Failed:
+      checker_->RaiseFailure(fileName_);
+    default:
+      break;
   }
-}
-
-bool TVolumeHashes::Parse(std::string_view Text) {
-  digests_.clear();
-  named_.clear();
-  auto hexValue = [](char c) {
-    return c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10 : -1;
-  };
-  // Lines "HEX  Setup.dNN\n", as sha256sum writes them.
-  for (std::size_t end; !Text.empty(); Text.remove_prefix(end + 1)) {
-    end = Text.find('\n');
-    if (end == std::string_view::npos || end < 75 || Text.compare(64, 9, "  Setup.d") != 0) return false;
-    int number = 0;
-    for (std::size_t i = 73; i < end; ++i) {
-      if (Text[i] < '0' || Text[i] > '9' || number > 255) return false;
-      number = number * 10 + (Text[i] - '0');
-    }
-    if (number < 1 || number > 255 || Text.substr(66, end - 66) != VolumeFileName(number)) return false;
-    if (named_.empty()) {
-      named_.assign(256, '0');
-      digests_.assign(256 * 32, '\0');
-    }
-    if (named_[std::size_t(number)] == '1') return false;
-    named_[std::size_t(number)] = '1';
-    for (std::size_t i = 0; i < 32; ++i) {
-      const int high = hexValue(Text[2 * i]), low = hexValue(Text[2 * i + 1]);
-      if (high < 0 || low < 0) return false;
-      digests_[std::size_t(number) * 32 + i] = char(high * 16 + low);
-    }
-  }
-  return true;
-}
-
-void TVolumeHashes::Load() {
-  if (!Parse(os::LoadRcData(IDR_VOLUME_HASHES)))
-    throw os::EInOutError("Setup is damaged: the list of its setup files cannot be read.",
-                          os::ERROR_INVALID_PARAMETER);
-}
-
-bool TVolumeHashes::Find(int Number, os::TSha256Digest& Digest) const {
-  if (named_.empty() || Number < 1 || Number > 255 || named_[std::size_t(Number)] != '1') return false;
-  std::memcpy(Digest.data(), digests_.data() + std::size_t(Number) * 32, Digest.size());
+  checker_.reset();
+  confirming_ = false;
+  // Read again from its start, through the same handle, checked again.
+  if (!os::SetFilePointerEx(file_.get(), 0, nullptr, os::FILE_BEGIN))
+    RaiseFileError("Cannot read the setup file", fileName_);
+  bufferPos_ = bufferLen_ = 0;
   return true;
 }
 
@@ -188,7 +191,7 @@ bool TDataFile::GetByte(std::uint8_t& byte) {
   // Headers never reach into the trailer byte.
   if (position_ + 1 >= size_) return false;
   if (bufferPos_ == bufferLen_ && !Fill()) Damaged("the volume is shorter than it was");
-  byte = static_cast<std::uint8_t>(buffer_[bufferPos_++]);
+  byte = static_cast<std::uint8_t>(data_[bufferPos_++]);
   ++position_;
   return true;
 }
@@ -224,7 +227,7 @@ std::uint8_t TDataFile::ReadByte() {
   if (position_ >= size_) Damaged("the volume ends before its trailer byte");
   if (bufferPos_ == bufferLen_ && !Fill()) Damaged("the volume is shorter than it was");
   ++position_;
-  return static_cast<std::uint8_t>(buffer_[bufferPos_++]);
+  return static_cast<std::uint8_t>(data_[bufferPos_++]);
 }
 
 std::int32_t TDataFile::ReadTotalSize() {
@@ -342,21 +345,33 @@ void TDataFile::BeginEntry(const std::string& name, std::int32_t size) {
 
 std::int32_t TDataFile::CopyPart(std::int32_t MaxBytes) {
   std::int32_t Copied = 0;
+  starved_ = false;
   const std::uint64_t dataEnd = size_ ? size_ - 1 : 0;
   for (;;) {
     if (BytesLeft == 0) {
       // No header begins on the trailer byte: this volume is done.
       if (position_ >= dataEnd) return Copied;
+      // A whole header is at hand before it is begun: its name, 0x00, size.
+      if (!AtHand(std::min<std::uint64_t>(os::MAX_PATH + 4, dataEnd - position_))) {
+        starved_ = true;
+        return Copied;
+      }
       BeginEntry();
     }
     const std::uint64_t inVolume = dataEnd > position_ ? dataEnd - position_ : 0;
     std::uint64_t n = std::min<std::uint64_t>({inVolume, std::uint64_t(BytesLeft),
                                                std::uint64_t(std::max(MaxBytes - Copied, 0))});
     while (n > 0) {
-      if (bufferPos_ == bufferLen_ && !Fill()) Damaged("the volume is shorter than it was");
+      if (bufferPos_ == bufferLen_) {
+        if (!AtHand(1)) {
+          starved_ = true;
+          return Copied;
+        }
+        if (!Fill()) Damaged("the volume is shorter than it was");
+      }
       const std::size_t chunk = std::size_t(std::min<std::uint64_t>(n, bufferLen_ - bufferPos_));
       os::DWORD written = 0;
-      if (!os::WriteFile(OutFile.get(), buffer_.data() + bufferPos_, os::DWORD(chunk), &written) ||
+      if (!os::WriteFile(OutFile.get(), data_ + bufferPos_, os::DWORD(chunk), &written) ||
           written != chunk) {
         if (os::GetLastError() == os::ERROR_SUCCESS) os::SetLastError(os::ERROR_DISK_FULL);
         RaiseFileError("Cannot write the file", outPath);

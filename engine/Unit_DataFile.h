@@ -20,7 +20,7 @@
 #include "engine/HeldFolder.h"
 #include "platform/Chars.h"
 #include "platform/Files.h"
-#include "platform/Hash.h"
+#include "engine/VolumeCheck.h"
 
 class TLogFile;
 
@@ -76,27 +76,6 @@ class TEntryNames {
 // The names this extraction has begun.
 extern TEntryNames InstalledNames;
 
-// The SHA-256 of each volume that a Setup.exe was built for, from its
-// resource IDR_VOLUME_HASHES: lines "HEX  Setup.dNN" as sha256sum writes
-// them. Empty for a Setup.exe built without a list, which reads any volumes.
-class TVolumeHashes {
- public:
-  // The list built into the program. Raises EInOutError when it is there
-  // but cannot be read: the program itself is damaged.
-  void Load();
-  // Lines as above; false when one is not of that form.
-  bool Parse(std::string_view Text);
-  bool Empty() const { return named_.empty(); }
-  // The digest for volume Number; false when the list does not name it.
-  bool Find(int Number, os::TSha256Digest& Digest) const;
-
- private:
-  // By volume number, 32 bytes each, and whether it is named ('1'); both
-  // empty without a list.
-  std::string digests_;
-  std::string named_;
-};
-
 // Raises "The setup files are damaged (<Volume>): <Problem>".
 [[noreturn]] void RaiseDamaged(const std::string& Volume, const std::string& Problem);
 // The problem of a volume whose digest is not the one the program carries,
@@ -134,16 +113,23 @@ class TDataFile {
   // Once all data is copied: installs the empty files whose headers remain
   // in this volume; anything else there is damage.
   void TakeEmptyEntries();
-  // Before the first read of the volume: it must hash to Expected before
-  // any byte of it is used. The handle lets nobody else write the file, so
-  // what is confirmed is what is then read again for the extraction.
-  void ExpectDigest(const os::TSha256Digest& Expected);
-  // Whether the volume may be used: no digest was expected, or it matched.
-  bool Confirmed() const { return !hash_; }
-  // Hashes the next piece of the volume (about Bytes); at its end compares
-  // and raises "… this is not the disk that belongs to this Setup." unless
-  // the digest is the one expected, or goes back to its start for use.
-  void ConfirmPart(std::uint64_t Bytes);
+  // Before the first read of the volume: from now on it is read on threads
+  // of its own, block by block, and a byte is used only once its block has
+  // the SHA-256 the list names (else "… this is not the disk that belongs
+  // to this Setup."). Raises at once when its size is not the listed one.
+  void CheckBlocks(const TVolumeDigests& Digests);
+  // Before the first read: the volume is checked whole on threads of its
+  // own, its bytes dropped. WholeConfirmed then says when it is done, and
+  // raises when it failed.
+  void ConfirmWhole(const TVolumeDigests& Digests);
+  // True once the volume is confirmed whole (and its position is back at
+  // its start); false while that goes on or when it was never asked.
+  bool WholeConfirmed();
+  // The checking of CheckBlocks or ConfirmWhole, while it runs.
+  TBlockChecker* Checker() const { return checker_.get(); }
+  // Whether the last CopyPart stopped because the next checked block was
+  // not ready yet (rather than at MaxBytes or the volume's end).
+  bool Starved() const { return starved_; }
   // Raises "The setup files are damaged (<volume>): <problem>".
   [[noreturn]] void Damaged(const std::string& problem) const;
   // Damaged, for the entry name: "entry "name"" and then problem.
@@ -160,9 +146,14 @@ class TDataFile {
 
  private:
   bool Fill();
+  // Whether count more bytes (or all that are left) can be had without
+  // waiting for a block to be checked.
+  bool AtHand(std::uint64_t count);
   void ProtectExistingFolders(const std::string& name);
-  std::unique_ptr<os::TSha256> hash_;
-  os::TSha256Digest expected_{};
+  void MatchSize(const TVolumeDigests& Digests) const;
+  std::unique_ptr<TBlockChecker> checker_;
+  bool confirming_ = false;
+  bool starved_ = false;
   bool GetByte(std::uint8_t& byte);
   void BeginEntry();
   void BeginEntry(const std::string& name, std::int32_t size);
@@ -171,7 +162,8 @@ class TDataFile {
   os::UniqueHandle file_;
   std::uint64_t size_ = 0;
   std::uint64_t position_ = 0;  // of the next byte handed out
-  std::vector<char> buffer_;
+  std::vector<char> buffer_;   // what the volume was read into, unchecked
+  const char* data_ = nullptr;  // the bytes at hand: buffer_, or a checked block
   std::size_t bufferPos_ = 0;
   std::size_t bufferLen_ = 0;
 };

@@ -19,7 +19,7 @@ std::int32_t Copied = 0;
 std::int32_t NextDisk = 0;
 std::string VolumeExt;
 bool VolumeFound = false;
-bool VolumeConfirmed = false;
+bool AwaitingCheck = false;
 
 namespace {
 
@@ -30,10 +30,6 @@ bool volumesRead[256];  // by the trailer byte's number
 // What this Setup.exe was built to install, when it carries a list.
 TVolumeHashes volumeHashes;
 
-// How much of a volume one step hashes: a few hundredths of a second, so
-// that the dialog stays live and a cancel is seen.
-constexpr std::uint64_t kConfirmPiece = 4u << 20;
-
 // Where the volume's entries go: this extraction's log and folder.
 void BindToExtraction(TDataFile& volume) {
   volume.LogFile = ExtractPars.LogFile;
@@ -43,15 +39,22 @@ void BindToExtraction(TDataFile& volume) {
 }
 
 // Opens volume Number as the current one, to be checked against the list.
+const TVolumeDigests* DigestsOf(int Number, const std::string& Name) {
+  const TVolumeDigests* digests = volumeHashes.Find(Number);
+  if (!volumeHashes.Empty() && !digests) RaiseDamaged(Name, kNotThisSetupsDisk);
+  return digests;
+}
+
 void OpenVolume(int Number, const std::string& Name) {
-  os::TSha256Digest digest;
-  const bool named = volumeHashes.Find(Number, digest);
-  if (!volumeHashes.Empty() && !named) RaiseDamaged(Name, kNotThisSetupsDisk);
+  const TVolumeDigests* digests = DigestsOf(Number, Name);
   DataFile = std::make_unique<TDataFile>(Name, os::GENERIC_READ, ExtractPars.LogFile,
                                          ExtractPars.InstallDir);
   BindToExtraction(*DataFile);
-  if (named) DataFile->ExpectDigest(digest);
+  if (digests) DataFile->CheckBlocks(*digests);
 }
+
+// Setup.d01 held and being confirmed whole, from BeginFirstVolumeCheck.
+bool firstVolumeChecking = false;
 
 std::string VolumeName() { return "Setup." + VolumeExt; }
 
@@ -65,12 +68,45 @@ bool IsVolumeFile(const std::string& name) {
 
 // --- Steps -----------------------------------------------------------------
 
+namespace {
+// Opens Setup.d01 and begins its confirmation; raises why it cannot.
+void CheckFirstVolumeWhole() {
+  const TVolumeDigests* digests = DigestsOf(1, VolumeFileName(1));
+  DataFile = std::make_unique<TDataFile>(VolumeFileName(1), os::GENERIC_READ, nullptr, std::string());
+  DataFile->ConfirmWhole(*digests);
+  firstVolumeChecking = true;
+}
+}  // namespace
+
+void BeginFirstVolumeCheck() {
+  if (firstVolumeChecking) return;
+  volumeHashes.Load();
+  if (volumeHashes.Empty()) return;
+  try {
+    CheckFirstVolumeWhole();
+  } catch (const std::exception&) {
+    // Not there yet, or not this release's: said when it is needed.
+    DataFile.reset();
+  }
+}
+
 void ConfirmFirstVolume() {
   volumeHashes.Load();
-  DataFile.reset();
   if (volumeHashes.Empty()) return;
-  OpenVolume(1, VolumeFileName(1));
-  while (!DataFile->Confirmed()) DataFile->ConfirmPart(kConfirmPiece);
+  try {
+    if (!firstVolumeChecking) CheckFirstVolumeWhole();
+    // The wizard answers meanwhile, and takes no input.
+    const ui::TDisabledForms wizard;
+    while (!DataFile->WholeConfirmed()) {
+      os::Application.ProcessMessages();
+      DataFile->Checker()->Wait(20);
+    }
+  } catch (...) {
+    // Begun again at the next attempt.
+    DataFile.reset();
+    firstVolumeChecking = false;
+    throw;
+  }
 }
 
 void OpenFirstVolume() {
@@ -85,23 +121,25 @@ void OpenFirstVolume() {
   std::fill(std::begin(volumesRead), std::end(volumesRead), false);
   volumesRead[1] = true;
   volumeHashes.Load();
-  // Confirmed before the earlier installation went, and held since: the
-  // log and the folder it goes to exist only now.
-  if (DataFile)
+  AwaitingCheck = false;
+  TotalSize = 0;
+  // Confirmed whole before the earlier installation went, and held since:
+  // read again, each block checked again as it is used.
+  if (DataFile && firstVolumeChecking) {
+    firstVolumeChecking = false;
     BindToExtraction(*DataFile);
-  else
+    if (const TVolumeDigests* digests = DigestsOf(1, VolumeFileName(1))) DataFile->CheckBlocks(*digests);
+  } else {
     OpenVolume(1, VolumeFileName(1));
-  TotalSize = -1;
-  ConfirmStep();
+  }
 }
 
-void ConfirmStep() {
-  DataFile->ConfirmPart(kConfirmPiece);
-  VolumeConfirmed = DataFile->Confirmed();
-  if (VolumeConfirmed && TotalSize < 0) TotalSize = DataFile->ReadTotalSize();
-}
+void ReadTotal() { TotalSize = DataFile->ReadTotalSize(); }
 
-void CopyStep() { Copied = DataFile->CopyPart(StepLeft); }
+void CopyStep() {
+  Copied = DataFile->CopyPart(StepLeft);
+  AwaitingCheck = DataFile->Starved();
+}
 
 void OpenNextVolume() {
   NextDisk = DataFile->ReadByte();
@@ -127,7 +165,6 @@ void OpenNextVolume() {
   }
   volumesRead[NextDisk] = true;
   OpenVolume(NextDisk, VolumeName());
-  ConfirmStep();
 }
 
 void CheckPayloadEnd() {
@@ -138,9 +175,8 @@ void CheckPayloadEnd() {
   DataFile->TakeEmptyEntries();
   // A list that names volumes the chain never reached belongs to another
   // payload.
-  os::TSha256Digest digest;
   for (int number = 1; number <= 255; ++number)
-    if (volumeHashes.Find(number, digest) && !volumesRead[number])
+    if (volumeHashes.Find(number) && !volumesRead[number])
       DataFile->Damaged(kNotThisSetupsDisk);
 }
 
@@ -167,13 +203,16 @@ void EndExtraction() {
     ExtractThread.reset();
   }
   DataFile.reset();
+  firstVolumeChecking = false;
   ResetDataFileState();
 }
 
 // --- The worker -------------------------------------------------------------
 
 void TExtractThread::Execute() {
-  RunExtractionSteps([this](void (*step)()) { Synchronize(step); }, [this] { return Terminated(); });
+  const auto stopped = [this] { return Terminated(); };
+  RunExtractionSteps([this](void (*step)()) { Synchronize(step); }, stopped,
+                     [&] { return WaitForCheckedBlock(stopped); });
 }
 
 void TExtractThread::HandleError(std::exception_ptr error) {

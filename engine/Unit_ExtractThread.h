@@ -9,9 +9,8 @@
 #include <set>
 #include <string>
 
+#include "engine/Unit_DataFile.h"
 #include "platform/Threads.h"
-
-class TDataFile;
 
 extern std::unique_ptr<TDataFile> DataFile;
 extern std::int32_t TotalSize;
@@ -20,7 +19,9 @@ extern std::int32_t Copied;
 extern std::int32_t NextDisk;
 extern std::string VolumeExt;
 extern bool VolumeFound;
-extern bool VolumeConfirmed;
+// The last CopyStep stopped where the next block of a checked volume was
+// not yet checked: the worker waits for it and copies on.
+extern bool AwaitingCheck;
 
 class TExtractThread : public os::TThread {
  protected:
@@ -35,16 +36,27 @@ bool AskForDisk(const std::string& Message);
 // itself) and closes the volume and the file being written.
 void EndExtraction();
 
-// The steps, each run on the user-interface thread.
-// Before the earlier installation is removed: with a list of volumes,
-// Setup.d01 is opened, hashed whole and confirmed (or raises), and held
-// for the extraction, so that nothing else can write it meanwhile.
+// A release's Setup.d01, where an earlier installation is to be removed:
+// opened, held so that nobody can write it, and checked whole on threads of
+// its own while the wizard shows. Does nothing without a list, or once
+// begun; a volume that cannot be opened yet is tried again by
+// ConfirmFirstVolume.
+void BeginFirstVolumeCheck();
+// Before the earlier installation is removed: waits, with the wizard's
+// windows answering but taking no input, until Setup.d01 is confirmed
+// whole, and keeps it for the extraction; raises when it is not the
+// release's own. Nothing without a list.
 void ConfirmFirstVolume();
+// On the worker, between steps: waits until the next block of the current
+// volume is checked (at once where nothing is checked); false when stopped
+// says so first.
+template <class Stopped>
+bool WaitForCheckedBlock(Stopped stopped);
 
+// The steps, each run on the user-interface thread.
 void OpenFirstVolume();
-// Hashes the next piece of the current volume, when it must be confirmed
-// before use; VolumeConfirmed says when it is.
-void ConfirmStep();
+// TotalSize, from the first volume's first 4 bytes.
+void ReadTotal();
 void CopyStep();
 void OpenNextVolume();
 void CheckPayloadEnd();
@@ -56,36 +68,45 @@ void ReportCancel();
 // a time, following the chain, and the payload's end. Run runs one of the
 // steps above (the worker hands each to the user-interface thread); Stopped
 // says whether the worker was asked to stop.
-template <class Run, class Stopped>
-void RunExtractionSteps(Run run, Stopped stopped) {
-  // No byte of a volume is used before the volume is confirmed.
-  const auto confirm = [&] {
-    while (!VolumeConfirmed) {
-      if (stopped()) return false;
-      run(ConfirmStep);
-    }
-    return true;
-  };
+template <class Stopped>
+bool WaitForCheckedBlock(Stopped stopped) {
+  // DataFile changes only in steps, while this thread waits for them.
+  TBlockChecker* checker = DataFile ? DataFile->Checker() : nullptr;
+  while (checker && !checker->Wait(50))
+    if (stopped()) return false;
+  return !stopped();
+}
+
+// The worker's course: the first volume, then a hundredth of the payload at
+// a time, following the chain, and the payload's end. Run runs one of the
+// steps above (the worker hands each to the user-interface thread); Stopped
+// says whether the worker was asked to stop; Checked waits, off that
+// thread, for the next checked block (false: stopped meanwhile).
+template <class Run, class Stopped, class Checked>
+void RunExtractionSteps(Run run, Stopped stopped, Checked checked) {
   run(OpenFirstVolume);
-  if (!confirm()) return run(ReportCancel);
+  if (!checked()) return run(ReportCancel);
+  run(ReadTotal);
   std::int32_t Done = 0;
   while (Done < TotalSize) {
     // A payload under 100 bytes still moves on, a byte at a time at least.
     StepLeft = std::max<std::int32_t>(TotalSize / 100, 1);
-    run(CopyStep);
-    if (stopped()) return run(ReportCancel);
-    StepLeft -= Copied;
-    Done += Copied;
-    while (StepLeft > 0 && Done < TotalSize) {
-      run(OpenNextVolume);
-      if (!VolumeFound || !confirm()) return run(ReportCancel);
+    for (;;) {
+      if (!checked()) return run(ReportCancel);
       run(CopyStep);
       if (stopped()) return run(ReportCancel);
       StepLeft -= Copied;
       Done += Copied;
+      if (StepLeft <= 0 || Done >= TotalSize) break;
+      if (AwaitingCheck) continue;
+      // The volume's data ended before the step was complete.
+      if (!checked()) return run(ReportCancel);
+      run(OpenNextVolume);
+      if (!VolumeFound) return run(ReportCancel);
     }
     if (Done < TotalSize) run(StepProgress);
   }
+  if (!checked()) return run(ReportCancel);
   run(CheckPayloadEnd);
   run(ReportDone);
 }

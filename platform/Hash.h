@@ -20,7 +20,7 @@ class TSha256 {
 
   // Adds size bytes. Raises EInOutError when the provider fails.
   void Add(const void* data, std::size_t size);
-  // The digest of everything added; the object is spent after it.
+  // The digest of everything added; the object then starts anew.
   TSha256Digest Finish();
 
  private:

@@ -61,9 +61,9 @@ void InstallationSequence() {
     return;
   }
 
-  // A release's first volume is confirmed, and then held, before anything
+  // A release's first volume is confirmed whole, and held, before anything
   // of the earlier installation goes; a refusal is raised and shown.
-  ConfirmFirstVolume();
+  if (SetupPars.OldInstallFound) ConfirmFirstVolume();
 
   if (SetupPars.OldInstallFound) {
     keptEntries.clear();

@@ -2,6 +2,7 @@
 
 
 #include "engine/Unit_DataFile.h"
+#include "engine/Unit_ExtractThread.h"
 #include "engine/Unit_Logfile.h"
 #include "engine/Unit_Paths.h"
 #include "platform/Chars.h"
@@ -172,6 +173,10 @@ void TMainForm::FormShow() {
     return;
   }
   if (FullScreenForm) FullScreenForm->ShowFullScreen();
+  // A release's first volume must be confirmed whole before the earlier
+  // installation goes: that begins now, on threads of its own, so that
+  // Next on the last page need not wait for it.
+  if (SetupPars.OldInstallFound) BeginFirstVolumeCheck();
 }
 
 bool TMainForm::FormCloseQuery() {

@@ -4,16 +4,25 @@
 //   mkvolumes [--volume-size BYTES|floppy|cd] [--first-volume-size BYTES]
 //             [--codepage N] SOURCE_DIR OUTPUT_DIR
 //   mkvolumes [--codepage N] --list VOLUME_DIR
+//   mkvolumes --digests VOLUME_DIR
 //
+// --digests prints the list a release's Setup.exe carries: for each volume
+// its size and the SHA-256 of each 1 MiB block, which Setup checks every
+// block against before it uses a byte of it.
 // Names are stored in the Windows code page N (1252 unless given), the
 // ANSI code page of the systems the release is for.
 #include <unistd.h>
 
 #include <cstdio>
 #include <cstring>
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
 #include <iostream>
 #include <string>
 
+#include "engine/Unit_DataFile.h"
+#include "engine/VolumeCheck.h"
 #include "tools/VolumePacker.h"
 
 namespace {
@@ -21,7 +30,8 @@ namespace {
 int Usage() {
   std::cerr << "usage: mkvolumes [--volume-size BYTES|floppy|cd] [--first-volume-size BYTES] "
                "[--codepage N] SOURCE_DIR OUTPUT_DIR\n"
-               "       mkvolumes [--codepage N] --list VOLUME_DIR\n";
+               "       mkvolumes [--codepage N] --list VOLUME_DIR\n"
+               "       mkvolumes --digests VOLUME_DIR\n";
   return 2;
 }
 
@@ -35,6 +45,20 @@ bool ParseSize(const std::string& text, std::uint64_t& size) {
   return true;
 }
 
+// The digest list of the volumes Setup.d01, Setup.d02, ... in folder.
+std::string DigestList(const std::string& folder) {
+  std::string list;
+  for (int number = 1; number <= 255; ++number) {
+    std::ifstream in(folder + "/" + VolumeFileName(number), std::ios::binary);
+    if (!in) continue;
+    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (in.bad()) throw std::runtime_error("cannot read " + folder + "/" + VolumeFileName(number));
+    list += VolumeDigestLine(number, bytes);
+  }
+  if (list.empty()) throw std::runtime_error("no volume Setup.d01 ... in " + folder);
+  return list;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -43,6 +67,10 @@ int main(int argc, char** argv) {
     std::uint64_t codePage = packer::kDefaultCodePage;
     bool list = false;
     int i = 1;
+    if (argc == 3 && std::strcmp(argv[1], "--digests") == 0) {
+      std::cout << DigestList(argv[2]);
+      return 0;
+    }
     for (; i < argc && std::strncmp(argv[i], "--", 2) == 0; i += 2) {
       if (std::strcmp(argv[i], "--list") == 0) {
         list = true;

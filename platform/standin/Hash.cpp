@@ -93,6 +93,7 @@ TSha256Digest TSha256::Finish() {
   Add(tail, 8);
   TSha256Digest digest;
   for (int i = 0; i < 32; ++i) digest[std::size_t(i)] = std::uint8_t(s.h[i / 4] >> (24 - 8 * (i % 4)));
+  s = State();
   return digest;
 }
 

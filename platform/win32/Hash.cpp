@@ -64,6 +64,10 @@ TSha256Digest TSha256::Finish() {
   ::DWORD size = ::DWORD(digest.size());
   if (!::CryptGetHashParam(state().hash.get(), HP_HASHVAL, digest.data(), &size, 0) || size != digest.size())
     Fail();
+  // A new hash on the same provider: acquiring one costs more than a block.
+  TUniqueHandle<HashTraits> next;
+  if (!::CryptCreateHash(state().provider.get(), kSha256, 0, 0, next.receive())) Fail();
+  state().hash = std::move(next);
   return digest;
 }
 

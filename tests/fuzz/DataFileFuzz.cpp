@@ -25,6 +25,7 @@
 #include "setup/Unit_ExitForm.h"
 #include "tests/fuzz/FuzzSupport.h"
 #include "tests/support/Scratch.h"
+#include "tests/support/Volumes.h"
 
 namespace {
 
@@ -46,19 +47,13 @@ std::set<std::string> LoggedEntries() {
   return names;
 }
 
-// The list a release build carries: "HEX  Setup.dNN" lines.
+// The list a release build carries, in blocks small enough that a
+// volume has several.
 std::string DigestList(const std::map<int, std::string>& volumes, bool leaveOutLast) {
   std::string list;
   for (auto it = volumes.begin(); it != volumes.end(); ++it) {
     if (leaveOutLast && std::next(it) == volumes.end()) break;
-    os::TSha256 hash;
-    hash.Add(it->second.data(), it->second.size());
-    for (unsigned char byte : hash.Finish()) {
-      char hex[3];
-      std::snprintf(hex, sizeof hex, "%02x", byte);
-      list += hex;
-    }
-    list += "  " + VolumeFileName(it->first) + "\n";
+    list += DigestLine(it->first, it->second, 64);
   }
   return list;
 }
@@ -100,7 +95,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       ExtractPars.LogFile = &log;
       ExtractPars.InstallDir = kTarget;
       try {
-        RunExtractionSteps([](void (*step)()) { step(); }, [] { return false; });
+        const auto going = [] { return false; };
+        RunExtractionSteps([](void (*step)()) { step(); }, going,
+                           [&] { return WaitForCheckedBlock(going); });
       } catch (const std::exception&) {
         // Damage and missing volumes end the extraction, as they should.
       }

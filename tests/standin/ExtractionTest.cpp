@@ -498,11 +498,12 @@ TEST_F(ExtractionTest, FolderNamedLikeTheNextVolumeIsNoVolume) {
 TEST_F(ExtractionTest, StepFailingWhileTheExitQuestionIsOpenEndsTheDialogOnce) {
   Payload(60, 300, 5000);
   // Cancel is clicked while a copy step is already asked for, with the disk
-  // full: that step fails while the question is open. Call 22 is the
-  // eleventh copy step (a progress step follows each).
+  // full: that step fails while the question is open. Call 23 is the
+  // eleventh copy step (after opening the volume and reading the total, a
+  // progress step follows each).
   int position = 0;
   HoldWorkerAt(
-      22,
+      23,
       [&](TExtractForm& form) {
         position = form.ProgressBar.Position();
         standin::FailWritesAfter(0);

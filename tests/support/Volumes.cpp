@@ -4,7 +4,6 @@
 #include <stdexcept>
 
 #include "engine/Unit_DataFile.h"
-#include "platform/Hash.h"
 
 std::string Le32(std::uint32_t value) {
   std::string bytes;
@@ -48,11 +47,6 @@ std::int32_t ExtractAll(const std::string& folder, const std::string& target, TL
   return done;
 }
 
-std::string DigestLine(int number, const std::string& bytes) {
-  os::TSha256 hash;
-  hash.Add(bytes.data(), bytes.size());
-  static const char* const digits = "0123456789abcdef";
-  std::string line;
-  for (std::uint8_t b : hash.Finish()) line += {digits[b >> 4], digits[b & 15]};
-  return line + "  " + VolumeFileName(number) + "\n";
+std::string DigestLine(int number, const std::string& bytes, std::uint32_t block) {
+  return VolumeDigestLine(number, bytes, block);
 }

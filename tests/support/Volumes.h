@@ -19,6 +19,6 @@ std::string Entry(const std::string& name, const std::string& data);
 std::int32_t ExtractAll(const std::string& folder, const std::string& target, TLogFile& log,
                         std::int32_t step);
 
-// A line of the volumes' SHA-256 list, as sha256sum writes it: the digest
-// of bytes in hex, two blanks, the name of volume number.
-std::string DigestLine(int number, const std::string& bytes);
+// A line of the list of the volumes' digests that a release carries, for
+// volume number holding bytes, in blocks of block bytes.
+std::string DigestLine(int number, const std::string& bytes, std::uint32_t block = 1u << 20);
