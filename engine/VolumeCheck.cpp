@@ -237,6 +237,9 @@ TBlockChecker::TState TBlockChecker::Take(const char*& data, std::size_t& size) 
 
 bool TBlockChecker::Ahead(std::size_t count) {
   std::lock_guard<std::mutex> guard(lock_);
+  // No more can be checked ahead than the ring holds beside the block in
+  // use; the rest is waited for as it is needed.
+  count = std::min(count, slots_.size() - 1);
   for (std::size_t i = 0; i < count; ++i) {
     const TState state = StateOf(taken_ + i);
     if (state == TState::Pending) return false;

@@ -56,6 +56,9 @@ void FileSystem::Reset() {
   refuseRights = false;
   readFaultKey.clear();
   readFaultCountdown = 0;
+  laterReadsKey.clear();
+  laterBytes.clear();
+  laterReadsServed = false;
   preVista = false;
   beforeDeleteOpen = nullptr;
   security.clear();
@@ -522,6 +525,15 @@ void FailReadsOf(const std::string& windowsPath, long nth) {
   if (!os::hostfs::FullPath(windowsPath, full)) return;
   os::hostfs::Fs().readFaultKey = nth > 0 ? os::hostfs::Upper(full) : std::string();
   os::hostfs::Fs().readFaultCountdown = nth;
+}
+
+void AnswerLaterReadsWith(const std::string& windowsPath, const std::string& bytes) {
+  std::lock_guard<std::recursive_mutex> guard(os::hostfs::Fs().lock);
+  std::string full;
+  if (!os::hostfs::FullPath(windowsPath, full)) return;
+  os::hostfs::Fs().laterReadsKey = os::hostfs::Upper(full);
+  os::hostfs::Fs().laterBytes = bytes;
+  os::hostfs::Fs().laterReadsServed = false;
 }
 
 void FailWritesAfter(long long bytes) {

@@ -56,6 +56,9 @@ struct FileSystem {
   unsigned long hostGeneration = 0;
   std::string readFaultKey;             // reads of this file (upper-case full path) ...
   long readFaultCountdown = 0;          // ... fail from this call on (1: the next)
+  std::string laterReadsKey;            // once this file has been read to its end ...
+  std::string laterBytes;               // ... later reads answer these bytes
+  bool laterReadsServed = false;        // it has been read to its end
 
   FileSystem();
   ~FileSystem();

@@ -1,5 +1,8 @@
 // Handles: files opened, read and written, and handles on one entry for its
 // attributes, its final path and its deletion.
+#include <algorithm>
+#include <cstring>
+
 #include "platform/Entries.h"
 #include "platform/standin/Faults.h"
 #include "platform/standin/FileSystem.h"
@@ -106,9 +109,20 @@ bool ReadFile(HANDLE file, void* buffer, DWORD size, DWORD* read) {
   if (!f) return Fail(ERROR_INVALID_HANDLE);
   if (f->key == Fs().readFaultKey && --Fs().readFaultCountdown <= 0)
     return Fail(30 /*ERROR_READ_FAULT*/);
-  const long long n = Fs().Entries().ReadAt(f->id, buffer, size, f->position);
+  const bool lying = f->key == Fs().laterReadsKey;
+  long long n;
+  if (lying && Fs().laterReadsServed) {
+    // A medium that answers a second read with other bytes.
+    const std::string& later = Fs().laterBytes;
+    n = f->position < later.size() ? (long long)std::min<std::uint64_t>(size, later.size() - f->position) : 0;
+    if (n > 0) std::memcpy(buffer, later.data() + f->position, std::size_t(n));
+  } else {
+    n = Fs().Entries().ReadAt(f->id, buffer, size, f->position);
+  }
   if (n < 0) return Fail(ERROR_ACCESS_DENIED);
   f->position += std::uint64_t(n);
+  EntryInfo info;
+  if (lying && Fs().Entries().InfoOf(f->id, info) && f->position >= info.size) Fs().laterReadsServed = true;
   if (read) *read = DWORD(n);
   return true;
 }

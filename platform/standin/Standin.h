@@ -57,6 +57,10 @@ void FailWritesAfter(long long bytes);
 // Reads of the file path fail with ERROR_READ_FAULT from the nth call on
 // (counted over every handle on it; 0: never again), as for a bad sector.
 void FailReadsOf(const std::string& windowsPath, long nth);
+// Once the file path has been read to its end (through any handle), reads
+// of it answer bytes instead of what it holds, as a hostile file server or
+// a crafted device may answer a second read.
+void AnswerLaterReadsWith(const std::string& windowsPath, const std::string& bytes);
 // Gives path this owner and DACL (SDDL), as if someone had set them; what lies
 // below without its own inherits from it.
 void SetSecurity(const std::string& windowsPath, const std::string& sddl);

@@ -20,8 +20,11 @@
 //   e2edriver acp                          prints the ANSI code page (GetACP)
 //   e2edriver box CAPTION [SECONDS]        waits for a message box (no other window)
 //                                          with the caption and prints its text
-//   e2edriver timeinstall CAPTION          press "Next >" and print the seconds until
-//                                          a visible "Finish" shows (for bench/)
+//   e2edriver timeinstall CAPTION [probe]  press "Next >" and print the seconds until
+//                                          a visible "Finish" shows (for bench/); with
+//                                          probe, WM_NULL is sent to the window all
+//                                          the while, and the longest wait for its
+//                                          answer follows, in milliseconds
 //   e2edriver exists PATH                  exit 0 when PATH exists, asked
 //                                          through the wide-character API
 //   e2edriver taskbar CAPTION              prints, one a line, the captions of the
@@ -35,6 +38,7 @@
 #include <objbase.h>
 #include <shlobj.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -319,16 +323,33 @@ int main(int argc, char** argv) {
     HWND next = Control(window, "Next >");
     HWND finish = Control(window, "Finish");
     if (!next || !finish) return Fail("no control", "Next > or Finish");
+    const bool probe = argc > 3 && std::strcmp(argv[3], "probe") == 0;
     LARGE_INTEGER start, now, frequency;
     QueryPerformanceFrequency(&frequency);
+    const auto seconds = [&](const LARGE_INTEGER& from) {
+      QueryPerformanceCounter(&now);
+      return double(now.QuadPart - from.QuadPart) / double(frequency.QuadPart);
+    };
+    double longest = 0;
     QueryPerformanceCounter(&start);
     PostMessageA(next, BM_CLICK, 0, 0);
     while (!IsWindowVisible(finish)) {
       if (!IsWindow(window)) return Fail("gone", caption);
-      Sleep(1);
+      if (probe) {
+        // Answered only when Setup's user-interface thread gets to it.
+        LARGE_INTEGER sent;
+        QueryPerformanceCounter(&sent);
+        DWORD_PTR result = 0;
+        SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &result);
+        longest = std::max(longest, seconds(sent));
+      }
+      Sleep(probe ? 5 : 1);
     }
-    QueryPerformanceCounter(&now);
-    std::printf("%.4f\n", double(now.QuadPart - start.QuadPart) / double(frequency.QuadPart));
+    const double total = seconds(start);
+    if (probe)
+      std::printf("%.4f %.1f\n", total, longest * 1000);
+    else
+      std::printf("%.4f\n", total);
     return 0;
   }
   if ((verb == "click" || verb == "visible" || verb == "enabled") && argc == 4) {
