@@ -1,0 +1,75 @@
+// What each check on the way of one file costs under this system: makes
+// FILES files of 4 KiB in 50 folders below TARGET_DIR, once bare and once
+// with each check Setup makes per entry, and prints the microseconds per
+// file of each. For finding where Setup's time goes; bench/setup-bench
+// measures Setup itself.
+//
+//   call_costs TARGET_DIR [FILES]
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+namespace {
+
+double Now() {
+  LARGE_INTEGER count, frequency;
+  ::QueryPerformanceCounter(&count);
+  ::QueryPerformanceFrequency(&frequency);
+  return double(count.QuadPart) / double(frequency.QuadPart);
+}
+
+enum Check { kNone = 0, kAttributes = 1, kFinalPath = 2, kFolderFinalPath = 4 };
+
+using FinalPath = DWORD(WINAPI*)(HANDLE, LPSTR, DWORD, DWORD);
+
+double Run(const std::string& root, int files, int checks, FinalPath finalPath) {
+  static char data[4096];
+  ::CreateDirectoryA(root.c_str(), nullptr);
+  for (int f = 0; f < 50; ++f) ::CreateDirectoryA((root + "\\F" + std::to_string(f)).c_str(), nullptr);
+  const double start = Now();
+  for (int i = 0; i < files; ++i) {
+    const std::string folder = root + "\\F" + std::to_string(i % 50);
+    const std::string path = folder + "\\File" + std::to_string(i) + ".wdl";
+    char final[MAX_PATH * 2];
+    if (checks & kAttributes) ::GetFileAttributesA(path.c_str());
+    if ((checks & kFolderFinalPath) && i < 50) {
+      HANDLE dir = ::CreateFileA(folder.c_str(), FILE_LIST_DIRECTORY, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                 OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+      finalPath(dir, final, sizeof final, 0);
+      ::CloseHandle(dir);
+    }
+    HANDLE file = ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return -1;
+    if (checks & kFinalPath) finalPath(file, final, sizeof final, 0);
+    DWORD written;
+    ::WriteFile(file, data, sizeof data, &written, nullptr);
+    ::CloseHandle(file);
+  }
+  return (Now() - start) / files * 1e6;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 2) return 2;
+  const int files = argc > 2 ? std::atoi(argv[2]) : 5000;
+  const auto finalPath = reinterpret_cast<FinalPath>(
+      reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleA("kernel32.dll"), "GetFinalPathNameByHandleA")));
+  if (!finalPath) return 1;
+  const struct {
+    const char* name;
+    int checks;
+  } runs[] = {{"bare", kNone},
+              {"attributes", kAttributes},
+              {"final-path", kFinalPath},
+              {"both", kAttributes | kFinalPath},
+              {"folder-final-path", kFolderFinalPath}};
+  ::CreateDirectoryA(argv[1], nullptr);
+  int n = 0;
+  for (const auto& run : runs)
+    std::printf("%-18s %8.1f us/file\n", run.name,
+                Run(std::string(argv[1]) + "\\run" + std::to_string(n++), files, run.checks, finalPath));
+  return 0;
+}
