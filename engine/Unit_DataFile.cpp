@@ -315,18 +315,27 @@ void TDataFile::BeginEntry(const std::string& name, std::int32_t size) {
     madeFolder = folder;
   }
   outPath = path;
-  // An earlier file of that name is replaced, a read-only one too (a list
-  // the user marked so, left by the removal of the earlier installation),
-  // through a handle on that very file once it is seen to lie inside.
-  if (Held && os::GetFileAttributesA(path) != os::INVALID_FILE_ATTRIBUTES) {
-    const os::DWORD error = Held->DeleteEntry(path, false, true);
-    if (error != os::ERROR_SUCCESS && error != os::DWORD(os::ERROR_FILE_NOT_FOUND)) {
-      os::SetLastError(error);
-      RaiseFileError("Cannot create the file", path);
-    }
-  }
   // Made new, never written over: it takes the rights of the folder.
-  OutFile = os::CreateFreshFile(path);
+  if (Held) {
+    OutFile.reset(os::CreateFileA(path, os::GENERIC_WRITE, 0, os::CREATE_NEW));
+    const os::DWORD created = os::GetLastError();
+    if (!OutFile && (created == os::DWORD(os::ERROR_FILE_EXISTS) || created == os::DWORD(os::ERROR_ALREADY_EXISTS))) {
+      // An earlier file of that name is replaced, a read-only one too (a
+      // list the user marked so, left by the removal of the earlier
+      // installation), through a handle on that very file once it is seen
+      // to lie inside. Asked only when the name is taken: most are new.
+      const os::DWORD error = Held->DeleteEntry(path, false, true);
+      if (error != os::ERROR_SUCCESS && error != os::DWORD(os::ERROR_FILE_NOT_FOUND)) {
+        os::SetLastError(error);
+        RaiseFileError("Cannot create the file", path);
+      }
+      OutFile.reset(os::CreateFileA(path, os::GENERIC_WRITE, 0, os::CREATE_NEW));
+    } else if (!OutFile) {
+      os::SetLastError(created);
+    }
+  } else {
+    OutFile = os::CreateFreshFile(path);
+  }
   if (!OutFile) RaiseFileError("Cannot create the file", path);
   // Where it really is: a folder on the way swapped for a link would have
   // taken it elsewhere. It goes again, empty, and nothing more is written.
