@@ -28,6 +28,16 @@ std::string outPath;
 std::string madeFolder;
 // The folders of this extraction given the installation folder's rights.
 std::unordered_set<std::string> protectedFolders;
+// Folders below the installation folder that this extraction made (upper
+// case), and of those the ones whose every level down from the
+// installation folder it made and in which a file was seen, by its final
+// path, to lie inside: no user can rename, replace or link such a folder
+// (it takes the held folder's rights from its making), so later files in it
+// need no look at their final paths.
+std::unordered_set<std::string> madeFolders;
+std::unordered_set<std::string> confirmedFolders;
+// Whether every level of the entry folder being begun was made here.
+bool madeChain = false;
 
 [[noreturn]] void RaiseFileError(const std::string& what, const std::string& path) {
   const os::DWORD code = os::GetLastError();
@@ -49,6 +59,9 @@ void ResetDataFileState() {
   OutFile.reset();
   madeFolder.clear();
   std::unordered_set<std::string>().swap(protectedFolders);
+  std::unordered_set<std::string>().swap(madeFolders);
+  std::unordered_set<std::string>().swap(confirmedFolders);
+  madeChain = false;
   BytesLeft = 0;
   DeclaredLeft = -1;
   InstalledNames.Clear();
@@ -311,7 +324,22 @@ void TDataFile::BeginEntry(const std::string& name, std::int32_t size) {
   LogFile->AddEntry(name);  // before the file exists, so it is always listed
   if (DeclaredLeft >= 0) DeclaredLeft -= size;
   if (newFolder) {
+    // The levels below the installation folder that are not there yet are
+    // made now, by this extraction.
+    std::vector<std::string> making;
+    madeChain = true;
+    for (std::size_t end = 0; (end = FindBackslash(name, end)) != std::string::npos; ++end) {
+      const std::string level = JoinPath(TargetDir, name.substr(0, end));
+      std::string key = UpperPath(level);
+      if (madeFolders.count(key)) continue;
+      if (making.empty() && FolderExists(level))
+        madeChain = false;
+      else
+        making.push_back(std::move(key));
+    }
+    madeChain = madeChain && FindBackslash(name) != std::string::npos;
     os::MakeSureDirectoryPathExists(path);
+    for (std::string& key : making) madeFolders.insert(std::move(key));
     madeFolder = folder;
   }
   outPath = path;
@@ -339,7 +367,10 @@ void TDataFile::BeginEntry(const std::string& name, std::int32_t size) {
   if (!OutFile) RaiseFileError("Cannot create the file", path);
   // Where it really is: a folder on the way swapped for a link would have
   // taken it elsewhere. It goes again, empty, and nothing more is written.
-  if (Held && !Held->Holds(OutFile.get())) {
+  // Asked once per folder this extraction made whole (see madeFolders),
+  // and for every file elsewhere.
+  const std::string folderKey = UpperPath(folder);
+  if (Held && !confirmedFolders.count(folderKey) && !Held->Holds(OutFile.get())) {
     const std::string where = os::GetFinalPathNameByHandleA(OutFile.get());
     OutFile.reset();
     if (!where.empty()) os::DeleteFileEntry(where);
@@ -349,6 +380,7 @@ void TDataFile::BeginEntry(const std::string& name, std::int32_t size) {
                               "replaced.",
                           os::ERROR_ACCESS_DENIED);
   }
+  if (madeChain) confirmedFolders.insert(folderKey);
   BytesLeft = size;
 }
 

@@ -10,6 +10,7 @@
 #include <mutex>
 #include <set>
 
+#include "engine/HeldFolder.h"
 #include "engine/Unit_DataFile.h"
 #include "engine/Unit_ExtractForm.h"
 #include "engine/Unit_ExtractThread.h"
@@ -80,16 +81,22 @@ class ExtractionTest : public ::testing::Test {
   }
 
   // Runs the dialog as the installation does; the log is released after.
-  int Extract() {
+  // With hold, the target is held as the installation holds its folder,
+  // once prepare has made what it needs there.
+  int Extract(bool hold = false, const std::function<void()>& prepare = nullptr) {
     RemoveTree(kTarget);
     os::CreateDirectoryA(kTarget);
+    if (prepare) prepare();
     int result;
     {
+      std::unique_ptr<THeldFolder> held(hold ? new THeldFolder(kTarget) : nullptr);
       TLogFile log(kTarget, "Morvella");
       ExtractPars.LogFile = &log;
       ExtractPars.InstallDir = kTarget;
+      ExtractPars.HeldFolder = held.get();
       result = extract_->ShowModal();
       ExtractPars.LogFile = nullptr;
+      ExtractPars.HeldFolder = nullptr;
     }
     // Ended, however it ended (done, cancelled, failed): nothing of it
     // stays open, no volume and no file half written.

@@ -376,6 +376,29 @@ TEST_F(ExtractionTest, EachExtractionMakesItsFoldersAfresh) {
   }
 }
 
+// A folder the extraction made whole is looked at by its first file's
+// final path only (nobody but administrators may change it after); in a
+// folder that was there before, every file is. Swapped for a link behind
+// the system's back after its first file, such a folder gets no file
+// through the link: the next is found to lie outside and Setup stops.
+TEST_F(ExtractionTest, EveryFileInAFolderThatWasThereIsCheckedWhereItLies) {
+  ASSERT_TRUE(os::CreateDirectoryA("C:\\Elsewhere"));
+  Volume(1, Le32(4) + Entry("Old\\A.wdl", "a") + Entry("Old\\B.wdl", "b") + Entry("Old\\C.wdl", "c") +
+                Entry("Old\\D.wdl", "d") + kEnd);
+  // A byte a step: call 5 is the copy step that begins B.wdl.
+  HoldWorkerAt(5, [](TExtractForm&) {
+    ASSERT_TRUE(standin::MoveBehind(kTarget + "\\Old", "C:\\Moved"));
+    ASSERT_TRUE(standin::PlaceLink(kTarget + "\\Old", "C:\\Elsewhere"));
+  });
+  EXPECT_EQ(Extract(true, [] { ASSERT_TRUE(os::CreateDirectoryA(kTarget + "\\Old")); }), os::IDCANCEL);
+  ASSERT_TRUE(hold_->Reached());
+  EXPECT_TRUE(FilesBelow("C:\\Elsewhere").empty()) << *FilesBelow("C:\\Elsewhere").begin();
+  ASSERT_EQ(standin::MessageBoxes().size(), 1u);
+  EXPECT_NE(standin::MessageBoxes()[0].Text.find("it would lie at C:\\Elsewhere\\B.wdl"), std::string::npos)
+      << standin::MessageBoxes()[0].Text;
+  EXPECT_EQ(ReadFileBytes("C:\\Moved\\A.wdl"), "a");
+}
+
 TEST_F(ExtractionTest, VolumeChainThatComesBackIsRefused) {
   struct Chain {
     const char* what;
