@@ -38,13 +38,15 @@ void BindToExtraction(TDataFile& volume) {
   volume.Held = ExtractPars.HeldFolder;
 }
 
-// Opens volume Number as the current one, to be checked against the list.
+// The list's digests of volume Number; none without a list, and a refusal
+// when the list does not name it.
 const TVolumeDigests* DigestsOf(int Number, const std::string& Name) {
   const TVolumeDigests* digests = volumeHashes.Find(Number);
   if (!volumeHashes.Empty() && !digests) RaiseDamaged(Name, kNotThisSetupsDisk);
   return digests;
 }
 
+// Opens volume Number as the current one, to be checked against the list.
 void OpenVolume(int Number, const std::string& Name) {
   const TVolumeDigests* digests = DigestsOf(Number, Name);
   DataFile = std::make_unique<TDataFile>(Name, os::GENERIC_READ, ExtractPars.LogFile,
@@ -53,8 +55,9 @@ void OpenVolume(int Number, const std::string& Name) {
   if (digests) DataFile->CheckBlocks(*digests);
 }
 
-// Setup.d01 held and being confirmed whole, from BeginFirstVolumeCheck.
-bool firstVolumeChecking = false;
+// DataFile is Setup.d01, held since BeginFirstVolumeCheck or
+// ConfirmFirstVolume, and confirmed whole or being confirmed.
+bool firstVolumeHeld = false;
 
 std::string VolumeName() { return "Setup." + VolumeExt; }
 
@@ -74,12 +77,12 @@ void CheckFirstVolumeWhole() {
   const TVolumeDigests* digests = DigestsOf(1, VolumeFileName(1));
   DataFile = std::make_unique<TDataFile>(VolumeFileName(1), os::GENERIC_READ, nullptr, std::string());
   DataFile->ConfirmWhole(*digests);
-  firstVolumeChecking = true;
+  firstVolumeHeld = true;
 }
 }  // namespace
 
 void BeginFirstVolumeCheck() {
-  if (firstVolumeChecking) return;
+  if (firstVolumeHeld) return;
   volumeHashes.Load();
   if (volumeHashes.Empty()) return;
   try {
@@ -94,7 +97,7 @@ void ConfirmFirstVolume() {
   volumeHashes.Load();
   if (volumeHashes.Empty()) return;
   try {
-    if (!firstVolumeChecking) CheckFirstVolumeWhole();
+    if (!firstVolumeHeld) CheckFirstVolumeWhole();
     // The wizard answers meanwhile, and takes no input.
     const ui::TDisabledForms wizard;
     while (!DataFile->WholeConfirmed()) {
@@ -104,7 +107,7 @@ void ConfirmFirstVolume() {
   } catch (...) {
     // Begun again at the next attempt.
     DataFile.reset();
-    firstVolumeChecking = false;
+    firstVolumeHeld = false;
     throw;
   }
 }
@@ -125,8 +128,8 @@ void OpenFirstVolume() {
   TotalSize = 0;
   // Confirmed whole before the earlier installation went, and held since:
   // read again, each block checked again as it is used.
-  if (DataFile && firstVolumeChecking) {
-    firstVolumeChecking = false;
+  if (DataFile && firstVolumeHeld) {
+    firstVolumeHeld = false;
     BindToExtraction(*DataFile);
     if (const TVolumeDigests* digests = DigestsOf(1, VolumeFileName(1))) DataFile->CheckBlocks(*digests);
   } else {
@@ -203,7 +206,7 @@ void EndExtraction() {
     ExtractThread.reset();
   }
   DataFile.reset();
-  firstVolumeChecking = false;
+  firstVolumeHeld = false;
   ResetDataFileState();
 }
 

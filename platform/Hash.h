@@ -1,7 +1,8 @@
 #pragma once
-// SHA-256 of a stream of bytes: the system's own on Windows (CryptoAPI,
-// loaded after the DLL search is restricted), one implementation of the
-// stand-in's elsewhere.
+// SHA-256 of a stream of bytes, one implementation for every build. Not the
+// system's CryptoAPI: a release hashes its blocks on several threads, and
+// under Wine two threads of CryptoAPI took as long as one (1 GiB: 5.6 s on
+// two threads, 6.0 s on one), where this one runs side by side.
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -12,13 +13,12 @@ using TSha256Digest = std::array<std::uint8_t, 32>;
 
 class TSha256 {
  public:
-  // Raises EInOutError when the system offers no SHA-256.
   TSha256();
   ~TSha256();
   TSha256(const TSha256&) = delete;
   TSha256& operator=(const TSha256&) = delete;
 
-  // Adds size bytes. Raises EInOutError when the provider fails.
+  // Adds size bytes.
   void Add(const void* data, std::size_t size);
   // The digest of everything added; the object then starts anew.
   TSha256Digest Finish();
@@ -26,7 +26,7 @@ class TSha256 {
  private:
   struct State;
   State& state() { return *reinterpret_cast<State*>(storage_); }
-  // Room for either implementation's state, without a second allocation.
+  // Room for the state, without a second allocation.
   alignas(8) unsigned char storage_[112];
 };
 

@@ -1,4 +1,4 @@
-// SHA-256 as FIPS 180-4 gives it: the stand-in's, and the host tools'.
+// SHA-256 as FIPS 180-4 gives it, in both builds and the host tools.
 #include <algorithm>
 #include <cstring>
 #include <new>
