@@ -2,7 +2,8 @@
 // SHA-256 of a stream of bytes, one implementation for every build. Not the
 // system's CryptoAPI: a release hashes its blocks on several threads, and
 // under Wine two threads of CryptoAPI took as long as one (1 GiB: 5.6 s on
-// two threads, 6.0 s on one), where this one runs side by side.
+// two threads, 6.0 s on one), where this one runs side by side, by the
+// processor's SHA extensions where it has them.
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -29,5 +30,9 @@ class TSha256 {
   // Room for the state, without a second allocation.
   alignas(8) unsigned char storage_[112];
 };
+
+// For tests: hash by the processor's SHA extensions (where it has them) or
+// by the rounds in C; returns the setting before.
+bool UseShaExtensionsForTesting(bool use);
 
 }  // namespace os
