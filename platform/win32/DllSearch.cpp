@@ -12,8 +12,9 @@ const char* const kLoadedByName[] = {
     "uxtheme.dll",  "version.dll",  "dwmapi.dll",   "cryptbase.dll", "userenv.dll",
     "propsys.dll",  "apphelp.dll",  "oleacc.dll",   "clbcatq.dll",   "ntmarta.dll",
     "msimg32.dll",  "setupapi.dll", "profapi.dll",  "sspicli.dll",   "wldp.dll",
-    // CryptoAPI's host and provider: the provider is loaded by the bare
-    // name the registry gives when Setup checks its volumes.
+    // CryptoAPI's host and provider, which a system DLL may load (the
+    // provider by the bare name the registry gives); Setup's own SHA-256
+    // no longer asks for them.
     "cryptsp.dll",  "rsaenh.dll",   nullptr};
 const char* const kDelayLoaded[] = {"user32.dll", "gdi32.dll",    "comctl32.dll", "shell32.dll",
                                     "ole32.dll",  "advapi32.dll", "imagehlp.dll", nullptr};
