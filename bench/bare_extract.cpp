@@ -12,17 +12,12 @@
 #include <wincrypt.h>
 
 #include <cstdio>
+
+#include "bench/Clock.h"
 #include <string>
 #include <vector>
 
 namespace {
-
-double Now() {
-  LARGE_INTEGER count, frequency;
-  ::QueryPerformanceCounter(&count);
-  ::QueryPerformanceFrequency(&frequency);
-  return double(count.QuadPart) / double(frequency.QuadPart);
-}
 
 class Volumes {
  public:

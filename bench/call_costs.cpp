@@ -9,17 +9,12 @@
 
 #include <algorithm>
 #include <cstdio>
+
+#include "bench/Clock.h"
 #include <cstdlib>
 #include <string>
 
 namespace {
-
-double Now() {
-  LARGE_INTEGER count, frequency;
-  ::QueryPerformanceCounter(&count);
-  ::QueryPerformanceFrequency(&frequency);
-  return double(count.QuadPart) / double(frequency.QuadPart);
-}
 
 enum Check { kNone = 0, kAttributes = 1, kFinalPath = 2, kFolderFinalPath = 4, kNameInfo = 8, kFinalPathNt = 16 };
 

@@ -119,26 +119,21 @@ void TDataFile::DamagedEntry(const std::string& name, const std::string& problem
   Damaged("entry \"" + Printable(name) + "\"" + problem);
 }
 
+void TDataFile::RaiseRefused(TBlockChecker::TState state) {
+  if (state == TBlockChecker::TState::Bad) Damaged(kNotThisSetupsDisk);
+  if (state == TBlockChecker::TState::Failed) checker_->RaiseFailure(fileName_);
+}
+
 bool TDataFile::Fill() {
   bufferPos_ = bufferLen_ = 0;
-  if (checker_) {
-    for (;;) {
-      switch (checker_->Take(data_, bufferLen_)) {
-        case TBlockChecker::TState::Ready:
-          return true;
-        case TBlockChecker::TState::End:
-          return false;
-        case TBlockChecker::TState::Bad:
-          Damaged(kNotThisSetupsDisk);
-        case TBlockChecker::TState::Failed:
-          checker_->RaiseFailure(fileName_);
-        case TBlockChecker::TState::Pending:
-          // The worker waits for the block before asking for the step that
-          // uses it; this waits only where it could not know.
-          checker_->Wait(1000);
-          break;
-      }
-    }
+  while (checker_) {
+    const TBlockChecker::TState state = checker_->Take(data_, bufferLen_);
+    if (state == TBlockChecker::TState::Ready) return true;
+    if (state == TBlockChecker::TState::End) return false;
+    RaiseRefused(state);
+    // Pending: the worker waits for the block before asking for the step
+    // that uses it; this waits only where it could not know.
+    checker_->Wait(1000);
   }
   // A small volume needs no large buffer; one that has grown since is read
   // in more pieces all the same.
@@ -167,7 +162,7 @@ void TDataFile::CheckBlocks(const TVolumeDigests& Digests) {
   checker_.reset();
   confirming_ = false;
   // From its start, whatever was read before: every byte is checked again.
-  if (position_ != 0 || !os::SetFilePointerEx(file_.get(), 0, nullptr, os::FILE_BEGIN))
+  if (!os::SetFilePointerEx(file_.get(), 0, nullptr, os::FILE_BEGIN))
     RaiseFileError("Cannot read the setup file", fileName_);
   bufferPos_ = bufferLen_ = 0;
   checker_ = std::make_unique<TBlockChecker>(file_.get(), Digests, true, CheckingThreads());
@@ -181,22 +176,12 @@ void TDataFile::ConfirmWhole(const TVolumeDigests& Digests) {
 
 bool TDataFile::WholeConfirmed() {
   if (!confirming_) return false;
-  switch (checker_->Result()) {
-    case TBlockChecker::TState::Pending:
-      return false;
-    case TBlockChecker::TState::Bad:
-      Damaged(kNotThisSetupsDisk);
-    case TBlockChecker::TState::Failed:
-      checker_->RaiseFailure(fileName_);
-    default:
-      break;
-  }
+  const TBlockChecker::TState state = checker_->Result();
+  if (state == TBlockChecker::TState::Pending) return false;
+  RaiseRefused(state);
+  // CheckBlocks reads it again from its start, each block checked again.
   checker_.reset();
   confirming_ = false;
-  // Read again from its start, through the same handle, checked again.
-  if (!os::SetFilePointerEx(file_.get(), 0, nullptr, os::FILE_BEGIN))
-    RaiseFileError("Cannot read the setup file", fileName_);
-  bufferPos_ = bufferLen_ = 0;
   return true;
 }
 

@@ -122,8 +122,8 @@ class TDataFile {
   // own, its bytes dropped. WholeConfirmed then says when it is done, and
   // raises when it failed.
   void ConfirmWhole(const TVolumeDigests& Digests);
-  // True once the volume is confirmed whole (and its position is back at
-  // its start); false while that goes on or when it was never asked.
+  // True once the volume is confirmed whole; false while that goes on or
+  // when it was never asked. CheckBlocks then reads it for use.
   bool WholeConfirmed();
   // The checking of CheckBlocks or ConfirmWhole, while it runs.
   TBlockChecker* Checker() const { return checker_.get(); }
@@ -151,6 +151,8 @@ class TDataFile {
   bool AtHand(std::uint64_t count);
   void ProtectExistingFolders(const std::string& name);
   void MatchSize(const TVolumeDigests& Digests) const;
+  // Raises for a block the checking refused (Bad or Failed).
+  void RaiseRefused(TBlockChecker::TState state);
   std::unique_ptr<TBlockChecker> checker_;
   bool confirming_ = false;
   bool starved_ = false;
