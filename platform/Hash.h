@@ -1,8 +1,8 @@
 #pragma once
 // SHA-256 of a stream of bytes, one implementation for every build. Not the
 // system's CryptoAPI: a release hashes its blocks on several threads, and
-// under Wine two threads of CryptoAPI took as long as one (1 GiB: 5.6 s on
-// two threads, 6.0 s on one), where this one runs side by side, by the
+// under Wine two threads of CryptoAPI took as long as one (1 GiB: 5.5 s on
+// two threads, 6.3 s on one), where this one runs side by side, by the
 // processor's SHA extensions where it has them.
 #include <array>
 #include <cstddef>

@@ -24,7 +24,8 @@
 //                                          a visible "Finish" shows (for bench/); with
 //                                          probe, WM_NULL is sent to the window all
 //                                          the while, and the longest wait for its
-//                                          answer follows, in milliseconds
+//                                          answer follows, in milliseconds, and
+//                                          when it ended, in seconds
 //   e2edriver exists PATH                  exit 0 when PATH exists, asked
 //                                          through the wide-character API
 //   e2edriver taskbar CAPTION              prints, one a line, the captions of the
@@ -330,7 +331,7 @@ int main(int argc, char** argv) {
       QueryPerformanceCounter(&now);
       return double(now.QuadPart - from.QuadPart) / double(frequency.QuadPart);
     };
-    double longest = 0;
+    double longest = 0, longestAt = 0;
     QueryPerformanceCounter(&start);
     PostMessageA(next, BM_CLICK, 0, 0);
     while (!IsWindowVisible(finish)) {
@@ -341,13 +342,17 @@ int main(int argc, char** argv) {
         QueryPerformanceCounter(&sent);
         DWORD_PTR result = 0;
         SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &result);
-        longest = std::max(longest, seconds(sent));
+        const double waited = seconds(sent);
+        if (waited > longest) {
+          longest = waited;
+          longestAt = seconds(start);
+        }
       }
       Sleep(probe ? 5 : 1);
     }
     const double total = seconds(start);
     if (probe)
-      std::printf("%.4f %.1f\n", total, longest * 1000);
+      std::printf("%.4f %.1f %.3f\n", total, longest * 1000, longestAt);
     else
       std::printf("%.4f\n", total);
     return 0;
