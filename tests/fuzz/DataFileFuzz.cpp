@@ -53,7 +53,7 @@ std::string DigestList(const std::map<int, std::string>& volumes, bool leaveOutL
   std::string list;
   for (auto it = volumes.begin(); it != volumes.end(); ++it) {
     if (leaveOutLast && std::next(it) == volumes.end()) break;
-    list += DigestLine(it->first, it->second, 64);
+    list += VolumeDigestLine(it->first, it->second, 64);
   }
   return list;
 }

@@ -84,7 +84,7 @@ class BlockCheckTest : public ExtractionTest {
     std::string list;
     for (std::size_t v = 0; v < volumes_.size(); ++v) {
       volumes_[v] += char(v + 1 < volumes_.size() ? v + 2 : 0);
-      list += DigestLine(int(v + 1), volumes_[v], block);
+      list += VolumeDigestLine(int(v + 1), volumes_[v], block);
     }
     block_ = block;
     standin::SetRcData(IDR_VOLUME_HASHES, list);

@@ -241,7 +241,8 @@ TEST_F(ExtractionTest, VolumesAreCheckedAgainstTheDigestsTheProgramCarries) {
   ASSERT_EQ(volumeCount_, 3);
   std::vector<std::string> volumes;
   for (int v = 1; v <= 3; ++v) volumes.push_back(ReadFileBytes(kMedium + "\\" + VolumeFileName(v)));
-  const std::string list = DigestLine(1, volumes[0]) + DigestLine(2, volumes[1]) + DigestLine(3, volumes[2]);
+  const std::string list =
+      VolumeDigestLine(1, volumes[0]) + VolumeDigestLine(2, volumes[1]) + VolumeDigestLine(3, volumes[2]);
   const std::string refused = "this is not the disk that belongs to this Setup.";
   // Bytes of volume 2: its first whole header, and data after it.
   const std::size_t extension = volumes[1].find(".wdl");
@@ -268,9 +269,9 @@ TEST_F(ExtractionTest, VolumesAreCheckedAgainstTheDigestsTheProgramCarries) {
       {"the trailer byte of volume 2", list, 2, change(std::string::npos, 0x20), "Setup.d02"},
       {"the last volume's trailer, which the reader never needs", list, 3,
        change(std::string::npos, 0x20), "Setup.d03"},
-      {"a list without volume 3", DigestLine(1, volumes[0]) + DigestLine(2, volumes[1]), 0, none,
+      {"a list without volume 3", VolumeDigestLine(1, volumes[0]) + VolumeDigestLine(2, volumes[1]), 0, none,
        "Setup.d03"},
-      {"a list with a volume 4 the chain never reaches", list + DigestLine(4, "other"), 0, none,
+      {"a list with a volume 4 the chain never reaches", list + VolumeDigestLine(4, "other"), 0, none,
        "Setup.d03"},
       {"no list at all", "", 0, none, nullptr},
   };

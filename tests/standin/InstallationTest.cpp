@@ -308,8 +308,8 @@ TEST_F(InstallationTest, NothingIsRemovedWhenThePayloadIsMissing) {
 TEST_F(InstallationTest, ChangedFirstVolumeOfAReleaseLeavesTheEarlierInstallationWhole) {
   // The release installs: its first volume confirmed before the wizard's
   // steps, then read for the copy into this log and folder.
-  standin::SetRcData(IDR_VOLUME_HASHES, DigestLine(1, ReadFileBytes("D:\\Setup.d01")) +
-                                            DigestLine(2, ReadFileBytes("D:\\Setup.d02")));
+  standin::SetRcData(IDR_VOLUME_HASHES, VolumeDigestLine(1, ReadFileBytes("D:\\Setup.d01")) +
+                                            VolumeDigestLine(2, ReadFileBytes("D:\\Setup.d02")));
   Start();
   Install();
   ASSERT_EQ(SetupPars.Page, 5) << (standin::MessageBoxes().empty() ? "" : standin::MessageBoxes()[0].Text);

@@ -46,7 +46,3 @@ std::int32_t ExtractAll(const std::string& folder, const std::string& target, TL
   volume->TakeEmptyEntries();
   return done;
 }
-
-std::string DigestLine(int number, const std::string& bytes, std::uint32_t block) {
-  return VolumeDigestLine(number, bytes, block);
-}

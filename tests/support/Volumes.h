@@ -18,7 +18,3 @@ std::string Entry(const std::string& name, const std::string& data);
 // Returns the number of data bytes copied.
 std::int32_t ExtractAll(const std::string& folder, const std::string& target, TLogFile& log,
                         std::int32_t step);
-
-// A line of the list of the volumes' digests that a release carries, for
-// volume number holding bytes, in blocks of block bytes.
-std::string DigestLine(int number, const std::string& bytes, std::uint32_t block = 1u << 20);
