@@ -28,6 +28,12 @@
 //                                          when it ended, in seconds
 //   e2edriver exists PATH                  exit 0 when PATH exists, asked
 //                                          through the wide-character API
+//   e2edriver clickthenclick CAPTION TEXT CAPTION2 TEXT2
+//                                          press TEXT, then TEXT2 the moment
+//                                          CAPTION2's window takes input
+//   e2edriver clickthentaskbarclose CAPTION TEXT CAPTION2
+//                                          press TEXT, then "Close window" on the
+//                                          taskbar entry once CAPTION2 is modal
 //   e2edriver taskbar CAPTION              prints, one a line, the captions of the
 //                                          windows of CAPTION's process that have
 //                                          a taskbar button
@@ -240,13 +246,19 @@ int main(int argc, char** argv) {
     }
     return Fail("still there", caption);
   }
-  if (verb == "taskbarclose") {
-    // "Close window" on the taskbar entry of the program that shows
-    // CAPTION, as soon as it is modal (polled fast, like waitclick): shown,
-    // taking input, and the program's other windows disabled under it. A
-    // close sent before that would meet the window it replaces.
+  if (verb == "clickthentaskbarclose" && argc == 5) {
+    // Clicks a button, then "Close window" on the taskbar entry of the
+    // program that shows the second caption, within this process (a copy
+    // started by the click can be over before another program has even
+    // started), as soon as that window is modal: shown, taking input, and
+    // the program's other windows disabled under it. A close sent before
+    // that would meet the window it replaces.
+    HWND first = TopWindow(caption);
+    HWND button = first ? Control(first, argv[3]) : nullptr;
+    if (!button) return Fail("no button", argv[3]);
+    PostMessageA(button, BM_CLICK, 0, 0);
     for (int i = 0; i < 20000; ++i) {
-      HWND w = TopWindow(caption);
+      HWND w = TopWindow(argv[4]);
       HWND main = TopWindow("Morvella Setup");
       if (w && IsWindowEnabled(w) && (!main || !IsWindowEnabled(main))) {
         DWORD process = 0;
@@ -259,11 +271,11 @@ int main(int argc, char** argv) {
           PostMessageA(a, WM_SYSCOMMAND, SC_CLOSE, 0);
           return 0;
         }
-        return Fail("no taskbar entry", caption);
+        return Fail("no taskbar entry", argv[4]);
       }
       Sleep(1);
     }
-    return Fail("no window", caption);
+    return Fail("no window", argv[4]);
   }
   if (verb == "clickthenclick" && argc == 6) {
     // Clicks a button, then the next one the moment its window is usable
