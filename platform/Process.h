@@ -27,20 +27,27 @@ bool CreateProcessA(const std::string& commandLine, const std::string& folder);
 bool WaitForProcessEnd(DWORD processId, DWORD milliseconds);
 
 // A named mutex (CreateMutexA), held until the owner is destroyed: one
-// program of a kind at a time. Held() is false when another program has it
-// open already (or, after access is denied to it, has made it).
+// program of a kind at a time. Only the system and administrators may open
+// it. Held: made here. Taken: another program made it, with administrator
+// rights. Squatted: the name cannot be had (another kind of object has it,
+// or a mutex that an ordinary user made), or the call failed; Error() says
+// why. Anything but Held means the program must not go on.
 class TNamedMutex {
  public:
+  enum class TState { Held, Taken, Squatted };
   explicit TNamedMutex(const std::string& name);
   ~TNamedMutex();
   TNamedMutex(const TNamedMutex&) = delete;
   TNamedMutex& operator=(const TNamedMutex&) = delete;
-  bool Held() const { return held_; }
+  bool Held() const { return state_ == TState::Held; }
+  TState State() const { return state_; }
+  DWORD Error() const { return error_; }
 
  private:
   std::string name_;
   UniqueHandle handle_;  // none on the stand-in
-  bool held_ = false;
+  TState state_ = TState::Squatted;
+  DWORD error_ = 0;
 };
 
 // The window with this caption of another program, brought to the front

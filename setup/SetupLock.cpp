@@ -2,12 +2,23 @@
 
 #include "platform/Application.h"
 #include "platform/Dialogs.h"
+#include "platform/Exceptions.h"
 
 const char* const kSetupMutexName = "Global\\Morvella Setup";
 
 std::unique_ptr<os::TNamedMutex> TakeSetupLock(const std::string& Text, const std::string& Caption) {
   auto lock = std::make_unique<os::TNamedMutex>(kSetupMutexName);
   if (lock->Held()) return lock;
+  if (lock->State() == os::TNamedMutex::TState::Squatted) {
+    // Fails closed: going on could let two of them change one folder at once.
+    os::MessageBoxA(os::NO_WINDOW,
+                    std::string("Morvella Setup and its uninstaller run one at a time, and another "
+                                "program holds the name they take to make sure of it (\"") +
+                        kSetupMutexName + "\": " + os::ErrorText(lock->Error()) +
+                        ").  Nothing was changed.  Restart Windows and try again.",
+                    Caption, os::MB_OK | os::MB_ICONERROR);
+    return nullptr;
+  }
   os::MessageBoxA(os::NO_WINDOW, Text, Caption, os::MB_OK | os::MB_ICONINFORMATION);
   // The wizard, or the uninstaller's question.
   for (const char* running : {"Morvella Setup", "Uninstall Morvella"}) os::BringToFront(running);

@@ -13,5 +13,6 @@ extern const char* const kSetupMutexName;
 
 // Holds the mutex. When another program already holds it: shows Text in a
 // box captioned Caption with OK, brings that program's window to the front
-// where it has one, and returns null; nothing is written.
+// where it has one, and returns null; nothing is written. When the name is
+// squatted (see TNamedMutex) it says so, in the same box, and returns null.
 std::unique_ptr<os::TNamedMutex> TakeSetupLock(const std::string& Text, const std::string& Caption);

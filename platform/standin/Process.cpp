@@ -5,6 +5,7 @@
 #include "platform/standin/FileSystem.h"
 #include "platform/standin/Standin.h"
 
+#include <map>
 #include <mutex>
 #include <set>
 
@@ -16,6 +17,7 @@ std::vector<std::string> started;
 std::vector<std::string> atRestart;
 std::multiset<std::string> mutexes;  // the names open, once a handle
 std::vector<std::string> broughtToFront;
+std::map<std::string, os::DWORD> squatted;  // name -> the error CreateMutexA gives
 }  // namespace
 
 namespace os {
@@ -56,7 +58,13 @@ bool WaitForProcessEnd(DWORD, DWORD) { return true; }
 
 TNamedMutex::TNamedMutex(const std::string& name) : name_(name) {
   std::lock_guard<std::mutex> guard(lock);
-  held_ = mutexes.count(name) == 0;
+  if (squatted.count(name)) {
+    state_ = TState::Squatted;
+    error_ = squatted[name];
+  } else {
+    state_ = mutexes.count(name) == 0 ? TState::Held : TState::Taken;
+    error_ = state_ == TState::Held ? 0 : DWORD(ERROR_ALREADY_EXISTS);
+  }
   mutexes.insert(name);
 }
 
@@ -89,6 +97,12 @@ void SetProgram(const std::string& moduleFileName, std::vector<std::string> args
   started.clear();
   atRestart.clear();
   broughtToFront.clear();
+  squatted.clear();
+}
+
+void SquatMutex(const std::string& name, os::DWORD error) {
+  std::lock_guard<std::mutex> guard(lock);
+  squatted[name] = error;
 }
 
 std::vector<std::string> StartedPrograms() {

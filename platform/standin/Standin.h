@@ -153,6 +153,10 @@ std::vector<std::string> DeletedAtRestart();
 // The captions of the windows brought to the front (BringToFront), since
 // SetProgram.
 std::vector<std::string> BroughtToFront();
+// Until SetProgram: a named mutex of this name cannot be had, as when a user
+// made an event of that name first (ERROR_INVALID_HANDLE) or a mutex that
+// shuts administrators out (ERROR_ACCESS_DENIED).
+void SquatMutex(const std::string& name, os::DWORD error);
 
 // --- Code page -----------------------------------------------------------
 // The system's ANSI code page from now on (1252 until called), for

@@ -1,5 +1,7 @@
 #include "platform/win32/WinApi.h"
 
+#include <aclapi.h>
+#include <sddl.h>
 #include <shellapi.h>
 
 namespace os {
@@ -55,12 +57,40 @@ bool MoveFileExA(const std::string& from, const std::string& to, DWORD flags) {
 }
 
 TNamedMutex::TNamedMutex(const std::string& name) : name_(name) {
-  const ::HANDLE mutex = ::CreateMutexA(nullptr, FALSE, name.c_str());
+  // Nobody but the system and administrators may open it, so no ordinary
+  // user can hold it or end it.
+  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  if (!::ConvertStringSecurityDescriptorToSecurityDescriptorA("O:BAD:P(A;;GA;;;SY)(A;;GA;;;BA)",
+                                                              SDDL_REVISION_1, &descriptor, nullptr)) {
+    error_ = ::GetLastError();
+    return;
+  }
+  SECURITY_ATTRIBUTES attributes = {sizeof attributes, descriptor, FALSE};
+  const ::HANDLE mutex = ::CreateMutexA(&attributes, FALSE, name.c_str());
   const ::DWORD error = ::GetLastError();
+  ::LocalFree(descriptor);
   if (mutex) handle_.reset(HANDLE(reinterpret_cast<std::uintptr_t>(mutex)));
-  // Denied: made by another program with rights of its own. Any other
-  // failure leaves nothing to share with, and is no reason to stop.
-  held_ = mutex ? error != ERROR_ALREADY_EXISTS : error != ERROR_ACCESS_DENIED;
+  error_ = mutex && error != ERROR_ALREADY_EXISTS ? 0 : error;
+  if (mutex && error != ERROR_ALREADY_EXISTS) {
+    state_ = TState::Held;
+  } else if (mutex) {
+    // Another Setup's (made with administrator rights), or a user's that
+    // only looks like one.
+    PSID owner = nullptr;
+    PSECURITY_DESCRIPTOR found = nullptr;
+    const bool read = ::GetSecurityInfo(mutex, SE_KERNEL_OBJECT, OWNER_SECURITY_INFORMATION, &owner,
+                                        nullptr, nullptr, nullptr, &found) == ERROR_SUCCESS;
+    bool trusted = false;
+    for (WELL_KNOWN_SID_TYPE type : {WinBuiltinAdministratorsSid, WinLocalSystemSid})
+      trusted = trusted || (read && owner && ::IsWellKnownSid(owner, type));
+    if (found) ::LocalFree(found);
+    state_ = trusted ? TState::Taken : TState::Squatted;
+  } else {
+    // Denied: made with rights that shut administrators out, which a Setup
+    // never does. ERROR_INVALID_HANDLE: an event or another kind of object
+    // has the name.
+    state_ = TState::Squatted;
+  }
 }
 
 TNamedMutex::~TNamedMutex() = default;

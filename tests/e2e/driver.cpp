@@ -34,6 +34,8 @@
 //   e2edriver clickthentaskbarclose CAPTION TEXT CAPTION2
 //                                          press TEXT, then "Close window" on the
 //                                          taskbar entry once CAPTION2 is modal
+//   e2edriver squat NAME FLAGS             holds an event named NAME (FLAGS\held
+//                                          once made) until FLAGS\release exists
 //   e2edriver taskbar CAPTION              prints, one a line, the captions of the
 //                                          windows of CAPTION's process that have
 //                                          a taskbar button
@@ -175,6 +177,18 @@ int main(int argc, char** argv) {
     link->GetPath(target, MAX_PATH, nullptr, SLGP_RAWPATH);
     link->GetWorkingDirectory(folder, MAX_PATH);
     std::printf("%s|%s\n", target, folder);
+    return 0;
+  }
+  if (verb == "squat" && argc == 4) {
+    // A user's event named like Setup's mutex. Says so with FLAGS\held,
+    // lets go once FLAGS\release exists (60 s at most).
+    const HANDLE event = CreateEventA(nullptr, TRUE, FALSE, argv[2]);
+    if (!event) return Fail("cannot make the event", argv[2]);
+    const std::string flags = argv[3];
+    CloseHandle(CreateFileA((flags + "\\held").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    for (int i = 0; i < 600 && GetFileAttributesA((flags + "\\release").c_str()) == INVALID_FILE_ATTRIBUTES; ++i)
+      Sleep(100);
+    CloseHandle(event);
     return 0;
   }
   if (verb == "hold" && argc == 4) {

@@ -248,7 +248,9 @@ TEST(VolumeHashesTest, ListsAreReadOnlyWhenEveryLineIsWhole) {
     SCOPED_TRACE(c.what);
     TVolumeHashes hashes;
     EXPECT_EQ(hashes.Parse(c.text), c.good);
-    if (!c.good) EXPECT_TRUE(hashes.Empty());
+    if (!c.good) {
+      EXPECT_TRUE(hashes.Empty());
+    }
   }
   TVolumeHashes hashes;
   ASSERT_TRUE(hashes.Parse(line + VolumeDigestLine(12, "abc", 16)));

@@ -177,6 +177,38 @@ TEST_F(UninstallerTest, WhileSetupOrAnotherUninstallerRunsNothingIsRemoved) {
   EXPECT_EQ(LastMessage(), "Morvella has been removed from your computer.");
 }
 
+// A name squatted by a user (an event made first, or a mutex that shuts
+// administrators out) stops both programs with a message: neither may take
+// it for "nobody else runs".
+TEST_F(UninstallerTest, SquattedLockNameStopsBothProgramsBeforeAnythingChanges) {
+  const std::string log = ReadFileBytes(kInstall + "\\Install.log");
+  for (os::DWORD error : {os::DWORD(6) /*ERROR_INVALID_HANDLE*/, os::DWORD(os::ERROR_ACCESS_DENIED)}) {
+    SCOPED_TRACE(error);
+    for (const std::vector<std::string>& args : {std::vector<std::string>{},
+                                                 std::vector<std::string>{"/from", kInstall, "77"}}) {
+      standin::ResetDialogs();
+      standin::SetProgram(args.empty() ? kInstall + "\\Uninst.exe" : kCopyFolder + "\\Uninstall Morvella.exe",
+                          args);
+      standin::SquatMutex(kSetupMutexName, error);
+      EXPECT_EQ(UninstMain(), 1);
+      ASSERT_EQ(standin::MessageBoxes().size(), 1u);
+      EXPECT_EQ(LastMessage().rfind("Morvella Setup and its uninstaller run one at a time, and another program "
+                                    "holds the name they take to make sure of it (\"Global\\Morvella Setup\": ", 0),
+                0u) << LastMessage();
+      EXPECT_NE(LastMessage().find(").  Nothing was changed.  Restart Windows and try again."), std::string::npos);
+      EXPECT_EQ(standin::MessageBoxes()[0].Type, os::MB_OK | os::MB_ICONERROR);
+      EXPECT_TRUE(standin::StartedPrograms().empty());
+      EXPECT_TRUE(standin::BroughtToFront().empty());
+      EXPECT_EQ(ReadFileBytes(kInstall + "\\Install.log"), log);
+    }
+    standin::ResetDialogs();
+    EXPECT_EQ(TakeSetupLock("Setup is already running.", "Setup"), nullptr);
+    ASSERT_EQ(standin::MessageBoxes().size(), 1u);
+    EXPECT_EQ(standin::MessageBoxes()[0].Caption, "Setup");
+    EXPECT_NE(standin::MessageBoxes()[0].Text, "Setup is already running.");
+  }
+}
+
 TEST_F(UninstallerTest, NoRemovesNothing) {
   answer_ = os::IDNO;
   EXPECT_EQ(RunCopy(), 0);
