@@ -8,7 +8,7 @@ THeldFolder::THeldFolder(const std::string& path) : path_(path) {
   // Listing access takes part in share modes (attributes alone would not):
   // without FILE_SHARE_DELETE nobody may rename or delete it meanwhile.
   handle_.reset(os::CreateFileA(
-      path, os::FILE_LIST_DIRECTORY | os::FILE_READ_ATTRIBUTES | os::READ_CONTROL | os::WRITE_DAC | os::WRITE_OWNER,
+      path, os::FILE_LIST_DIRECTORY | os::FILE_READ_ATTRIBUTES | os::READ_CONTROL,
       os::FILE_SHARE_READ | os::FILE_SHARE_WRITE, os::OPEN_EXISTING,
       os::FILE_FLAG_BACKUP_SEMANTICS | os::FILE_FLAG_OPEN_REPARSE_POINT));
   if (!handle_) return;
@@ -67,4 +67,20 @@ os::DWORD THeldFolder::DeleteEntry(const std::string& path, bool folder, bool Cl
     if (error != os::ERROR_SUCCESS && readOnly) os::SetFileAttributesByHandle(entry.get(), attributes);
   }
   return error;
+}
+
+os::UniqueHandle THeldFolder::CreateFresh(const std::string& path, os::DWORD share, bool ClearReadOnly,
+                                          bool Deletable) const {
+  const os::DWORD access = os::GENERIC_WRITE | (Deletable ? os::DELETE : 0);
+  os::UniqueHandle file(os::CreateFileA(path, access, share, os::CREATE_NEW));
+  if (file) return file;
+  const os::DWORD created = os::GetLastError();
+  // Asked only when the name is taken: most files are new.
+  if (created != os::DWORD(os::ERROR_FILE_EXISTS) && created != os::DWORD(os::ERROR_ALREADY_EXISTS)) return file;
+  const os::DWORD error = DeleteEntry(path, false, ClearReadOnly);
+  if (error != os::ERROR_SUCCESS && error != os::DWORD(os::ERROR_FILE_NOT_FOUND)) {
+    os::SetLastError(error);
+    return file;
+  }
+  return os::UniqueHandle(os::CreateFileA(path, access, share, os::CREATE_NEW));
 }

@@ -7,7 +7,7 @@
 
 // A folder held open without leave to delete or rename it, so that nobody
 // can move it away or put a link in its place (nor, on Windows, rename a
-// folder above it) while it is held; with leave to set its rights.
+// folder above it) while it is held; with leave to read its rights.
 // Unusable when path is a link, no folder, or cannot be opened. Entries
 // opened below it are judged by their final paths: where a link on the way
 // leads, not what their paths say.
@@ -33,6 +33,15 @@ class THeldFolder {
   // A read-only file goes only when ClearReadOnly says so; the attribute
   // is put back if it stays. ERROR_SUCCESS, or why it did not go.
   os::DWORD DeleteEntry(const std::string& path, bool folder, bool ClearReadOnly) const;
+  // Creates the file path below it for writing (and, with Deletable, with
+  // leave to delete it through the handle, which others then must share)
+  // with CREATE_NEW, so that it takes the owner and inherited rights of its
+  // folder. An existing file there goes first through DeleteEntry
+  // (ClearReadOnly as there), never by its name and never written into.
+  // Others may do with it what share allows. None, with the error set,
+  // when either fails.
+  os::UniqueHandle CreateFresh(const std::string& path, os::DWORD share, bool ClearReadOnly,
+                               bool Deletable) const;
   void Release();
 
  private:

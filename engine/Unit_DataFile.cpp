@@ -8,6 +8,7 @@
 #include "platform/Entries.h"
 #include "platform/Exceptions.h"
 #include "platform/Resources.h"
+#include "platform/Sddl.h"
 #include "platform/Shell.h"
 #include "resources/ResourceIds.h"
 
@@ -27,7 +28,7 @@ std::string outPath;
 // The folder MakeSureDirectoryPathExists last made for an entry.
 std::string madeFolder;
 // The folders of this extraction given the installation folder's rights.
-std::unordered_set<std::string> protectedFolders;
+std::unordered_set<std::string> checkedFolders;
 // Folders below the installation folder that this extraction made (upper
 // case), and of those the ones whose every level down from the
 // installation folder it made and in which a file was seen, by its final
@@ -58,7 +59,7 @@ std::string Printable(const std::string& name) {
 void ResetDataFileState() {
   OutFile.reset();
   madeFolder.clear();
-  std::unordered_set<std::string>().swap(protectedFolders);
+  std::unordered_set<std::string>().swap(checkedFolders);
   std::unordered_set<std::string>().swap(madeFolders);
   std::unordered_set<std::string>().swap(confirmedFolders);
   madeChain = false;
@@ -249,19 +250,40 @@ void TDataFile::TakeEmptyEntries() {
   }
 }
 
-void TDataFile::ProtectExistingFolders(const std::string& name) {
-  // A folder a user made in an earlier installation's folder would let that
-  // user change what goes into it: it takes the installation folder's
-  // rights, as a new one would. The user's own files in it keep theirs.
+void TDataFile::CheckExistingFolders(const std::string& name) {
+  // A folder that was there already (a user may have made it in an earlier
+  // installation's folder) is used only when only administrators own it and
+  // can change it. Rights given now would not help: a handle the user opened
+  // before keeps what it was granted. Judged through a handle on that very
+  // folder, never a link, and seen to lie inside the installation folder.
   for (std::size_t end = 0; (end = FindBackslash(name, end)) != std::string::npos; ++end) {
     const std::string folder = JoinPath(TargetDir, name.substr(0, end));
-    if (!protectedFolders.insert(UpperPath(folder)).second || !FolderExists(folder)) continue;
-    if (os::InheritNamedSecurityInfoA(folder)) continue;
-    const os::DWORD code = os::GetLastError();
-    throw os::EInOutError("Setup cannot give the folder " + folder + " the rights of the installation folder (" +
-                              os::ErrorText(code) + "), so users without administrator rights could change "
-                              "what Setup puts there.  It stopped before writing " + Printable(name) + " there.",
-                          code);
+    if (!checkedFolders.insert(UpperPath(folder)).second) continue;
+    const os::UniqueHandle handle(os::CreateFileA(
+        folder, os::READ_CONTROL | os::FILE_READ_ATTRIBUTES,
+        os::FILE_SHARE_READ | os::FILE_SHARE_WRITE | os::FILE_SHARE_DELETE, os::OPEN_EXISTING,
+        os::FILE_FLAG_BACKUP_SEMANTICS | os::FILE_FLAG_OPEN_REPARSE_POINT));
+    if (!handle) {
+      const os::DWORD code = os::GetLastError();
+      if (code == os::DWORD(os::ERROR_FILE_NOT_FOUND) || code == os::DWORD(os::ERROR_PATH_NOT_FOUND)) continue;
+      throw os::EInOutError("Setup cannot open the folder " + folder + " (" + os::ErrorText(code) +
+                                ").  It stopped before writing " + Printable(name) + " there.",
+                            code);
+    }
+    const os::DWORD attributes = os::GetFileAttributesByHandle(handle.get());
+    sddl::Descriptor rights;
+    const bool usable = attributes != os::INVALID_FILE_ATTRIBUTES && (attributes & os::FILE_ATTRIBUTE_DIRECTORY) &&
+                        !(attributes & os::FILE_ATTRIBUTE_REPARSE_POINT) && (!Held || Held->Holds(handle.get())) &&
+                        sddl::Parse(os::GetSecurityInfoByHandle(handle.get()), rights) &&
+                        sddl::OnlyAdministrators(rights);
+    if (!usable)
+      throw os::EInOutError("The folder " + folder + " was there already, and users without administrator "
+                                "rights own it or can change it, so they could change what Setup puts "
+                                "there.  Setup stopped before writing " + Printable(name) + " there.  "
+                                "Delete that folder, or have an administrator make the Administrators "
+                                "group its owner and take away every other user's right to change it, "
+                                "then run Setup again.",
+                            os::ERROR_ACCESS_DENIED);
   }
 }
 
@@ -305,7 +327,7 @@ void TDataFile::BeginEntry(const std::string& name, std::int32_t size) {
                                 "links, so it stopped before writing " + Printable(name) + " there.",
                             os::ERROR_ACCESS_DENIED);
   }
-  if (newFolder && ProtectFolders) ProtectExistingFolders(name);
+  if (newFolder && CheckFolderRights) CheckExistingFolders(name);
   LogFile->AddEntry(name);  // before the file exists, so it is always listed
   if (DeclaredLeft >= 0) DeclaredLeft -= size;
   if (newFolder) {
@@ -328,26 +350,16 @@ void TDataFile::BeginEntry(const std::string& name, std::int32_t size) {
     madeFolder = folder;
   }
   outPath = path;
-  // Made new, never written over: it takes the rights of the folder.
+  // Made new, never written over: it takes the rights of the folder. An
+  // earlier file of that name is replaced, a read-only one too (a list the
+  // user marked so, left by the removal of the earlier installation),
+  // through a handle on that very file once it is seen to lie inside.
+  // Without a held folder (the tests of the reading alone), one is held
+  // for the file.
   if (Held) {
-    OutFile.reset(os::CreateFileA(path, os::GENERIC_WRITE, 0, os::CREATE_NEW));
-    const os::DWORD created = os::GetLastError();
-    if (!OutFile && (created == os::DWORD(os::ERROR_FILE_EXISTS) || created == os::DWORD(os::ERROR_ALREADY_EXISTS))) {
-      // An earlier file of that name is replaced, a read-only one too (a
-      // list the user marked so, left by the removal of the earlier
-      // installation), through a handle on that very file once it is seen
-      // to lie inside. Asked only when the name is taken: most are new.
-      const os::DWORD error = Held->DeleteEntry(path, false, true);
-      if (error != os::ERROR_SUCCESS && error != os::DWORD(os::ERROR_FILE_NOT_FOUND)) {
-        os::SetLastError(error);
-        RaiseFileError("Cannot create the file", path);
-      }
-      OutFile.reset(os::CreateFileA(path, os::GENERIC_WRITE, 0, os::CREATE_NEW));
-    } else if (!OutFile) {
-      os::SetLastError(created);
-    }
+    OutFile = Held->CreateFresh(path, 0, true, true);
   } else {
-    OutFile = os::CreateFreshFile(path);
+    OutFile = THeldFolder(StripBackslash(folder)).CreateFresh(path, 0, true, true);
   }
   if (!OutFile) RaiseFileError("Cannot create the file", path);
   // Where it really is: a folder on the way swapped for a link would have
@@ -357,8 +369,9 @@ void TDataFile::BeginEntry(const std::string& name, std::int32_t size) {
   const std::string folderKey = UpperPath(folder);
   if (Held && !confirmedFolders.count(folderKey) && !Held->Holds(OutFile.get())) {
     const std::string where = os::GetFinalPathNameByHandleA(OutFile.get());
+    // Through its own handle: a path could be made to lead elsewhere by now.
+    os::SetFileDispositionInfo(OutFile.get(), true);
     OutFile.reset();
-    if (!where.empty()) os::DeleteFileEntry(where);
     throw os::EInOutError("Setup stopped before writing " + path + ": it would lie at " +
                               (where.empty() ? std::string("a place Windows does not tell") : where) +
                               ", outside the installation folder, because a folder on the way was "

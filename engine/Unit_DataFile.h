@@ -137,9 +137,9 @@ class TDataFile {
 
   TLogFile* LogFile;
   std::string TargetDir;
-  // Existing folders below TargetDir get its rights before an entry goes
-  // into them (outside Program Files, where a user may have made them).
-  bool ProtectFolders = false;
+  // Existing folders below TargetDir are used only when only administrators
+  // own them and can change them (where the system keeps rights).
+  bool CheckFolderRights = false;
   // The installation folder, held: every file made is checked to lie in it.
   const THeldFolder* Held = nullptr;
   const std::string& FileName() const { return fileName_; }
@@ -149,7 +149,7 @@ class TDataFile {
   // Whether count more bytes (or all that are left) can be had without
   // waiting for a block to be checked.
   bool AtHand(std::uint64_t count);
-  void ProtectExistingFolders(const std::string& name);
+  void CheckExistingFolders(const std::string& name);
   void MatchSize(const TVolumeDigests& Digests) const;
   // Raises for a block the checking refused (Bad or Failed).
   void RaiseRefused(TBlockChecker::TState state);

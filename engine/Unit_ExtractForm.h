@@ -20,9 +20,9 @@ struct TExtractPars {
   // Files of an earlier installation in this folder that could not be
   // removed: listed again, so the new log lists every file there.
   std::vector<std::string> KeptEntries;
-  // Outside Program Files: each folder that exists already below the
-  // installation folder is given its rights before an entry goes into it.
-  bool ProtectFolders = false;
+  // Where the system keeps rights: each folder that exists already below
+  // the installation folder is checked before an entry goes into it.
+  bool CheckFolderRights = false;
   // The installation folder, held from its rights to the end (null: none).
   const THeldFolder* HeldFolder = nullptr;
 };

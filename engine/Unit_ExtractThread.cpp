@@ -34,7 +34,7 @@ TVolumeHashes volumeHashes;
 void BindToExtraction(TDataFile& volume) {
   volume.LogFile = ExtractPars.LogFile;
   volume.TargetDir = ExtractPars.InstallDir;
-  volume.ProtectFolders = ExtractPars.ProtectFolders;
+  volume.CheckFolderRights = ExtractPars.CheckFolderRights;
   volume.Held = ExtractPars.HeldFolder;
 }
 

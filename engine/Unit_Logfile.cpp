@@ -1,7 +1,7 @@
 #include "engine/Unit_Logfile.h"
 
+#include "engine/HeldFolder.h"
 #include "engine/Unit_Paths.h"
-#include "platform/Entries.h"
 #include "platform/Exceptions.h"
 
 namespace {
@@ -15,9 +15,10 @@ namespace {
 }  // namespace
 
 TLogFile::TLogFile(const std::string& InstallDir, const std::string& ProgFolder,
-                   const char* FileName)
+                   const char* FileName, const THeldFolder* Folder)
     : fileName_(JoinPath(InstallDir, FileName)),
-      file_(os::CreateFreshFile(fileName_, os::FILE_SHARE_READ)) {
+      file_(Folder ? Folder->CreateFresh(fileName_, os::FILE_SHARE_READ, false, false)
+                   : THeldFolder(StripBackslash(InstallDir)).CreateFresh(fileName_, os::FILE_SHARE_READ, false, false)) {
   if (!file_) Raise("Cannot create the install log", fileName_);
   // Should a line fail, the file is closed with its member as the error
   // leaves: it must not stay open, and shut, for a retry.

@@ -22,13 +22,18 @@
 
 #include "platform/Files.h"
 
+class THeldFolder;
+
 class TLogFile {
  public:
-  // Creates JoinPath(InstallDir, FileName) afresh (an existing file there
-  // is deleted, never written through) and writes the first four lines.
-  // The folder must exist. Raises EInOutError, the file closed.
+  // Creates JoinPath(InstallDir, FileName) afresh through Folder, the
+  // installation folder held (THeldFolder::CreateFresh: an existing file
+  // there is deleted through a handle on it, never written through), or
+  // through InstallDir held for the moment when Folder is null; and writes
+  // the first four lines. The folder must exist. Raises EInOutError, the
+  // file closed.
   TLogFile(const std::string& InstallDir, const std::string& ProgFolder,
-           const char* FileName = "Install.log");
+           const char* FileName = "Install.log", const THeldFolder* Folder = nullptr);
   TLogFile(const TLogFile&) = delete;
   TLogFile& operator=(const TLogFile&) = delete;
   // Closes the log if Close was not called; errors are then ignored.

@@ -11,35 +11,6 @@ UniqueHandle OpenEntryToDelete(const std::string& path, bool folder) {
                      FILE_FLAG_OPEN_REPARSE_POINT | (folder ? FILE_FLAG_BACKUP_SEMANTICS : 0)));
 }
 
-bool DeleteFileEntry(const std::string& path) {
-  UniqueHandle entry = OpenEntryToDelete(path, false);
-  if (!entry) return false;
-  const DWORD attributes = GetFileAttributesByHandle(entry.get());
-  bool deleted = false;
-  if (attributes == INVALID_FILE_ATTRIBUTES) {
-    // error set by the call
-  } else if ((attributes & FILE_ATTRIBUTE_DIRECTORY) && !(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
-    SetLastError(ERROR_ACCESS_DENIED);
-  } else {
-    deleted = SetFileDispositionInfo(entry.get(), true);
-  }
-  const DWORD error = GetLastError();
-  entry.reset();
-  if (!deleted && error == DWORD(ERROR_PROC_NOT_FOUND))
-    return DeleteFileA(path);  // deletes a link itself, too
-  SetLastError(error);
-  return deleted;
-}
-
-UniqueHandle CreateFreshFile(const std::string& path, DWORD share) {
-  UniqueHandle file(CreateFileA(path, GENERIC_WRITE, share, CREATE_NEW));
-  if (file) return file;
-  const DWORD error = GetLastError();
-  if (error != DWORD(ERROR_FILE_EXISTS) && error != DWORD(ERROR_ALREADY_EXISTS)) return file;
-  if (!DeleteFileEntry(path)) return file;
-  return UniqueHandle(CreateFileA(path, GENERIC_WRITE, share, CREATE_NEW));
-}
-
 std::string FirstLinkBelow(const std::string& Base, const std::string& Folder) {
   if (Folder.empty()) return {};
   const TCharacters& chars = SystemCharacters();

@@ -14,18 +14,6 @@ namespace os {
 // None on failure.
 UniqueHandle OpenEntryToDelete(const std::string& path, bool folder);
 
-// Deletes the file path by a handle on it (a link itself, never its
-// target); before Windows Vista, which lacks the call, by its path. False,
-// with the error set, when it is a folder or did not go.
-bool DeleteFileEntry(const std::string& path);
-
-// Creates the file path for writing with CREATE_NEW, so that it takes the
-// owner and the inherited rights of its folder: an existing file there is
-// deleted first (DeleteFileEntry), never written into, since it keeps its
-// own owner and rights. Others may do with it what share allows.
-// None, with the error set, when either fails.
-UniqueHandle CreateFreshFile(const std::string& path, DWORD share = 0);
-
 // The first of Base\Folder's levels below Base (Base\A, Base\A\B, ...,
 // Base\Folder itself) that is a link, judged by its own attributes without
 // following it; empty when none is (or Folder is empty). Levels that do not

@@ -118,20 +118,16 @@ using UniqueSearch = TUniqueHandle<SearchHandleTraits>;
 // with SECURITY_ATTRIBUTES); fails as CreateDirectoryA does, and with
 // ERROR_INVALID_PARAMETER for text the system cannot read.
 bool CreateDirectoryA(const std::string& path, const std::string& sddl);
-// Gives path this owner and DACL, the DACL protected from what the parent
-// passes on (SetNamedSecurityInfoA); what lies below inherits from it.
-bool SetNamedSecurityInfoA(const std::string& path, const std::string& sddl);
 // Gives what the handle (with WRITE_DAC and WRITE_OWNER) is open on this
-// owner and DACL, the DACL protected (SetSecurityInfo): as
-// SetNamedSecurityInfoA, but never onto whatever a path leads to by then.
+// owner and DACL, the DACL protected (SetSecurityInfo). Rights are only
+// ever set through a handle: never onto whatever a path leads to by then.
 bool SetSecurityInfoByHandle(HANDLE handle, const std::string& sddl);
-// Makes the administrators the owner of path and leaves its DACL only what
-// its parent passes on: its own entries go (SetNamedSecurityInfoA with an
-// empty, unprotected DACL). What lies below keeps its own entries.
-bool InheritNamedSecurityInfoA(const std::string& path);
 // The owner and DACL of path as SDDL (GetNamedSecurityInfoA); empty on
 // failure.
 std::string GetNamedSecurityInfoA(const std::string& path);
+// The owner and DACL of what the handle (with READ_CONTROL) is open on, as
+// SDDL (GetSecurityInfo); empty on failure.
+std::string GetSecurityInfoByHandle(HANDLE handle);
 
 // --- Volumes --------------------------------------------------------------------
 constexpr DWORD FILE_PERSISTENT_ACLS = 0x8;  // the file system keeps access rights

@@ -167,4 +167,12 @@ bool OthersCanDeleteChildren(const Descriptor& descriptor) {
   return OthersGranted(descriptor, 0x00000040 | 0x10000000 | 0x00040000 | 0x00080000, true);
 }
 
+bool OthersCanDelete(const Descriptor& descriptor) {
+  return OthersGranted(descriptor, 0x00010000 | 0x10000000 | 0x00040000 | 0x00080000, true);
+}
+
+bool OnlyAdministrators(const Descriptor& descriptor) {
+  return !descriptor.Owner.empty() && Trusted(descriptor.Owner) && !OthersCanChange(descriptor);
+}
+
 }  // namespace sddl

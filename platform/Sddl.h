@@ -32,9 +32,11 @@ std::string Format(const Descriptor& descriptor);
 Descriptor Inherited(const Descriptor& parent, bool folder, const std::string& owner);
 
 // Rights that let the holder change a folder or what it holds: write, append,
-// add files or folders, delete, delete children, change the DACL or owner.
-constexpr std::uint32_t kChangeRights = 0x00000002 | 0x00000004 | 0x00000040 | 0x00010000 |
-                                        0x00040000 | 0x00080000 | 0x10000000 | 0x40000000;
+// add files or folders, delete, delete children, write attributes (enough
+// to make a folder a link), change the DACL or owner.
+constexpr std::uint32_t kChangeRights = 0x00000002 | 0x00000004 | 0x00000040 | 0x00000100 |
+                                        0x00010000 | 0x00040000 | 0x00080000 | 0x10000000 |
+                                        0x40000000;
 
 // Whether anybody who is not an administrator, the system or the trusted
 // installer may change the folder this descriptor protects (or what it holds):
@@ -48,5 +50,16 @@ bool OthersCanChange(const Descriptor& descriptor);
 // that grants deleting children, all rights or the rights to change the
 // DACL or owner, or as owner.
 bool OthersCanDeleteChildren(const Descriptor& descriptor);
+
+// Whether anybody who is not an administrator, the system or the trusted
+// installer may delete or rename the folder or file itself: by an entry
+// that grants deleting it, all rights or the rights to change the DACL or
+// owner, or as owner.
+bool OthersCanDelete(const Descriptor& descriptor);
+
+// Whether only administrators, the system and the trusted installer own
+// and may change what this descriptor protects: one of them is the owner,
+// and nobody else is granted a right to change it.
+bool OnlyAdministrators(const Descriptor& descriptor);
 
 }  // namespace sddl

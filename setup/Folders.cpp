@@ -33,6 +33,20 @@ bool UsersCanChange(const std::string& Path) {
   return !ReadRights(Path, descriptor) || sddl::OthersCanChange(descriptor);
 }
 
+bool FileRightsTell() {
+  static const bool tell = [] {
+    sddl::Descriptor descriptor;
+    const std::string windows = os::GetWindowsDirectoryA();
+    return !windows.empty() && ReadRights(windows, descriptor) && sddl::OnlyAdministrators(descriptor);
+  }();
+  return tell;
+}
+
+bool OnlyAdministratorsCanChange(const std::string& Path) {
+  sddl::Descriptor descriptor;
+  return ReadRights(Path, descriptor) && sddl::OnlyAdministrators(descriptor);
+}
+
 bool UsersCanReplace(const std::string& Path) {
   if (UsersCanChange(Path)) return true;
   const std::string path = StripBackslash(Path);

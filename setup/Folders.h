@@ -16,6 +16,15 @@ bool HoldsFiles(const std::string& Folder);
 // what a folder holds), judged by its owner and DACL; unreadable rights, or
 // none (FAT), count as changeable.
 bool UsersCanChange(const std::string& Path);
+// Whether this system keeps and reports the rights of files and folders:
+// the Windows folder reads as owned by the administrators, the system or
+// the trusted installer. Under Wine, which keeps none, it reads as the
+// user's; and where a user owns the Windows folder, no folder is safe from
+// that user anyway. Asked once.
+bool FileRightsTell();
+// Whether only administrators, the system and the trusted installer own
+// and may change Path (a folder or file); unreadable rights count as not.
+bool OnlyAdministratorsCanChange(const std::string& Path);
 // Whether anybody but administrators and the system may change the file
 // Path or put another in its place: by its own rights, or by its folder's
 // leave to delete what it holds.

@@ -5,6 +5,7 @@
 #include "engine/Unit_Paths.h"
 #include "platform/Exceptions.h"
 #include "platform/Files.h"
+#include "platform/Sddl.h"
 #include "platform/Shell.h"
 #include "setup/Folders.h"
 #include "system/Unit_Settings.h"
@@ -55,55 +56,83 @@ bool InsideProgramFiles(const std::string& Folder) {
   return false;
 }
 
-std::string InstallFolderProblem(const std::string& Folder, bool Ours) {
+std::string InstallFolderProblem(const std::string& Folder) {
   const os::DWORD attributes = os::GetFileAttributesA(Folder);
   const bool exists = attributes != os::INVALID_FILE_ATTRIBUTES;
   if (exists && (attributes & os::FILE_ATTRIBUTE_REPARSE_POINT))
     return "The folder " + Folder +
            " is a link to another place.  Setup does not install into links; choose another "
            "folder.";
-  if (InsideProgramFiles(Folder)) return {};
-  if (!VolumeKeepsRights(Folder))
+  if (!InsideProgramFiles(Folder) && !VolumeKeepsRights(Folder))
     return "The drive of the folder " + Folder +
            " keeps no access rights (a FAT or exFAT drive, say), so any user could change "
            "Morvella's programs there, which run with administrator rights.  Choose a folder on "
            "an NTFS drive, such as one in Program Files.";
+  if (!FileRightsTell()) return {};
+  const std::string full = StripBackslash(os::GetFullPathNameA(Folder));
+  // Renaming a folder above, or what it holds, would let a user put
+  // another folder at this path once Setup has finished.
+  if (!IsRootFolder(full)) {
+    for (std::string above = full;;) {
+      const std::string level = above;
+      above = StripBackslash(FolderOfPath(above) + "\\");
+      if (above == level || above.empty()) break;
+      sddl::Descriptor descriptor;
+      if (!FolderExists(above)) continue;
+      const std::string text = os::GetNamedSecurityInfoA(above);
+      const bool unsafe = !sddl::Parse(text, descriptor) || sddl::OthersCanDeleteChildren(descriptor) ||
+                          (!IsRootFolder(above) && sddl::OthersCanDelete(descriptor));
+      if (unsafe)
+        return "Users without administrator rights can rename or delete the folder " + above +
+               " or what it holds, so once Setup has finished they could put another folder, with "
+               "other programs in it, in the place of " + full +
+               ".  Choose a folder in Program Files, or one below folders that only administrators "
+               "can change.";
+      if (IsRootFolder(above)) break;
+    }
+  }
   if (!exists) return {};  // made new, with its rights
+  if (OnlyAdministratorsCanChange(Folder)) return {};
   // A drive's rights are never changed: they reach every file on it.
-  if (IsRootFolder(os::GetFullPathNameA(Folder))) {
-    if (!UsersCanChange(Folder)) return {};
+  if (IsRootFolder(full))
     return "Users without administrator rights can change the drive " + Folder +
            ", and Setup does not change the rights of a whole drive, so choose a folder on that "
            "drive, such as " + JoinPath(Folder, "Morvella") + ".";
-  }
-  if (Ours || !HoldsFiles(Folder) || !UsersCanChange(Folder)) return {};
   return "The folder " + Folder +
-         " already holds other files, and users without administrator rights can change it, "
-         "so they could replace Morvella's programs there.  Choose a new folder or an empty one.";
+         " exists already, and users without administrator rights own it or can change it.  "
+         "Setup installs only into a folder that it makes itself or that only administrators own "
+         "and can change: anybody else could keep a way into it and replace Morvella's programs, "
+         "which run with administrator rights.  Choose a folder that does not exist yet, or make "
+         "this one usable: delete it, or have an administrator make the Administrators group its "
+         "owner and take away every other user's right to change it.";
 }
 
 std::string ProtectInstallFolder(const std::string& Folder) {
   if (InsideProgramFiles(Folder)) return {};
   auto [existing, rest] = SplitExistingPath(Folder);
-  if (rest.empty()) return {};  // protected once held
+  if (rest.empty()) return {};  // checked once held
   const std::string top = JoinPath(existing, rest.substr(0, FindBackslash(rest)));
-  // Made with its rights from the start: nobody can slip anything in first.
+  // Made with its rights from the start: nobody can slip anything in first,
+  // nor hold a handle opened before the rights were there.
   if (os::CreateDirectoryA(top, kInstallFolderSddl)) return {};
   if (os::GetLastError() != os::DWORD(os::ERROR_ALREADY_EXISTS)) return ProtectionFailed(top);
   return "The folder " + top +
          " was made by someone else while Setup prepared it.  Click Next to try again.";
 }
 
-std::string ProtectHeldInstallFolder(const THeldFolder& Held, bool Ours) {
+std::string CheckHeldInstallFolder(const THeldFolder& Held) {
   const std::string& folder = Held.Path();
   if (!Held.Usable() || (!Held.Legacy() && !SameFolder(Held.FinalPath(), folder)))
     return "The folder " + folder +
            " was moved or replaced by a link while Setup prepared it.  Nothing was installed.";
-  if (InsideProgramFiles(folder)) return {};
-  // Setup's own, or empty (checked before); another one that users cannot
-  // change keeps its rights, and so does a drive. Set through the handle:
-  // never onto whatever the path leads to by now.
-  if (IsRootFolder(os::GetFullPathNameA(folder)) || (!Ours && HoldsFiles(folder))) return {};
-  if (!os::SetSecurityInfoByHandle(Held.Handle(), kInstallFolderSddl)) return ProtectionFailed(folder);
+  // What the page was told may have changed since: judged again, through
+  // the handle, on what is held now.
+  sddl::Descriptor descriptor;
+  if (FileRightsTell() &&
+      !(sddl::Parse(os::GetSecurityInfoByHandle(Held.Handle()), descriptor) &&
+        sddl::OnlyAdministrators(descriptor)))
+    return "The folder " + folder +
+           " was made or changed by someone else while Setup prepared it, and users without "
+           "administrator rights own it or can change it.  Nothing was installed.";
   return {};
 }

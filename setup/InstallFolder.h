@@ -16,12 +16,15 @@ extern const char* const kInstallFolderSddl;
 // are the system's own.
 bool InsideProgramFiles(const std::string& Folder);
 
-// Why Setup will not install into Folder as it is, or empty when it will: a
-// link (junction or symbolic link) is refused everywhere; outside Program
-// Files, so is an existing folder that holds other files and that users
-// without administrator rights can change. Ours is Setup's own earlier
-// installation in that folder.
-std::string InstallFolderProblem(const std::string& Folder, bool Ours);
+// Why Setup will not install into Folder, or empty when it will. A link
+// (junction or symbolic link) is refused everywhere, and outside Program
+// Files so is a drive that keeps no rights. Where the system keeps rights
+// (FileRightsTell), Setup installs only into a folder it makes itself or
+// one that only administrators own and can change (a handle keeps the
+// rights it was opened with, so rights given later would not shut out a
+// user who opened it before), and only where users can neither rename nor
+// delete a folder above it.
+std::string InstallFolderProblem(const std::string& Folder);
 
 // Before the folder is used, outside Program Files: makes its top-most
 // missing folder with the protected rights from the start. Returns why
@@ -29,7 +32,7 @@ std::string InstallFolderProblem(const std::string& Folder, bool Ours);
 std::string ProtectInstallFolder(const std::string& Folder);
 
 // Once the folder is made and held: refuses it when it is no longer where
-// its path says (moved, or a link put in its place); outside Program Files
-// gives it the protected rights, through the handle, when it is empty or
-// Ours. Returns why not, or empty.
-std::string ProtectHeldInstallFolder(const THeldFolder& Held, bool Ours);
+// its path says (moved, or a link put in its place) or, judged through the
+// handle, is no longer one that only administrators own and can change.
+// Returns why not, or empty.
+std::string CheckHeldInstallFolder(const THeldFolder& Held);

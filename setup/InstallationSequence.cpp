@@ -54,8 +54,7 @@ void InstallationSequence() {
     return;
   }
   // Asked again: the folder may have changed since its page.
-  const bool ours = SetupPars.OldInstallFound && SameFolder(SetupPars.OldInstallDir, SetupPars.InstallDir);
-  const std::string problem = InstallFolderProblem(SetupPars.InstallDir, ours);
+  const std::string problem = InstallFolderProblem(SetupPars.InstallDir);
   if (!problem.empty()) {
     ErrorBox(problem);
     return;
@@ -91,17 +90,17 @@ void InstallationSequence() {
   os::MakeSureDirectoryPathExists(JoinPath(SetupPars.InstallDir, "Install.log"));
   // Held from here to the end: nobody may move it or put a link in its place.
   const THeldFolder held(SetupPars.InstallDir);
-  const std::string replaced = ProtectHeldInstallFolder(held, ours);
+  const std::string replaced = CheckHeldInstallFolder(held);
   if (!replaced.empty()) {
     ErrorBox(replaced);
     return;
   }
   // Released on every way out, errors included: the file is closed then.
-  auto log = std::make_unique<TLogFile>(SetupPars.InstallDir, SetupPars.ProgFolder);
+  auto log = std::make_unique<TLogFile>(SetupPars.InstallDir, SetupPars.ProgFolder, "Install.log", &held);
   ExtractPars.LogFile = log.get();
   ExtractPars.InstallDir = SetupPars.InstallDir;
   ExtractPars.KeptEntries.clear();
-  ExtractPars.ProtectFolders = !InsideProgramFiles(SetupPars.InstallDir);
+  ExtractPars.CheckFolderRights = FileRightsTell();
   ExtractPars.HeldFolder = &held;
   if (!keptFolder.empty() && SameFolder(keptFolder, SetupPars.InstallDir)) {
     for (const std::string& entry : keptEntries)

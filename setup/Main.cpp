@@ -259,8 +259,7 @@ void TMainForm::NextButtonClick() {
         return;
       }
       const std::string full = StripBackslash(os::GetFullPathNameA(folder));
-      const std::string problem = InstallFolderProblem(
-          full, SetupPars.OldInstallFound && SameFolder(SetupPars.OldInstallDir, full));
+      const std::string problem = InstallFolderProblem(full);
       if (!problem.empty()) {
         ErrorBox(problem);
         InstallDirEdit.SetFocus();

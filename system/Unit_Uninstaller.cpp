@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "engine/HeldFolder.h"
 #include "engine/Unit_Logfile.h"
 #include "engine/Unit_Paths.h"
 #include "platform/Application.h"
@@ -108,8 +109,11 @@ void WriteRemainingLog(const std::string& InstallDir, const std::string& ProgFol
                        const TRemovalResult& left) {
   const char* const kNewLog = "Install.new";
   const std::string fresh = JoinPath(InstallDir, kNewLog);
+  // Made and deleted through the folder held: never by a name that a link
+  // higher up could turn elsewhere.
+  const THeldFolder held(StripBackslash(InstallDir));
   try {
-    TLogFile log(InstallDir, ProgFolder, kNewLog);
+    TLogFile log(InstallDir, ProgFolder, kNewLog, &held);
     log.BeginProgramFiles();
     for (const TKeptEntry& entry : left.Files) log.AddEntry(entry.Name);
     if (!left.Shortcuts.empty()) {
@@ -118,12 +122,12 @@ void WriteRemainingLog(const std::string& InstallDir, const std::string& ProgFol
     }
     log.Close();
   } catch (const os::EInOutError&) {
-    os::DeleteFileEntry(fresh);
+    held.DeleteEntry(fresh, false, false);
     return;
   }
   if (!os::MoveFileExA(fresh, JoinPath(InstallDir, "Install.log"),
                        os::MOVEFILE_REPLACE_EXISTING | os::MOVEFILE_WRITE_THROUGH))
-    os::DeleteFileEntry(fresh);
+    held.DeleteEntry(fresh, false, false);
 }
 
 void RemoveRegistryEntries() {

@@ -39,6 +39,10 @@ struct FileSystem {
     bool deleteAccess = false;
     DWORD uses = 0;   // FILE_SHARE_* bits of what the handle reads, writes or deletes
     DWORD share = 0;  // what it lets other handles do
+    // The rights an ordinary user's handle was granted when it was opened
+    // (standin::OpenAsUser), kept whatever the rights become later; the
+    // stand-in's own handles, an administrator's, may do anything.
+    DWORD granted = 0xFFFFFFFFu;
   };
   // Owner and DACL set on a path (upper-case full path -> SDDL); others
   // inherit from the nearest one above them.

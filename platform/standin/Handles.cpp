@@ -89,6 +89,7 @@ HANDLE CreateFileA(const std::string& path, DWORD access, DWORD share, DWORD dis
                               (flags & FILE_FLAG_DELETE_ON_CLOSE) ? host : std::string()};
   opened.uses = SharedUses(access);
   opened.share = share;
+  opened.deleteAccess = (access & DELETE) != 0;
   Fs().files[handle] = opened;
   SetLastError(kind == Kind::File && disposition == CREATE_ALWAYS ? ERROR_ALREADY_EXISTS
                                                                   : ERROR_SUCCESS);

@@ -2,6 +2,7 @@
 // the volumes that keep them.
 #include "platform/standin/Faults.h"
 #include "platform/standin/FileSystem.h"
+#include "platform/standin/Standin.h"
 
 namespace os {
 
@@ -16,7 +17,7 @@ std::string BuiltInSecurity(const std::string& key) {
   if (key.size() == 3)
     return "O:SYD:(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)(A;CI;0x6;;;AU)"
            "(A;OICIIO;0x1301bf;;;AU)";
-  if (key == "C:\\PROGRAM FILES")
+  if (key == "C:\\PROGRAM FILES" || key == "C:\\WINDOWS")
     return "O:S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464"
            "D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)";
   return {};
@@ -70,25 +71,12 @@ bool CreateDirectoryA(const std::string& path, const std::string& text) {
   return true;
 }
 
-bool SetNamedSecurityInfoA(const std::string& path, const std::string& text) {
-  std::lock_guard<std::recursive_mutex> guard(Fs().lock);
-  std::string full;
-  if (!Resolve(path, full)) return false;
-  sddl::Descriptor descriptor;
-  if (!sddl::Parse(text, descriptor)) return Fail(ERROR_INVALID_PARAMETER);
-  if (KindOf(full) == Kind::Missing) return Fail(MissingError(full));
-  if (Fs().refuseRights || IsDeniedPath(full) || standin::faults::Strike())
-    return Fail(ERROR_ACCESS_DENIED);
-  descriptor.Protected = true;
-  if (descriptor.Owner.empty()) descriptor.Owner = Effective(full).Owner;
-  Fs().security[Upper(WithoutTrailing(full))] = sddl::Format(descriptor);
-  return true;
-}
-
 bool SetSecurityInfoByHandle(HANDLE handle, const std::string& text) {
   std::lock_guard<std::recursive_mutex> guard(Fs().lock);
   auto found = Fs().files.find(std::uintptr_t(handle));
   if (found == Fs().files.end()) return Fail(ERROR_INVALID_HANDLE);
+  // Checked when the handle was opened, never again.
+  if (!(found->second.granted & WRITE_DAC)) return Fail(ERROR_ACCESS_DENIED);
   // What the handle is open on, wherever it is now.
   const std::string full = WindowsPathOf(Fs().Entries().PathOf(found->second.id));
   if (full.empty()) return Fail(ERROR_INVALID_HANDLE);
@@ -101,25 +89,27 @@ bool SetSecurityInfoByHandle(HANDLE handle, const std::string& text) {
   return true;
 }
 
-bool InheritNamedSecurityInfoA(const std::string& path) {
-  std::lock_guard<std::recursive_mutex> guard(Fs().lock);
-  std::string full;
-  if (!Resolve(path, full)) return false;
-  if (KindOf(full) == Kind::Missing) return Fail(MissingError(full));
-  if (Fs().refuseRights || IsDeniedPath(full) || standin::faults::Strike())
-    return Fail(ERROR_ACCESS_DENIED);
-  // Without a descriptor of its own it takes its parent's, owned by the
-  // administrators the stand-in plays.
-  Fs().security.erase(Upper(WithoutTrailing(full)));
-  return true;
-}
-
 std::string GetNamedSecurityInfoA(const std::string& path) {
   std::lock_guard<std::recursive_mutex> guard(Fs().lock);
   std::string full;
   if (!Resolve(path, full)) return {};
   if (KindOf(full) == Kind::Missing) {
     Fail(MissingError(full));
+    return {};
+  }
+  return sddl::Format(Effective(full));
+}
+
+std::string GetSecurityInfoByHandle(HANDLE handle) {
+  std::lock_guard<std::recursive_mutex> guard(Fs().lock);
+  auto found = Fs().files.find(std::uintptr_t(handle));
+  if (found == Fs().files.end()) {
+    Fail(ERROR_INVALID_HANDLE);
+    return {};
+  }
+  const std::string full = WindowsPathOf(Fs().Entries().PathOf(found->second.id));
+  if (full.empty()) {
+    Fail(ERROR_INVALID_HANDLE);
     return {};
   }
   return sddl::Format(Effective(full));
@@ -142,3 +132,38 @@ bool GetVolumeInformationA(const std::string& rootPath, DWORD* fileSystemFlags) 
 }
 
 }  // namespace os
+
+namespace standin {
+
+const char* const kUserSid = "S-1-5-21-1-2-3-1001";
+
+os::HANDLE OpenAsUser(const std::string& windowsPath, os::DWORD access) {
+  using namespace os::hostfs;
+  std::lock_guard<std::recursive_mutex> guard(Fs().lock);
+  std::string full;
+  if (!Resolve(windowsPath, full) || KindOf(full) == Kind::Missing) return os::INVALID_HANDLE_VALUE;
+  // What the user's groups are allowed, less what they are denied; an
+  // owner may always read and rewrite the rights.
+  const sddl::Descriptor d = Effective(full);
+  std::uint32_t allowed = d.Owner == kUserSid ? os::READ_CONTROL | os::WRITE_DAC : 0, denied = 0;
+  for (const sddl::Ace& ace : d.Dacl) {
+    if (ace.Has("IO")) continue;
+    for (const char* sid : {kUserSid, "BU", "AU", "WD", "S-1-5-32-545", "S-1-5-11", "S-1-1-0"}) {
+      if (ace.Sid != sid) continue;
+      std::uint32_t mask = ace.Mask;
+      if (mask & 0x10000000) mask |= 0x001F01FF;  // GENERIC_ALL
+      (ace.Type == 'A' ? allowed : denied) |= mask;
+    }
+  }
+  if ((access & ~(allowed & ~denied)) != 0) {
+    Fail(os::ERROR_ACCESS_DENIED);
+    return os::INVALID_HANDLE_VALUE;
+  }
+  const os::HANDLE handle =
+      os::CreateFileA(windowsPath, access, os::FILE_SHARE_READ | os::FILE_SHARE_WRITE | os::FILE_SHARE_DELETE,
+                      os::OPEN_EXISTING, os::FILE_FLAG_BACKUP_SEMANTICS | os::FILE_FLAG_OPEN_REPARSE_POINT);
+  if (handle != os::INVALID_HANDLE_VALUE) Fs().files[std::uintptr_t(handle)].granted = access;
+  return handle;
+}
+
+}  // namespace standin

@@ -64,6 +64,14 @@ void AnswerLaterReadsWith(const std::string& windowsPath, const std::string& byt
 // Gives path this owner and DACL (SDDL), as if someone had set them; what lies
 // below without its own inherits from it.
 void SetSecurity(const std::string& windowsPath, const std::string& sddl);
+// An ordinary user (kUserSid, in Users and Authenticated Users), not an
+// administrator: opens path (a file or folder, a link itself) with access,
+// checked against its rights now, as Windows checks them when a handle is
+// opened and never later; no handle when they do not grant all of it. The
+// handle keeps what it was granted, whatever the rights become: with
+// WRITE_DAC it can rewrite them through os::SetSecurityInfoByHandle.
+extern const char* const kUserSid;
+os::HANDLE OpenAsUser(const std::string& windowsPath, os::DWORD access);
 // Drive letter: holds a file system that keeps no access rights (FAT): its
 // volume information lacks FILE_PERSISTENT_ACLS.
 void SetDriveWithoutRights(char letter);

@@ -197,11 +197,7 @@ bool CreateDirectoryA(const std::string& path, const std::string& sddl) {
   return ::CreateDirectoryA(path.c_str(), &attributes) != FALSE;
 }
 
-namespace {
-// Sets sddl's owner (when it names one) and DACL on path or, with path
-// null, on handle; the DACL protected from what the parent passes on unless
-// inherit, where only what the parent passes on is left.
-bool SetSecurity(const std::string* path, HANDLE handle, const std::string& sddl, bool inherit) {
+bool SetSecurityInfoByHandle(HANDLE handle, const std::string& sddl) {
   Descriptor descriptor(sddl);
   PSID owner = nullptr;
   PACL dacl = nullptr;
@@ -212,25 +208,11 @@ bool SetSecurity(const std::string* path, HANDLE handle, const std::string& sddl
     return false;
   }
   const ::DWORD what = DACL_SECURITY_INFORMATION | (owner ? OWNER_SECURITY_INFORMATION : 0) |
-                       (inherit ? UNPROTECTED_DACL_SECURITY_INFORMATION : PROTECTED_DACL_SECURITY_INFORMATION);
-  std::string name = path ? *path : std::string();
-  const ::DWORD error =
-      path ? ::SetNamedSecurityInfoA(name.data(), SE_FILE_OBJECT, what, owner, nullptr, dacl, nullptr)
-           : ::SetSecurityInfo(NativeHandle(handle), SE_FILE_OBJECT, what, owner, nullptr, dacl, nullptr);
+                       PROTECTED_DACL_SECURITY_INFORMATION;
+  const ::DWORD error = ::SetSecurityInfo(NativeHandle(handle), SE_FILE_OBJECT, what, owner, nullptr, dacl, nullptr);
   ::SetLastError(error);
   return error == ERROR_SUCCESS;
 }
-}  // namespace
-
-bool SetNamedSecurityInfoA(const std::string& path, const std::string& sddl) {
-  return SetSecurity(&path, HANDLE(), sddl, false);
-}
-
-bool SetSecurityInfoByHandle(HANDLE handle, const std::string& sddl) {
-  return SetSecurity(nullptr, handle, sddl, false);
-}
-
-bool InheritNamedSecurityInfoA(const std::string& path) { return SetSecurity(&path, HANDLE(), "O:BAD:", true); }
 
 std::string GetVolumePathNameA(const std::string& path) {
   char root[MAX_PATH + 1] = {};
@@ -246,25 +228,41 @@ bool GetVolumeInformationA(const std::string& rootPath, DWORD* fileSystemFlags) 
   return true;
 }
 
-std::string GetNamedSecurityInfoA(const std::string& path) {
-  std::string name = path;
-  PSECURITY_DESCRIPTOR descriptor = nullptr;
-  const ::DWORD what = OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION;
-  const ::DWORD error = ::GetNamedSecurityInfoA(name.data(), SE_FILE_OBJECT, what, nullptr,
-                                                nullptr, nullptr, nullptr, &descriptor);
+namespace {
+// The owner and DACL of a descriptor the system gave, as SDDL (freed here);
+// empty when error is not ERROR_SUCCESS.
+std::string DescriptorText(::DWORD error, PSECURITY_DESCRIPTOR descriptor) {
   if (error != ERROR_SUCCESS) {
     ::SetLastError(error);
     return {};
   }
   LPSTR text = nullptr;
   std::string sddl;
-  if (::ConvertSecurityDescriptorToStringSecurityDescriptorA(descriptor, SDDL_REVISION_1, what,
-                                                             &text, nullptr)) {
+  if (::ConvertSecurityDescriptorToStringSecurityDescriptorA(
+          descriptor, SDDL_REVISION_1, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION, &text, nullptr)) {
     sddl = text;
     ::LocalFree(text);
   }
   ::LocalFree(descriptor);
   return sddl;
+}
+}  // namespace
+
+std::string GetNamedSecurityInfoA(const std::string& path) {
+  std::string name = path;
+  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  const ::DWORD error = ::GetNamedSecurityInfoA(name.data(), SE_FILE_OBJECT,
+                                                OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION,
+                                                nullptr, nullptr, nullptr, nullptr, &descriptor);
+  return DescriptorText(error, descriptor);
+}
+
+std::string GetSecurityInfoByHandle(HANDLE handle) {
+  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  const ::DWORD error = ::GetSecurityInfo(NativeHandle(handle), SE_FILE_OBJECT,
+                                          OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION, nullptr,
+                                          nullptr, nullptr, nullptr, &descriptor);
+  return DescriptorText(error, descriptor);
 }
 
 DWORD GetFileAttributesByHandle(HANDLE file) {

@@ -94,6 +94,7 @@ class ExtractionTest : public ::testing::Test {
       ExtractPars.LogFile = &log;
       ExtractPars.InstallDir = kTarget;
       ExtractPars.HeldFolder = held.get();
+      ExtractPars.CheckFolderRights = false;  // a wizard test before may have left it set
       result = extract_->ShowModal();
       ExtractPars.LogFile = nullptr;
       ExtractPars.HeldFolder = nullptr;

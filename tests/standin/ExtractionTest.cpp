@@ -2,6 +2,8 @@
 // user's answers scripted: disk prompts, the exit question, Cancel.
 #include "tests/standin/ExtractionFixture.h"
 
+#include <algorithm>
+
 namespace {
 
 TEST_F(ExtractionTest, SingleVolumeIsCopiedWithoutAnyQuestion) {
@@ -398,6 +400,36 @@ TEST_F(ExtractionTest, EveryFileInAFolderThatWasThereIsCheckedWhereItLies) {
   EXPECT_NE(standin::MessageBoxes()[0].Text.find("it would lie at C:\\Elsewhere\\B.wdl"), std::string::npos)
       << standin::MessageBoxes()[0].Text;
   EXPECT_EQ(ReadFileBytes("C:\\Moved\\A.wdl"), "a");
+}
+
+// The file found outside goes through its own handle. By its path it could
+// be another file: a user who swaps a folder of that path for a link just
+// before the delete opens it would have any file of that name deleted.
+TEST_F(ExtractionTest, FileFoundOutsideIsDeletedThroughItsOwnHandleNeverByItsPath) {
+  ASSERT_TRUE(os::CreateDirectoryA("C:\\Elsewhere"));
+  ASSERT_TRUE(os::CreateDirectoryA("C:\\Victim"));
+  WriteFileBytes("C:\\Victim\\B.wdl", "precious");
+  Volume(1, Le32(4) + Entry("Old\\A.wdl", "a") + Entry("Old\\B.wdl", "b") + kEnd);
+  HoldWorkerAt(5, [](TExtractForm&) {
+    ASSERT_TRUE(standin::MoveBehind(kTarget + "\\Old", "C:\\Moved"));
+    ASSERT_TRUE(standin::PlaceLink(kTarget + "\\Old", "C:\\Elsewhere"));
+  });
+  std::vector<std::string> opened;
+  standin::BeforeDeleteOpen([&opened](const std::string& path) {
+    opened.push_back(path);
+    if (path != "C:\\Elsewhere\\B.wdl") return;
+    standin::MoveBehind("C:\\Elsewhere", "C:\\Elsewhere2");
+    standin::PlaceLink("C:\\Elsewhere", "C:\\Victim");
+  });
+  EXPECT_EQ(Extract(true, [] { ASSERT_TRUE(os::CreateDirectoryA(kTarget + "\\Old")); }), os::IDCANCEL);
+  ASSERT_TRUE(hold_->Reached());
+  standin::BeforeDeleteOpen(nullptr);
+  EXPECT_EQ(ReadFileBytes("C:\\Victim\\B.wdl"), "precious");
+  EXPECT_TRUE(FilesBelow("C:\\Elsewhere").empty()) << *FilesBelow("C:\\Elsewhere").begin();
+  EXPECT_EQ(std::count(opened.begin(), opened.end(), "C:\\Elsewhere\\B.wdl"), 0) << "opened by its path";
+  ASSERT_EQ(standin::MessageBoxes().size(), 1u);
+  EXPECT_NE(standin::MessageBoxes()[0].Text.find("it would lie at C:\\Elsewhere\\B.wdl"), std::string::npos)
+      << standin::MessageBoxes()[0].Text;
 }
 
 TEST_F(ExtractionTest, VolumeChainThatComesBackIsRefused) {

@@ -339,7 +339,7 @@ TEST_F(InstallationTest, ChangedFirstVolumeOfAReleaseLeavesTheEarlierInstallatio
 TEST_F(InstallationTest, NothingIsRemovedWhenTheFolderCannotBeWritten) {
   Start();
   GoTo(2);
-  ASSERT_TRUE(os::CreateDirectoryA("C:\\Locked"));
+  ASSERT_TRUE(os::CreateDirectoryA("C:\\Locked", "O:BAD:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)"));
   main_->InstallDirEdit.SetText("C:\\Locked");
   main_->NextButton.Click();
   main_->NextButton.Click();

@@ -150,10 +150,13 @@ struct FolderCase {
 };
 
 TEST_F(WizardPagesTest, InstallationFolderIsTestedAndNothingIsLeftOnDisk) {
-  ASSERT_TRUE(os::CreateDirectoryA("C:\\Existing"));
+  // Only administrators may change them: Setup takes no other existing
+  // folder, nor one below a folder users may rename.
+  const char* const admins = "O:BAD:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)";
+  ASSERT_TRUE(os::CreateDirectoryA("C:\\Existing", admins));
   ASSERT_TRUE(os::CreateDirectoryA("C:\\Locked"));
   standin::DenyWrites("C:\\Locked");
-  ASSERT_TRUE(os::CreateDirectoryA("C:\\Work"));
+  ASSERT_TRUE(os::CreateDirectoryA("C:\\Work", admins));
   ASSERT_TRUE(os::SetCurrentDirectoryA("C:\\Work"));
   standin::AddDrive('D');
   // A drive's root is taken only while users cannot change it.

@@ -133,7 +133,14 @@ TEST_F(SeamFilesTest, RightsSetOnAFolderReadBackAsSet) {
   const std::string set = dir_ / "Set";
   const std::string made = dir_ / "Made";
   ASSERT_TRUE(CreateDirectoryA(set));
-  ASSERT_TRUE(SetNamedSecurityInfoA(set, kInstallFolderSddl)) << GetLastError();
+  {
+    const UniqueHandle folder(CreateFileA(set, READ_CONTROL | WRITE_DAC | WRITE_OWNER,
+                                          FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING,
+                                          FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT));
+    ASSERT_TRUE(folder) << GetLastError();
+    ASSERT_TRUE(SetSecurityInfoByHandle(folder.get(), kInstallFolderSddl)) << GetLastError();
+    EXPECT_FALSE(GetSecurityInfoByHandle(folder.get()).empty());
+  }
   ASSERT_TRUE(CreateDirectoryA(made, "O:BAD:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)")) << GetLastError();
   EXPECT_FALSE(GetNamedSecurityInfoA(set).empty());
   // Wine takes the calls but keeps only Unix mode bits: what was set shows
