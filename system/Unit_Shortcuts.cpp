@@ -41,3 +41,9 @@ void CreateShortcuts(const std::string& InstallDir, const std::string& ProgFolde
     link.Save(linkPath, false);
   }
 }
+
+bool IsProductShortcut(const std::string& Name) {
+  for (const Shortcut& s : kShortcuts)
+    if (UpperPath(Name) == UpperPath(s.link)) return true;
+  return false;
+}

@@ -10,3 +10,6 @@ class TLogFile;
 // cannot be saved is silently missing.
 void CreateShortcuts(const std::string& InstallDir, const std::string& ProgFolder,
                      TLogFile& LogFile);
+// Whether Name (as an install log lists it below the Start-menu folder) is
+// one of those three, letters of any case alike.
+bool IsProductShortcut(const std::string& Name);

@@ -12,6 +12,7 @@
 #include "platform/Shell.h"
 #include "setup/Folders.h"
 #include "system/Unit_Settings.h"
+#include "system/Unit_Shortcuts.h"
 
 void DeleteValuesAndKeyIfEmpty(TRegistry& registry, const std::string& key,
                                std::initializer_list<const char*> values) {
@@ -159,9 +160,14 @@ void RemoveFiles(const std::string& OldInstallDir, const std::string& OldProgFol
       const TRemovalBase startMenu(programs, rules.ClearReadOnly);
       const bool shortcutsInside =
           !programs.empty() && (OldProgFolder.empty() || StaysInside(programs, OldProgFolder));
+      // A log that users can change is trusted in the Start menu only for
+      // the product's three shortcuts: an edited "{program folder}" must not
+      // take another program's shortcuts with it. (Its files are trusted
+      // only inside the installation folder, as every log's.)
+      const bool anyShortcut = !UsersCanReplace(logName);
       ForEachEntry(log, "{program folder files}", [&](const std::string& entry) {
         const std::string relative = JoinPath(OldProgFolder, entry);
-        if (shortcutsInside && StaysInside(programs, relative))
+        if (shortcutsInside && StaysInside(programs, relative) && (anyShortcut || IsProductShortcut(entry)))
           RemoveRecorded(startMenu, programs, relative, entry, Result.Shortcuts, Result.RemovedAny);
       });
     }

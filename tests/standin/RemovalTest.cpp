@@ -42,6 +42,28 @@ class RemovalTest : public WizardFixture {
   }
 };
 
+// An edited "{program folder}" in a log that users can change: only the
+// product's three shortcuts go from the folder it names; another program's
+// stay. A log only administrators can change is followed as it stands.
+TEST_F(RemovalTest, LogUsersCanChangeRemovesOnlyTheProductsShortcutsFromTheStartMenu) {
+  for (const bool usersCanChange : {true, false}) {
+    SCOPED_TRACE(usersCanChange ? "users may change the log" : "administrators' log");
+    Installed("Morvella", "{program folder}\r\nAccessories\r\n\r\n{program files}\r\nMorvella.exe\r\n\r\n"
+                          "{program folder files}\r\nNotepad.lnk\r\nMorvella.lnk\r\n\r\n");
+    File(P("Accessories\\Notepad.lnk"));
+    File(P("Accessories\\Morvella.lnk"));
+    if (!usersCanChange)
+      standin::SetSecurity(kOld, "O:BAD:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)");
+    RemoveOldInstallation(kOld, "Accessories");
+    EXPECT_FALSE(Exists(P("Accessories\\Morvella.lnk")));
+    EXPECT_EQ(Exists(P("Accessories\\Notepad.lnk")), usersCanChange);
+    EXPECT_FALSE(Exists(kOld + "\\Morvella.exe"));
+    RemoveTree(P("Accessories"));
+    RemoveTree(P("Morvella"));
+    RemoveTree("C:\\Old");
+  }
+}
+
 TEST_F(RemovalTest, WholeInstallationGoesWithItsFoldersWhateverTheSectionOrder) {
   for (bool shortcutsFirst : {false, true}) {
     for (const std::string progFolder : {"Morvella", "Tools\\Morvella", ""}) {
