@@ -47,6 +47,23 @@ bool OnlyAdministratorsCanChange(const std::string& Path) {
   return ReadRights(Path, descriptor) && sddl::OnlyAdministrators(descriptor);
 }
 
+std::string FirstFolderAboveUsersCanRename(const std::string& Path) {
+  const std::string full = StripBackslash(os::GetFullPathNameA(Path));
+  if (full.empty() || IsRootFolder(full)) return {};
+  for (std::string level = full;;) {
+    const std::string above = StripBackslash(FolderOfPath(level) + "\\");
+    if (above == level || above.empty()) return {};
+    level = above;
+    if (!FolderExists(above)) continue;  // to be made, with rights of its own
+    sddl::Descriptor descriptor;
+    const bool root = IsRootFolder(above);
+    if (!ReadRights(above, descriptor) || sddl::OthersCanDeleteChildren(descriptor) ||
+        (!root && sddl::OthersCanDelete(descriptor)))
+      return above;
+    if (root) return {};
+  }
+}
+
 bool UsersCanReplace(const std::string& Path) {
   if (UsersCanChange(Path)) return true;
   const std::string path = StripBackslash(Path);

@@ -25,6 +25,12 @@ bool FileRightsTell();
 // Whether only administrators, the system and the trusted installer own
 // and may change Path (a folder or file); unreadable rights count as not.
 bool OnlyAdministratorsCanChange(const std::string& Path);
+// The first existing folder above Path (nearest first, up to its drive's
+// root) that users without administrator rights may rename or delete, or
+// whose entries they may rename or delete: then they could put another
+// folder where Path lies. Empty when there is none. Unreadable rights count
+// as such a folder.
+std::string FirstFolderAboveUsersCanRename(const std::string& Path);
 // Whether anybody but administrators and the system may change the file
 // Path or put another in its place: by its own rights, or by its folder's
 // leave to delete what it holds.

@@ -72,25 +72,13 @@ std::string InstallFolderProblem(const std::string& Folder) {
   const std::string full = StripBackslash(os::GetFullPathNameA(Folder));
   // Renaming a folder above, or what it holds, would let a user put
   // another folder at this path once Setup has finished.
-  if (!IsRootFolder(full)) {
-    for (std::string above = full;;) {
-      const std::string level = above;
-      above = StripBackslash(FolderOfPath(above) + "\\");
-      if (above == level || above.empty()) break;
-      sddl::Descriptor descriptor;
-      if (!FolderExists(above)) continue;
-      const std::string text = os::GetNamedSecurityInfoA(above);
-      const bool unsafe = !sddl::Parse(text, descriptor) || sddl::OthersCanDeleteChildren(descriptor) ||
-                          (!IsRootFolder(above) && sddl::OthersCanDelete(descriptor));
-      if (unsafe)
-        return "Users without administrator rights can rename or delete the folder " + above +
-               " or what it holds, so once Setup has finished they could put another folder, with "
-               "other programs in it, in the place of " + full +
-               ".  Choose a folder in Program Files, or one below folders that only administrators "
-               "can change.";
-      if (IsRootFolder(above)) break;
-    }
-  }
+  const std::string above = FirstFolderAboveUsersCanRename(full);
+  if (!above.empty())
+    return "Users without administrator rights can rename or delete the folder " + above +
+           " or what it holds, so once Setup has finished they could put another folder, with "
+           "other programs in it, in the place of " + full +
+           ".  Choose a folder in Program Files, or one below folders that only administrators "
+           "can change.";
   if (!exists) return {};  // made new, with its rights
   if (OnlyAdministratorsCanChange(Folder)) return {};
   // A drive's rights are never changed: they reach every file on it.

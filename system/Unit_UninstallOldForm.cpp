@@ -63,18 +63,22 @@ namespace {
 // A program that only administrators can have put there, for it is started
 // with their rights: named by its full path (a bare or relative name would
 // be looked for in the current folder, the medium, which anyone may have
-// written), and lying in the Windows folder or in Program Files, outside
-// the system's temporary folder, or else one that users can neither change
-// nor put another in place of.
+// written); only administrators own and may change it and its folder
+// (where a DLL beside it would be loaded), and users may rename no folder
+// above it. Where the system tells nobody's rights (Wine), the Windows
+// folder and Program Files outside the system's temporary folder are all
+// there is to go by.
 bool MayStart(const std::string& program) {
   if (!IsAbsoluteFolder(program)) return false;
   const std::string full = os::GetFullPathNameA(program);
   if (full.empty()) return false;
+  if (FileRightsTell())
+    return OnlyAdministratorsCanChange(full) && OnlyAdministratorsCanChange(FolderOfPath(full)) &&
+           FirstFolderAboveUsersCanRename(FolderOfPath(full)).empty();
   const std::string windows = os::GetWindowsDirectoryA();
   const std::string temp = os::GetSystemTempPathA();
   const bool systemPlace = (!windows.empty() && IsBelow(windows, full)) || InsideProgramFiles(full);
-  const bool inTemp = !temp.empty() && IsBelow(temp, full);
-  return (systemPlace && !inTemp) || !UsersCanReplace(full);
+  return systemPlace && !(!temp.empty() && IsBelow(temp, full));
 }
 }  // namespace
 

@@ -198,6 +198,8 @@ class UninstallOldPromptTest : public WizardFixture {
     SetString(HKEY_LOCAL_MACHINE, kUninstall, "UninstallString",
               "C:\\WINDOWS\\UNINST.EXE -f C:\\OLD\\UNINST.LOG");
     CreateKey(HKEY_LOCAL_MACHINE, "Software\\Vantrel\\Morvella\\1.0");
+    // Where version 1.0 put it, with the Windows folder's rights.
+    WriteFileBytes("C:\\WINDOWS\\UNINST.EXE", "MZ");
   }
 };
 
@@ -265,11 +267,28 @@ TEST_F(UninstallOldPromptTest, OnlyAProgramUsersCannotReplaceIsStarted) {
     const char* rights;   // of D:\Apps and what it holds, or nullptr
     bool started;
   };
+  // Folders of the Windows folder that users may write (Tasks, Temp), and a
+  // folder of a user's above one only administrators may change.
+  for (const char* folder : {"C:\\Windows\\Tasks", "C:\\Windows\\Temp"}) {
+    ASSERT_TRUE(os::MakeSureDirectoryPathExists(std::string(folder) + "\\"));
+    standin::SetSecurity(folder, "O:SYD:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;;0x1200af;;;AU)");
+    WriteFileBytes(std::string(folder) + "\\UNINST.EXE", "MZ");
+  }
+  ASSERT_TRUE(os::MakeSureDirectoryPathExists("C:\\Program Files\\Old\\"));
+  WriteFileBytes("C:\\Program Files\\Old\\UNINST.EXE", "MZ");
+  standin::AddDrive('D');
+  ASSERT_TRUE(os::MakeSureDirectoryPathExists("D:\\Yours\\Apps\\"));
+  standin::SetSecurity("D:\\Yours", kUsersToo);
+  standin::SetSecurity("D:\\Yours\\Apps", kAdminsOnly);
+  WriteFileBytes("D:\\Yours\\Apps\\UNINST.EXE", "MZ");
   const Case cases[] = {
       {"C:\\Setup.exe", "C:\\WINDOWS\\UNINST.EXE -f C:\\OLD\\UNINST.LOG", nullptr, true},
       {"D:\\Downloads\\Setup.exe", "\"C:\\Program Files\\Old\\UNINST.EXE\" /u", nullptr, true},
       {"D:\\Downloads\\Setup.exe", "C:\\Windows\\Temp\\UNINST.EXE", nullptr, false},
+      {"D:\\Downloads\\Setup.exe", "C:\\Windows\\Tasks\\UNINST.EXE", nullptr, false},
       {"D:\\Downloads\\Setup.exe", "C:\\Windows\\..\\Users\\UNINST.EXE", nullptr, false},
+      {"D:\\Downloads\\Setup.exe", "D:\\Yours\\Apps\\UNINST.EXE", nullptr, false},
+      {"D:\\Downloads\\Setup.exe", "C:\\Program Files\\Missing\\UNINST.EXE", nullptr, false},
       {"D:\\Downloads\\Setup.exe", "D:\\Apps\\UNINST.EXE", kUsersToo, false},
       {"D:\\Downloads\\Setup.exe", "D:\\Apps\\UNINST.EXE", kAdminsOnly, true},
       {"D:\\Apps\\Setup.exe", "D:\\Apps\\UNINST.EXE", kAdminsOnly, true},
@@ -278,7 +297,6 @@ TEST_F(UninstallOldPromptTest, OnlyAProgramUsersCannotReplaceIsStarted) {
     SCOPED_TRACE(std::string(c.setup) + " " + c.command);
     standin::ResetShell();
     standin::ResetDialogs();
-    standin::AddDrive('D');
     os::MakeSureDirectoryPathExists("D:\\Apps\\");
     WriteFileBytes("D:\\Apps\\UNINST.EXE", "MZ");
     if (c.rights) {
