@@ -30,7 +30,7 @@ void THeldFolder::Release() { handle_.reset(); }
 
 bool THeldFolder::Holds(os::HANDLE entry) const {
   if (!Usable()) return false;
-  return legacy_ || IsBelow(final_, os::GetFinalPathNameByHandleA(entry));
+  return legacy_ || os::FinalPathWithin(handle_.get(), entry, false);
 }
 
 

@@ -20,12 +20,11 @@ class THeldFolder {
   bool Usable() const;
   os::HANDLE Handle() const { return handle_.get(); }
   const std::string& Path() const { return path_; }
-  // Where the folder is, every link resolved; empty on systems before
-  // Windows Vista (Legacy), which lack the calls that tell.
-  const std::string& FinalPath() const { return final_; }
+  // Systems before Windows Vista lack the calls that tell where a handle's
+  // entry really is: there the checks by path are all there is.
   bool Legacy() const { return legacy_; }
   // Whether what entry is open on lies below the held folder, by its final
-  // path; before Windows Vista, true (the checks by path are all there is).
+  // path (compared in UTF-16); before Windows Vista, true.
   bool Holds(os::HANDLE entry) const;
   // Deletes the file (or empty folder) path below it, which the caller has
   // checked by its path: through a handle on that very entry (a link

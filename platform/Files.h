@@ -164,6 +164,16 @@ bool SetFileAttributesByHandle(HANDLE file, DWORD attributes);
 // (GetFinalPathNameByHandleA without its "\\?\"); empty on failure, with
 // ERROR_PROC_NOT_FOUND on systems before Windows Vista, which lack the call.
 std::string GetFinalPathNameByHandleA(HANDLE file);
+// Whether what entry is open on lies below (or, with orSame, at) what
+// folder is open on, by their final paths compared in UTF-16 without regard
+// to case, as the file system compares names: in the ANSI code page a name
+// it cannot write reads as a look-alike, and two paths could seem one.
+// False on failure, with ERROR_PROC_NOT_FOUND before Windows Vista.
+bool FinalPathWithin(HANDLE folder, HANDLE entry, bool orSame);
+// Whether the final path of what the handle is open on is path (a full
+// ANSI path, short names on the way taken as the long ones), compared in
+// UTF-16 without regard to case. False on failure.
+bool FinalPathIs(HANDLE handle, const std::string& path);
 // Marks what the handle is open on (with DELETE access) to be deleted when
 // the handle closes (SetFileInformationByHandle, FileDispositionInfo); a
 // folder must be empty. ERROR_PROC_NOT_FOUND before Windows Vista.

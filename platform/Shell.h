@@ -18,8 +18,10 @@ constexpr int CSIDL_PROGRAMS = 2;
 std::string SHGetSpecialFolderPathA(HWND owner, int csidl, std::string* unwritable = nullptr);
 
 // The folder-selection dialog (SHBrowseForFolderA, starting at the desktop);
-// the chosen folder's file-system path, or empty when the user cancelled or
-// chose something that has none.
+// the chosen folder's file-system path, asked in UTF-16 and given in the
+// ANSI code page exactly or in its short form; empty when the user
+// cancelled or chose something that has none, or that the code page can
+// write in neither form.
 std::string SHBrowseForFolderA(HWND owner, const std::string& title);
 
 // Negative, zero or positive as a sorts before, with or after b in the

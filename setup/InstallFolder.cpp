@@ -110,7 +110,7 @@ std::string ProtectInstallFolder(const std::string& Folder) {
 
 std::string CheckHeldInstallFolder(const THeldFolder& Held) {
   const std::string& folder = Held.Path();
-  if (!Held.Usable() || (!Held.Legacy() && !SameFolder(Held.FinalPath(), folder)))
+  if (!Held.Usable() || (!Held.Legacy() && !os::FinalPathIs(Held.Handle(), folder)))
     return "The folder " + folder +
            " was moved or replaced by a link while Setup prepared it.  Nothing was installed.";
   // What the page was told may have changed since: judged again, through

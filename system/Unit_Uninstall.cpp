@@ -76,7 +76,7 @@ class TRemovalBase {
     if (!self) return;
     const os::DWORD attributes = os::GetFileAttributesByHandle(self.get());
     if (attributes != os::INVALID_FILE_ATTRIBUTES && !(attributes & os::FILE_ATTRIBUTE_REPARSE_POINT) &&
-        UpperPath(os::GetFinalPathNameByHandleA(self.get())) == UpperPath(folder_.FinalPath()))
+        os::FinalPathIs(self.get(), folder_.Path()))
       os::SetFileDispositionInfo(self.get(), true);
   }
 

@@ -221,6 +221,40 @@ bool SetFileAttributesByHandle(HANDLE file, DWORD attributes) {
   return true;
 }
 
+namespace {
+// The final path in the stand-in's inner form (where no byte of a
+// double-byte character is a letter or "\\"), upper-cased as the file
+// system compares names; empty on failure.
+std::string FinalKey(HANDLE file) {
+  if (Fs().preVista) {
+    Fail(ERROR_PROC_NOT_FOUND);
+    return {};
+  }
+  auto found = Fs().files.find(std::uintptr_t(file));
+  if (found == Fs().files.end()) {
+    Fail(ERROR_INVALID_HANDLE);
+    return {};
+  }
+  return Upper(WithoutTrailing(WindowsPathOf(Fs().Entries().PathOf(found->second.id))));
+}
+}  // namespace
+
+bool FinalPathWithin(HANDLE folder, HANDLE entry, bool orSame) {
+  std::lock_guard<std::recursive_mutex> guard(Fs().lock);
+  const std::string base = FinalKey(folder), path = FinalKey(entry);
+  if (base.empty() || path.empty()) return false;
+  if (orSame && base == path) return true;
+  const std::string prefix = base.back() == '\\' ? base : base + "\\";
+  return path.size() > prefix.size() && path.compare(0, prefix.size(), prefix) == 0;
+}
+
+bool FinalPathIs(HANDLE handle, const std::string& path) {
+  std::lock_guard<std::recursive_mutex> guard(Fs().lock);
+  std::string full;
+  const std::string final = FinalKey(handle);
+  return !final.empty() && FullPath(path, full) && final == Upper(WithoutTrailing(full));
+}
+
 std::string GetFinalPathNameByHandleA(HANDLE file) {
   std::lock_guard<std::recursive_mutex> guard(Fs().lock);
   if (Fs().preVista) {

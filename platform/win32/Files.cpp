@@ -85,7 +85,9 @@ std::string GetTempPathA() {
 
 std::string GetWindowsDirectoryA() {
   wchar_t buffer[MAX_PATH + 1];
-  const ::UINT n = ::GetWindowsDirectoryW(buffer, MAX_PATH + 1);
+  // The system's own, also on a Remote Desktop host (where
+  // GetWindowsDirectoryW may name a folder of the user's).
+  const ::UINT n = ::GetSystemWindowsDirectoryW(buffer, MAX_PATH + 1);
   return n > 0 && n <= MAX_PATH ? win32::AnsiPath(buffer) : std::string();
 }
 
@@ -289,6 +291,63 @@ std::string GetFinalPathNameByHandleA(HANDLE file) {
   if (path.compare(0, 8, "\\\\?\\UNC\\") == 0) return "\\" + path.substr(7);
   if (path.compare(0, 4, "\\\\?\\") == 0) return path.substr(4);
   return path;
+}
+
+namespace {
+// The final path in UTF-16, without "\\?\" (a share's as "\\server\..."),
+// with no trailing backslash but at a drive's root; empty on failure.
+std::wstring FinalPathW(HANDLE file) {
+  using Function = ::DWORD(WINAPI*)(::HANDLE, LPWSTR, ::DWORD, ::DWORD);
+  static const Function function = Kernel32<Function>("GetFinalPathNameByHandleW");
+  if (!function) {
+    ::SetLastError(ERROR_PROC_NOT_FOUND);
+    return {};
+  }
+  std::wstring path(MAX_PATH, L'\0');
+  ::DWORD n = function(NativeHandle(file), path.data(), ::DWORD(path.size()), 0);
+  if (n >= path.size()) {
+    path.assign(n + 1, L'\0');
+    n = function(NativeHandle(file), path.data(), ::DWORD(path.size()), 0);
+  }
+  if (n == 0 || n >= path.size()) return {};
+  path.resize(n);
+  if (path.compare(0, 8, L"\\\\?\\UNC\\") == 0) path = L"\\" + path.substr(7);
+  else if (path.compare(0, 4, L"\\\\?\\") == 0) path = path.substr(4);
+  if (path.size() > 3 && path.back() == L'\\') path.pop_back();
+  return path;
+}
+
+// Whether a and b are equal without regard to case, as NTFS compares names
+// (CompareStringOrdinal, Windows Vista on, like the final paths).
+bool SameNames(const std::wstring& a, const std::wstring& b) {
+  using Function = int(WINAPI*)(LPCWCH, int, LPCWCH, int, BOOL);
+  static const Function function = Kernel32<Function>("CompareStringOrdinal");
+  return function && function(a.data(), int(a.size()), b.data(), int(b.size()), TRUE) == CSTR_EQUAL;
+}
+}  // namespace
+
+bool FinalPathWithin(HANDLE folder, HANDLE entry, bool orSame) {
+  const std::wstring base = FinalPathW(folder), path = FinalPathW(entry);
+  if (base.empty() || path.empty()) return false;
+  if (orSame && SameNames(base, path)) return true;
+  // Below: base, then a backslash (a root ends in its own), then more.
+  const std::size_t cut = base.back() == L'\\' ? base.size() : base.size() + 1;
+  return path.size() > cut && (base.back() == L'\\' || path[base.size()] == L'\\') &&
+         SameNames(base, path.substr(0, base.size()));
+}
+
+bool FinalPathIs(HANDLE handle, const std::string& path) {
+  const std::wstring final = FinalPathW(handle);
+  const int n = ::MultiByteToWideChar(CP_ACP, 0, path.data(), int(path.size()), nullptr, 0);
+  if (final.empty() || n <= 0) return false;
+  std::wstring wide(std::size_t(n), L'\0');
+  ::MultiByteToWideChar(CP_ACP, 0, path.data(), int(path.size()), wide.data(), n);
+  // A short name on the way (PROGRA~1) is the folder's long one.
+  wchar_t longer[MAX_PATH + 1];
+  const ::DWORD m = ::GetLongPathNameW(wide.c_str(), longer, MAX_PATH + 1);
+  if (m > 0 && m <= MAX_PATH) wide.assign(longer, m);
+  if (wide.size() > 3 && wide.back() == L'\\') wide.pop_back();
+  return SameNames(final, wide);
 }
 
 namespace {

@@ -21,10 +21,15 @@ std::string SHBrowseForFolderA(HWND owner, const std::string& title) {
   info.lpszTitle = title.c_str();
   LPITEMIDLIST list = ::SHBrowseForFolderA(&info);
   if (!list) return {};
-  char buffer[MAX_PATH] = {};
-  const BOOL ok = ::SHGetPathFromIDListA(list, buffer);
+  // Asked in UTF-16 and written exactly or in the short form: the ANSI call
+  // would put look-alike characters for those the code page lacks, and name
+  // another folder. One that neither can write is not taken.
+  wchar_t buffer[MAX_PATH] = {};
+  const BOOL ok = ::SHGetPathFromIDListW(list, buffer);
   ::CoTaskMemFree(list);
-  return ok ? std::string(buffer) : std::string();
+  std::string unwritable;
+  const std::string path = ok ? win32::AnsiPath(buffer, &unwritable) : std::string();
+  return unwritable.empty() ? path : std::string();
 }
 
 int lstrcmpA(const std::string& a, const std::string& b) { return ::lstrcmpA(a.c_str(), b.c_str()); }

@@ -145,3 +145,42 @@ TEST(UninstallOldPromptWindowsTest, PromptStandsAtItsPlaceWithItsSize) {
 }
 
 }  // namespace
+
+namespace {
+
+// A folder whose name the ANSI code page lacks a character of reads, in
+// that code page, as its look-alike ("Łists" as "Lists"): final paths are
+// compared in UTF-16, so an entry in the one is never taken to lie in the
+// other.
+TEST(FinalPathWindowsTest, LookAlikeNamesAreNeverTheSameFolder) {
+  ASSERT_EQ(::GetACP(), 1252u);
+  ScratchFolder dir;
+  const std::string ansi = dir / "Lists";
+  ASSERT_TRUE(os::CreateDirectoryA(ansi));
+  wchar_t base[MAX_PATH];
+  ::MultiByteToWideChar(CP_ACP, 0, dir.Path().c_str(), -1, base, MAX_PATH);
+  const std::wstring lookAlike = std::wstring(base) + L"\\\x0141ists";
+  ASSERT_TRUE(::CreateDirectoryW(lookAlike.c_str(), nullptr));
+  const std::wstring file = lookAlike + L"\\x.txt";
+  const os::UniqueHandle entry(os::HANDLE(reinterpret_cast<std::uintptr_t>(
+      ::CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_FLAG_DELETE_ON_CLOSE, nullptr))));
+  ASSERT_TRUE(entry);
+  const os::UniqueHandle folder(os::CreateFileA(ansi, FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS));
+  ASSERT_TRUE(folder);
+  // In the code page the two read alike: compared so, they would pass.
+  EXPECT_TRUE(IsBelow(os::GetFinalPathNameByHandleA(folder.get()), os::GetFinalPathNameByHandleA(entry.get())))
+      << os::GetFinalPathNameByHandleA(entry.get());
+  EXPECT_FALSE(os::FinalPathWithin(folder.get(), entry.get(), false));
+  EXPECT_FALSE(os::FinalPathIs(folder.get(), dir / "\xA3ists"));  // a Pound sign: another name again
+  EXPECT_TRUE(os::FinalPathIs(folder.get(), dir / "LISTS"));
+  const os::UniqueHandle own(os::CreateFileA(ansi + "\\y.txt", GENERIC_WRITE, 0, CREATE_NEW,
+                                             FILE_FLAG_DELETE_ON_CLOSE));
+  ASSERT_TRUE(own);
+  EXPECT_TRUE(os::FinalPathWithin(folder.get(), own.get(), false));
+  EXPECT_FALSE(os::FinalPathWithin(folder.get(), folder.get(), false));
+  EXPECT_TRUE(os::FinalPathWithin(folder.get(), folder.get(), true));
+  ::RemoveDirectoryW(lookAlike.c_str());
+}
+
+}  // namespace
