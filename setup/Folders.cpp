@@ -28,11 +28,6 @@ bool ReadRights(const std::string& Path, sddl::Descriptor& descriptor) {
 }
 }  // namespace
 
-bool UsersCanChange(const std::string& Path) {
-  sddl::Descriptor descriptor;
-  return !ReadRights(Path, descriptor) || sddl::OthersCanChange(descriptor);
-}
-
 bool FileRightsTell() {
   static const bool tell = [] {
     sddl::Descriptor descriptor;
@@ -65,7 +60,7 @@ std::string FirstFolderAboveUsersCanRename(const std::string& Path) {
 }
 
 bool UsersCanReplace(const std::string& Path) {
-  if (UsersCanChange(Path)) return true;
+  if (!OnlyAdministratorsCanChange(Path)) return true;
   const std::string path = StripBackslash(Path);
   const std::size_t slash = LastBackslash(path);
   sddl::Descriptor folder;

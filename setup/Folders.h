@@ -12,10 +12,6 @@
 std::string GetProgramsFolder(std::string* Unwritable = nullptr);
 // Whether Folder holds any file or folder, hidden and system ones included.
 bool HoldsFiles(const std::string& Folder);
-// Whether anybody but administrators and the system may change Path (or
-// what a folder holds), judged by its owner and DACL; unreadable rights, or
-// none (FAT), count as changeable.
-bool UsersCanChange(const std::string& Path);
 // Whether this system keeps and reports the rights of files and folders:
 // the Windows folder reads as owned by the administrators, the system or
 // the trusted installer. Under Wine, which keeps none, it reads as the
