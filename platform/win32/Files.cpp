@@ -3,6 +3,9 @@
 #include <aclapi.h>
 #include <sddl.h>
 
+#include <cwchar>
+#include <memory>
+
 #include "platform/Chars.h"
 #include "platform/win32/DllSearch.h"
 
@@ -294,60 +297,78 @@ std::string GetFinalPathNameByHandleA(HANDLE file) {
 }
 
 namespace {
-// The final path in UTF-16, without "\\?\" (a share's as "\\server\..."),
-// with no trailing backslash but at a drive's root; empty on failure.
-std::wstring FinalPathW(HANDLE file) {
+// A path in UTF-16 of at most 32,767 characters, as the calls give them.
+struct WidePath {
+  wchar_t text[32768];
+  int size = 0;
+};
+
+// Drops "\\?\" (a share's "\\?\UNC\" becomes "\\") and a trailing
+// backslash but at a drive's root.
+void Trim(WidePath& path) {
+  int from = 0;
+  if (path.size >= 8 && std::wcsncmp(path.text, L"\\\\?\\UNC\\", 8) == 0) {
+    from = 6;
+    path.text[6] = L'\\';
+  } else if (path.size >= 4 && std::wcsncmp(path.text, L"\\\\?\\", 4) == 0) {
+    from = 4;
+  }
+  std::wmemmove(path.text, path.text + from, std::size_t(path.size - from));
+  path.size -= from;
+  if (path.size > 3 && path.text[path.size - 1] == L'\\') --path.size;
+}
+
+// The final path in UTF-16; false on failure.
+bool FinalPathW(HANDLE file, WidePath& path) {
   using Function = ::DWORD(WINAPI*)(::HANDLE, LPWSTR, ::DWORD, ::DWORD);
   static const Function function = Kernel32<Function>("GetFinalPathNameByHandleW");
   if (!function) {
     ::SetLastError(ERROR_PROC_NOT_FOUND);
-    return {};
+    return false;
   }
-  std::wstring path(MAX_PATH, L'\0');
-  ::DWORD n = function(NativeHandle(file), path.data(), ::DWORD(path.size()), 0);
-  if (n >= path.size()) {
-    path.assign(n + 1, L'\0');
-    n = function(NativeHandle(file), path.data(), ::DWORD(path.size()), 0);
-  }
-  if (n == 0 || n >= path.size()) return {};
-  path.resize(n);
-  if (path.compare(0, 8, L"\\\\?\\UNC\\") == 0) path = L"\\" + path.substr(7);
-  else if (path.compare(0, 4, L"\\\\?\\") == 0) path = path.substr(4);
-  if (path.size() > 3 && path.back() == L'\\') path.pop_back();
-  return path;
+  const ::DWORD n = function(NativeHandle(file), path.text, 32768, 0);
+  if (n == 0 || n >= 32768) return false;
+  path.size = int(n);
+  Trim(path);
+  return true;
 }
 
-// Whether a and b are equal without regard to case, as NTFS compares names
-// (CompareStringOrdinal, Windows Vista on, like the final paths).
-bool SameNames(const std::wstring& a, const std::wstring& b) {
+// Whether the first size characters of a and b are equal without regard to
+// case, as NTFS compares names (CompareStringOrdinal, Windows Vista on,
+// like the final paths).
+bool SameNames(const wchar_t* a, const wchar_t* b, int size) {
   using Function = int(WINAPI*)(LPCWCH, int, LPCWCH, int, BOOL);
   static const Function function = Kernel32<Function>("CompareStringOrdinal");
-  return function && function(a.data(), int(a.size()), b.data(), int(b.size()), TRUE) == CSTR_EQUAL;
+  return function && function(a, size, b, size, TRUE) == CSTR_EQUAL;
 }
 }  // namespace
 
 bool FinalPathWithin(HANDLE folder, HANDLE entry, bool orSame) {
-  const std::wstring base = FinalPathW(folder), path = FinalPathW(entry);
-  if (base.empty() || path.empty()) return false;
-  if (orSame && SameNames(base, path)) return true;
+  auto base = std::make_unique<WidePath>(), path = std::make_unique<WidePath>();
+  if (!FinalPathW(folder, *base) || !FinalPathW(entry, *path)) return false;
+  if (orSame && base->size == path->size && SameNames(base->text, path->text, base->size)) return true;
   // Below: base, then a backslash (a root ends in its own), then more.
-  const std::size_t cut = base.back() == L'\\' ? base.size() : base.size() + 1;
-  return path.size() > cut && (base.back() == L'\\' || path[base.size()] == L'\\') &&
-         SameNames(base, path.substr(0, base.size()));
+  const bool root = base->text[base->size - 1] == L'\\';
+  return path->size > base->size + (root ? 0 : 1) && (root || path->text[base->size] == L'\\') &&
+         SameNames(base->text, path->text, base->size);
 }
 
 bool FinalPathIs(HANDLE handle, const std::string& path) {
-  const std::wstring final = FinalPathW(handle);
-  const int n = ::MultiByteToWideChar(CP_ACP, 0, path.data(), int(path.size()), nullptr, 0);
-  if (final.empty() || n <= 0) return false;
-  std::wstring wide(std::size_t(n), L'\0');
-  ::MultiByteToWideChar(CP_ACP, 0, path.data(), int(path.size()), wide.data(), n);
+  auto final = std::make_unique<WidePath>(), wide = std::make_unique<WidePath>();
+  if (!FinalPathW(handle, *final)) return false;
+  const int n = ::MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide->text, 32768);
+  if (n <= 1) return false;
   // A short name on the way (PROGRA~1) is the folder's long one.
-  wchar_t longer[MAX_PATH + 1];
-  const ::DWORD m = ::GetLongPathNameW(wide.c_str(), longer, MAX_PATH + 1);
-  if (m > 0 && m <= MAX_PATH) wide.assign(longer, m);
-  if (wide.size() > 3 && wide.back() == L'\\') wide.pop_back();
-  return SameNames(final, wide);
+  auto longer = std::make_unique<WidePath>();
+  const ::DWORD m = ::GetLongPathNameW(wide->text, longer->text, 32768);
+  if (m > 0 && m < 32768) {
+    longer->size = int(m);
+  } else {
+    std::wmemcpy(longer->text, wide->text, std::size_t(n));
+    longer->size = n - 1;
+  }
+  Trim(*longer);
+  return final->size == longer->size && SameNames(final->text, longer->text, final->size);
 }
 
 namespace {
