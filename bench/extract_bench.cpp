@@ -14,12 +14,12 @@
 #include <memory>
 
 #include "engine/Unit_DataFile.h"
+#include "engine/Unit_ExitForm.h"
 #include "engine/Unit_ExtractForm.h"
 #include "engine/Unit_Logfile.h"
 #include "platform/Files.h"
 #include "platform/standin/Standin.h"
 #include "setup/Unit_Constants.h"
-#include "setup/Unit_ExitForm.h"
 
 namespace {
 

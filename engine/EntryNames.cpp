@@ -36,7 +36,7 @@ const TNameRules& SystemNameRules() {
   return rules;
 }
 
-std::string EntryNameProblem(const std::string& Name, const TNameRules& Rules) {
+std::string PathNameProblem(const std::string& Name, const TNameRules& Rules) {
   if (Name.empty()) return "the name is empty";
   // Character by character: the second byte of a double-byte character may
   // equal "|" or "\\" and is part of an ordinary name.
@@ -59,6 +59,12 @@ std::string EntryNameProblem(const std::string& Name, const TNameRules& Rules) {
     if (end == Name.size()) break;
     start = end + 1;
   }
+  return {};
+}
+
+std::string EntryNameProblem(const std::string& Name, const TNameRules& Rules) {
+  const std::string problem = PathNameProblem(Name, Rules);
+  if (!problem.empty()) return problem;
   if (Rules.UpperAscii(Name) == "INSTALL.LOG") return "the name is that of the install log";
   return {};
 }

@@ -18,9 +18,9 @@
 #include <vector>
 
 #include "engine/HeldFolder.h"
+#include "engine/VolumeCheck.h"
 #include "platform/Chars.h"
 #include "platform/Files.h"
-#include "engine/VolumeCheck.h"
 
 class TLogFile;
 
@@ -53,6 +53,9 @@ class TNameRules : public TCharacters {
 // The rules of the code page this program runs with.
 const TNameRules& SystemNameRules();
 
+// Why Name is no plain relative path of ordinary names (one that stays
+// below the folder it is taken from), or empty when it is one.
+std::string PathNameProblem(const std::string& Name, const TNameRules& Rules = SystemNameRules());
 // Why Name may not be written below the installation folder, or empty when
 // it may: a plain relative path of ordinary names, not the log itself.
 std::string EntryNameProblem(const std::string& Name, const TNameRules& Rules = SystemNameRules());

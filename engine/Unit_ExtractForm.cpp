@@ -1,8 +1,8 @@
 #include "engine/Unit_ExtractForm.h"
 
 #include "engine/Unit_DataFile.h"
+#include "engine/Unit_ExitForm.h"
 #include "engine/Unit_ExtractThread.h"
-#include "setup/Unit_ExitForm.h"
 
 TExtractPars ExtractPars;
 bool ExitConfirmed = false;

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "engine/Unit_DataFile.h"
+#include "engine/Unit_ExitForm.h"
 #include "engine/Unit_ExtractForm.h"
 #include "engine/Unit_Logfile.h"
 #include "platform/Application.h"
@@ -10,7 +11,6 @@
 #include "platform/Exceptions.h"
 #include "platform/Files.h"
 #include "platform/Forms.h"
-#include "setup/Unit_ExitForm.h"
 
 std::unique_ptr<TDataFile> DataFile;
 std::int32_t TotalSize = 0;

@@ -11,8 +11,11 @@ const TCharacters& Chars() { return SystemCharacters(); }
 bool BackslashAt(const std::string& Path, std::size_t At) { return Chars().Find(Path, '\\', At) == At; }
 
 bool IsDriveRoot(const std::string& Path) {
-  // Only the shape counts, not whether the first character is a letter.
-  return Path.size() == 3 && Chars().Find(Path, ':') == 1 && BackslashAt(Path, 2);
+  // Three characters, the last two ":\": only the shape counts, whatever
+  // the first character is (":", "\", a double-byte one).
+  if (Path.empty()) return false;
+  const std::size_t first = Chars().IsLeadByte(static_cast<unsigned char>(Path[0])) ? 2 : 1;
+  return Path.size() == first + 2 && Path[first] == ':' && Path[first + 1] == '\\';
 }
 }  // namespace
 

@@ -51,8 +51,8 @@ class TNamedMutex {
 };
 
 // The window with this caption of another program, brought to the front
-// (FindWindowA, SetForegroundWindow); nothing when there is none.
-void BringToFront(const std::string& caption);
+// (FindWindowA, SetForegroundWindow); false when there is none.
+bool BringToFront(const std::string& caption);
 // Renames from to to (a file to another name in the same folder; with
 // MOVEFILE_REPLACE_EXISTING in place of the entry there, a link itself and
 // never its target). With MOVEFILE_DELAY_UNTIL_REBOOT and an empty target:

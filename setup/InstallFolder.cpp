@@ -7,7 +7,7 @@
 #include "platform/Files.h"
 #include "platform/Sddl.h"
 #include "platform/Shell.h"
-#include "setup/Folders.h"
+#include "system/Folders.h"
 #include "system/Unit_Settings.h"
 
 const char* const kInstallFolderSddl =

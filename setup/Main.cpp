@@ -2,27 +2,27 @@
 
 
 #include "engine/Unit_DataFile.h"
+#include "engine/Unit_ExitForm.h"
 #include "engine/Unit_ExtractThread.h"
 #include "engine/Unit_Logfile.h"
 #include "engine/Unit_Paths.h"
-#include "platform/Chars.h"
 #include "platform/Application.h"
+#include "platform/Chars.h"
 #include "platform/Dialogs.h"
+#include "platform/Entries.h"
 #include "platform/Exceptions.h"
 #include "platform/FileSearch.h"
-#include "platform/Entries.h"
 #include "platform/Files.h"
 #include "platform/JpegImage.h"
 #include "platform/Resources.h"
 #include "platform/Shell.h"
 #include "resources/ResourceIds.h"
-#include "setup/Folders.h"
 #include "setup/InstallFolder.h"
 #include "setup/Unit_Constants.h"
-#include "setup/Unit_ExitForm.h"
 #include "setup/Unit_FullScreenForm.h"
+#include "setup/Unit_UninstallOldForm.h"
+#include "system/Folders.h"
 #include "system/Unit_Settings.h"
-#include "system/Unit_UninstallOldForm.h"
 
 TSetupPars SetupPars;
 bool AskUninstallOld = false;
@@ -289,8 +289,20 @@ void TMainForm::NextButtonClick() {
       }
       std::string folder = ProgFolderEdit.Text();
       while (EndsWithBackslash(folder)) folder.pop_back();
-      // The Start-menu folder stays below the Programs folder.
-      if (!folder.empty() && !EntryNameProblem(folder).empty()) {
+      // Windows drops a dot or a blank at the end of a folder's name: the
+      // folder made would not be the one the log records.
+      for (const std::string& level : PathLevels(folder)) {
+        const TCharacters& chars = SystemCharacters();
+        if (level == "." || level == ".." || !(chars.EndsWith(level, '.') || chars.EndsWith(level, ' '))) continue;
+        ErrorBox("Windows leaves a dot or a blank at the end of a folder's name out, so the "
+                 "Start-menu folder " + folder + " would be made under another name.  Leave "
+                 "them out and click Next again.");
+        ProgFolderEdit.SetFocus();
+        return;
+      }
+      // The Start-menu folder stays below the Programs folder: "..", a
+      // rooted path and device names would lead elsewhere.
+      if (!folder.empty() && !PathNameProblem(folder).empty()) {
         ErrorBox(kCannotCreate);
         ProgFolderEdit.SetFocus();
         return;

@@ -3,11 +3,12 @@
 // (the window whose closing ends the program), then the exit question, the
 // backdrop, the version-1.0 prompt and the progress dialog. While they
 // exist, the unit variables (MainForm, ExitForm...) point at them.
+#include "engine/Unit_ExitForm.h"
 #include "engine/Unit_ExtractForm.h"
 #include "setup/Main.h"
-#include "setup/Unit_ExitForm.h"
+#include "setup/Unit_Constants.h"
 #include "setup/Unit_FullScreenForm.h"
-#include "system/Unit_UninstallOldForm.h"
+#include "setup/Unit_UninstallOldForm.h"
 
 struct TSetupForms {
   TSetupForms();
@@ -16,7 +17,7 @@ struct TSetupForms {
   ~TSetupForms();
 
   TMainForm Main;
-  TExitForm Exit;
+  TExitForm Exit{ExitText};
   TFullScreenForm FullScreen;
   TUninstallOldForm UninstallOld;
   TExtractForm Extract;

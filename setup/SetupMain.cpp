@@ -1,13 +1,13 @@
 // Program entry of Setup.exe.
 #include "platform/Application.h"
 #include "setup/SetupForms.h"
-#include "setup/SetupLock.h"
 #include "setup/Unit_Constants.h"
+#include "system/SetupLock.h"
 
 int SetupMain() {
   os::Application.Initialize();
   os::Application.Title = "Setup";
-  const auto lock = TakeSetupLock("Setup is already running.", os::Application.Title);
+  const auto lock = TakeSetupLock(os::Application.Title);
   if (!lock) return 0;
   os::Application.CreateHandle();
   InitConstants();  // the windows read the texts while they are created

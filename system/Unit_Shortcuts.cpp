@@ -5,7 +5,7 @@
 #include "platform/Entries.h"
 #include "platform/Files.h"
 #include "platform/Shell.h"
-#include "setup/Folders.h"
+#include "system/Folders.h"
 
 namespace {
 struct Shortcut {

@@ -10,7 +10,7 @@
 #include "platform/Exceptions.h"
 #include "platform/Files.h"
 #include "platform/Shell.h"
-#include "setup/Folders.h"
+#include "system/Folders.h"
 #include "system/Unit_Settings.h"
 #include "system/Unit_Shortcuts.h"
 

@@ -14,15 +14,14 @@
 #include "platform/Files.h"
 #include "platform/Process.h"
 #include "platform/Shell.h"
-#include "setup/Folders.h"
-#include "setup/SetupLock.h"
+#include "system/Folders.h"
+#include "system/SetupLock.h"
 #include "system/Unit_Settings.h"
 #include "system/Unit_Uninstall.h"
 
 namespace {
 
 const char* const kCaption = "Uninstall Morvella";
-const char* const kAlreadyRunning = "Morvella Setup or its uninstaller is already running.";
 
 // The copy runs from a folder of its own that only administrators and the
 // system may change: in the temporary folder, any program of the user could
@@ -185,7 +184,7 @@ int UninstMain() {
 
   std::unique_ptr<os::TNamedMutex> lock;
   if (args.empty()) {
-    lock = TakeSetupLock(kAlreadyRunning, kCaption);
+    lock = TakeSetupLock(kCaption);
     if (!lock) return 1;
   }
   if (!args.empty()) {
@@ -203,7 +202,7 @@ int UninstMain() {
     folder = StripBackslash(os::GetFullPathNameA(args[1]));
     os::WaitForProcessEnd(firstInstance, 30000);
     // Taken over from the first instance, which has ended.
-    lock = TakeSetupLock(kAlreadyRunning, kCaption);
+    lock = TakeSetupLock(kCaption);
     if (!lock) return 1;
     os::MoveFileExA(self, "", os::MOVEFILE_DELAY_UNTIL_REBOOT);
     const std::string own = StripBackslash(self.substr(0, LastBackslash(self) + 1));

@@ -18,6 +18,7 @@ std::vector<std::string> atRestart;
 std::multiset<std::string> mutexes;  // the names open, once a handle
 std::vector<std::string> broughtToFront;
 std::map<std::string, os::DWORD> squatted;  // name -> the error CreateMutexA gives
+std::set<std::string> otherWindows;          // captions of another program's windows
 }  // namespace
 
 namespace os {
@@ -73,9 +74,11 @@ TNamedMutex::~TNamedMutex() {
   mutexes.erase(mutexes.find(name_));
 }
 
-void BringToFront(const std::string& caption) {
+bool BringToFront(const std::string& caption) {
   std::lock_guard<std::mutex> guard(lock);
+  if (!otherWindows.count(caption)) return false;
   broughtToFront.push_back(caption);
+  return true;
 }
 
 bool MoveFileExA(const std::string& from, const std::string& to, DWORD flags) {
@@ -98,6 +101,12 @@ void SetProgram(const std::string& moduleFileName, std::vector<std::string> args
   atRestart.clear();
   broughtToFront.clear();
   squatted.clear();
+  otherWindows.clear();
+}
+
+void ShowOtherProgramWindow(const std::string& caption) {
+  std::lock_guard<std::mutex> guard(lock);
+  otherWindows.insert(caption);
 }
 
 void SquatMutex(const std::string& name, os::DWORD error) {

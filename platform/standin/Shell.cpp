@@ -105,7 +105,7 @@ std::intptr_t ShellExecuteA(HWND, const std::string& file, const std::string& pa
 
 std::string OleErrorMessage(long code) {
   char buffer[32];
-  std::snprintf(buffer, sizeof buffer, "OLE error %.8lX", static_cast<unsigned long>(code));
+  std::snprintf(buffer, sizeof buffer, "OLE error %.8lx", static_cast<unsigned long>(code));
   return buffer;
 }
 

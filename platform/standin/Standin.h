@@ -161,6 +161,9 @@ std::vector<std::string> DeletedAtRestart();
 // The captions of the windows brought to the front (BringToFront), since
 // SetProgram.
 std::vector<std::string> BroughtToFront();
+// Until SetProgram: another program shows a window with this caption, which
+// BringToFront finds.
+void ShowOtherProgramWindow(const std::string& caption);
 // Until SetProgram: a named mutex of this name cannot be had, as when a user
 // made an event of that name first (ERROR_INVALID_HANDLE) or a mutex that
 // shuts administrators out (ERROR_ACCESS_DENIED).

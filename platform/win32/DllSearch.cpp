@@ -83,11 +83,15 @@ void RestrictDllSearch(const char* caption) {
   const ::DWORD n = ::GetModuleFileNameW(nullptr, self, MAX_PATH);
   if (n > 0 && n < MAX_PATH) {
     ::lstrcatW(self, L".local");
-    if (::GetFileAttributesW(self) != INVALID_FILE_ATTRIBUTES)
-      Refuse(programName + " cannot start: the folder " + programName +
+    const ::DWORD attributes = ::GetFileAttributesW(self);
+    if (attributes != INVALID_FILE_ATTRIBUTES) {
+      // Windows takes either, a file as a folder's stand-in: named as it is.
+      const std::string kind = (attributes & FILE_ATTRIBUTE_DIRECTORY) ? "folder" : "file";
+      Refuse(programName + " cannot start: the " + kind + " " + programName +
                  ".local beside it could make Windows load other code in place of its own "
-                 "libraries.  Remove that folder and start " + programName + " again.",
+                 "libraries.  Remove that " + kind + " and start " + programName + " again.",
              title.c_str());
+    }
   }
   using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(::DWORD);
   using SetDllDirectoryFn = BOOL(WINAPI*)(LPCSTR);

@@ -95,11 +95,12 @@ TNamedMutex::TNamedMutex(const std::string& name) : name_(name) {
 
 TNamedMutex::~TNamedMutex() = default;
 
-void BringToFront(const std::string& caption) {
-  if (::HWND window = ::FindWindowA(nullptr, caption.c_str())) {
-    if (::IsIconic(window)) ::ShowWindow(window, SW_RESTORE);
-    ::SetForegroundWindow(window);
-  }
+bool BringToFront(const std::string& caption) {
+  ::HWND window = ::FindWindowA(nullptr, caption.c_str());
+  if (!window) return false;
+  if (::IsIconic(window)) ::ShowWindow(window, SW_RESTORE);
+  ::SetForegroundWindow(window);
+  return true;
 }
 
 }  // namespace os

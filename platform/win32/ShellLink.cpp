@@ -14,10 +14,10 @@ using Microsoft::WRL::ComPtr;
 std::string OleErrorMessage(long code) {
   std::string text = SysErrorMessage(std::uint32_t(code));
   if (!text.empty()) return text;
-  // "OLE error %.8X", without the printf family in the program.
+  // "OLE error %.8x", without the printf family in the program.
   std::string fallback = "OLE error ";
   for (int shift = 28; shift >= 0; shift -= 4)
-    fallback += "0123456789ABCDEF"[(static_cast<unsigned long>(code) >> shift) & 0xF];
+    fallback += "0123456789abcdef"[(static_cast<unsigned long>(code) >> shift) & 0xF];
   return fallback;
 }
 

@@ -13,6 +13,7 @@
 #include <string>
 
 #include "engine/Unit_DataFile.h"
+#include "engine/Unit_ExitForm.h"
 #include "engine/Unit_ExtractForm.h"
 #include "engine/Unit_ExtractThread.h"
 #include "engine/Unit_Logfile.h"
@@ -22,7 +23,6 @@
 #include "platform/Win.h"
 #include "platform/standin/Standin.h"
 #include "resources/ResourceIds.h"
-#include "setup/Unit_ExitForm.h"
 #include "tests/fuzz/FuzzSupport.h"
 #include "tests/support/Scratch.h"
 #include "tests/support/Volumes.h"

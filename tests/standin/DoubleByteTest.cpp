@@ -7,7 +7,7 @@
 #include "platform/Chars.h"
 #include "platform/Exceptions.h"
 #include "platform/Files.h"
-#include "setup/Folders.h"
+#include "system/Folders.h"
 #include "system/Unit_Uninstall.h"
 #include "system/Unit_Uninstaller.h"
 #include "tests/standin/WizardFixture.h"
@@ -88,6 +88,11 @@ TEST(DoubleBytePathsTest, PathHelpersTakeSecondBytesForHalvesOfCharacters) {
       // The same bytes in a single-byte code page are two characters each.
       {1252, "C:\\" + kOmote, "C:\\\x95", "C:\\\x95", "", 3, false},
       {1252, "C:\\", "C:\\", "C:", "", 2, true},
+      // Three characters ending in ":\" keep their backslash, a double-byte
+      // first one too; in 1252 the same bytes are four characters.
+      {932, kOmote + ":\\", kOmote + ":\\", kOmote + ":", "", 2, true},
+      {1252, "\x95:\\", "\x95:\\", "\x95:", "", 2, true},
+      {1252, "\x95\x5C:\\", "\x95\x5C:", "\x95\x5C:", "", 3, false},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::to_string(c.codePage) + " " + c.path);

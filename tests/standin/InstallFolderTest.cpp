@@ -1,13 +1,13 @@
 // The installation folder's rights: outside Program Files, no user without
 // administrator rights may change what Setup installs, and Setup does not
 // install into a link or into a folder of others that such users can change.
+#include "engine/Unit_ExtractForm.h"
 #include "platform/Dialogs.h"
 #include "platform/Files.h"
 #include "platform/Sddl.h"
 #include "setup/InstallFolder.h"
+#include "setup/Unit_UninstallOldForm.h"
 #include "system/Unit_Uninstaller.h"
-#include "engine/Unit_ExtractForm.h"
-#include "system/Unit_UninstallOldForm.h"
 #include "tests/standin/WizardFixture.h"
 #include "tests/standin/WorkerHold.h"
 #include "tests/support/Scratch.h"

@@ -6,7 +6,7 @@
 #include "platform/Files.h"
 #include "platform/Hash.h"
 #include "resources/ResourceIds.h"
-#include "system/Unit_UninstallOldForm.h"
+#include "setup/Unit_UninstallOldForm.h"
 #include "tests/standin/WizardFixture.h"
 #include "tests/support/Scratch.h"
 #include "tests/support/Volumes.h"

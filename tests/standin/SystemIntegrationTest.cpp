@@ -4,10 +4,10 @@
 #include "platform/Exceptions.h"
 #include "platform/Files.h"
 #include "platform/Shell.h"
+#include "setup/Unit_UninstallOldForm.h"
 #include "system/Unit_Settings.h"
 #include "system/Unit_Shortcuts.h"
 #include "system/Unit_Uninstall.h"
-#include "system/Unit_UninstallOldForm.h"
 #include "tests/standin/WizardFixture.h"
 #include "tests/support/Scratch.h"
 

@@ -6,9 +6,9 @@
 #include "platform/Dialogs.h"
 #include "platform/Exceptions.h"
 #include "platform/Files.h"
-#include "platform/Sddl.h"
 #include "platform/Process.h"
-#include "setup/SetupLock.h"
+#include "platform/Sddl.h"
+#include "system/SetupLock.h"
 #include "system/Unit_Settings.h"
 #include "system/Unit_Uninstaller.h"
 #include "tests/standin/WizardFixture.h"
@@ -144,32 +144,50 @@ TEST_F(UninstallerTest, MalformedCommandLineRemovesNothingAndSaysSo) {
 }
 
 // One of Setup and the uninstaller at a time: while one runs, another
-// says so, brings the running one forward, and changes nothing.
+// says which one runs, brings it forward, and changes nothing.
 TEST_F(UninstallerTest, WhileSetupOrAnotherUninstallerRunsNothingIsRemoved) {
   const std::string log = ReadFileBytes(kInstall + "\\Install.log");
+  struct Running {
+    const char* window;  // of the program that holds the lock; null: none shows
+    const char* said;
+  };
+  const Running runs[] = {
+      {"Morvella Setup", "Setup is already running."},
+      {"Uninstall Morvella", "The uninstaller of Morvella is already running."},
+      {nullptr, "Morvella Setup or its uninstaller is already running."},
+  };
   {
     const os::TNamedMutex running(kSetupMutexName);
     ASSERT_TRUE(running.Held());
-    // Setup started a second time.
-    standin::ResetDialogs();
-    EXPECT_EQ(TakeSetupLock("Setup is already running.", "Setup"), nullptr);
-    ASSERT_EQ(standin::MessageBoxes().size(), 1u);
-    EXPECT_EQ(standin::MessageBoxes()[0].Text, "Setup is already running.");
-    EXPECT_EQ(standin::MessageBoxes()[0].Caption, "Setup");
-    EXPECT_EQ(standin::MessageBoxes()[0].Type, os::MB_OK | os::MB_ICONINFORMATION);
-    // The uninstaller, from its shortcut and as its copy.
-    for (const std::vector<std::string>& args : {std::vector<std::string>{},
-                                                 std::vector<std::string>{"/from", kInstall, "77"}}) {
+    for (const Running& r : runs) {
+      SCOPED_TRACE(r.said);
+      const std::vector<std::string> front =
+          r.window ? std::vector<std::string>{r.window} : std::vector<std::string>{};
+      // Setup started a second time.
+      standin::SetProgram("E:\\Setup.exe", {});
+      if (r.window) standin::ShowOtherProgramWindow(r.window);
       standin::ResetDialogs();
-      standin::SetProgram(args.empty() ? kInstall + "\\Uninst.exe" : kCopyFolder + "\\Uninstall Morvella.exe",
-                          args);
-      EXPECT_EQ(UninstMain(), 1);
-      EXPECT_EQ(LastMessage(), "Morvella Setup or its uninstaller is already running.");
-      EXPECT_EQ(standin::MessageBoxes().back().Caption, "Uninstall Morvella");
-      EXPECT_EQ(standin::MessageBoxes().size(), 1u) << "asked to remove";
-      EXPECT_EQ(standin::BroughtToFront(), (std::vector<std::string>{"Morvella Setup", "Uninstall Morvella"}));
-      EXPECT_TRUE(standin::StartedPrograms().empty());
-      EXPECT_EQ(ReadFileBytes(kInstall + "\\Install.log"), log);
+      EXPECT_EQ(TakeSetupLock("Setup"), nullptr);
+      ASSERT_EQ(standin::MessageBoxes().size(), 1u);
+      EXPECT_EQ(standin::MessageBoxes()[0].Text, r.said);
+      EXPECT_EQ(standin::MessageBoxes()[0].Caption, "Setup");
+      EXPECT_EQ(standin::MessageBoxes()[0].Type, os::MB_OK | os::MB_ICONINFORMATION);
+      EXPECT_EQ(standin::BroughtToFront(), front);
+      // The uninstaller, from its shortcut and as its copy.
+      for (const std::vector<std::string>& args : {std::vector<std::string>{},
+                                                   std::vector<std::string>{"/from", kInstall, "77"}}) {
+        standin::ResetDialogs();
+        standin::SetProgram(args.empty() ? kInstall + "\\Uninst.exe" : kCopyFolder + "\\Uninstall Morvella.exe",
+                            args);
+        if (r.window) standin::ShowOtherProgramWindow(r.window);
+        EXPECT_EQ(UninstMain(), 1);
+        EXPECT_EQ(LastMessage(), r.said);
+        EXPECT_EQ(standin::MessageBoxes().back().Caption, "Uninstall Morvella");
+        EXPECT_EQ(standin::MessageBoxes().size(), 1u) << "asked to remove";
+        EXPECT_EQ(standin::BroughtToFront(), front);
+        EXPECT_TRUE(standin::StartedPrograms().empty());
+        EXPECT_EQ(ReadFileBytes(kInstall + "\\Install.log"), log);
+      }
     }
   }
   // Once it has ended, the uninstaller runs.
@@ -202,7 +220,7 @@ TEST_F(UninstallerTest, SquattedLockNameStopsBothProgramsBeforeAnythingChanges) 
       EXPECT_EQ(ReadFileBytes(kInstall + "\\Install.log"), log);
     }
     standin::ResetDialogs();
-    EXPECT_EQ(TakeSetupLock("Setup is already running.", "Setup"), nullptr);
+    EXPECT_EQ(TakeSetupLock("Setup"), nullptr);
     ASSERT_EQ(standin::MessageBoxes().size(), 1u);
     EXPECT_EQ(standin::MessageBoxes()[0].Caption, "Setup");
     EXPECT_NE(standin::MessageBoxes()[0].Text, "Setup is already running.");

@@ -217,7 +217,7 @@ TEST_F(WizardPagesTest, StartMenuFolderIsTestedBelowTheProgramsFolder) {
   EXPECT_EQ(SetupPars.ProgFolder, "Tools\\Morvella");
   EXPECT_FALSE(Exists(std::string(kPrograms) + "\\Tools"));
 
-  for (const char* refused : {"..\\Desktop", "C:\\Elsewhere", "\\Rooted", "Tools\\..\\..\\x"}) {
+  for (const char* refused : {"..\\Desktop", "C:\\Elsewhere", "\\Rooted", "Tools\\..\\..\\x", "CON"}) {
     SCOPED_TRACE(refused);
     standin::ResetDialogs();
     main_->BackButton.Click();
@@ -229,6 +229,30 @@ TEST_F(WizardPagesTest, StartMenuFolderIsTestedBelowTheProgramsFolder) {
     main_->ProgFolderEdit.SetText("Morvella");
     main_->NextButton.Click();
   }
+
+  // A name Windows would change is refused with what is wrong with it; the
+  // log's name is a folder's like any other in the Start menu.
+  for (const char* changed : {"Morvella.", "Tools \\Morvella"}) {
+    SCOPED_TRACE(changed);
+    standin::ResetDialogs();
+    main_->BackButton.Click();
+    main_->ProgFolderEdit.SetText(changed);
+    main_->NextButton.Click();
+    EXPECT_EQ(SetupPars.Page, 3);
+    ASSERT_EQ(standin::MessageBoxes().size(), 1u);
+    EXPECT_EQ(standin::MessageBoxes()[0].Text,
+              std::string("Windows leaves a dot or a blank at the end of a folder's name out, so the "
+                          "Start-menu folder ") + changed + " would be made under another name.  Leave "
+                          "them out and click Next again.");
+    EXPECT_TRUE(main_->ProgFolderEdit.Focused());
+    main_->ProgFolderEdit.SetText("Morvella");
+    main_->NextButton.Click();
+  }
+  main_->BackButton.Click();
+  main_->ProgFolderEdit.SetText("Install.log");
+  main_->NextButton.Click();
+  EXPECT_EQ(SetupPars.Page, 4);
+  EXPECT_EQ(SetupPars.ProgFolder, "Install.log");
 
   main_->BackButton.Click();
   main_->ProgFolderEdit.SetText("");  // the Programs folder itself

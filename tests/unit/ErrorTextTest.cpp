@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/Application.h"
+#include "platform/Exceptions.h"
 
 namespace {
 
@@ -25,6 +26,13 @@ TEST(ErrorTextTest, FullStopIsAddedOnlyAfterCharactersThatSortAfterIt) {
       {"Caf\xE9", "Caf\xE9."},  // bytes above 0x7F compare unsigned
   };
   for (const Case& c : cases) EXPECT_EQ(os::ErrorMessageText(c.message), c.shown) << c.message;
+}
+
+// A code the system has no text for: its eight hexadecimal digits, in
+// lower case.
+TEST(ErrorTextTest, OleErrorWithoutASystemTextIsItsCodeInLowerCase) {
+  EXPECT_EQ(os::OleErrorMessage(long(0x8badf00du)), "OLE error 8badf00d");
+  EXPECT_EQ(os::OleErrorMessage(long(0x0000beefu)), "OLE error 0000beef");
 }
 
 }  // namespace

@@ -21,6 +21,9 @@ TEST(PathsTest, StripBackslashRemovesOneTrailingBackslashButKeepsDriveRoots) {
       {"C:\\Apps\\\\", "C:\\Apps\\"},
       {"C:\\\\", "C:\\"},
       {"1:\\", "1:\\"},  // only the shape of a drive root counts
+      {"::\\", "::\\"},
+      {"\\:\\", "\\:\\"},
+      {"C::\\", "C::"},  // four characters
   };
   for (const StripCase& c : cases)
     EXPECT_EQ(StripBackslash(c.path), c.expected) << "StripBackslash(\"" << c.path << "\")";

@@ -7,10 +7,10 @@
 #include <commctrl.h>
 
 #include "engine/Unit_DataFile.h"
+#include "engine/Unit_ExitForm.h"
 #include "engine/Unit_ExtractForm.h"
 #include "engine/Unit_Logfile.h"
 #include "setup/Unit_Constants.h"
-#include "setup/Unit_ExitForm.h"
 #include "tests/support/Scratch.h"
 #include "tests/support/Volumes.h"
 

@@ -10,9 +10,9 @@
 #include <commctrl.h>
 #include <thread>
 
-#include "setup/Folders.h"
 #include "setup/SetupForms.h"
 #include "setup/Unit_Constants.h"
+#include "system/Folders.h"
 
 namespace {
 

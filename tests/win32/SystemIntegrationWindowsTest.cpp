@@ -10,13 +10,13 @@
 #include <wrl/client.h>
 
 #include "engine/Unit_Logfile.h"
-#include "setup/Folders.h"
 #include "setup/Main.h"
 #include "setup/Unit_Constants.h"
+#include "setup/Unit_UninstallOldForm.h"
+#include "system/Folders.h"
 #include "system/Unit_Settings.h"
 #include "system/Unit_Shortcuts.h"
 #include "system/Unit_Uninstall.h"
-#include "system/Unit_UninstallOldForm.h"
 #include "tests/support/Scratch.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "system/Unit_UninstallOldForm.h"
+#include "setup/Unit_UninstallOldForm.h"
 
 #include "platform/Application.h"
 #include "platform/Chars.h"
@@ -6,10 +6,10 @@
 #include "platform/Files.h"
 #include "platform/Process.h"
 #include "platform/Shell.h"
-#include "setup/Folders.h"
 #include "setup/InstallFolder.h"
 #include "setup/Main.h"
 #include "setup/Unit_Constants.h"
+#include "system/Folders.h"
 
 TUninstallOldForm* UninstallOldForm = nullptr;
 

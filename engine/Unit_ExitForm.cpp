@@ -1,12 +1,10 @@
-#include "setup/Unit_ExitForm.h"
-
-#include "setup/Unit_Constants.h"
+#include "engine/Unit_ExitForm.h"
 
 TExitForm* ExitForm = nullptr;
 
-TExitForm::TExitForm() : ui::TForm(345, 185) {
+TExitForm::TExitForm(const std::string& Text) : ui::TForm(345, 185) {
   SetCaption("Exit setup");
-  TextLabel.SetCaption(ExitText);
+  TextLabel.SetCaption(Text);
   ResumeButton.SetCaption("&Continue");
   ResumeButton.SetDefault(true);
   ResumeButton.OnClick = [this] { ResumeButtonClick(); };

@@ -1,4 +1,4 @@
-#include "setup/Folders.h"
+#include "system/Folders.h"
 
 #include "engine/Unit_Paths.h"
 #include "platform/Application.h"

@@ -1,4 +1,4 @@
-#include "setup/SetupLock.h"
+#include "system/SetupLock.h"
 
 #include "platform/Application.h"
 #include "platform/Dialogs.h"
@@ -6,7 +6,7 @@
 
 const char* const kSetupMutexName = "Global\\Morvella Setup";
 
-std::unique_ptr<os::TNamedMutex> TakeSetupLock(const std::string& Text, const std::string& Caption) {
+std::unique_ptr<os::TNamedMutex> TakeSetupLock(const std::string& Caption) {
   auto lock = std::make_unique<os::TNamedMutex>(kSetupMutexName);
   if (lock->Held()) return lock;
   if (lock->State() == os::TNamedMutex::TState::Squatted) {
@@ -19,8 +19,13 @@ std::unique_ptr<os::TNamedMutex> TakeSetupLock(const std::string& Text, const st
                     Caption, os::MB_OK | os::MB_ICONERROR);
     return nullptr;
   }
-  os::MessageBoxA(os::NO_WINDOW, Text, Caption, os::MB_OK | os::MB_ICONINFORMATION);
-  // The wizard, or the uninstaller's question.
-  for (const char* running : {"Morvella Setup", "Uninstall Morvella"}) os::BringToFront(running);
+  // Which one runs, told by its window (the wizard, or the uninstaller's
+  // question and messages), which comes to the front.
+  const char* text = "Morvella Setup or its uninstaller is already running.";
+  if (os::BringToFront("Morvella Setup"))
+    text = "Setup is already running.";
+  else if (os::BringToFront("Uninstall Morvella"))
+    text = "The uninstaller of Morvella is already running.";
+  os::MessageBoxA(os::NO_WINDOW, text, Caption, os::MB_OK | os::MB_ICONINFORMATION);
   return nullptr;
 }

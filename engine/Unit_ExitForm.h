@@ -1,11 +1,15 @@
 #pragma once
-// The one question Setup asks before giving up an unfinished installation.
-// Modal result IDOK: continue; IDCANCEL: exit.
+// The one question Setup asks before giving up an unfinished installation,
+// asked by the wizard and by the progress dialog alike. Modal result IDOK:
+// continue; IDCANCEL: exit.
+#include <string>
+
 #include "platform/Forms.h"
 
 class TExitForm : public ui::TForm {
  public:
-  TExitForm();
+  // Text: the question (the wizard's ExitText).
+  explicit TExitForm(const std::string& Text = std::string());
 
   ui::TLabel TextLabel{*this, {16, 16, 313, 129}};
   ui::TButton ExitButton{*this, {256, 152, 75, 25}};
