@@ -40,9 +40,10 @@ std::string keptFolder;
 
 void InstallationSequence() {
   // Nothing is removed before it is clear that the new installation can go
-  // ahead: the payload is here, the folder takes files and may be used, and
-  // a release's first volume is the right one. Removing first would leave
-  // the user with neither the earlier installation nor the new one.
+  // ahead: the payload is here, the folder takes files, may be used and is
+  // made and held, and a release's first volume is the right one. Removing
+  // first would leave the user with neither the earlier installation nor
+  // the new one.
   if (!FileExists(VolumeFileName(1))) {
     ErrorBox("Setup cannot find the file " + VolumeFileName(1) + " in the folder " +
              os::GetCurrentDirectoryA() + ".  Start Setup from the folder or disk that holds it.");
@@ -64,6 +65,24 @@ void InstallationSequence() {
   // of the earlier installation goes; a refusal is raised and shown.
   if (SetupPars.OldInstallFound) ConfirmFirstVolume();
 
+  // The folder is made (with its rights at creation), held and judged again
+  // before anything of the earlier installation goes, so that no check that
+  // can fail comes after the removal. Held from here to the end: nobody may
+  // move it or put a link in its place, and when it is the earlier
+  // installation's own folder the removal cannot take it away.
+  const std::string unprotected = ProtectInstallFolder(SetupPars.InstallDir);
+  if (!unprotected.empty()) {
+    ErrorBox(unprotected);
+    return;
+  }
+  os::MakeSureDirectoryPathExists(JoinPath(SetupPars.InstallDir, "Install.log"));
+  const THeldFolder held(SetupPars.InstallDir);
+  const std::string replaced = CheckHeldInstallFolder(held);
+  if (!replaced.empty()) {
+    ErrorBox(replaced);
+    return;
+  }
+
   if (SetupPars.OldInstallFound) {
     keptEntries.clear();
     if (LogOpenToUsersAtRoot(SetupPars.OldInstallDir)) {
@@ -81,19 +100,6 @@ void InstallationSequence() {
     keptFolder = SetupPars.OldInstallDir;
     // Done once: a later attempt must not look for the log it deleted.
     SetupPars.OldInstallFound = false;
-  }
-  const std::string unprotected = ProtectInstallFolder(SetupPars.InstallDir);
-  if (!unprotected.empty()) {
-    ErrorBox(unprotected);
-    return;
-  }
-  os::MakeSureDirectoryPathExists(JoinPath(SetupPars.InstallDir, "Install.log"));
-  // Held from here to the end: nobody may move it or put a link in its place.
-  const THeldFolder held(SetupPars.InstallDir);
-  const std::string replaced = CheckHeldInstallFolder(held);
-  if (!replaced.empty()) {
-    ErrorBox(replaced);
-    return;
   }
   // Released on every way out, errors included: the file is closed then.
   auto log = std::make_unique<TLogFile>(SetupPars.InstallDir, SetupPars.ProgFolder, "Install.log", &held);

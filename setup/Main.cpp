@@ -135,6 +135,8 @@ void TMainForm::FormCreate() {
         programFiles.clear();
       }
     }
+    // A value that is no full path would make the folder relative to the
+    // medium Setup runs from: the system's usual folder is proposed instead.
     SetupPars.InstallDir = IsAbsoluteFolder(programFiles) ? JoinPath(programFiles, "Morvella")
                                                           : "C:\\Program Files\\Morvella";
     SetupPars.ProgFolder = "Morvella";

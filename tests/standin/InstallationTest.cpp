@@ -302,6 +302,37 @@ TEST_F(InstallationTest, NothingIsRemovedWhenThePayloadIsMissing) {
   EXPECT_TRUE(SetupPars.OldInstallFound);
 }
 
+// A new folder that cannot be made with its rights, or one a user slipped
+// in: found before the earlier installation is touched, which stays whole.
+TEST_F(InstallationTest, NothingIsRemovedWhenTheNewFolderCannotBeMadeOrHeld) {
+  for (const bool userFolder : {false, true}) {
+    SCOPED_TRACE(userFolder ? "a user's folder appears" : "rights refused");
+    TearDown();
+    SetUp();
+    InstallOnce();
+    Start();
+    GoTo(2);
+    main_->InstallDirEdit.SetText("C:\\Elsewhere\\Morvella");
+    main_->NextButton.Click();
+    main_->NextButton.Click();
+    ASSERT_EQ(SetupPars.Page, 4);
+    standin::ResetDialogs();
+    if (userFolder) {
+      ASSERT_TRUE(os::MakeSureDirectoryPathExists("C:\\Elsewhere\\Morvella\\"));
+      standin::SetSecurity("C:\\Elsewhere\\Morvella", "O:S-1-5-21-1-2-3-1001D:(A;OICI;FA;;;S-1-5-21-1-2-3-1001)");
+    }
+    standin::RefuseRights(!userFolder);
+    main_->NextButton.Click();
+    standin::RefuseRights(false);
+    EXPECT_EQ(SetupPars.Page, 4);
+    ASSERT_EQ(standin::MessageBoxes().size(), 1u);
+    EXPECT_TRUE(Exists(kInstall + "\\Morvella.exe"));
+    EXPECT_NE(Log().find("Lists\\French.wdl\r\n"), std::string::npos);
+    EXPECT_TRUE(Exists(std::string(kPrograms) + "\\Morvella\\Uninstall Morvella.lnk"));
+    EXPECT_TRUE(SetupPars.OldInstallFound);
+  }
+}
+
 // A release's Setup.d01 that is not the one it was built for is refused
 // before the earlier installation is touched: all of it stays, with its
 // entry and shortcuts, and no byte of the volume reaches a file.
