@@ -68,8 +68,15 @@ std::string InstallFolderProblem(const std::string& Folder) {
            " keeps no access rights (a FAT or exFAT drive, say), so any user could change "
            "Morvella's programs there, which run with administrator rights.  Choose a folder on "
            "an NTFS drive, such as one in Program Files.";
-  if (!FileRightsTell()) return {};
   const std::string full = StripBackslash(os::GetFullPathNameA(Folder));
+  // A drive's rights are never changed: they reach every file on it. Its
+  // root is taken only when it shows that only administrators can change
+  // it, also where the system keeps no rights to tell by.
+  if (exists && IsRootFolder(full) && !OnlyAdministratorsCanChange(Folder))
+    return "Users without administrator rights can change the drive " + Folder +
+           ", and Setup does not change the rights of a whole drive, so choose a folder on that "
+           "drive, such as " + JoinPath(Folder, "Morvella") + ".";
+  if (!FileRightsTell()) return {};
   // Renaming a folder above, or what it holds, would let a user put
   // another folder at this path once Setup has finished.
   const std::string above = FirstFolderAboveUsersCanRename(full);
@@ -81,11 +88,6 @@ std::string InstallFolderProblem(const std::string& Folder) {
            "can change.";
   if (!exists) return {};  // made new, with its rights
   if (OnlyAdministratorsCanChange(Folder)) return {};
-  // A drive's rights are never changed: they reach every file on it.
-  if (IsRootFolder(full))
-    return "Users without administrator rights can change the drive " + Folder +
-           ", and Setup does not change the rights of a whole drive, so choose a folder on that "
-           "drive, such as " + JoinPath(Folder, "Morvella") + ".";
   return "The folder " + Folder +
          " exists already, and users without administrator rights own it or can change it.  "
          "Setup installs only into a folder that it makes itself or that only administrators own "
