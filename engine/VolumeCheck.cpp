@@ -45,11 +45,22 @@ int CheckingThreads() {
 
 bool TVolumeHashes::Parse(std::string_view Text) {
   volumes_.clear();
+  codePage_ = 0;
   std::vector<TVolumeDigests> volumes;
+  std::uint64_t codePage = 0;
   for (std::size_t end; !Text.empty(); Text.remove_prefix(end + 1)) {
     end = Text.find('\n');
     if (end == std::string_view::npos) return false;
     std::string_view line = Text.substr(0, end);
+    // "codepage N": once, before or among the volumes' lines.
+    if (line.substr(0, 9) == "codepage ") {
+      line.remove_prefix(9);
+      if (codePage || line.empty() || line.size() > 5 || line.find_first_not_of("0123456789") != line.npos)
+        return false;
+      codePage = std::stoul(std::string(line));
+      if (codePage == 0 || codePage > 65535) return false;
+      continue;
+    }
     // "Setup.dNN SIZE BLOCK HEX..."
     const std::size_t blank = line.find(' ');
     if (blank == std::string_view::npos || line.substr(0, 7) != "Setup.d") return false;
@@ -76,7 +87,9 @@ bool TVolumeHashes::Parse(std::string_view Text) {
       volume.Digests[i] = char(high * 16 + low);
     }
   }
+  if (volumes.empty()) return codePage == 0;  // a code page goes with volumes
   volumes_ = std::move(volumes);
+  codePage_ = unsigned(codePage);
   return true;
 }
 

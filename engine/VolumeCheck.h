@@ -36,11 +36,15 @@ class TVolumeHashes {
   // Text as above; false (and empty) when a line is not of that form.
   bool Parse(std::string_view Text);
   bool Empty() const { return volumes_.empty(); }
+  // The ANSI code page the volumes' names were packed in (a line
+  // "codepage N" of the list); 0 when the list names none.
+  unsigned CodePage() const { return codePage_; }
   // The digests for volume Number; nullptr when the list does not name it.
   const TVolumeDigests* Find(int Number) const;
 
  private:
   std::vector<TVolumeDigests> volumes_;  // by number, 256 with a list; BlockSize 0: not named
+  unsigned codePage_ = 0;
 };
 
 // The line of that list for volume Number holding Bytes, in blocks of

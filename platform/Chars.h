@@ -11,6 +11,8 @@ namespace os {
 // Whether byte begins a two-byte character in the system's ANSI code page
 // (IsDBCSLeadByteEx with CP_ACP).
 bool IsDBCSLeadByte(unsigned char byte);
+// The system's ANSI code page (GetACP): 1252, 932, ...
+unsigned GetACP();
 
 }  // namespace os
 

@@ -8,6 +8,8 @@
 #include <regex>
 #include <set>
 
+#include <unistd.h>
+
 #include "engine/Unit_DataFile.h"
 #include "platform/standin/CodePage.h"
 
@@ -164,19 +166,11 @@ std::vector<PackEntry> CollectEntries(const fs::path& folder, int codePage) {
   return entries;
 }
 
-int PackVolumes(const std::vector<PackEntry>& entries, const fs::path& outFolder,
-                const PackOptions& options) {
-  std::uint64_t total = 0;
-  for (const PackEntry& e : entries) total += e.Size;
-  if (total > kMaxSize) throw PackError("the files add up to more than 2,147,483,647 bytes");
-  if (options.VolumeSize < 2 || (options.FirstVolumeSize != 0 && options.FirstVolumeSize < 6))
-    throw PackError("the volume size is too small");
+namespace {
 
-  fs::create_directories(outFolder);
-  static const std::regex volumeName("Setup\\.d[0-9]+", std::regex::icase);
-  for (const auto& item : fs::directory_iterator(outFolder))
-    if (std::regex_match(item.path().filename().string(), volumeName)) fs::remove(item.path());
-
+// Writes the volumes into folder, which exists and is empty.
+int WriteVolumes(const std::vector<PackEntry>& entries, const fs::path& outFolder,
+                 const PackOptions& options, std::uint64_t total) {
   VolumeWriter volume(outFolder, options);
   volume.Open();
   if (volume.Room() < 4) throw PackError("the first volume is too small for the total size");
@@ -205,7 +199,7 @@ int PackVolumes(const std::vector<PackEntry>& entries, const fs::path& outFolder
       volume.Close(true);
       volume.Open();
       if (header.size() > volume.Room())
-        throw PackError("the volume size is too small for the header of " + entry.Name);
+        throw PackError("the volume size is too small for the header of " + entry.Source.string());
     }
     volume.Write(header.data(), header.size());
     std::ifstream in(entry.Source, std::ios::binary);
@@ -236,6 +230,52 @@ int PackVolumes(const std::vector<PackEntry>& entries, const fs::path& outFolder
   volume.Close(false);
   if (options.Progress) options.Progress(total, total);
   return volume.Number();
+}
+
+}  // namespace
+
+int PackVolumes(const std::vector<PackEntry>& entries, const fs::path& outFolder,
+                const PackOptions& options) {
+  std::uint64_t total = 0;
+  for (const PackEntry& e : entries) total += e.Size;
+  if (total > kMaxSize) throw PackError("the files add up to more than 2,147,483,647 bytes");
+  if (options.VolumeSize < 2 || (options.FirstVolumeSize != 0 && options.FirstVolumeSize < 6))
+    throw PackError("the volume size is too small");
+
+  // Written into a new folder beside, then moved in whole: a failure leaves
+  // the output folder as it was (and no new parent folders either).
+  const fs::path out = fs::absolute(outFolder);
+  fs::path firstMade = out;  // the top-most folder this packing makes
+  while (firstMade.has_parent_path() && firstMade.parent_path() != firstMade &&
+         !fs::exists(firstMade.parent_path()))
+    firstMade = firstMade.parent_path();
+  const bool outExisted = fs::exists(out);
+  const fs::path partial = out.string() + ".partial-" + std::to_string(::getpid());
+  int volumes = 0;
+  try {
+    fs::create_directories(partial);
+    volumes = WriteVolumes(entries, partial, options, total);
+    if (!outExisted) {
+      fs::rename(partial, out);
+    } else {
+      static const std::regex volumeName("Setup\\.d[0-9]+", std::regex::icase);
+      for (const auto& item : fs::directory_iterator(out))
+        if (std::regex_match(item.path().filename().string(), volumeName)) fs::remove(item.path());
+      for (const auto& item : fs::directory_iterator(partial))
+        fs::rename(item.path(), out / item.path().filename());
+      fs::remove(partial);
+    }
+  } catch (...) {
+    std::error_code ignored;
+    fs::remove_all(partial, ignored);
+    if (!outExisted && firstMade != out) {
+      // The parents made for it, while nothing else went in.
+      for (fs::path p = partial.parent_path(); p != firstMade.parent_path(); p = p.parent_path())
+        if (!fs::remove(p, ignored)) break;
+    }
+    throw;
+  }
+  return volumes;
 }
 
 namespace {
@@ -275,6 +315,17 @@ class VolumeReader {
     if (!seen_.insert(number).second)
       throw PackError("the volumes lead back to " + VolumeFileName(number));
     current_ = folder_ / VolumeFileName(number);
+    std::error_code error;
+    if (!fs::exists(current_, error)) {
+      // A release's folder: each volume on the disk folder of its own.
+      for (const auto& item : fs::directory_iterator(folder_, error)) {
+        const fs::path there = item.path() / VolumeFileName(number);
+        if (item.path().filename().string().rfind("disk", 0) == 0 && fs::exists(there, error)) {
+          current_ = there;
+          break;
+        }
+      }
+    }
     in_.close();
     in_.open(current_, std::ios::binary);
     if (!in_)
@@ -336,8 +387,18 @@ std::vector<ListedEntry> ListVolumes(const fs::path& folder, int codePage) {
       throw PackError(reader.Current().string() + ": more data follows the last file");
     reader.Skip(size);
     std::string shown;
-    if (!page.ToUtf8(name, shown)) shown = name;
-    entries.push_back({size, shown});
+    bool text = page.ToUtf8(name, shown);
+    if (!text) {
+      // Not text of this code page: shown byte by byte, never as bytes
+      // that are no UTF-8.
+      shown.clear();
+      static const char* const hex = "0123456789ABCDEF";
+      for (unsigned char b : name) {
+        if (b >= 0x20 && b < 0x7F) shown += char(b);
+        else shown += std::string("\\x") + hex[b >> 4] + hex[b & 15];
+      }
+    }
+    entries.push_back({size, shown, text});
     done += size;
   }
   return entries;

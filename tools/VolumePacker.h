@@ -44,17 +44,21 @@ struct PackOptions {
 };
 
 // Writes the volumes into outFolder (created if missing; volumes left there
-// from an earlier packing are removed first). Returns how many it wrote.
+// from an earlier packing are replaced). They are written into a folder
+// beside it first and moved in only when all are written: a failure leaves
+// outFolder as it was, and no folder made for it. Returns how many it wrote.
 int PackVolumes(const std::vector<PackEntry>& entries, const std::filesystem::path& outFolder,
                 const PackOptions& options);
 
 struct ListedEntry {
   std::uint32_t Size;
-  std::string Name;
+  std::string Name;  // UTF-8; "\xNN" for each byte of a name that is no text of the code page
+  bool Text = true;  // the name is text of the code page
 };
 
-// The entries of the volume set in folder, following the trailer bytes, their
-// names converted from codePage to UTF-8.
+// The entries of the volume set in folder (or, for a release's folder, in
+// its disk1, disk2, ... folders), following the trailer bytes, their names
+// converted from codePage to UTF-8.
 std::vector<ListedEntry> ListVolumes(const std::filesystem::path& folder,
                                      int codePage = kDefaultCodePage);
 

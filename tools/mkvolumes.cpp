@@ -27,12 +27,24 @@
 
 namespace {
 
+const char* const kUsage =
+    "usage: mkvolumes [--volume-size BYTES|floppy|cd] [--first-volume-size BYTES] "
+    "[--codepage N] SOURCE_DIR OUTPUT_DIR\n"
+    "       mkvolumes [--codepage N] --list VOLUME_DIR\n"
+    "       mkvolumes --digests VOLUME_DIR\n"
+    "N is the ANSI code page of the Windows the release is for: 1252 (the default), 1250, 1251,\n"
+    "932, 936, 949 or 950.\n";
+
 int Usage() {
-  std::cerr << "usage: mkvolumes [--volume-size BYTES|floppy|cd] [--first-volume-size BYTES] "
-               "[--codepage N] SOURCE_DIR OUTPUT_DIR\n"
-               "       mkvolumes [--codepage N] --list VOLUME_DIR\n"
-               "       mkvolumes --digests VOLUME_DIR\n";
+  std::cerr << kUsage;
   return 2;
+}
+
+// The code pages Setup serves, with their languages.
+bool Served(std::uint64_t codePage) {
+  for (std::uint64_t served : {1250, 1251, 1252, 932, 936, 949, 950})
+    if (codePage == served) return true;
+  return false;
 }
 
 bool ParseSize(const std::string& text, std::uint64_t& size) {
@@ -67,6 +79,10 @@ int main(int argc, char** argv) {
     std::uint64_t codePage = packer::kDefaultCodePage;
     bool list = false;
     int i = 1;
+    if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
+      std::cout << kUsage;
+      return 0;
+    }
     if (argc == 3 && std::strcmp(argv[1], "--digests") == 0) {
       std::cout << DigestList(argv[2]);
       return 0;
@@ -83,13 +99,27 @@ int main(int argc, char** argv) {
                                   ? &options.FirstVolumeSize
                               : std::strcmp(argv[i], "--codepage") == 0 ? &codePage
                                                                         : nullptr;
-      if (!target || !ParseSize(argv[i + 1], *target)) return Usage();
+      if (!target) return Usage();
+      if (!ParseSize(argv[i + 1], *target) || (target == &codePage && !Served(codePage))) {
+        std::cerr << "mkvolumes: " << argv[i] << " " << argv[i + 1] << " is not "
+                  << (target == &codePage ? "a code page Setup serves (1252, 1250, 1251, 932, 936, 949 or "
+                                            "950: the ANSI code pages of Windows' programs that are not "
+                                            "Unicode; 65001, UTF-8, is none of them)"
+                                          : "a size (a number of bytes, floppy or cd)")
+                  << "\n";
+        return 2;
+      }
     }
-    if (codePage == 0 || codePage > 65535) return Usage();
     if (list) {
       if (argc - i != 1) return Usage();
-      for (const auto& entry : packer::ListVolumes(argv[i], int(codePage)))
+      bool allText = true;
+      for (const auto& entry : packer::ListVolumes(argv[i], int(codePage))) {
         std::cout << entry.Size << '\t' << entry.Name << '\n';
+        allText = allText && entry.Text;
+      }
+      if (!allText)
+        std::cerr << "mkvolumes: some names are no text of code page " << codePage
+                  << " (shown as \\xNN): give the --codepage the volumes were packed with\n";
       return 0;
     }
     if (argc - i != 2) return Usage();

@@ -96,6 +96,8 @@ std::string AnsiCharOf(char32_t c) { return standin::AnsiCodePage().CharOf(c); }
 
 bool IsDBCSLeadByte(unsigned char byte) { return standin::AnsiCodePage().IsLeadByte(byte); }
 
+unsigned GetACP() { return unsigned(standin::AnsiCodePage().Number()); }
+
 std::intptr_t ShellExecuteA(HWND, const std::string& file, const std::string& parameters,
                             const std::string& directory, int show) {
   std::lock_guard<std::mutex> guard(lock);

@@ -39,6 +39,8 @@ std::string CharUpperBuffA(std::string text) {
   return text;
 }
 
+unsigned GetACP() { return ::GetACP(); }
+
 bool IsDBCSLeadByte(unsigned char byte) {
   // The ANSI code page cannot change while the program runs.
   static const struct Leads {

@@ -243,6 +243,13 @@ TEST(VolumeHashesTest, ListsAreReadOnlyWhenEveryLineIsWhole) {
       {"a block above the most", "Setup.d01 3 16777217 " + hex64 + "\n", false},
       {"upper-case hex", "Setup.d01 3 16 " + std::string(64, 'A') + "\n", false},
       {"the whole-volume form of before", hex64 + "  Setup.d01\n", false},
+      {"with its code page", "codepage 932\n" + line, true},
+      {"the code page after the volumes", line + "codepage 1252\n", true},
+      {"two code pages", "codepage 932\ncodepage 932\n" + line, false},
+      {"code page 0", "codepage 0\n" + line, false},
+      {"code page out of range", "codepage 65536\n" + line, false},
+      {"code page not a number", "codepage ja\n" + line, false},
+      {"a code page and no volume", "codepage 932\n", false},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -253,7 +260,10 @@ TEST(VolumeHashesTest, ListsAreReadOnlyWhenEveryLineIsWhole) {
     }
   }
   TVolumeHashes hashes;
+  ASSERT_TRUE(hashes.Parse("codepage 932\n" + line));
+  EXPECT_EQ(hashes.CodePage(), 932u);
   ASSERT_TRUE(hashes.Parse(line + VolumeDigestLine(12, "abc", 16)));
+  EXPECT_EQ(hashes.CodePage(), 0u);
   ASSERT_NE(hashes.Find(1), nullptr);
   EXPECT_EQ(hashes.Find(1)->Size, 40u);
   EXPECT_EQ(hashes.Find(1)->Blocks(), 3u);

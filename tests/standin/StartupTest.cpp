@@ -1,6 +1,11 @@
 // What start-up finds of an earlier installation and which folders it
 // proposes.
+#include <cstring>
+
+#include "engine/VolumeCheck.h"
 #include "platform/Files.h"
+#include "resources/ResourceIds.h"
+#include "setup/ReleaseCodePage.h"
 #include "tests/standin/WizardFixture.h"
 #include "tests/support/Scratch.h"
 
@@ -147,6 +152,52 @@ TEST_F(StartupTest, QuotedCommandAndEscapingFoldersAreHandled) {
   EXPECT_TRUE(SetupPars.OldInstallFound);
   EXPECT_EQ(SetupPars.InstallDir, "E:\\Program Files\\Morvella");
   EXPECT_EQ(SetupPars.ProgFolder, "Morvella") << "a folder outside the Programs folder is not proposed";
+}
+
+}  // namespace
+
+namespace {
+
+// A release names the code page it was packed for; on a Windows with
+// another one Setup stops before its wizard. An ordinary Setup.exe (no
+// list), and a release on its own code page, go on.
+TEST(ReleaseCodePageTest, AReleaseRunsOnlyOnTheCodePageItWasPackedFor) {
+  const std::string volume = VolumeDigestLine(1, "payload");
+  struct Case {
+    const char* what;
+    std::string list;
+    int system;
+    const char* said;  // null: nothing to say
+  };
+  const Case cases[] = {
+      {"932 release on 1252", "codepage 932\n" + volume, 1252,
+       "This Setup of Morvella was made for Windows whose language for non-Unicode programs is Japanese "
+       "(code page 932), and this Windows uses Western European (code page 1252).  The names of "
+       "Morvella's files would come out as other characters, so Setup has changed nothing.  Run the "
+       "Setup of Morvella made for your language, or set \"Language for non-Unicode programs\" (Control "
+       "Panel, Region, Administrative) to Japanese, restart Windows and run this Setup again."},
+      {"1252 release on 932", volume + "codepage 1252\n", 932,
+       "This Setup of Morvella was made for Windows whose language for non-Unicode programs is Western "
+       "European (code page 1252), and this Windows uses Japanese (code page 932)."},
+      {"1251 release on 1250", "codepage 1251\n" + volume, 1250,
+       "This Setup of Morvella was made for Windows whose language for non-Unicode programs is Cyrillic "
+       "(code page 1251), and this Windows uses Central European (code page 1250)."},
+      {"932 release on 932", "codepage 932\n" + volume, 932, nullptr},
+      {"a release without a code page", volume, 932, nullptr},
+      {"the ordinary build", "", 950, nullptr},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    standin::SetRcData(IDR_VOLUME_HASHES, c.list);
+    standin::SetAnsiCodePage(c.system);
+    const std::string problem = ReleaseCodePageProblem();
+    if (!c.said)
+      EXPECT_EQ(problem, "");
+    else
+      EXPECT_EQ(problem.substr(0, std::strlen(c.said)), c.said);
+  }
+  standin::SetRcData(IDR_VOLUME_HASHES, "");
+  standin::SetAnsiCodePage(1252);
 }
 
 }  // namespace

@@ -1,0 +1,50 @@
+#include "setup/ReleaseCodePage.h"
+
+#include "engine/VolumeCheck.h"
+#include "platform/Chars.h"
+#include "platform/Exceptions.h"
+
+std::string CodePageLanguage(unsigned Number) {
+  struct Known {
+    unsigned number;
+    const char* language;
+  };
+  static const Known known[] = {
+      {874, "Thai"},          {932, "Japanese"},          {936, "Simplified Chinese"},
+      {949, "Korean"},        {950, "Traditional Chinese"}, {1250, "Central European"},
+      {1251, "Cyrillic"},     {1252, "Western European"}, {1253, "Greek"},
+      {1254, "Turkish"},      {1255, "Hebrew"},           {1256, "Arabic"},
+      {1257, "Baltic"},       {1258, "Vietnamese"},
+  };
+  for (const Known& k : known)
+    if (k.number == Number) return k.language;
+  return {};
+}
+
+namespace {
+// "Japanese (code page 932)", or "code page 437" for one without a name.
+std::string Named(unsigned Number) {
+  const std::string language = CodePageLanguage(Number);
+  const std::string page = "code page " + std::to_string(Number);
+  return language.empty() ? page : language + " (" + page + ")";
+}
+}  // namespace
+
+std::string ReleaseCodePageProblem() {
+  TVolumeHashes hashes;
+  try {
+    hashes.Load();
+  } catch (const os::EInOutError&) {
+    return {};
+  }
+  const unsigned wanted = hashes.CodePage(), here = os::GetACP();
+  if (wanted == 0 || wanted == here) return {};
+  const std::string language = CodePageLanguage(wanted);
+  return "This Setup of Morvella was made for Windows whose language for non-Unicode programs is " +
+         Named(wanted) + ", and this Windows uses " + Named(here) +
+         ".  The names of Morvella's files would come out as other characters, so Setup has "
+         "changed nothing.  Run the Setup of Morvella made for your language, or set \"Language "
+         "for non-Unicode programs\" (Control Panel, Region, Administrative) to " +
+         (language.empty() ? Named(wanted) : language) + ", restart Windows and run this Setup "
+         "again.";
+}
