@@ -15,7 +15,7 @@ bool IsDriveRoot(const std::string& Path) {
   // the first character is (":", "\", a double-byte one).
   if (Path.empty()) return false;
   const std::size_t first = Chars().IsLeadByte(static_cast<unsigned char>(Path[0])) ? 2 : 1;
-  return Path.size() == first + 2 && Path[first] == ':' && Path[first + 1] == '\\';
+  return Path.size() == first + 2 && Chars().Find(Path, ':', first) == first && BackslashAt(Path, first + 1);
 }
 }  // namespace
 

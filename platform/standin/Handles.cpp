@@ -223,9 +223,9 @@ bool SetFileAttributesByHandle(HANDLE file, DWORD attributes) {
 
 namespace {
 // The final path in the stand-in's inner form (where no byte of a
-// double-byte character is a letter or "\\"), upper-cased as the file
-// system compares names; empty on failure.
-std::string FinalKey(HANDLE file) {
+// double-byte character is a letter or "\\"); empty on failure, with the
+// error set.
+std::string FinalInner(HANDLE file) {
   if (Fs().preVista) {
     Fail(ERROR_PROC_NOT_FOUND);
     return {};
@@ -235,8 +235,13 @@ std::string FinalKey(HANDLE file) {
     Fail(ERROR_INVALID_HANDLE);
     return {};
   }
-  return Upper(WithoutTrailing(WindowsPathOf(Fs().Entries().PathOf(found->second.id))));
+  const std::string path = WindowsPathOf(Fs().Entries().PathOf(found->second.id));
+  if (path.empty()) Fail(ERROR_PATH_NOT_FOUND);
+  return path;
 }
+
+// That path upper-cased as the file system compares names, for comparing.
+std::string FinalKey(HANDLE file) { return Upper(WithoutTrailing(FinalInner(file))); }
 }  // namespace
 
 bool FinalPathWithin(HANDLE folder, HANDLE entry, bool orSame) {
@@ -257,18 +262,7 @@ bool FinalPathIs(HANDLE handle, const std::string& path) {
 
 std::string GetFinalPathNameByHandleA(HANDLE file) {
   std::lock_guard<std::recursive_mutex> guard(Fs().lock);
-  if (Fs().preVista) {
-    Fail(ERROR_PROC_NOT_FOUND);
-    return {};
-  }
-  auto found = Fs().files.find(std::uintptr_t(file));
-  if (found == Fs().files.end()) {
-    Fail(ERROR_INVALID_HANDLE);
-    return {};
-  }
-  const std::string path = WindowsPathOf(Fs().Entries().PathOf(found->second.id));
-  if (path.empty()) Fail(ERROR_PATH_NOT_FOUND);
-  return Ansi(path);
+  return Ansi(FinalInner(file));
 }
 
 bool SetFileDispositionInfo(HANDLE file, bool deleteFile) {
