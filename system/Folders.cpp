@@ -29,12 +29,10 @@ bool ReadRights(const std::string& Path, sddl::Descriptor& descriptor) {
 }  // namespace
 
 bool FileRightsTell() {
-  static const bool tell = [] {
-    sddl::Descriptor descriptor;
-    const std::string windows = os::GetWindowsDirectoryA();
-    return !windows.empty() && ReadRights(windows, descriptor) && sddl::OnlyAdministrators(descriptor);
-  }();
-  return tell;
+  // Asked each time (one call): a Windows folder's rights do not change
+  // while Setup runs, and so the answer can be tested both ways.
+  const std::string windows = os::GetWindowsDirectoryA();
+  return !windows.empty() && OnlyAdministratorsCanChange(windows);
 }
 
 bool OnlyAdministratorsCanChange(const std::string& Path) {

@@ -16,7 +16,7 @@ bool HoldsFiles(const std::string& Folder);
 // the Windows folder reads as owned by the administrators, the system or
 // the trusted installer. Under Wine, which keeps none, it reads as the
 // user's; and where a user owns the Windows folder, no folder is safe from
-// that user anyway. Asked once.
+// that user anyway.
 bool FileRightsTell();
 // Whether only administrators, the system and the trusted installer own
 // and may change Path (a folder or file); unreadable rights count as not.

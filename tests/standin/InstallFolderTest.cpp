@@ -267,6 +267,25 @@ TEST_F(InstallFolderTest, FolderAUserMadeAfterItsPageWithAHandleKeptOpenIsRefuse
   EXPECT_FALSE(os::UniqueHandle(standin::OpenAsUser("D:\\Later", os::WRITE_DAC)));
 }
 
+// Where the system keeps no rights (Wine: every file, the Windows folder
+// too, reads as the user's own), no folder can be told from another: only
+// links, drives without rights and drive roots are refused, and a folder
+// that exists is taken as it is.
+TEST_F(InstallFolderTest, WhereEvenTheWindowsFolderReadsAsAUsersOnlyLinksRootsAndFatAreRefused) {
+  standin::SetSecurity("C:\\Windows", kUserFolder);
+  ASSERT_TRUE(os::CreateDirectoryA("D:\\Mine"));
+  standin::SetSecurity("D:\\Mine", kUserFolder);
+  ASSERT_TRUE(os::CreateDirectoryA("D:\\Mine\\Lists"));
+  WriteFileBytes("D:\\Mine\\Other.exe", "other");
+  EXPECT_FALSE(ChooseFolder("D:\\"));
+  EXPECT_EQ(Message().rfind("Users without administrator rights can change the drive D:\\", 0), 0u) << Message();
+  standin::ResetDialogs();
+  ASSERT_TRUE(ChooseFolder("D:\\Mine")) << Message();
+  InstallFrom3();
+  EXPECT_EQ(ReadFileBytes("D:\\Mine\\Lists\\Fr.wdl"), "fr");
+  EXPECT_EQ(ReadFileBytes("D:\\Mine\\Other.exe"), "other");
+}
+
 struct AboveCase {
   const char* what;
   const char* folder;        // chosen
