@@ -98,16 +98,25 @@ std::string InstallFolderProblem(const std::string& Folder) {
 }
 
 std::string ProtectInstallFolder(const std::string& Folder) {
-  if (InsideProgramFiles(Folder)) return {};
   auto [existing, rest] = SplitExistingPath(Folder);
   if (rest.empty()) return {};  // checked once held
-  const std::string top = JoinPath(existing, rest.substr(0, FindBackslash(rest)));
   // Made with its rights from the start: nobody can slip anything in first,
-  // nor hold a handle opened before the rights were there.
-  if (os::CreateDirectoryA(top, kInstallFolderSddl)) return {};
-  if (os::GetLastError() != os::DWORD(os::ERROR_ALREADY_EXISTS)) return ProtectionFailed(top);
-  return "The folder " + top +
-         " was made by someone else while Setup prepared it.  Click Next to try again.";
+  // nor hold a handle opened before the rights were there. Outside Program
+  // Files the top-most level gets Program Files' rights; every level the
+  // administrators as owner, also where an administrator's objects would
+  // otherwise be their own account's, and the rights of the level above.
+  const bool inside = InsideProgramFiles(Folder);
+  std::string level = existing;
+  for (const std::string& name : PathLevels(rest)) {
+    if (name.empty()) continue;
+    const bool top = level == existing;
+    level = JoinPath(level, name);
+    if (os::CreateDirectoryA(level, top && !inside ? kInstallFolderSddl : "O:BA")) continue;
+    if (os::GetLastError() != os::DWORD(os::ERROR_ALREADY_EXISTS)) return ProtectionFailed(level);
+    return "The folder " + level +
+           " was made by someone else while Setup prepared it.  Click Next to try again.";
+  }
+  return {};
 }
 
 std::string CheckHeldInstallFolder(const THeldFolder& Held) {

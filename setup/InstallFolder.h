@@ -26,9 +26,10 @@ bool InsideProgramFiles(const std::string& Folder);
 // delete a folder above it.
 std::string InstallFolderProblem(const std::string& Folder);
 
-// Before the folder is used, outside Program Files: makes its top-most
-// missing folder with the protected rights from the start. Returns why
-// not, or empty.
+// Before the folder is used: makes every missing level with the
+// administrators as owner from the start, and outside Program Files the
+// top-most one with the protected rights (the levels below inherit them).
+// Returns why not, or empty.
 std::string ProtectInstallFolder(const std::string& Folder);
 
 // Once the folder is made and held: refuses it when it is no longer where

@@ -75,7 +75,6 @@ void InstallationSequence() {
     ErrorBox(unprotected);
     return;
   }
-  os::MakeSureDirectoryPathExists(JoinPath(SetupPars.InstallDir, "Install.log"));
   const THeldFolder held(SetupPars.InstallDir);
   const std::string replaced = CheckHeldInstallFolder(held);
   if (!replaced.empty()) {

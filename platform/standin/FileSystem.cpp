@@ -62,6 +62,8 @@ void FileSystem::Reset() {
   preVista = false;
   beforeDeleteOpen = nullptr;
   security.clear();
+  owners.clear();
+  defaultOwner = "BA";
 }
 
 FileSystem& Fs() {
@@ -497,6 +499,11 @@ void SetSecurity(const std::string& windowsPath, const std::string& text) {
   std::string full;
   if (os::hostfs::FullPath(windowsPath, full))
     os::hostfs::Fs().security[os::hostfs::Upper(os::hostfs::WithoutTrailing(full))] = text;
+}
+
+void SetDefaultOwner(const std::string& sid) {
+  std::lock_guard<std::recursive_mutex> guard(os::hostfs::Fs().lock);
+  os::hostfs::Fs().defaultOwner = sid;
 }
 
 void SetDriveWithoutRights(char letter) {

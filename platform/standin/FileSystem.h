@@ -47,6 +47,11 @@ struct FileSystem {
   // Owner and DACL set on a path (upper-case full path -> SDDL); others
   // inherit from the nearest one above them.
   std::map<std::string, std::string> security;
+  // Owners given at creation without a DACL (which then is inherited), and
+  // the owner of what is made without one: the administrators, or the
+  // administrator's own account under the policy "Object creator".
+  std::map<std::string, std::string> owners;
+  std::string defaultOwner = "BA";
   bool preVista = false;  // GetFinalPathNameByHandle and SetFileInformationByHandle missing
   std::function<void(const std::string&)> beforeDeleteOpen;
   std::map<std::uintptr_t, OpenFile> files;

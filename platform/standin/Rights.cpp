@@ -38,7 +38,9 @@ sddl::Descriptor Effective(const std::string& full) {
   sddl::Parse(found != Fs().security.end() ? found->second : BuiltInSecurity(key), d);
   for (auto it = below.rbegin(); it != below.rend(); ++it) {
     const bool folder = it + 1 != below.rend() || KindOf(*it) == Kind::Folder;
-    d = sddl::Inherited(d, folder, "BA");  // the stand-in plays an administrator
+    // The stand-in plays an administrator: owner by default or as given.
+    auto owner = Fs().owners.find(*it);
+    d = sddl::Inherited(d, folder, owner != Fs().owners.end() ? owner->second : Fs().defaultOwner);
   }
   return d;
 }
@@ -47,11 +49,13 @@ sddl::Descriptor Effective(const std::string& full) {
 
 void ForgetSecurityBelow(const std::string& full) {
   const std::string key = Upper(WithoutTrailing(full));
-  for (auto it = Fs().security.begin(); it != Fs().security.end();) {
-    if (it->first == key || it->first.rfind(key + "\\", 0) == 0)
-      it = Fs().security.erase(it);
-    else
-      ++it;
+  for (auto* map : {&Fs().security, &Fs().owners}) {
+    for (auto it = map->begin(); it != map->end();) {
+      if (it->first == key || it->first.rfind(key + "\\", 0) == 0)
+        it = map->erase(it);
+      else
+        ++it;
+    }
   }
 }
 
@@ -67,7 +71,13 @@ bool CreateDirectoryA(const std::string& path, const std::string& text) {
   if (!CreateDirectoryA(path)) return false;
   std::string full;
   FullPath(path, full);
-  Fs().security[Upper(WithoutTrailing(full))] = sddl::Format(descriptor);
+  const std::string key = Upper(WithoutTrailing(full));
+  // Without "D:" the DACL is inherited, as Windows takes a descriptor
+  // that holds none; the owner is the one given.
+  if (text.find("D:") == std::string::npos)
+    Fs().owners[key] = descriptor.Owner.empty() ? Fs().defaultOwner : descriptor.Owner;
+  else
+    Fs().security[key] = sddl::Format(descriptor);
   return true;
 }
 

@@ -75,6 +75,11 @@ os::HANDLE OpenAsUser(const std::string& windowsPath, os::DWORD access);
 // Drive letter: holds a file system that keeps no access rights (FAT): its
 // volume information lacks FILE_PERSISTENT_ACLS.
 void SetDriveWithoutRights(char letter);
+// What is made without an owner of its own is owned by sid from now on
+// ("BA" until reset): the administrator's own account, as under the policy
+// "Default owner for objects created by members of the Administrators
+// group: Object creator".
+void SetDefaultOwner(const std::string& sid);
 // Creating a folder with rights and setting rights fail with
 // ERROR_ACCESS_DENIED (a share that refuses them), until called with false.
 void RefuseRights(bool refuse);

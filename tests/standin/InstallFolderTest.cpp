@@ -87,6 +87,25 @@ TEST_F(InstallFolderTest, NewFolderOutsideProgramFilesGetsTheRightsOfProgramFile
   EXPECT_TRUE(sddl::OthersCanChange(Rights("D:\\"))) << "the drive's own rights stay";
 }
 
+// Where an administrator's new objects are their own account's (the policy
+// "Object creator"), the folders Setup makes are still the administrators':
+// each level is given that owner as it is made.
+TEST_F(InstallFolderTest, FoldersSetupMakesAreTheAdministratorsWhateverTheDefaultOwner) {
+  standin::SetDefaultOwner("S-1-5-21-1-2-3-500");
+  for (const char* folder : {"D:\\Apps\\Tools\\Morvella", "C:\\Program Files\\Vantrel\\Morvella"}) {
+    SCOPED_TRACE(folder);
+    standin::ResetDialogs();
+    ASSERT_TRUE(ChooseFolder(folder)) << Message();
+    InstallFrom3();
+    EXPECT_EQ(ReadFileBytes(std::string(folder) + "\\Uninst.exe"), "unin");
+    for (std::string level = folder; level.size() > 3; level = level.substr(0, level.rfind('\\'))) {
+      if (level == "C:\\Program Files") break;
+      EXPECT_TRUE(sddl::OnlyAdministrators(Rights(level))) << level << " " << sddl::Format(Rights(level));
+    }
+    main_->FinishButton.Click();
+  }
+}
+
 TEST_F(InstallFolderTest, ProgramFilesKeepsItsOwnRights) {
   Start();
   GoTo(4);
