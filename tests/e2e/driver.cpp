@@ -179,28 +179,19 @@ int main(int argc, char** argv) {
     std::printf("%s|%s\n", target, folder);
     return 0;
   }
-  if (verb == "squat" && argc == 4) {
-    // A user's event named like Setup's mutex. Says so with FLAGS\held,
-    // lets go once FLAGS\release exists (60 s at most).
-    const HANDLE event = CreateEventA(nullptr, TRUE, FALSE, argv[2]);
-    if (!event) return Fail("cannot make the event", argv[2]);
+  if ((verb == "squat" || verb == "hold") && argc == 4) {
+    // squat: a user's event named like Setup's mutex. hold: another program
+    // using FILE, read, without leave to delete it. Either says so with
+    // FLAGS\held and lets go once FLAGS\release exists (60 s at most).
+    const HANDLE held = verb == "squat"
+                            ? CreateEventA(nullptr, TRUE, FALSE, argv[2])
+                            : CreateFileA(argv[2], GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (!held || held == INVALID_HANDLE_VALUE) return Fail("cannot take", argv[2]);
     const std::string flags = argv[3];
     CloseHandle(CreateFileA((flags + "\\held").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
     for (int i = 0; i < 600 && GetFileAttributesA((flags + "\\release").c_str()) == INVALID_FILE_ATTRIBUTES; ++i)
       Sleep(100);
-    CloseHandle(event);
-    return 0;
-  }
-  if (verb == "hold" && argc == 4) {
-    // Another program using FILE: read, without leave to delete it. Says so
-    // with FLAGS\held, lets go once FLAGS\release exists (60 s at most).
-    const HANDLE file = CreateFileA(argv[2], GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return Fail("cannot open", argv[2]);
-    const std::string flags = argv[3];
-    CloseHandle(CreateFileA((flags + "\\held").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
-    for (int i = 0; i < 600 && GetFileAttributesA((flags + "\\release").c_str()) == INVALID_FILE_ATTRIBUTES; ++i)
-      Sleep(100);
-    CloseHandle(file);
+    CloseHandle(held);
     return 0;
   }
   if (verb == "exists" && argc == 3) {
