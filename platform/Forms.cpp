@@ -43,6 +43,34 @@ char AccessKey(const std::string& caption) {
 
 }  // namespace
 
+// --- DPI -------------------------------------------------------------------
+
+int ScaleToDpi(int value, int dpi) {
+  const long long product = static_cast<long long>(value) * dpi;
+  const long long half = kDesignDpi / 2;
+  return int(product >= 0 ? (product + half) / kDesignDpi : -((-product + half) / kDesignDpi));
+}
+
+TRect ScaleToDpi(const TRect& r, int dpi) {
+  return {ScaleToDpi(r.Left, dpi), ScaleToDpi(r.Top, dpi), ScaleToDpi(r.Width, dpi),
+          ScaleToDpi(r.Height, dpi)};
+}
+
+TFontSpec DialogFont(int dpi, unsigned codePage) {
+  // Windows' own pairs of ANSI code page and character set.
+  static const struct {
+    unsigned short codePage;
+    unsigned char charSet;
+  } kCharSets[] = {{874, 222},  {932, 128},  {936, 134},  {949, 129},  {950, 136},
+                   {1250, 238}, {1251, 204}, {1252, 0},   {1253, 161}, {1254, 162},
+                   {1255, 177}, {1256, 178}, {1257, 186}, {1258, 163}};
+  int charSet = kDefaultCharSet;
+  for (const auto& pair : kCharSets)
+    if (pair.codePage == codePage) charSet = pair.charSet;
+  // 8 points: 8/72 inch, rounded as MulDiv(8, dpi, 72) rounds.
+  return {-int((8LL * dpi + 36) / 72), charSet};
+}
+
 // --- TControl --------------------------------------------------------------
 
 TControl::TControl(TForm& form, TControlKind kind, TRect bounds, TControl* parent)
@@ -69,6 +97,8 @@ TRect TControl::ClientBounds() const {
   }
   return r;
 }
+
+TRect TControl::ScaledBounds() const { return ScaleToDpi(ClientBounds(), form_.dpi_); }
 
 std::string TControl::Caption() const {
   std::string live;
@@ -190,6 +220,7 @@ void TTreeView::Clear() {
   roots_.clear();
   count_ = 0;
   selected_ = nullptr;
+  highlighted_ = nullptr;
   Changed();
 }
 
@@ -228,11 +259,12 @@ void TTreeView::Expand(TTreeNode* node) {
 void TTreeView::Select(TTreeNode* node) {
   if (!Showing() || !Enabled() || !Form().Enabled()) return;
   native::SelectTreeNode(*this, node);
-  SelectedByUser(node);
+  SelectionChanged(node, true);
 }
 
-void TTreeView::SelectedByUser(TTreeNode* node) {
-  if (node == selected_) return;
+void TTreeView::SelectionChanged(TTreeNode* node, bool byUser) {
+  highlighted_ = node;
+  if (!byUser || node == selected_) return;
   selected_ = node;
   if (OnChange) os::Application.Guard([&] { OnChange(node); });
 }
@@ -251,6 +283,12 @@ TForm::~TForm() {
 }
 
 const std::vector<TForm*>& TForm::AllForms() { return Forms(); }
+
+void TForm::SetDpi(int dpi) {
+  if (dpi <= 0 || dpi == dpi_) return;
+  dpi_ = dpi;
+  if (Handle != os::NO_WINDOW) native::LayOut(*this);
+}
 
 void TForm::SetCaption(const std::string& caption) {
   caption_ = caption;
@@ -379,12 +417,8 @@ TButton* TForm::CancelButton() const {
 }
 
 void TForm::KeyEnter() {
-  // A focused button takes Enter itself; otherwise the default button.
-  TControl* active = ActiveControl();
-  if (active && active->Kind() == TControlKind::Button) {
-    active->Click();
-    return;
-  }
+  // The default button, wherever the focus is: Enter never presses Back,
+  // Browse or Exit by surprise (Space presses the focused button).
   for (TControl* c : controls_) {
     if (c->Kind() == TControlKind::Button && static_cast<TButton*>(c)->Default() && c->Showing()) {
       c->Click();

@@ -20,6 +20,24 @@ struct TRect {
   int Height = 0;
 };
 
+// The layouts give positions and sizes in pixels at 96 dots per inch; every
+// window lays itself out at its own DPI from them.
+constexpr int kDesignDpi = 96;
+// value * dpi / 96 to the nearest pixel, halves away from zero (as MulDiv):
+// one rounding for every position and size, so at 96 nothing moves.
+int ScaleToDpi(int value, int dpi);
+TRect ScaleToDpi(const TRect& rect, int dpi);
+
+// The dialog font: "MS Sans Serif" 8 point at dpi, asked for in the
+// character set of the system's code page, so that Windows maps it to a face
+// holding the user's script (DEFAULT_CHARSET for a code page without one).
+struct TFontSpec {
+  int Height;  // negative: the character height in pixels, as CreateFont takes it
+  int CharSet;
+};
+TFontSpec DialogFont(int dpi, unsigned codePage);
+constexpr int kDefaultCharSet = 1;  // DEFAULT_CHARSET
+
 enum class TControlKind {
   Label,
   Button,
@@ -48,8 +66,10 @@ class TControl {
   TControl* Parent() const { return parent_; }
   // Relative to the parent (or the form).
   const TRect& Bounds() const { return bounds_; }
-  // In the form's client area.
+  // In the form's client area, at 96 dpi.
   TRect ClientBounds() const;
+  // In the form's client area, at the form's DPI.
+  TRect ScaledBounds() const;
   int Id() const { return id_; }
 
   // The caption of labels and buttons, the text of edits and memos.
@@ -213,13 +233,19 @@ class TTreeView : public TControl {
   void Select(TTreeNode* node);
   std::function<void(TTreeNode*)> OnChange;
 
-  // Called by the platform when the user changed the selection in the window.
-  void SelectedByUser(TTreeNode* node);
+  // Called by the platform when the window's selection changed. Only a pick
+  // by mouse or keys (byUser) is the user's choice: a tree selects its first
+  // node by itself when it takes the focus with nothing selected, and that
+  // must change nothing.
+  void SelectionChanged(TTreeNode* node, bool byUser);
+  // The node the window shows selected, whoever selected it.
+  TTreeNode* Highlighted() const { return highlighted_; }
 
  private:
   void Changed();
   std::vector<std::unique_ptr<TTreeNode>> roots_;
   TTreeNode* selected_ = nullptr;
+  TTreeNode* highlighted_ = nullptr;
   std::size_t count_ = 0;
   int updating_ = 0;
 };
@@ -235,8 +261,13 @@ class TForm {
 
   const std::string& Caption() const { return caption_; }
   void SetCaption(const std::string& caption);
+  // At 96 dpi, as the layout gives it.
   int ClientWidth() const { return clientWidth_; }
   int ClientHeight() const { return clientHeight_; }
+  // The DPI the form is laid out at: its monitor's, once it has a window.
+  int Dpi() const { return dpi_; }
+  // Lays the form out again at dpi (a move to another monitor).
+  void SetDpi(int dpi);
 
   // Set before the form is first shown.
   TPosition Position = TPosition::ScreenCenter;
@@ -298,6 +329,7 @@ class TForm {
   std::string caption_;
   int clientWidth_;
   int clientHeight_;
+  int dpi_ = kDesignDpi;
   bool visible_ = false;
   bool enabled_ = true;
   bool modal_ = false;
@@ -325,7 +357,10 @@ class TDisabledForms {
 // What the platform does with the state above. The Win32 build creates and
 // updates real windows; the stand-in does nothing, its state is the object's.
 namespace native {
+// Creates the window and its controls; the form's DPI is then its monitor's.
 void CreateWindowFor(TForm& form);
+// Places the window's controls and sets their font for the form's DPI.
+void LayOut(TForm& form);
 void DestroyWindowOf(TForm& form);
 void ShowForm(TForm& form, bool visible);
 void EnableForm(TForm& form, bool enabled);

@@ -17,4 +17,8 @@ struct TBitmap {
 // picture never ends the program.
 TBitmap DecodeJpeg(std::string_view data);
 
+// The picture at width x height, each pixel interpolated between the four
+// nearest of the original (bilinear): smooth at any scale, never doubled.
+TBitmap ScaleBitmap(const TBitmap& picture, int width, int height);
+
 }  // namespace os

@@ -38,7 +38,16 @@ void UpdatePicture(TImage&) {}
 void UpdateProgress(TProgressBar&) {}
 void RebuildTree(TTreeView&) {}
 void SelectTreeNode(TTreeView&, TTreeNode*) {}
-void Focus(TControl&) {}
+void LayOut(TForm&) {}
+
+void Focus(TControl& control) {
+  // As Windows' tree view: taking the focus with nothing selected, it
+  // selects its first node itself.
+  if (control.Kind() != TControlKind::TreeView) return;
+  auto& tree = static_cast<TTreeView&>(control);
+  if (!tree.Highlighted() && !tree.Roots().empty())
+    tree.SelectionChanged(tree.Roots().front().get(), false);
+}
 bool FocusedControl(const TForm&, TControl*&) { return false; }
 
 void RunModalLoop(TForm& form) {

@@ -20,12 +20,70 @@ namespace {
 
 const char* const kFormClass = "TSetupForm";
 
-HFONT DialogFont() {
-  // "MS Sans Serif" 8 point: 11 pixels high at 96 dots per inch.
-  static HFONT font = ::CreateFontA(-11, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET,
-                                    OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                                    DEFAULT_PITCH | FF_DONTCARE, "MS Sans Serif");
+#ifndef WM_DPICHANGED
+#define WM_DPICHANGED 0x02E0
+#endif
+
+// Whether font is what spec asks for: the character height, and the
+// character set where one was asked for.
+bool Realizes(HFONT font, const ui::TFontSpec& spec) {
+  HDC dc = ::GetDC(nullptr);
+  HGDIOBJ old = ::SelectObject(dc, font);
+  TEXTMETRICA metrics = {};
+  const bool measured = ::GetTextMetricsA(dc, &metrics) != FALSE;
+  ::SelectObject(dc, old);
+  ::ReleaseDC(nullptr, dc);
+  return measured && metrics.tmHeight - metrics.tmInternalLeading == -spec.Height &&
+         (spec.CharSet == ui::kDefaultCharSet || metrics.tmCharSet == spec.CharSet);
+}
+
+HFONT MakeFont(const ui::TFontSpec& spec, const char* face) {
+  return ::CreateFontA(spec.Height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, BYTE(spec.CharSet),
+                       OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                       DEFAULT_PITCH | FF_DONTCARE, face);
+}
+
+// "MS Sans Serif" 8 point at dpi, one font a DPI for the whole run. Where
+// that face has no size this high or no glyphs of the system's script,
+// Windows' own dialog face of that size and script ("MS Shell Dlg").
+HFONT DialogFont(int dpi) {
+  static std::vector<std::pair<int, HFONT>> fonts;
+  for (const auto& made : fonts)
+    if (made.first == dpi) return made.second;
+  const ui::TFontSpec spec = ui::DialogFont(dpi, ::GetACP());
+  HFONT font = MakeFont(spec, "MS Sans Serif");
+  if (!Realizes(font, spec)) {
+    ::DeleteObject(font);
+    font = MakeFont(spec, "MS Shell Dlg");
+  }
+  fonts.emplace_back(dpi, font);
   return font;
+}
+
+// The DPI of the monitor the window is on; the system's where Windows is
+// older than 10 (1607), which then scales nothing per monitor.
+int DpiOf(::HWND window) {
+  using GetDpiForWindowFn = UINT(WINAPI*)(::HWND);
+  static const auto getDpiForWindow = reinterpret_cast<GetDpiForWindowFn>(
+      reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleA("user32.dll"), "GetDpiForWindow")));
+  if (getDpiForWindow)
+    if (const UINT dpi = getDpiForWindow(window)) return int(dpi);
+  HDC dc = ::GetDC(nullptr);
+  const int dpi = ::GetDeviceCaps(dc, LOGPIXELSY);
+  ::ReleaseDC(nullptr, dc);
+  return dpi > 0 ? dpi : ui::kDesignDpi;
+}
+
+// The window's outer size for the form's client size at its DPI.
+SIZE OuterSize(const TForm& form, DWORD style, DWORD exStyle) {
+  using AdjustForDpiFn = BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT);
+  static const auto adjustForDpi = reinterpret_cast<AdjustForDpiFn>(reinterpret_cast<void*>(
+      ::GetProcAddress(::GetModuleHandleA("user32.dll"), "AdjustWindowRectExForDpi")));
+  RECT frame = {0, 0, ui::ScaleToDpi(form.ClientWidth(), form.Dpi()),
+                ui::ScaleToDpi(form.ClientHeight(), form.Dpi())};
+  if (!adjustForDpi || !adjustForDpi(&frame, style, FALSE, exStyle, UINT(form.Dpi())))
+    ::AdjustWindowRectEx(&frame, style, FALSE, exStyle);
+  return {frame.right - frame.left, frame.bottom - frame.top};
 }
 
 // What the windows keep beside them. One type for every table, so that the
@@ -136,6 +194,15 @@ LRESULT CALLBACK FormProc(::HWND window, UINT message, WPARAM wParam, LPARAM lPa
     case WM_SETFOCUS:
       RestoreFocus(window);
       return 0;
+    case WM_DPICHANGED: {
+      // Moved to a monitor of another DPI: laid out anew, in the rectangle
+      // Windows suggests.
+      form->SetDpi(HIWORD(wParam));
+      const auto* r = reinterpret_cast<const RECT*>(lParam);
+      ::SetWindowPos(window, nullptr, r->left, r->top, r->right - r->left, r->bottom - r->top,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+      return 0;
+    }
     case WM_TIMER:
       // A progress bar's painting that was held back.
       ::KillTimer(window, wParam);
@@ -180,9 +247,26 @@ LRESULT CALLBACK FormProc(::HWND window, UINT message, WPARAM wParam, LPARAM lPa
     case WM_NOTIFY: {
       auto* header = reinterpret_cast<NMHDR*>(lParam);
       TControl* control = ControlWithId(*form, int(header->idFrom));
-      if (control && control->Kind() == TControlKind::TreeView && header->code == TVN_SELCHANGEDA) {
-        auto& tree = static_cast<TTreeView&>(*control);
-        tree.SelectedByUser(NodeOf(tree, reinterpret_cast<NMTREEVIEWA*>(lParam)->itemNew.hItem));
+      if (!control || control->Kind() != TControlKind::TreeView) return 0;
+      auto& tree = static_cast<TTreeView&>(*control);
+      if (header->code == TVN_SELCHANGEDA) {
+        // Only a pick by mouse or keys: the tree selects its first node
+        // itself (TVC_UNKNOWN) when it takes the focus with none selected.
+        const auto* change = reinterpret_cast<NMTREEVIEWA*>(lParam);
+        tree.SelectionChanged(NodeOf(tree, change->itemNew.hItem),
+                              change->action == TVC_BYMOUSE || change->action == TVC_BYKEYBOARD);
+      } else if (header->code == NM_CLICK) {
+        // A click on the node the tree selected itself changes no
+        // selection, so no TVN_SELCHANGED says so: it is the user's pick.
+        TVHITTESTINFO hit = {};
+        ::GetCursorPos(&hit.pt);
+        ::ScreenToClient(header->hwndFrom, &hit.pt);
+        const auto item = reinterpret_cast<HTREEITEM>(
+            ::SendMessageA(header->hwndFrom, TVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
+        if (item && (hit.flags & TVHT_ONITEM) &&
+            item == reinterpret_cast<HTREEITEM>(
+                        ::SendMessageA(header->hwndFrom, TVM_GETNEXTITEM, TVGN_CARET, 0)))
+          tree.SelectionChanged(NodeOf(tree, item), true);
       }
       return 0;
     }
@@ -241,19 +325,50 @@ LRESULT CALLBACK MemoProc(::HWND window, UINT message, WPARAM wParam, LPARAM lPa
   return result;
 }
 
-HIMAGELIST FolderImages() {
-  static HIMAGELIST images = [] {
-    HIMAGELIST list = ImageList_Create(16, 16, ILC_COLOR24 | ILC_MASK, 2, 0);
-    HINSTANCE self = ::GetModuleHandleA(nullptr);
-    for (int id : {IDI_FOLDER_CLOSED, IDI_FOLDER_OPEN}) {
-      HICON icon = static_cast<HICON>(
-          ::LoadImageA(self, MAKEINTRESOURCEA(id), IMAGE_ICON, 16, 16, LR_DEFAULTCOLOR));
-      ImageList_AddIcon(list, icon);
-      ::DestroyIcon(icon);
-    }
-    return list;
-  }();
-  return images;
+// The tree's two folder pictures at the size for dpi (16 pixels at 96),
+// one list a size for the whole run.
+HIMAGELIST FolderImages(int dpi) {
+  static std::vector<std::pair<int, HIMAGELIST>> lists;
+  const int size = ui::ScaleToDpi(16, dpi);
+  for (const auto& made : lists)
+    if (made.first == size) return made.second;
+  HIMAGELIST list = ImageList_Create(size, size, ILC_COLOR32 | ILC_MASK, 2, 0);
+  HINSTANCE self = ::GetModuleHandleA(nullptr);
+  for (int id : {IDI_FOLDER_CLOSED, IDI_FOLDER_OPEN}) {
+    // The icon's own picture of that size, or Windows' scaling of the
+    // nearest one.
+    HICON icon = static_cast<HICON>(
+        ::LoadImageA(self, MAKEINTRESOURCEA(id), IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
+    ImageList_AddIcon(list, icon);
+    ::DestroyIcon(icon);
+  }
+  lists.emplace_back(size, list);
+  return list;
+}
+
+// Font, place and DPI-sized pictures of one control.
+void PlaceControl(TForm& form, TControl& control) {
+  ::HWND handle = Native(control.Handle);
+  const TRect r = control.ScaledBounds();
+  ::SetWindowPos(handle, nullptr, r.Left, r.Top, r.Width, r.Height,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+  ::SendMessageA(handle, WM_SETFONT, reinterpret_cast<WPARAM>(DialogFont(form.Dpi())), TRUE);
+  switch (control.Kind()) {
+    case TControlKind::Image:
+      UpdatePicture(static_cast<TImage&>(control));
+      // SS_BITMAP sizes the control to the picture; keep the layout's size.
+      ::SetWindowPos(handle, nullptr, 0, 0, r.Width, r.Height,
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+      break;
+    case TControlKind::TreeView:
+      ::SendMessageA(handle, TVM_SETIMAGELIST, TVSIL_NORMAL,
+                     reinterpret_cast<LPARAM>(FolderImages(form.Dpi())));
+      ::SendMessageA(handle, TVM_SETINDENT,
+                     WPARAM(ui::ScaleToDpi(static_cast<TTreeView&>(control).Indent, form.Dpi())), 0);
+      break;
+    default:
+      break;
+  }
 }
 
 void CreateControl(TForm& form, TControl& control, bool firstRadio, bool afterRadios) {
@@ -305,24 +420,17 @@ void CreateControl(TForm& form, TControl& control, bool firstRadio, bool afterRa
   if (control.TabStop()) style |= WS_TABSTOP;
   if (afterRadios) style |= WS_GROUP;
   if (!control.Enabled()) style |= WS_DISABLED;
-  const TRect r = control.ClientBounds();
   // Read before the window exists: afterwards these would ask the window.
   const std::string caption = control.Caption();
   const bool checked =
       control.Kind() == TControlKind::RadioButton && static_cast<TRadioButton&>(control).Checked();
-  ::HWND handle = ::CreateWindowExA(exStyle, cls, "", style, r.Left, r.Top, r.Width, r.Height,
-                                    Native(form.Handle),
+  ::HWND handle = ::CreateWindowExA(exStyle, cls, "", style, 0, 0, 0, 0, Native(form.Handle),
                                     reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.Id())),
                                     ::GetModuleHandleA(nullptr), nullptr);
-  ::SendMessageA(handle, WM_SETFONT, reinterpret_cast<WPARAM>(DialogFont()), FALSE);
   control.Handle = Wrap(handle);
+  PlaceControl(form, control);
   UpdateCaption(control, caption);
   switch (control.Kind()) {
-    case TControlKind::Image:
-      UpdatePicture(static_cast<TImage&>(control));
-      // SS_BITMAP sizes the control to the picture; keep the layout's size.
-      ::SetWindowPos(handle, nullptr, 0, 0, r.Width, r.Height, SWP_NOMOVE | SWP_NOZORDER);
-      break;
     case TControlKind::RadioButton:
       UpdateChecked(static_cast<TRadioButton&>(control), checked);
       break;
@@ -332,14 +440,9 @@ void CreateControl(TForm& form, TControl& control, bool firstRadio, bool afterRa
     case TControlKind::Memo:
       ::SetWindowSubclass(handle, MemoProc, 1, 0);
       break;
-    case TControlKind::TreeView: {
-      auto& tree = static_cast<TTreeView&>(control);
-      ::SendMessageA(handle, TVM_SETIMAGELIST, TVSIL_NORMAL,
-                     reinterpret_cast<LPARAM>(FolderImages()));
-      ::SendMessageA(handle, TVM_SETINDENT, WPARAM(tree.Indent), 0);
-      RebuildTree(tree);
+    case TControlKind::TreeView:
+      RebuildTree(static_cast<TTreeView&>(control));
       break;
-    }
     default:
       break;
   }
@@ -359,16 +462,6 @@ void CreateWindowFor(TForm& form) {
     exStyle |= WS_EX_TOOLWINDOW;  // no taskbar button of its own
   }
   if (!form.Enabled()) style |= WS_DISABLED;
-  RECT frame = {0, 0, form.ClientWidth(), form.ClientHeight()};
-  ::AdjustWindowRectEx(&frame, style, FALSE, exStyle);
-  const int width = frame.right - frame.left;
-  const int height = frame.bottom - frame.top;
-  int left = form.DesignedLeft;
-  int top = form.DesignedTop;
-  if (form.Position == TPosition::ScreenCenter) {
-    left = (::GetSystemMetrics(SM_CXSCREEN) - width) / 2;
-    top = (::GetSystemMetrics(SM_CYSCREEN) - height) / 2;
-  }
   // Dialogs belong to the main window: above it, and without taskbar buttons
   // of their own; the main window and what comes before it belong to the
   // application's window, the program's one taskbar entry. The backdrop
@@ -377,17 +470,31 @@ void CreateWindowFor(TForm& form) {
   if (!form.Borderless)
     owner = Native(&form == os::Application.MainForm ? os::Application.Handle
                                                      : os::Application.DialogOwner());
-  ::HWND window = ::CreateWindowExA(exStyle, kFormClass, form.Caption().c_str(), style, left, top,
-                                    width, height, owner, nullptr, ::GetModuleHandleA(nullptr),
-                                    nullptr);
+  ::HWND window = ::CreateWindowExA(exStyle, kFormClass, form.Caption().c_str(), style, 0, 0, 0, 0,
+                                    owner, nullptr, ::GetModuleHandleA(nullptr), nullptr);
   form.Handle = Wrap(window);
   FormsByWindow()[window] = &form;
+  // Laid out at the DPI of the monitor it opens on.
+  form.SetDpi(DpiOf(window));
+  const SIZE size = OuterSize(form, style, exStyle);
+  int left = ui::ScaleToDpi(form.DesignedLeft, form.Dpi());
+  int top = ui::ScaleToDpi(form.DesignedTop, form.Dpi());
+  if (form.Position == TPosition::ScreenCenter) {
+    left = (::GetSystemMetrics(SM_CXSCREEN) - size.cx) / 2;
+    top = (::GetSystemMetrics(SM_CYSCREEN) - size.cy) / 2;
+  }
+  ::SetWindowPos(window, nullptr, left, top, size.cx, size.cy, SWP_NOZORDER | SWP_NOACTIVATE);
   bool inRadios = false;
   for (TControl* control : form.Controls()) {
     const bool radio = control->Kind() == TControlKind::RadioButton;
     CreateControl(form, *control, radio && !inRadios, !radio && inRadios);
     inRadios = radio;
   }
+}
+
+void LayOut(TForm& form) {
+  for (TControl* control : form.Controls())
+    if (control->Handle != os::NO_WINDOW) PlaceControl(form, *control);
 }
 
 void DestroyWindowOf(TForm& form) {
@@ -409,6 +516,8 @@ void ShowForm(TForm& form, bool visible) {
   ::HWND window = Native(form.Handle);
   ::ShowWindow(window, visible ? SW_SHOW : SW_HIDE);
   if (visible) {
+    // The focus is always drawn where it is, for those who use the keys.
+    ::SendMessageA(window, WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
     ::SetForegroundWindow(window);
     ::UpdateWindow(window);
   }
@@ -479,7 +588,12 @@ bool ReadChecked(const TRadioButton& radio, bool& checked) {
 void UpdatePicture(TImage& image) {
   if (image.Handle == os::NO_WINDOW) return;
   ::HWND handle = Native(image.Handle);
-  HBITMAP bitmap = MakeBitmap(image.Picture());
+  // At the control's size for its DPI, smoothly: never pixel-doubled.
+  const TRect r = image.ScaledBounds();
+  const os::TBitmap& picture = image.Picture();
+  HBITMAP bitmap = picture.Width == r.Width && picture.Height == r.Height
+                       ? MakeBitmap(picture)
+                       : MakeBitmap(os::ScaleBitmap(picture, r.Width, r.Height));
   ::SendMessageA(handle, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap));
   ReleaseGdiObject(handle);
   if (bitmap) GdiObjects()[handle] = bitmap;

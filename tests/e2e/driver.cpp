@@ -13,6 +13,15 @@
 //   e2edriver visible CAPTION TEXT         exit 0 when a control with TEXT shows
 //   e2edriver enabled CAPTION TEXT         exit 0 when that control is enabled
 //   e2edriver tree CAPTION                 prints the number of tree items
+//   e2edriver client CAPTION               prints the client area's width and height
+//   e2edriver focus CAPTION                prints the class and text of the control
+//                                          that has the focus
+//   e2edriver fits CAPTION                 prints each visible text that its control
+//                                          cannot show whole (exit 1 if any), measured
+//                                          in the wizard's font with DrawText
+//   e2edriver glyphs CAPTION N             prints the character set of the wizard's
+//                                          font and how many characters of the Nth
+//                                          edit control's text it has no glyph for
 //   e2edriver count CAPTION                prints how many visible windows have it
 //   e2edriver progress CAPTION             prints the progress bar's position
 //   e2edriver link PATH                    prints target|working folder of a link
@@ -142,6 +151,42 @@ HWND NthOfClass(HWND parent, const char* cls, int n) {
   return nullptr;
 }
 
+// The wizard's font at the system's DPI, selected into a screen DC for the
+// life of the object. Setup's own font handle means nothing in this process,
+// so the font is made again as Setup makes it: "MS Sans Serif" 8 point in
+// the character set of the code page, or "MS Shell Dlg" where that face has
+// no such size or script (tests/win32 checks Setup's own against this).
+struct DialogFont {
+  DialogFont() : dc(GetDC(nullptr)) {
+    dpi = GetDeviceCaps(dc, LOGPIXELSY);
+    CHARSETINFO info = {};
+    const BYTE charSet = TranslateCharsetInfo(reinterpret_cast<DWORD*>(uintptr_t(GetACP())), &info,
+                                              TCI_SRCCODEPAGE) ? BYTE(info.ciCharset) : DEFAULT_CHARSET;
+    const int height = -MulDiv(8, dpi, 72);
+    for (const char* face : {"MS Sans Serif", "MS Shell Dlg"}) {
+      font = CreateFontA(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, charSet, OUT_DEFAULT_PRECIS,
+                         CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, face);
+      old = SelectObject(dc, font);
+      GetTextMetricsA(dc, &metrics);
+      if (metrics.tmHeight - metrics.tmInternalLeading == -height &&
+          (charSet == DEFAULT_CHARSET || metrics.tmCharSet == charSet))
+        break;
+      SelectObject(dc, old);
+      DeleteObject(font);
+    }
+  }
+  ~DialogFont() {
+    SelectObject(dc, old);
+    DeleteObject(font);
+    ReleaseDC(nullptr, dc);
+  }
+  HDC dc;
+  int dpi;
+  HFONT font = nullptr;
+  HGDIOBJ old = nullptr;
+  TEXTMETRICA metrics = {};
+};
+
 int Fail(const char* what, const char* detail) {
   std::fprintf(stderr, "e2edriver: %s: %s\n", what, detail);
   return 1;
@@ -151,6 +196,9 @@ int Fail(const char* what, const char* detail) {
 
 int main(int argc, char** argv) {
   if (argc < 2) return 2;
+  // Sizes as Setup sees them, not as Windows scales them for a program
+  // that knows no DPI.
+  SetProcessDPIAware();
   const std::string verb = argv[1];
   if (verb == "acp") {
     std::printf("%u\n", GetACP());
@@ -410,6 +458,68 @@ int main(int argc, char** argv) {
     HWND bar = NthOfClass(window, PROGRESS_CLASSA, 0);
     if (!bar) return Fail("no progress bar", caption);
     std::printf("%d\n", int(SendMessageA(bar, PBM_GETPOS, 0, 0)));
+    return 0;
+  }
+  if (verb == "client") {
+    RECT r;
+    GetClientRect(window, &r);
+    std::printf("%ld %ld\n", r.right, r.bottom);
+    return 0;
+  }
+  if (verb == "focus") {
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof info;
+    GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info);
+    if (!info.hwndFocus) return Fail("no focus", caption);
+    std::printf("%s|%s\n", ClassOf(info.hwndFocus).c_str(), TextOf(info.hwndFocus).c_str());
+    return 0;
+  }
+  if (verb == "fits") {
+    // Labels wrap within their size; buttons, radio buttons and group boxes
+    // show one line inside their edges, beside the circle, in the frame.
+    DialogFont font;
+    const auto scaled = [&font](int v) { return (v * font.dpi + 48) / 96; };
+    int misfits = 0;
+    for (HWND c : Children(window)) {
+      if (!IsWindowVisible(c)) continue;
+      const std::string cls = ClassOf(c), text = TextOf(c);
+      const LONG style = GetWindowLongA(c, GWL_STYLE);
+      const LONG type = style & 0x0F;
+      const bool label = _stricmp(cls.c_str(), "Static") == 0 && (style & 0x1F) == SS_LEFT;
+      const bool button = _stricmp(cls.c_str(), "Button") == 0;
+      if (!(label || button) || text.empty()) continue;
+      RECT client, need;
+      GetClientRect(c, &client);
+      SetRect(&need, 0, 0, client.right, 0);
+      int room = client.right, height = client.bottom;
+      if (label) {
+        DrawTextA(font.dc, text.c_str(), -1, &need, DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS);
+      } else {
+        DrawTextA(font.dc, text.c_str(), -1, &need, DT_CALCRECT | DT_SINGLELINE);
+        if (type == BS_AUTORADIOBUTTON || type == BS_RADIOBUTTON) room -= scaled(17);
+        else if (type == BS_GROUPBOX) room -= scaled(16), height = need.bottom;
+        else room -= scaled(8), height -= scaled(4);
+      }
+      if (need.right > room || need.bottom > height) {
+        std::printf("%s: needs %ld x %ld, has %d x %d\n", text.substr(0, 40).c_str(), need.right,
+                    need.bottom, room, height);
+        ++misfits;
+      }
+    }
+    return misfits ? 1 : 0;
+  }
+  if (verb == "glyphs" && argc == 4) {
+    HWND edit = NthOfClass(window, "Edit", atoi(argv[3]));
+    if (!edit) return Fail("no edit", argv[3]);
+    DialogFont font;
+    const std::string text = TextOf(edit);
+    std::wstring wide(text.size() + 1, L'\0');
+    wide.resize(size_t(MultiByteToWideChar(CP_ACP, 0, text.c_str(), int(text.size()), wide.data(), int(wide.size()))));
+    std::vector<WORD> glyphs(wide.size() + 1);
+    GetGlyphIndicesW(font.dc, wide.c_str(), int(wide.size()), glyphs.data(), GGI_MARK_NONEXISTING_GLYPHS);
+    int missing = 0;
+    for (size_t i = 0; i < wide.size(); ++i) missing += glyphs[i] == 0xFFFF;
+    std::printf("%d %d\n", int(font.metrics.tmCharSet), missing);
     return 0;
   }
   if (verb == "tree") {

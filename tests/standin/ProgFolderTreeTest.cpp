@@ -74,6 +74,36 @@ TEST_F(ProgFolderTreeTest, PickingAFolderFillsTheEditWithItsPath) {
   EXPECT_EQ(main_->ProgFoldersTree.Selected(), root) << "typing leaves the tree alone";
 }
 
+// Windows' tree selects its first node itself when it takes the focus with
+// none selected: that is no pick of the user's, and Tab must not empty the
+// folder (the shortcuts would land in the Programs folder itself).
+TEST_F(ProgFolderTreeTest, OnlyTheUsersPickChangesTheFolder) {
+  Folder("Accessories\\System Tools");
+  Start();
+  GoTo(3);
+  ui::TTreeView& tree = main_->ProgFoldersTree;
+  ui::TTreeNode* root = tree.Roots()[0].get();
+  ASSERT_TRUE(main_->NextButton.Focused());
+  while (!tree.Focused()) main_->KeyTab();
+  EXPECT_EQ(tree.Highlighted(), root) << "the tree selected its first node";
+  EXPECT_EQ(tree.Selected(), nullptr);
+  EXPECT_EQ(main_->ProgFolderEdit.Text(), "Morvella");
+  main_->KeyTab();
+  main_->KeyEnter();
+  ASSERT_EQ(SetupPars.Page, 4);
+  EXPECT_EQ(SetupPars.ProgFolder, "Morvella");
+  EXPECT_EQ(main_->ConfirmMemo.Lines().back(), "   Programs | Morvella");
+
+  // Back on the page, picks by keys or mouse set the edit, the root too.
+  main_->BackButton.Click();
+  tree.Select(Child(tree.Roots()[0].get(), "Accessories"));
+  EXPECT_EQ(main_->ProgFolderEdit.Text(), "Accessories");
+  tree.Select(tree.Roots()[0].get());
+  EXPECT_EQ(main_->ProgFolderEdit.Text(), "");
+  main_->NextButton.Click();
+  EXPECT_EQ(SetupPars.ProgFolder, "");
+}
+
 TEST_F(ProgFolderTreeTest, TreeIsBuiltAnewAtEachEntry) {
   Folder("Games");
   Start();

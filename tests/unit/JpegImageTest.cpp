@@ -41,4 +41,34 @@ TEST(JpegImageTest, DamagedDataRaisesInsteadOfEndingTheProgram) {
     EXPECT_THROW(os::DecodeJpeg(data), os::EInvalidGraphic) << data.size() << " bytes";
 }
 
+// The side image grows with the screen's DPI: smoothly, never as blocks of
+// repeated pixels, and with its colours where they were.
+TEST(JpegImageTest, ScaledPicturesAreSmoothAndKeepTheirColours) {
+  os::TBitmap checker;  // 2 x 2: black, white / white, black
+  checker.Width = checker.Height = 2;
+  checker.Rgb = {0, 0, 0, 255, 255, 255, 255, 255, 255, 0, 0, 0};
+  const os::TBitmap same = os::ScaleBitmap(checker, 2, 2);
+  EXPECT_EQ(same.Rgb, checker.Rgb) << "at its own size, unchanged";
+
+  const os::TBitmap doubled = os::ScaleBitmap(checker, 4, 4);
+  ASSERT_EQ(doubled.Rgb.size(), 4u * 4u * 3u);
+  const auto grey = [&](int x, int y) { return int(doubled.Rgb[(y * 4 + x) * 3]); };
+  EXPECT_EQ(grey(0, 0), 0) << "corners keep their colour";
+  EXPECT_EQ(grey(3, 0), 255);
+  EXPECT_GT(grey(1, 1), 0) << "in between, a blend, not a copy of a neighbour";
+  EXPECT_LT(grey(1, 1), 255);
+  EXPECT_NE(grey(1, 0), grey(0, 0));
+
+  const os::TBitmap side = os::DecodeJpeg(SideImageBytes());
+  for (const auto& size : {std::pair{150, 350}, std::pair{180, 420}, std::pair{240, 560}}) {
+    const os::TBitmap scaled = os::ScaleBitmap(side, size.first, size.second);
+    ASSERT_EQ(scaled.Rgb.size(), std::size_t(size.first) * size.second * 3);
+    EXPECT_NEAR(scaled.Rgb[2], side.Rgb[2], 8) << "top left stays blue";
+    const std::size_t lastScaled = (std::size_t(size.second) * size.first - 1) * 3;
+    const std::size_t lastSide = (std::size_t(280) * 120 - 1) * 3;
+    EXPECT_NEAR(scaled.Rgb[lastScaled + 1], side.Rgb[lastSide + 1], 8) << "bottom right too";
+  }
+  EXPECT_EQ(os::ScaleBitmap(os::TBitmap(), 10, 10).Width, 0) << "nothing from nothing";
+}
+
 }  // namespace

@@ -14,6 +14,10 @@
 #include "setup/Unit_Constants.h"
 #include "system/Folders.h"
 
+#ifndef WM_DPICHANGED
+#define WM_DPICHANGED 0x02E0
+#endif
+
 namespace {
 
 ::HWND Native(os::HWND h) { return os::win32::Native(h); }
@@ -43,6 +47,61 @@ void Press(WORD key) {
   ::PostMessageA(focus, WM_KEYDOWN, key, 0);
   ::PostMessageA(focus, WM_KEYUP, key, 0xC0000000);
   Pump();
+}
+
+// Rounded as a person would: to the nearest pixel, halves up.
+int Scaled(int value, int dpi) { return (value * dpi + 48) / 96; }
+
+// What Windows sends a window moved onto a monitor of dpi: the message, with
+// a suggested rectangle of the client size scaled.
+void MoveToDpi(ui::TForm& form, int dpi) {
+  ::HWND window = Native(form.Handle);
+  RECT r = {0, 0, Scaled(form.ClientWidth(), dpi), Scaled(form.ClientHeight(), dpi)};
+  ::AdjustWindowRectEx(&r, DWORD(::GetWindowLongA(window, GWL_STYLE)), FALSE,
+                       DWORD(::GetWindowLongA(window, GWL_EXSTYLE)));
+  ::OffsetRect(&r, 8 - r.left, 8 - r.top);
+  ::SendMessageA(window, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&r));
+}
+
+std::string TextOf(::HWND w) {
+  std::string text(std::size_t(::GetWindowTextLengthA(w)) + 1, '\0');
+  text.resize(std::size_t(::GetWindowTextA(w, text.data(), int(text.size()))));
+  return text;
+}
+
+// What the control's text needs beyond the control, measured in its own font
+// as Windows draws it; empty when it fits.
+std::string Overflow(const ui::TControl& control, int dpi) {
+  ::HWND window = Native(control.Handle);
+  const std::string text = TextOf(window);
+  RECT client;
+  ::GetClientRect(window, &client);
+  HDC dc = ::GetDC(window);
+  HGDIOBJ old = ::SelectObject(dc, reinterpret_cast<HFONT>(::SendMessageA(window, WM_GETFONT, 0, 0)));
+  RECT need = {0, 0, client.right, 0};
+  int room = client.right, height = client.bottom;
+  switch (control.Kind()) {
+    case ui::TControlKind::Label:
+      ::DrawTextA(dc, text.c_str(), -1, &need, DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS);
+      break;
+    case ui::TControlKind::Button:  // inside its edges
+      ::DrawTextA(dc, text.c_str(), -1, &need, DT_CALCRECT | DT_SINGLELINE);
+      room -= Scaled(8, dpi), height -= Scaled(4, dpi);
+      break;
+    case ui::TControlKind::RadioButton:  // beside its circle
+      ::DrawTextA(dc, text.c_str(), -1, &need, DT_CALCRECT | DT_SINGLELINE);
+      room -= Scaled(17, dpi);
+      break;
+    default:  // a group box's caption, in its frame
+      ::DrawTextA(dc, text.c_str(), -1, &need, DT_CALCRECT | DT_SINGLELINE);
+      room -= Scaled(16, dpi), height = need.bottom;
+      break;
+  }
+  ::SelectObject(dc, old);
+  ::ReleaseDC(window, dc);
+  if (need.right <= room && need.bottom <= height) return "";
+  return "needs " + std::to_string(need.right) + " x " + std::to_string(need.bottom) + ", has " +
+         std::to_string(room) + " x " + std::to_string(height);
 }
 
 class MainFormWindowTest : public ::testing::Test {
@@ -195,24 +254,32 @@ TEST_F(MainFormWindowTest, EveryWindowAndControlStandsWhereTheDesignSaysWithItsC
     ::GetWindowTextA(w, text, sizeof text);
     return std::string(text);
   };
-  for (const auto& w : windows) {
-    SCOPED_TRACE(w.caption);
-    // The dialogs make their windows when first shown; made here unshown.
-    if (w.form->Handle == os::NO_WINDOW) ui::native::CreateWindowFor(*w.form);
-    ::HWND window = Native(w.form->Handle);
-    ASSERT_NE(window, nullptr);
-    RECT client;
-    ::GetClientRect(window, &client);
-    EXPECT_EQ(client.right, w.width);
-    EXPECT_EQ(client.bottom, w.height);
-    EXPECT_EQ(textOf(window), w.caption);
-    for (const Place& p : w.places) {
-      const RECT r = ChildRect(window, Native(p.control->Handle));
-      EXPECT_EQ(r.left, p.left) << p.name;
-      EXPECT_EQ(r.top, p.top) << p.name;
-      EXPECT_EQ(r.right - r.left, p.width) << p.name;
-      EXPECT_EQ(r.bottom - r.top, p.height) << p.name;
-      if (p.text) EXPECT_EQ(textOf(Native(p.control->Handle)), p.text) << p.name;
+  // At 96 dpi exactly the design; moved to a monitor of another DPI, the
+  // design scaled, in the rectangle Windows suggests.
+  for (int dpi : {96, 120, 144, 192, 96}) {
+    for (const auto& w : windows) {
+      SCOPED_TRACE(std::string(w.caption) + " at " + std::to_string(dpi) + " dpi");
+      // The dialogs make their windows when first shown; made here unshown.
+      if (w.form->Handle == os::NO_WINDOW) ui::native::CreateWindowFor(*w.form);
+      ::HWND window = Native(w.form->Handle);
+      ASSERT_NE(window, nullptr);
+      const bool moved = dpi != w.form->Dpi();
+      if (moved) MoveToDpi(*w.form, dpi);
+      RECT client, outer;
+      ::GetClientRect(window, &client);
+      EXPECT_EQ(client.right, Scaled(w.width, dpi));
+      EXPECT_EQ(client.bottom, Scaled(w.height, dpi));
+      ::GetWindowRect(window, &outer);
+      if (moved) EXPECT_EQ(outer.left, 8) << "the suggested place taken";
+      EXPECT_EQ(textOf(window), w.caption);
+      for (const Place& p : w.places) {
+        const RECT r = ChildRect(window, Native(p.control->Handle));
+        EXPECT_EQ(r.left, Scaled(p.left, dpi)) << p.name;
+        EXPECT_EQ(r.top, Scaled(p.top, dpi)) << p.name;
+        EXPECT_EQ(r.right - r.left, Scaled(p.width, dpi)) << p.name;
+        EXPECT_EQ(r.bottom - r.top, Scaled(p.height, dpi)) << p.name;
+        if (p.text) EXPECT_EQ(textOf(Native(p.control->Handle)), p.text) << p.name;
+      }
     }
   }
 }
@@ -235,6 +302,45 @@ TEST_F(MainFormWindowTest, WelcomePageShowsItsTextInTheDialogFont) {
   ASSERT_TRUE(::GetObjectA(bitmap, sizeof picture, &picture));
   EXPECT_EQ(picture.bmWidth, 120);
   EXPECT_EQ(picture.bmHeight, 280);
+}
+
+// At every DPI: the font is 8 point in the code page's character set, the
+// side image fills its place, and every label, button, radio button and
+// group box shows its whole text.
+TEST_F(MainFormWindowTest, EveryTextFitsItsControlAtEveryDpi) {
+  ui::TForm* forms[] = {main_, exit_, &forms_->Extract, &forms_->UninstallOld};
+  for (ui::TForm* form : forms)
+    if (form->Handle == os::NO_WINDOW) ui::native::CreateWindowFor(*form);
+  for (int dpi : {96, 120, 144, 192}) {
+    SCOPED_TRACE(std::to_string(dpi) + " dpi");
+    for (ui::TForm* form : forms) {
+      MoveToDpi(*form, dpi);
+      for (ui::TControl* control : form->Controls()) {
+        const auto kind = control->Kind();
+        if (kind == ui::TControlKind::Label || kind == ui::TControlKind::Button ||
+            kind == ui::TControlKind::RadioButton || kind == ui::TControlKind::GroupBox)
+          EXPECT_EQ(Overflow(*control, dpi), "")
+              << form->Caption() << ": " << TextOf(Native(control->Handle)).substr(0, 40);
+      }
+    }
+    ::HWND label = Native(main_->WelcomeLabel.Handle);
+    HDC dc = ::GetDC(label);
+    HGDIOBJ old = ::SelectObject(dc, reinterpret_cast<HFONT>(::SendMessageA(label, WM_GETFONT, 0, 0)));
+    TEXTMETRICA metrics = {};
+    ::GetTextMetricsA(dc, &metrics);
+    char face[LF_FACESIZE] = {};
+    ::GetTextFaceA(dc, sizeof face, face);
+    ::SelectObject(dc, old);
+    ::ReleaseDC(label, dc);
+    EXPECT_EQ(metrics.tmHeight - metrics.tmInternalLeading, (8 * dpi + 36) / 72) << face;
+    EXPECT_EQ(metrics.tmCharSet, ui::DialogFont(dpi, ::GetACP()).CharSet) << face;
+    HBITMAP bitmap = reinterpret_cast<HBITMAP>(
+        ::SendMessageA(Native(main_->SetupImage.Handle), STM_GETIMAGE, IMAGE_BITMAP, 0));
+    BITMAP picture = {};
+    ASSERT_TRUE(::GetObjectA(bitmap, sizeof picture, &picture));
+    EXPECT_EQ(picture.bmWidth, Scaled(120, dpi));
+    EXPECT_EQ(picture.bmHeight, Scaled(280, dpi));
+  }
 }
 
 TEST_F(MainFormWindowTest, BackdropCoversTheScreenBelowTheWizard) {
