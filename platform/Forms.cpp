@@ -446,10 +446,20 @@ void TForm::KeyTab(bool backwards) {
   for (int step = 1; step <= n; ++step) {
     int i = at < 0 ? (backwards ? n - step : step - 1) : at + (backwards ? -step : step);
     i = ((i % n) + n) % n;
-    // As in Windows, Tab stops only at the checked button of a radio group.
-    const bool uncheckedRadio = controls_[i]->Kind() == TControlKind::RadioButton &&
-                                !static_cast<TRadioButton*>(controls_[i])->Checked();
-    if (controls_[i]->CanFocus() && !uncheckedRadio) {
+    // As in Windows, Tab stops at the checked button of a radio group, or
+    // at its first while none is checked.
+    bool skippedRadio = false;
+    if (controls_[i]->Kind() == TControlKind::RadioButton) {
+      const TRadioButton* checked = nullptr;
+      const TControl* first = nullptr;
+      for (TControl* c : controls_) {
+        if (c->Kind() != TControlKind::RadioButton) continue;
+        if (!first) first = c;
+        if (!checked && static_cast<TRadioButton*>(c)->Checked()) checked = static_cast<TRadioButton*>(c);
+      }
+      skippedRadio = controls_[i] != (checked ? checked : first);
+    }
+    if (controls_[i]->CanFocus() && !skippedRadio) {
       controls_[i]->SetFocus();
       return;
     }

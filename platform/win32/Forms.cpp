@@ -575,8 +575,17 @@ void UpdateDefault(TButton& button) {
 }
 
 void UpdateChecked(TRadioButton& radio, bool checked) {
-  if (radio.Handle != os::NO_WINDOW)
-    ::SendMessageA(Native(radio.Handle), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+  if (radio.Handle == os::NO_WINDOW) return;
+  ::SendMessageA(Native(radio.Handle), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+  // BM_SETCHECK takes WS_TABSTOP from an unchecked radio button: a group
+  // with none checked keeps it on its first, or Tab could never reach it.
+  ::HWND first = nullptr;
+  for (TControl* c : radio.Form().Controls()) {
+    if (c->Kind() != TControlKind::RadioButton || c->Handle == os::NO_WINDOW) continue;
+    if (::SendMessageA(Native(c->Handle), BM_GETCHECK, 0, 0) == BST_CHECKED) return;
+    if (!first) first = Native(c->Handle);
+  }
+  if (first) ::SetWindowLongA(first, GWL_STYLE, ::GetWindowLongA(first, GWL_STYLE) | WS_TABSTOP);
 }
 
 bool ReadChecked(const TRadioButton& radio, bool& checked) {

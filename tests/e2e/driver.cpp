@@ -22,6 +22,7 @@
 //   e2edriver glyphs CAPTION N             prints the character set of the wizard's
 //                                          font and how many characters of the Nth
 //                                          edit control's text it has no glyph for
+//                                          (line breaks aside)
 //   e2edriver count CAPTION                prints how many visible windows have it
 //   e2edriver progress CAPTION             prints the progress bar's position
 //   e2edriver link PATH                    prints target|working folder of a link
@@ -518,7 +519,7 @@ int main(int argc, char** argv) {
     std::vector<WORD> glyphs(wide.size() + 1);
     GetGlyphIndicesW(font.dc, wide.c_str(), int(wide.size()), glyphs.data(), GGI_MARK_NONEXISTING_GLYPHS);
     int missing = 0;
-    for (size_t i = 0; i < wide.size(); ++i) missing += glyphs[i] == 0xFFFF;
+    for (size_t i = 0; i < wide.size(); ++i) missing += wide[i] >= L' ' && glyphs[i] == 0xFFFF;
     std::printf("%d %d\n", int(font.metrics.tmCharSet), missing);
     return 0;
   }

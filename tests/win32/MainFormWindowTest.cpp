@@ -368,20 +368,89 @@ TEST_F(MainFormWindowTest, NextIsTheFocusedDefaultButtonAndEnterPressesIt) {
   EXPECT_EQ(::GetFocus(), Native(main_->LicenceMemo.Handle));
   Press(VK_RETURN);  // Next is disabled on the licence page
   EXPECT_EQ(SetupPars.Page, 1);
-  // Tab stops at a radio button only once one is checked; until then the
-  // access keys choose.
+  // Tab reaches the radio group at its first button while none is checked,
+  // and Space chooses it; later Tab stops at the checked one.
+  ::HWND agree = Native(main_->AgreeRadio.Handle), disagree = Native(main_->DisagreeRadio.Handle);
   Press(VK_TAB);
-  EXPECT_EQ(::GetFocus(), Native(main_->CancelButton.Handle));
+  EXPECT_EQ(::GetFocus(), agree);
+  Press(VK_SPACE);
+  EXPECT_TRUE(main_->AgreeRadio.Checked());
+  EXPECT_TRUE(::IsWindowEnabled(Native(main_->NextButton.Handle)));
+  ::PostMessageA(::GetFocus(), WM_SYSCHAR, 'n', 1 << 29);  // Alt+N
+  Pump();
+  EXPECT_TRUE(main_->DisagreeRadio.Checked());
+  EXPECT_FALSE(main_->AgreeRadio.Checked());
+  EXPECT_EQ(::GetFocus(), disagree);
+  for (int i = 0; i < 5; ++i) Press(VK_TAB);  // Cancel, Next, Back, the licence, back here
+  EXPECT_EQ(::GetFocus(), disagree);
   ::PostMessageA(::GetFocus(), WM_SYSCHAR, 'y', 1 << 29);  // Alt+Y
   Pump();
   EXPECT_TRUE(main_->AgreeRadio.Checked());
-  EXPECT_FALSE(main_->DisagreeRadio.Checked());
-  EXPECT_TRUE(::IsWindowEnabled(Native(main_->NextButton.Handle)));
-  EXPECT_EQ(::GetFocus(), Native(main_->AgreeRadio.Handle));
-  for (int i = 0; i < 5; ++i) Press(VK_TAB);  // Cancel, Next, Back, the licence, back here
-  EXPECT_EQ(::GetFocus(), Native(main_->AgreeRadio.Handle));
+  EXPECT_EQ(::GetFocus(), agree);
   Press(VK_RETURN);  // Enter on a radio button presses the default button
   EXPECT_EQ(SetupPars.Page, 2);
+  // So it does with the focus on Back or Browse: Enter never goes back.
+  ::SetFocus(Native(main_->BackButton.Handle));
+  ::SetFocus(Native(main_->BrowseButton.Handle));
+  Press(VK_RETURN);
+  EXPECT_EQ(SetupPars.Page, 3);
+  ::SetFocus(Native(main_->BackButton.Handle));
+  Press(VK_RETURN);
+  EXPECT_EQ(SetupPars.Page, 4);
+}
+
+// The controls that Tab, and Shift+Tab the other way round, reach on each
+// page: every enabled one, each once, in the keyboard order.
+TEST_F(MainFormWindowTest, TabAndShiftTabReachEveryEnabledControlOfEachPage) {
+  TMainForm& m = *main_;
+  const auto cycle = [](bool backwards) {
+    BYTE keys[256] = {};
+    ::GetKeyboardState(keys);
+    keys[VK_SHIFT] = backwards ? 0x80 : 0;
+    ::SetKeyboardState(keys);
+    std::vector<::HWND> seen;
+    for (int i = 0; i < 8; ++i) {
+      Press(VK_TAB);
+      if (!seen.empty() && ::GetFocus() == seen.front()) break;
+      seen.push_back(::GetFocus());
+    }
+    keys[VK_SHIFT] = 0;
+    ::SetKeyboardState(keys);
+    return seen;
+  };
+  const auto handles = [](std::vector<ui::TControl*> controls) {
+    std::vector<::HWND> out;
+    for (ui::TControl* c : controls) out.push_back(Native(c->Handle));
+    return out;
+  };
+  const auto check = [&](const char* page, std::vector<ui::TControl*> order) {
+    SCOPED_TRACE(page);
+    // From the control before the first, so that the cycle starts there.
+    ::SetFocus(Native(order.back()->Handle));
+    EXPECT_EQ(cycle(false), handles(order));
+    ::SetFocus(Native(order.front()->Handle));
+    EXPECT_EQ(cycle(true), handles({order.rbegin(), order.rend()}));
+  };
+  check("welcome", {&m.CancelButton, &m.NextButton});
+  m.NextButton.Click();
+  check("licence", {&m.CancelButton, &m.BackButton, &m.LicenceMemo, &m.AgreeRadio});
+  m.DisagreeRadio.Click();
+  check("licence answered", {&m.CancelButton, &m.NextButton, &m.BackButton, &m.LicenceMemo,
+                             &m.DisagreeRadio});
+  m.AgreeRadio.Click();
+  m.NextButton.Click();
+  check("folder", {&m.CancelButton, &m.NextButton, &m.BackButton, &m.InstallDirEdit,
+                   &m.BrowseButton});
+  m.NextButton.Click();
+  check("Start menu", {&m.CancelButton, &m.NextButton, &m.BackButton, &m.ProgFolderEdit,
+                       &m.ProgFoldersTree});
+  EXPECT_EQ(m.ProgFolderEdit.Caption(), "Morvella") << "the tree's own selection is no pick";
+  m.NextButton.Click();
+  ASSERT_EQ(SetupPars.Page, 4);
+  EXPECT_EQ(SetupPars.ProgFolder, "Morvella");
+  check("confirmation", {&m.CancelButton, &m.NextButton, &m.BackButton, &m.ConfirmMemo});
+  m.ShowFinishedPage();
+  check("finished", {&m.FinishButton});
 }
 
 TEST_F(MainFormWindowTest, TabFollowsTheKeyboardOrderSkippingWhatIsHiddenOrDisabled) {
