@@ -105,7 +105,11 @@ TDataFile::TDataFile(const std::string& FileName, os::DWORD Mode, TLogFile* LogF
   if (!os::GetFileSizeEx(file_.get(), &size_)) RaiseFileError("Cannot read the setup file", FileName);
 }
 
-TDataFile::~TDataFile() = default;
+TDataFile::~TDataFile() {
+  // The checking threads stop before the volume's handle closes: never a
+  // read through a closed handle, or one the system has given out anew.
+  checker_.reset();
+}
 
 const char* const kNotThisSetupsDisk = "this is not the disk that belongs to this Setup.";
 
@@ -176,6 +180,7 @@ void TDataFile::ConfirmWhole(const TVolumeDigests& Digests) {
 }
 
 bool TDataFile::WholeConfirmed() {
+  if (confirmed_) return true;
   if (!confirming_) return false;
   const TBlockChecker::TState state = checker_->Result();
   if (state == TBlockChecker::TState::Pending) return false;
@@ -183,6 +188,7 @@ bool TDataFile::WholeConfirmed() {
   // CheckBlocks reads it again from its start, each block checked again.
   checker_.reset();
   confirming_ = false;
+  confirmed_ = true;
   return true;
 }
 

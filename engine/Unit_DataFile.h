@@ -125,8 +125,10 @@ class TDataFile {
   // own, its bytes dropped. WholeConfirmed then says when it is done, and
   // raises when it failed.
   void ConfirmWhole(const TVolumeDigests& Digests);
-  // True once the volume is confirmed whole; false while that goes on or
-  // when it was never asked. CheckBlocks then reads it for use.
+  // True once the volume is confirmed whole, and from then on, however
+  // often asked (a later step may fail and be tried again); false while
+  // that goes on or when it was never asked. CheckBlocks then reads it for
+  // use.
   bool WholeConfirmed();
   // The checking of CheckBlocks or ConfirmWhole, while it runs.
   TBlockChecker* Checker() const { return checker_.get(); }
@@ -156,8 +158,10 @@ class TDataFile {
   void MatchSize(const TVolumeDigests& Digests) const;
   // Raises for a block the checking refused (Bad or Failed).
   void RaiseRefused(TBlockChecker::TState state);
+  // Its threads read through file_: ended first, in the destructor.
   std::unique_ptr<TBlockChecker> checker_;
   bool confirming_ = false;
+  bool confirmed_ = false;
   bool starved_ = false;
   bool GetByte(std::uint8_t& byte);
   void BeginEntry();

@@ -13,6 +13,7 @@
 namespace {
 
 std::function<void(std::size_t)> blockCheckHook;
+std::function<void()> checkerStopHook;
 
 int HexValue(char c) { return c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10 : -1; }
 
@@ -35,6 +36,8 @@ bool TakeNumber(std::string_view& text, std::uint64_t limit, std::uint64_t& valu
 void SetBlockCheckHookForTesting(std::function<void(std::size_t block)> hook) {
   blockCheckHook = std::move(hook);
 }
+
+void SetCheckerStopHookForTesting(std::function<void()> hook) { checkerStopHook = std::move(hook); }
 
 int CheckingThreads() {
   const unsigned cores = std::thread::hardware_concurrency();
@@ -140,6 +143,7 @@ TBlockChecker::~TBlockChecker() {
     stop_ = true;
   }
   changed_.notify_all();
+  if (checkerStopHook) checkerStopHook();
   for (std::thread& thread : threads_) thread.join();
 }
 

@@ -135,3 +135,5 @@ int CheckingThreads();
 // before it is hashed; a test holds that thread there by not returning.
 // nullptr (the default): no hook.
 void SetBlockCheckHookForTesting(std::function<void(std::size_t block)> hook);
+// Tests: runs when a checker is told to stop, before it waits for its threads.
+void SetCheckerStopHookForTesting(std::function<void()> hook);

@@ -1,6 +1,9 @@
 // A release reads each volume once and checks it block by block: what it
 // writes is only ever bytes of blocks that matched, whatever a block, a
 // second read or a cancel does.
+#include <thread>
+
+#include "engine/Unit_DataFile.h"
 #include "engine/VolumeCheck.h"
 #include "tests/standin/ExtractionFixture.h"
 
@@ -167,6 +170,30 @@ TEST_F(BlockCheckTest, SecondReadWithOtherBytesIsCheckedAgain) {
   ASSERT_EQ(Extract(), os::IDOK);
   for (const Placed& p : placed_) EXPECT_EQ(ReadFileBytes(kTarget + "\\" + p.name), p.data) << p.name;
   standin::AnswerLaterReadsWith("C:\\none", "");
+}
+
+// The checking threads read through the volume's handle: they are stopped
+// before it closes, whichever way the volume is let go (a cancel, a refused
+// confirmation), never left to read through a closed or reused handle.
+TEST_F(BlockCheckTest, CheckingStopsBeforeTheVolumeIsClosed) {
+  Release(40, 4000, 64);
+  WriteVolumes();
+  TVolumeHashes hashes;
+  ASSERT_TRUE(hashes.Parse(VolumeDigestLine(1, volumes_[0], 64)));
+  BlockHold hold(3);  // the check still runs when the volume goes
+  auto volume = std::make_unique<TDataFile>(kMedium + "\\Setup.d01", os::GENERIC_READ, nullptr,
+                                            std::string());
+  volume->ConfirmWhole(*hashes.Find(1));
+  while (!hold.Held()) std::this_thread::yield();
+  const int open = standin::OpenHandleCount();
+  int openAtStop = -1;
+  SetCheckerStopHookForTesting([&] {
+    openAtStop = standin::OpenHandleCount();
+    hold.Release();
+  });
+  volume.reset();
+  SetCheckerStopHookForTesting(nullptr);
+  EXPECT_EQ(openAtStop, open) << "the volume was closed while its checking still ran";
 }
 
 // While a block is being checked the worker waits, not the dialog: it

@@ -367,6 +367,33 @@ TEST_F(InstallationTest, ChangedFirstVolumeOfAReleaseLeavesTheEarlierInstallatio
   EXPECT_TRUE(SetupPars.OldInstallFound);
 }
 
+// A release over an earlier installation whose first try fails after its
+// first volume was confirmed: Next tries again with that confirmation, and
+// installs (it once waited on a check that had ended, through null).
+TEST_F(InstallationTest, ReleaseTriesAgainAfterAFailureThatFollowsItsConfirmation) {
+  standin::SetRcData(IDR_VOLUME_HASHES, VolumeDigestLine(1, ReadFileBytes("D:\\Setup.d01")) +
+                                            VolumeDigestLine(2, ReadFileBytes("D:\\Setup.d02")));
+  InstallOnce();
+  Start();
+  ASSERT_TRUE(SetupPars.OldInstallFound);
+  GoTo(2);
+  main_->InstallDirEdit.SetText("C:\\Program Files\\Morvella 2");
+  main_->NextButton.Click();
+  main_->NextButton.Click();
+  ASSERT_EQ(SetupPars.Page, 4);
+  standin::ResetDialogs();
+  standin::RefuseRights(true);  // the new folder cannot be made with its rights
+  main_->NextButton.Click();
+  standin::RefuseRights(false);
+  ASSERT_EQ(SetupPars.Page, 4);
+  ASSERT_EQ(standin::MessageBoxes().size(), 1u);
+  EXPECT_NE(standin::MessageBoxes()[0].Text.find("Nothing was installed"), std::string::npos);
+  main_->NextButton.Click();
+  standin::SetRcData(IDR_VOLUME_HASHES, "");
+  EXPECT_EQ(SetupPars.Page, 5) << standin::MessageBoxes().back().Text;
+  EXPECT_EQ(ReadFileBytes("C:\\Program Files\\Morvella 2\\Morvella.exe"), std::string(3000, 'M'));
+}
+
 TEST_F(InstallationTest, NothingIsRemovedWhenTheFolderCannotBeWritten) {
   Start();
   GoTo(2);
