@@ -76,6 +76,8 @@ class TLogReader {
   bool ReadLine(std::string& line, bool TakeCutLine = false);
   // Back to the first line.
   void Reset();
+  // The open log, to tell where it really is.
+  os::HANDLE Handle() const { return file_.get(); }
 
  private:
   bool Fill();

@@ -62,6 +62,14 @@ class TRemovalBase {
     return folder_.DeleteEntry(path, folder, clearReadOnly_);
   }
 
+  // Whether the held folder is the one its path names, no link on the way
+  // (before Windows Vista there is no telling: the checks by path hold),
+  // and the entry open on entry lies inside it.
+  bool HereAndHolds(os::HANDLE entry) const {
+    return folder_.Usable() && (folder_.Legacy() || os::FinalPathIs(folder_.Handle(), folder_.Path())) &&
+           folder_.Holds(entry);
+  }
+
   // Deletes the folder itself when it is empty, still the one it was; never
   // a drive's root.
   void DeleteItself() {
@@ -152,8 +160,16 @@ void RemoveFiles(const std::string& OldInstallDir, const std::string& OldProgFol
   // Held from here on: the folder cannot be swapped for a link meanwhile.
   TRemovalBase installation(OldInstallDir, rules.ClearReadOnly);
   bool uninstallerListed = false;
+  bool trusted;
   {
     TLogReader log(logName);
+    // A folder that is not where its path says (a link put on the way after
+    // the checks), or a log that lies elsewhere, removes nothing: what its
+    // log lists and is there is kept, and said.
+    trusted = installation.HereAndHolds(log.Handle());
+    const auto keep = [](const std::string& path, const std::string& name, std::vector<TKeptEntry>& kept) {
+      if (EntryExists(path)) kept.push_back({name, TKeptEntry::BehindLink, os::ERROR_SUCCESS});
+    };
     {
       // A Start-menu folder that would leave the Programs folder is not
       // followed; nor is anything when the Programs folder is unknown.
@@ -167,12 +183,17 @@ void RemoveFiles(const std::string& OldInstallDir, const std::string& OldProgFol
       const bool anyShortcut = !UsersCanReplace(logName);
       ForEachEntry(log, "{program folder files}", [&](const std::string& entry) {
         const std::string relative = JoinPath(OldProgFolder, entry);
+        if (!trusted) {
+          if (shortcutsInside && StaysInside(programs, relative)) keep(JoinPath(programs, relative), entry, Result.Shortcuts);
+          return;
+        }
         if (shortcutsInside && StaysInside(programs, relative) && (anyShortcut || IsProductShortcut(entry)))
           RemoveRecorded(startMenu, programs, relative, entry, Result.Shortcuts, Result.RemovedAny);
       });
     }
     ForEachEntry(log, "{program files}", [&](const std::string& entry) {
       if (!StaysInside(OldInstallDir, entry)) return;
+      if (!trusted) return keep(JoinPath(OldInstallDir, entry), entry, Result.Files);
       if (!Uninstaller.empty() && UpperPath(entry) == UpperPath(Uninstaller)) {
         uninstallerListed = true;
         return;
@@ -191,6 +212,7 @@ void RemoveFiles(const std::string& OldInstallDir, const std::string& OldProgFol
       RemoveRecorded(installation, OldInstallDir, Uninstaller, Uninstaller, Result.Files,
                      Result.RemovedAny);
   }
+  if (!trusted) return;
   if (rules.KeepLogWhileEntriesStay && !Result.Complete()) return;  // the log keeps the record
   Result.LogError = installation.Delete(logName, false);
   if (Result.LogError != os::ERROR_SUCCESS && !EntryExists(logName)) Result.LogError = os::ERROR_SUCCESS;

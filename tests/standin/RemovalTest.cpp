@@ -200,6 +200,28 @@ TEST_F(RemovalTest, BaseFolderThatIsALinkRemovesNothingThroughIt) {
   standin::SimulatePreVista(false);
 }
 
+// A folder above the installation became a link after the checks: the
+// held folder then lies elsewhere, and nothing there or in the Start menu
+// goes by what its log says; what stayed is reported.
+TEST_F(RemovalTest, FolderAboveThatBecameALinkRemovesNothing) {
+  Installed("Morvella", Log("Morvella"));
+  ASSERT_TRUE(standin::MoveBehind("C:\\Old", "C:\\Victim"));
+  Link("C:\\Old", "C:\\Victim");
+  TRemovalResult result;
+  RemoveInstalledFiles(kOld, "Morvella", result, "Uninst.exe");
+  for (const char* f : {"Morvella.exe", "Uninst.exe", "Lists\\French.wdl", "Install.log"})
+    EXPECT_TRUE(Exists(std::string("C:\\Victim\\Morvella\\") + f)) << f;
+  EXPECT_TRUE(Exists(P("Morvella\\Morvella.lnk")));
+  EXPECT_FALSE(result.RemovedAny);
+  ASSERT_EQ(result.Files.size(), 5u);
+  EXPECT_EQ(result.Files[0].Name, "Morvella.exe");
+  EXPECT_EQ(result.Files[0].Reason, TKeptEntry::BehindLink);
+  EXPECT_EQ(result.Shortcuts.size(), 3u);
+  // And Setup's removal: nothing listed goes either.
+  RemoveOldInstallation(kOld, "Morvella");
+  EXPECT_TRUE(Exists("C:\\Victim\\Morvella\\Morvella.exe"));
+}
+
 TEST_F(RemovalTest, FolderSwappedForALinkBetweenCheckAndDeleteIsNotFollowed) {
   File("C:\\Victim\\French.wdl");
   File("C:\\Victim\\Dutch.wdl");
