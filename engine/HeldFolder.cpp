@@ -36,11 +36,22 @@ bool THeldFolder::Holds(os::HANDLE entry) const {
 
 namespace {
 
+// The read-only mark belongs to the file, shared by all its names: it is
+// cleared only on a file that has no other name (a hard link a user made to
+// a file of theirs must not lose it by the uninstaller's hand).
+bool MayClearReadOnly(os::HANDLE file) { return os::GetFileLinkCountByHandle(file) == 1; }
+
 // Before Windows Vista: by the path, which the caller has checked.
 os::DWORD DeleteByPath(const std::string& path, bool folder, bool clearReadOnly) {
   const os::DWORD attributes = os::GetFileAttributesA(path);
   const bool readOnly = clearReadOnly && !folder && attributes != os::INVALID_FILE_ATTRIBUTES &&
                         (attributes & os::FILE_ATTRIBUTE_READONLY);
+  if (readOnly) {
+    const os::UniqueHandle file(os::CreateFileA(
+        path, os::FILE_READ_ATTRIBUTES, os::FILE_SHARE_READ | os::FILE_SHARE_WRITE | os::FILE_SHARE_DELETE,
+        os::OPEN_EXISTING, os::FILE_FLAG_OPEN_REPARSE_POINT));
+    if (!file || !MayClearReadOnly(file.get())) return os::ERROR_FILE_READ_ONLY;
+  }
   if (readOnly) os::SetFileAttributesA(path, attributes & ~os::FILE_ATTRIBUTE_READONLY);
   if (folder ? os::RemoveDirectoryA(path) : os::DeleteFileA(path)) return os::ERROR_SUCCESS;
   const os::DWORD error = os::GetLastError();
@@ -62,6 +73,7 @@ os::DWORD THeldFolder::DeleteEntry(const std::string& path, bool folder, bool Cl
   os::DWORD error = os::ERROR_ACCESS_DENIED;
   if (attributes != os::INVALID_FILE_ATTRIBUTES && isFolder == folder && Holds(entry.get())) {
     const bool readOnly = ClearReadOnly && (attributes & os::FILE_ATTRIBUTE_READONLY) != 0;
+    if (readOnly && !MayClearReadOnly(entry.get())) return os::ERROR_FILE_READ_ONLY;
     if (readOnly) os::SetFileAttributesByHandle(entry.get(), attributes & ~os::FILE_ATTRIBUTE_READONLY);
     error = os::SetFileDispositionInfo(entry.get(), true) ? os::DWORD(os::ERROR_SUCCESS) : os::GetLastError();
     if (error != os::ERROR_SUCCESS && readOnly) os::SetFileAttributesByHandle(entry.get(), attributes);

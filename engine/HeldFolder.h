@@ -29,8 +29,10 @@ class THeldFolder {
   // Deletes the file (or empty folder) path below it, which the caller has
   // checked by its path: through a handle on that very entry (a link
   // itself, never its target), once its final path is seen to lie below.
-  // A read-only file goes only when ClearReadOnly says so; the attribute
-  // is put back if it stays. ERROR_SUCCESS, or why it did not go.
+  // A read-only file goes only when ClearReadOnly says so, and it has no
+  // other name (else ERROR_FILE_READ_ONLY: the mark is shared by every
+  // name); the attribute is put back if it stays. ERROR_SUCCESS, or why it
+  // did not go.
   os::DWORD DeleteEntry(const std::string& path, bool folder, bool ClearReadOnly) const;
   // Creates the file path below it for writing (and, with Deletable, with
   // leave to delete it through the handle, which others then must share)

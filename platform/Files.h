@@ -152,10 +152,15 @@ constexpr DWORD FILE_SHARE_DELETE = 0x4;
 constexpr DWORD FILE_FLAG_BACKUP_SEMANTICS = 0x02000000;    // a folder may be opened
 constexpr DWORD FILE_FLAG_OPEN_REPARSE_POINT = 0x00200000;  // a link itself, not its target
 constexpr long ERROR_PROC_NOT_FOUND = 127;
+constexpr long ERROR_FILE_READ_ONLY = 6009;
 
 // The attributes of what the handle is open on (GetFileInformationByHandle);
 // INVALID_FILE_ATTRIBUTES on failure.
 DWORD GetFileAttributesByHandle(HANDLE file);
+// How many names (hard links) the file the handle is open on has
+// (GetFileInformationByHandle); 0 on failure. Its attributes are shared by
+// all of them.
+DWORD GetFileLinkCountByHandle(HANDLE file);
 // Sets the read-only, hidden, system and archive attributes of what the
 // handle (with FILE_WRITE_ATTRIBUTES) is open on; the others stay.
 // ERROR_PROC_NOT_FOUND before Windows Vista.

@@ -124,7 +124,11 @@ void RemoveRecorded(const TRemovalBase& removal, const std::string& base, const 
   if (error == os::ERROR_SUCCESS || !EntryExists(path)) return;
   const bool inUse = error == os::DWORD(os::ERROR_SHARING_VIOLATION) ||
                      error == os::DWORD(os::ERROR_LOCK_VIOLATION);
-  kept.push_back({name, inUse ? TKeptEntry::InUse : TKeptEntry::Refused, error});
+  kept.push_back({name,
+                  inUse ? TKeptEntry::InUse
+                  : error == os::DWORD(os::ERROR_FILE_READ_ONLY) ? TKeptEntry::SharedReadOnly
+                                                                 : TKeptEntry::Refused,
+                  error});
 }
 
 // Handles each entry of the section under header. Lines are read from the

@@ -15,6 +15,7 @@ struct TKeptEntry {
     BehindLink,  // a folder on its path is a link, which is never followed
     Running,     // the uninstaller's own file, running
     Needed,      // the uninstaller, kept to finish the job later
+    SharedReadOnly,  // read-only, with other names (hard links) that share the mark
   };
   std::string Name;  // as the log lists it
   TReason Reason;

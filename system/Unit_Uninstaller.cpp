@@ -80,6 +80,10 @@ std::string KeptLine(const std::string& what, const TKeptEntry& entry) {
     case TKeptEntry::Running:
       return what + " is this uninstaller, which cannot delete its own file while it runs: run "
                     "the uninstaller again.";
+    case TKeptEntry::SharedReadOnly:
+      return what + " is read-only and has other names on the disk (hard links), which share "
+                    "that mark, so the uninstaller leaves it: delete it yourself if nothing else "
+                    "needs it.";
     case TKeptEntry::Refused:
     case TKeptEntry::Needed:
       break;

@@ -516,6 +516,13 @@ void RefuseRights(bool refuse) {
   os::hostfs::Fs().refuseRights = refuse;
 }
 
+void AddHardLinks(const std::string& windowsPath, int names) {
+  std::lock_guard<std::recursive_mutex> guard(os::hostfs::Fs().lock);
+  std::string full;
+  os::hostfs::FullPath(windowsPath, full);
+  os::hostfs::Fs().names[os::hostfs::Upper(os::hostfs::WithoutTrailing(full))] = os::DWORD(1 + names);
+}
+
 void SimulatePreVista(bool preVista) {
   std::lock_guard<std::recursive_mutex> guard(os::hostfs::Fs().lock);
   os::hostfs::Fs().preVista = preVista;

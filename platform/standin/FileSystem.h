@@ -27,6 +27,7 @@ struct FileSystem {
   std::string root;
   std::string current = "C:\\";
   std::map<std::string, DWORD> attributes;  // upper-case full path -> extra bits
+  std::map<std::string, DWORD> names;       // upper-case full path -> hard links, where not 1
   std::set<std::string> denied;             // upper-case full paths
   std::map<std::uintptr_t, std::pair<std::vector<WIN32_FIND_DATAA>, std::size_t>> searches;
   std::uintptr_t nextSearch = 0x1000;

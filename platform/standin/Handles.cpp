@@ -210,6 +210,17 @@ DWORD GetFileAttributesByHandle(HANDLE file) {
          (extra == Fs().attributes.end() ? 0 : extra->second);
 }
 
+DWORD GetFileLinkCountByHandle(HANDLE file) {
+  std::lock_guard<std::recursive_mutex> guard(Fs().lock);
+  auto found = Fs().files.find(std::uintptr_t(file));
+  if (found == Fs().files.end()) {
+    Fail(ERROR_INVALID_HANDLE);
+    return 0;
+  }
+  auto names = Fs().names.find(found->second.key);
+  return names == Fs().names.end() ? 1 : names->second;
+}
+
 bool SetFileAttributesByHandle(HANDLE file, DWORD attributes) {
   std::lock_guard<std::recursive_mutex> guard(Fs().lock);
   if (Fs().preVista) return Fail(ERROR_PROC_NOT_FOUND);

@@ -83,6 +83,9 @@ void SetDefaultOwner(const std::string& sid);
 // Creating a folder with rights and setting rights fail with
 // ERROR_ACCESS_DENIED (a share that refuses them), until called with false.
 void RefuseRights(bool refuse);
+// The file path has names more names elsewhere (hard links a user made):
+// its link count, which GetFileLinkCountByHandle reports, is 1 + names.
+void AddHardLinks(const std::string& windowsPath, int names);
 // A system before Windows Vista: GetFinalPathNameByHandleA and
 // SetFileInformationByHandle fail with ERROR_PROC_NOT_FOUND.
 void SimulatePreVista(bool preVista);

@@ -276,6 +276,11 @@ DWORD GetFileAttributesByHandle(HANDLE file) {
   return info.dwFileAttributes;
 }
 
+DWORD GetFileLinkCountByHandle(HANDLE file) {
+  BY_HANDLE_FILE_INFORMATION info;
+  return ::GetFileInformationByHandle(NativeHandle(file), &info) ? info.nNumberOfLinks : 0;
+}
+
 std::string GetFinalPathNameByHandleA(HANDLE file) {
   using Function = ::DWORD(WINAPI*)(::HANDLE, LPSTR, ::DWORD, ::DWORD);
   static const Function function = Kernel32<Function>("GetFinalPathNameByHandleA");

@@ -347,6 +347,27 @@ TEST_F(UninstallerTest, ReadOnlyFilesAreRemovedAllTheSame) {
   EXPECT_FALSE(Exists(std::string(kPrograms) + "\\Morvella"));
 }
 
+// A read-only file that has another name too (a hard link a user made to a
+// file of theirs): the mark is that file's, shared by both names, so it is
+// not cleared; the file stays and the message says why. Before Vista too.
+TEST_F(UninstallerTest, ReadOnlyFileWithOtherNamesKeepsItsMarkAndStays) {
+  for (bool preVista : {false, true}) {
+    SCOPED_TRACE(preVista ? "before Vista" : "Vista and later");
+    SetUp();
+    standin::SimulatePreVista(preVista);
+    ASSERT_TRUE(os::SetFileAttributesA(kInstall + "\\Lists\\Dutch.wdl", os::FILE_ATTRIBUTE_READONLY));
+    standin::AddHardLinks(kInstall + "\\Lists\\Dutch.wdl", 1);
+    EXPECT_EQ(RunCopy(), 1);
+    standin::SimulatePreVista(false);
+    EXPECT_TRUE(Exists(kInstall + "\\Lists\\Dutch.wdl"));
+    EXPECT_TRUE(os::GetFileAttributesA(kInstall + "\\Lists\\Dutch.wdl") & os::FILE_ATTRIBUTE_READONLY);
+    EXPECT_FALSE(Exists(kInstall + "\\Morvella.exe"));
+    EXPECT_NE(LastMessage().find("Lists\\Dutch.wdl is read-only and has other names on the disk (hard links)"),
+              std::string::npos) << LastMessage();
+    TearDown();
+  }
+}
+
 }  // namespace
 
 namespace {
