@@ -2,6 +2,9 @@
 
 #include "engine/Unit_Paths.h"
 #include "platform/Entries.h"
+#include "platform/Sddl.h"
+
+const char* const kAdministratorsOwner = "O:BA";
 
 THeldFolder::THeldFolder(const std::string& path) : path_(path) {
   if (path.empty()) return;
@@ -35,6 +38,17 @@ bool THeldFolder::Holds(os::HANDLE entry) const {
 
 
 namespace {
+
+// Made new with the Administrators group as owner. A file system that takes
+// no owner (a share may refuse one) gets the file all the same: its owner
+// is then the default one, an administrator's, never a user's.
+os::UniqueHandle CreateOwned(const std::string& path, os::DWORD access, os::DWORD share) {
+  os::UniqueHandle file(
+      os::CreateFileA(path, access, share, os::CREATE_NEW, os::FILE_ATTRIBUTE_NORMAL, kAdministratorsOwner));
+  if (!file && os::GetLastError() == os::DWORD(os::ERROR_ACCESS_DENIED))
+    file.reset(os::CreateFileA(path, access, share, os::CREATE_NEW));
+  return file;
+}
 
 // The read-only mark belongs to the file, shared by all its names: it is
 // cleared only on a file that has no other name (a hard link a user made to
@@ -84,7 +98,7 @@ os::DWORD THeldFolder::DeleteEntry(const std::string& path, bool folder, bool Cl
 os::UniqueHandle THeldFolder::CreateFresh(const std::string& path, os::DWORD share, bool ClearReadOnly,
                                           bool Deletable) const {
   const os::DWORD access = os::GENERIC_WRITE | (Deletable ? os::DELETE : 0);
-  os::UniqueHandle file(os::CreateFileA(path, access, share, os::CREATE_NEW));
+  os::UniqueHandle file(CreateOwned(path, access, share));
   if (file) return file;
   const os::DWORD created = os::GetLastError();
   // Asked only when the name is taken: most files are new.
@@ -94,5 +108,27 @@ os::UniqueHandle THeldFolder::CreateFresh(const std::string& path, os::DWORD sha
     os::SetLastError(error);
     return file;
   }
-  return os::UniqueHandle(os::CreateFileA(path, access, share, os::CREATE_NEW));
+  return CreateOwned(path, access, share);
+}
+
+TFolderStanding JudgeFolderBelow(const std::string& folder, const THeldFolder* held, os::DWORD& error) {
+  const os::UniqueHandle handle(os::CreateFileA(
+      folder, os::READ_CONTROL | os::FILE_READ_ATTRIBUTES,
+      os::FILE_SHARE_READ | os::FILE_SHARE_WRITE | os::FILE_SHARE_DELETE, os::OPEN_EXISTING,
+      os::FILE_FLAG_BACKUP_SEMANTICS | os::FILE_FLAG_OPEN_REPARSE_POINT));
+  if (!handle) {
+    error = os::GetLastError();
+    return error == os::DWORD(os::ERROR_FILE_NOT_FOUND) || error == os::DWORD(os::ERROR_PATH_NOT_FOUND)
+               ? TFolderStanding::Missing
+               : TFolderStanding::Unopenable;
+  }
+  const os::DWORD attributes = os::GetFileAttributesByHandle(handle.get());
+  if (attributes != os::INVALID_FILE_ATTRIBUTES && (attributes & os::FILE_ATTRIBUTE_REPARSE_POINT))
+    return TFolderStanding::Link;
+  sddl::Descriptor rights;
+  const bool usable = attributes != os::INVALID_FILE_ATTRIBUTES && (attributes & os::FILE_ATTRIBUTE_DIRECTORY) &&
+                      (!held || held->Holds(handle.get())) &&
+                      sddl::Parse(os::GetSecurityInfoByHandle(handle.get()), rights) &&
+                      sddl::OnlyAdministrators(rights);
+  return usable ? TFolderStanding::Usable : TFolderStanding::Unusable;
 }

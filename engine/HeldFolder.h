@@ -11,6 +11,20 @@
 // Unusable when path is a link, no folder, or cannot be opened. Entries
 // opened below it are judged by their final paths: where a link on the way
 // leads, not what their paths say.
+// What Setup makes is the Administrators group's from its creation, also
+// where an administrator's objects would otherwise be their own account's
+// (the policy "Object creator"): the rights are inherited.
+extern const char* const kAdministratorsOwner;
+
+class THeldFolder;
+
+// How a folder below the installation folder stands, judged through a
+// handle on that very folder (a link itself, never its target): Usable when
+// it is a folder, no link, inside held (when given) and owned and changeable
+// by administrators only.
+enum class TFolderStanding { Missing, Unopenable, Link, Usable, Unusable };
+TFolderStanding JudgeFolderBelow(const std::string& folder, const THeldFolder* held, os::DWORD& error);
+
 class THeldFolder {
  public:
   explicit THeldFolder(const std::string& path);
@@ -36,8 +50,8 @@ class THeldFolder {
   os::DWORD DeleteEntry(const std::string& path, bool folder, bool ClearReadOnly) const;
   // Creates the file path below it for writing (and, with Deletable, with
   // leave to delete it through the handle, which others then must share)
-  // with CREATE_NEW, so that it takes the owner and inherited rights of its
-  // folder. An existing file there goes first through DeleteEntry
+  // with CREATE_NEW, owned by the Administrators group, so that it takes
+  // the inherited rights of its folder. An existing file there goes first through DeleteEntry
   // (ClearReadOnly as there), never by its name and never written into.
   // Others may do with it what share allows. None, with the error set,
   // when either fails.

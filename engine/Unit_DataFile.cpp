@@ -265,31 +265,20 @@ void TDataFile::CheckExistingFolders(const std::string& name) {
   for (std::size_t end = 0; (end = FindBackslash(name, end)) != std::string::npos; ++end) {
     const std::string folder = JoinPath(TargetDir, name.substr(0, end));
     if (!checkedFolders.insert(UpperPath(folder)).second) continue;
-    const os::UniqueHandle handle(os::CreateFileA(
-        folder, os::READ_CONTROL | os::FILE_READ_ATTRIBUTES,
-        os::FILE_SHARE_READ | os::FILE_SHARE_WRITE | os::FILE_SHARE_DELETE, os::OPEN_EXISTING,
-        os::FILE_FLAG_BACKUP_SEMANTICS | os::FILE_FLAG_OPEN_REPARSE_POINT));
-    if (!handle) {
-      const os::DWORD code = os::GetLastError();
-      if (code == os::DWORD(os::ERROR_FILE_NOT_FOUND) || code == os::DWORD(os::ERROR_PATH_NOT_FOUND)) continue;
+    os::DWORD code = 0;
+    const TFolderStanding standing = JudgeFolderBelow(folder, Held, code);
+    if (standing == TFolderStanding::Missing || standing == TFolderStanding::Usable) continue;
+    if (standing == TFolderStanding::Unopenable)
       throw os::EInOutError("Setup cannot open the folder " + folder + " (" + os::ErrorText(code) +
                                 ").  It stopped before writing " + Printable(name) + " there.",
                             code);
-    }
-    const os::DWORD attributes = os::GetFileAttributesByHandle(handle.get());
-    sddl::Descriptor rights;
-    const bool usable = attributes != os::INVALID_FILE_ATTRIBUTES && (attributes & os::FILE_ATTRIBUTE_DIRECTORY) &&
-                        !(attributes & os::FILE_ATTRIBUTE_REPARSE_POINT) && (!Held || Held->Holds(handle.get())) &&
-                        sddl::Parse(os::GetSecurityInfoByHandle(handle.get()), rights) &&
-                        sddl::OnlyAdministrators(rights);
-    if (!usable)
-      throw os::EInOutError("The folder " + folder + " was there already, and users without administrator "
-                                "rights own it or can change it, so they could change what Setup puts "
-                                "there.  Setup stopped before writing " + Printable(name) + " there.  "
-                                "Delete that folder, or have an administrator make the Administrators "
-                                "group its owner and take away every other user's right to change it, "
-                                "then run Setup again.",
-                            os::ERROR_ACCESS_DENIED);
+    throw os::EInOutError("The folder " + folder + " was there already, and users without administrator "
+                              "rights own it or can change it, so they could change what Setup puts "
+                              "there.  Setup stopped before writing " + Printable(name) + " there.  "
+                              "Delete that folder, or have an administrator make the Administrators "
+                              "group its owner and take away every other user's right to change it, "
+                              "then run Setup again.",
+                          os::ERROR_ACCESS_DENIED);
   }
 }
 
@@ -342,17 +331,23 @@ void TDataFile::BeginEntry(const std::string& name, std::int32_t size) {
     std::vector<std::string> making;
     madeChain = true;
     for (std::size_t end = 0; (end = FindBackslash(name, end)) != std::string::npos; ++end) {
-      const std::string level = JoinPath(TargetDir, name.substr(0, end));
-      std::string key = UpperPath(level);
-      if (madeFolders.count(key)) continue;
+      std::string level = JoinPath(TargetDir, name.substr(0, end));
+      if (madeFolders.count(UpperPath(level))) continue;
       if (making.empty() && FolderExists(level))
         madeChain = false;
       else
-        making.push_back(std::move(key));
+        making.push_back(std::move(level));
     }
     madeChain = madeChain && FindBackslash(name) != std::string::npos;
-    os::MakeSureDirectoryPathExists(path);
-    for (std::string& key : making) madeFolders.insert(std::move(key));
+    // Each the Administrators group's from its creation (where the file
+    // system takes no owner, the default one, an administrator's); a level
+    // that cannot be made shows when the file cannot be.
+    for (std::string& level : making) {
+      if (!os::CreateDirectoryA(level, kAdministratorsOwner) &&
+          os::GetLastError() == os::DWORD(os::ERROR_ACCESS_DENIED))
+        os::CreateDirectoryA(level);
+      madeFolders.insert(UpperPath(level));
+    }
     madeFolder = folder;
   }
   outPath = path;

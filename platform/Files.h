@@ -118,6 +118,12 @@ using UniqueSearch = TUniqueHandle<SearchHandleTraits>;
 // with SECURITY_ATTRIBUTES); fails as CreateDirectoryA does, and with
 // ERROR_INVALID_PARAMETER for text the system cannot read.
 bool CreateDirectoryA(const std::string& path, const std::string& sddl);
+// CreateFileA with this owner and DACL from the start (SECURITY_ATTRIBUTES);
+// a descriptor without "D:" gives only the owner, the DACL is inherited.
+// INVALID_HANDLE_VALUE, with ERROR_INVALID_PARAMETER, for text the system
+// cannot read.
+HANDLE CreateFileA(const std::string& path, DWORD access, DWORD shareMode, DWORD disposition,
+                   DWORD flags, const std::string& sddl);
 // Gives what the handle (with WRITE_DAC and WRITE_OWNER) is open on this
 // owner and DACL, the DACL protected (SetSecurityInfo). Rights are only
 // ever set through a handle: never onto whatever a path leads to by then.

@@ -135,3 +135,43 @@ std::string CheckHeldInstallFolder(const THeldFolder& Held) {
            "administrator rights own it or can change it.  Nothing was installed.";
   return {};
 }
+
+std::string CheckFoldersBelow(const THeldFolder& Held) {
+  if (!FileRightsTell()) return {};
+  std::vector<std::string> pending = {Held.Path()};
+  while (!pending.empty()) {
+    const std::string folder = std::move(pending.back());
+    pending.pop_back();
+    os::WIN32_FIND_DATAA found;
+    const os::UniqueSearch search(os::FindFirstFileA(JoinPath(folder, "*"), &found));
+    if (!search) continue;
+    do {
+      if (!(found.dwFileAttributes & os::FILE_ATTRIBUTE_DIRECTORY) || found.cFileName == "." ||
+          found.cFileName == "..")
+        continue;
+      const std::string below = JoinPath(folder, found.cFileName);
+      os::DWORD error = 0;
+      switch (JudgeFolderBelow(below, &Held, error)) {
+        case TFolderStanding::Missing:
+          continue;
+        case TFolderStanding::Usable:
+          pending.push_back(below);
+          continue;
+        case TFolderStanding::Unopenable:
+          return "Setup cannot open the folder " + below + " (" + os::ErrorText(error) +
+                 ") to see who may change it.  Nothing was changed.";
+        case TFolderStanding::Link:
+          return "The folder " + below +
+                 " is a link to another place, and Setup does not install through links.  Nothing "
+                 "was changed.  Delete that link, then run Setup again.";
+        case TFolderStanding::Unusable:
+          return "The folder " + below +
+                 " is there already, and users without administrator rights own it or can change "
+                 "it, so they could change what Setup puts there.  Nothing was changed.  Delete that "
+                 "folder, or have an administrator make the Administrators group its owner and take "
+                 "away every other user's right to change it, then run Setup again.";
+      }
+    } while (os::FindNextFileA(search.get(), &found));
+  }
+  return {};
+}

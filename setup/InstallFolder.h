@@ -32,6 +32,12 @@ std::string InstallFolderProblem(const std::string& Folder);
 // Returns why not, or empty.
 std::string ProtectInstallFolder(const std::string& Folder);
 
+// Once the folder is held, before anything of an earlier installation goes:
+// where the system keeps rights, every folder below it must be one that
+// only administrators own and can change, and no link. Returns why not (the
+// first that is not), or empty.
+std::string CheckFoldersBelow(const THeldFolder& Held);
+
 // Once the folder is made and held: refuses it when it is no longer where
 // its path says (moved, or a link put in its place) or, judged through the
 // handle, is no longer one that only administrators own and can change.

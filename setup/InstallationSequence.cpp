@@ -81,6 +81,13 @@ void InstallationSequence() {
     ErrorBox(replaced);
     return;
   }
+  // The folders the copy may write into, judged before the removal too: no
+  // check that can fail may come after it.
+  const std::string below = CheckFoldersBelow(held);
+  if (!below.empty()) {
+    ErrorBox(below);
+    return;
+  }
 
   if (SetupPars.OldInstallFound) {
     keptEntries.clear();

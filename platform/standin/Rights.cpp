@@ -81,6 +81,32 @@ bool CreateDirectoryA(const std::string& path, const std::string& text) {
   return true;
 }
 
+HANDLE CreateFileA(const std::string& path, DWORD access, DWORD share, DWORD disposition, DWORD flags,
+                   const std::string& text) {
+  std::lock_guard<std::recursive_mutex> guard(Fs().lock);
+  sddl::Descriptor descriptor;
+  if (!sddl::Parse(text, descriptor)) {
+    Fail(ERROR_INVALID_PARAMETER);
+    return INVALID_HANDLE_VALUE;
+  }
+  if (Fs().refuseRights) {
+    Fail(ERROR_ACCESS_DENIED);
+    return INVALID_HANDLE_VALUE;
+  }
+  std::string full;
+  const bool existed = FullPath(path, full) && KindOf(full) != Kind::Missing;
+  const HANDLE handle = CreateFileA(path, access, share, disposition, flags);
+  if (handle == INVALID_HANDLE_VALUE || existed) return handle;
+  // As Windows takes a descriptor: the owner given, the DACL inherited
+  // unless given too.
+  const std::string key = Upper(WithoutTrailing(full));
+  if (text.find("D:") == std::string::npos)
+    Fs().owners[key] = descriptor.Owner.empty() ? Fs().defaultOwner : descriptor.Owner;
+  else
+    Fs().security[key] = sddl::Format(descriptor);
+  return handle;
+}
+
 bool SetSecurityInfoByHandle(HANDLE handle, const std::string& text) {
   std::lock_guard<std::recursive_mutex> guard(Fs().lock);
   auto found = Fs().files.find(std::uintptr_t(handle));

@@ -202,6 +202,25 @@ bool CreateDirectoryA(const std::string& path, const std::string& sddl) {
   return ::CreateDirectoryA(path.c_str(), &attributes) != FALSE;
 }
 
+HANDLE CreateFileA(const std::string& path, DWORD access, DWORD shareMode, DWORD disposition,
+                   DWORD flags, const std::string& sddl) {
+  // Read once: every file of an installation is made with the same text.
+  // Files are made on the user-interface thread only.
+  static std::string text;
+  static std::unique_ptr<Descriptor> descriptor;
+  if (!descriptor || text != sddl) {
+    descriptor = std::make_unique<Descriptor>(sddl);
+    text = sddl;
+  }
+  if (!descriptor->value) {
+    ::SetLastError(ERROR_INVALID_PARAMETER);
+    return INVALID_HANDLE_VALUE;
+  }
+  SECURITY_ATTRIBUTES attributes = {sizeof attributes, descriptor->value, FALSE};
+  ::HANDLE h = ::CreateFileA(path.c_str(), access, shareMode, &attributes, disposition, flags, nullptr);
+  return HANDLE(reinterpret_cast<std::uintptr_t>(h));
+}
+
 bool SetSecurityInfoByHandle(HANDLE handle, const std::string& sddl) {
   Descriptor descriptor(sddl);
   PSID owner = nullptr;

@@ -106,6 +106,25 @@ TEST_F(InstallFolderTest, FoldersSetupMakesAreTheAdministratorsWhateverTheDefaul
   }
 }
 
+// Under the policy that makes an administrator's objects their own
+// account's, what the copy makes (a folder below, every file, the log) is
+// the Administrators group's all the same, so the next Setup takes its own
+// folders: a reinstall over it loses nothing.
+TEST_F(InstallFolderTest, ReinstallUnderTheObjectCreatorPolicyKeepsTheInstallation) {
+  standin::SetDefaultOwner("S-1-5-21-1-2-3-500");
+  ASSERT_TRUE(ChooseFolder("D:\\Apps\\Morvella")) << Message();
+  InstallFrom3();
+  main_->FinishButton.Click();
+  for (const char* made : {"Lists", "Lists\\Fr.wdl", "Morvella.exe", "Install.log"})
+    EXPECT_EQ(Rights(std::string("D:\\Apps\\Morvella\\") + made).Owner, "BA") << made;
+  standin::ResetDialogs();
+  ASSERT_TRUE(ChooseFolder("D:\\Apps\\Morvella")) << Message();
+  ASSERT_TRUE(SetupPars.OldInstallFound);
+  InstallFrom3();
+  EXPECT_EQ(ReadFileBytes("D:\\Apps\\Morvella\\Morvella.exe"), "prog");
+  EXPECT_EQ(ReadFileBytes("D:\\Apps\\Morvella\\Lists\\Fr.wdl"), "fr");
+}
+
 TEST_F(InstallFolderTest, ProgramFilesKeepsItsOwnRights) {
   Start();
   GoTo(4);
@@ -524,13 +543,16 @@ TEST_F(InstallFolderTest, ExistingFolderBelowTheInstallationFolderIsUsedOnlyWhen
       EXPECT_EQ(ReadFileBytes("D:\\Old\\Lists\\Fr.wdl"), "fr");
       continue;
     }
-    EXPECT_EQ(Message().rfind("The folder D:\\Old\\Lists was there already, and users without administrator "
+    // Judged before the earlier installation goes: it stays whole.
+    EXPECT_EQ(Message().rfind("The folder D:\\Old\\Lists is there already, and users without administrator "
                               "rights own it or can change it, so they could change what Setup puts there.  "
-                              "Setup stopped before writing Lists\\Fr.wdl there.",
+                              "Nothing was changed.",
                               0),
               0u)
         << Message();
     EXPECT_FALSE(Exists("D:\\Old\\Lists\\Fr.wdl"));
+    EXPECT_TRUE(Exists("D:\\Old\\Install.log"));
+    EXPECT_TRUE(SetupPars.OldInstallFound);
   }
 }
 
@@ -576,8 +598,8 @@ TEST_F(InstallFolderTest, LinkInsideTheInstallationFolderIsRefusedBeforeAnything
   main_->NextButton.Click();
   ASSERT_FALSE(standin::MessageBoxes().empty());
   EXPECT_EQ(standin::MessageBoxes().back().Text,
-            "The folder D:\\Old\\Lists is a link to another place.  Setup does not install through "
-            "links, so it stopped before writing Lists\\Fr.wdl there.");
+            "The folder D:\\Old\\Lists is a link to another place, and Setup does not install through "
+            "links.  Nothing was changed.  Delete that link, then run Setup again.");
   EXPECT_TRUE(FilesBelow("D:\\Elsewhere").empty());
   EXPECT_EQ(ReadFileBytes("D:\\Old\\Install.log").find("Lists\\Fr.wdl"), std::string::npos)
       << "the refused entry is not recorded";
