@@ -2,6 +2,7 @@
 
 #include "engine/Unit_Paths.h"
 #include "platform/Application.h"
+#include "platform/Entries.h"
 #include "platform/FileSearch.h"
 #include "platform/Files.h"
 #include "platform/Sddl.h"
@@ -55,6 +56,13 @@ std::string FirstFolderAboveUsersCanRename(const std::string& Path) {
       return above;
     if (root) return {};
   }
+}
+
+std::string LinkOnTheWay(const std::string& Path) {
+  const std::string full = StripBackslash(Path);
+  const std::string root = os::GetVolumePathNameA(full);
+  if (root.empty() || full.size() <= root.size()) return {};
+  return os::FirstLinkBelow(root, full.substr(root.size()));
 }
 
 bool UsersCanReplace(const std::string& Path) {

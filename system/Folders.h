@@ -27,6 +27,10 @@ bool OnlyAdministratorsCanChange(const std::string& Path);
 // folder where Path lies. Empty when there is none. Unreadable rights count
 // as such a folder.
 std::string FirstFolderAboveUsersCanRename(const std::string& Path);
+// The first existing level of the full path Path, from its drive down to
+// Path itself, that is a link (a junction or symbolic link), each read
+// without following it; empty when none is.
+std::string LinkOnTheWay(const std::string& Path);
 // Whether anybody but administrators and the system may change the file
 // Path or put another in its place: by its own rights, or by its folder's
 // leave to delete what it holds.

@@ -281,7 +281,14 @@ TEST_F(UninstallOldPromptTest, OnlyAProgramUsersCannotReplaceIsStarted) {
   standin::SetSecurity("D:\\Yours", kUsersToo);
   standin::SetSecurity("D:\\Yours\\Apps", kAdminsOnly);
   WriteFileBytes("D:\\Yours\\Apps\\UNINST.EXE", "MZ");
+  // A user who could rename D:\Data put a junction there to Program Files,
+  // an administrators' folder that holds an UNINST.EXE: the start would go
+  // through a path the user can point elsewhere again.
+  ASSERT_TRUE(standin::PlaceLink("D:\\Data", "C:\\Program Files"));
+  // Read by its name, as Windows reads it, it shows its target's rights.
+  standin::SetSecurity("D:\\Data", kAdminsOnly);
   const Case cases[] = {
+      {"D:\\Downloads\\Setup.exe", "D:\\Data\\Old\\UNINST.EXE", nullptr, false},
       {"C:\\Setup.exe", "C:\\WINDOWS\\UNINST.EXE -f C:\\OLD\\UNINST.LOG", nullptr, true},
       {"D:\\Downloads\\Setup.exe", "\"C:\\Program Files\\Old\\UNINST.EXE\" /u", nullptr, true},
       {"D:\\Downloads\\Setup.exe", "C:\\Windows\\Temp\\UNINST.EXE", nullptr, false},
