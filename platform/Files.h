@@ -135,6 +135,10 @@ std::string GetNamedSecurityInfoA(const std::string& path);
 // SDDL (GetSecurityInfo); empty on failure.
 std::string GetSecurityInfoByHandle(HANDLE handle);
 
+// Whether the system is Wine (its ntdll exports wine_get_version), which
+// keeps no access rights of files: every file reads as the user's.
+bool RunsUnderWine();
+
 // --- Volumes --------------------------------------------------------------------
 constexpr DWORD FILE_PERSISTENT_ACLS = 0x8;  // the file system keeps access rights
 

@@ -63,6 +63,13 @@ std::string InstallFolderProblem(const std::string& Folder) {
     return "The folder " + Folder +
            " is a link to another place.  Setup does not install into links; choose another "
            "folder.";
+  // Nor below one: whoever may point it elsewhere later would move Morvella
+  // with it (before Windows Vista nothing else would tell).
+  const std::string link = LinkOnTheWay(os::GetFullPathNameA(Folder));
+  if (!link.empty())
+    return "The folder " + link + " on the way to " + Folder +
+           " is a link to another place.  Setup does not install through links; choose another "
+           "folder.";
   if (!InsideProgramFiles(Folder) && !VolumeKeepsRights(Folder))
     return "The drive of the folder " + Folder +
            " keeps no access rights (a FAT or exFAT drive, say), so any user could change "

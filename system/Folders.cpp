@@ -30,10 +30,10 @@ bool ReadRights(const std::string& Path, sddl::Descriptor& descriptor) {
 }  // namespace
 
 bool FileRightsTell() {
-  // Asked each time (one call): a Windows folder's rights do not change
-  // while Setup runs, and so the answer can be tested both ways.
-  const std::string windows = os::GetWindowsDirectoryA();
-  return !windows.empty() && OnlyAdministratorsCanChange(windows);
+  // Told by what the system is, never by what a folder's rights look like:
+  // on Windows 2000 to 2003 Power Users may change the Windows folder, and
+  // the rights of every other folder still count.
+  return !os::RunsUnderWine();
 }
 
 bool OnlyAdministratorsCanChange(const std::string& Path) {

@@ -13,10 +13,7 @@ std::string GetProgramsFolder(std::string* Unwritable = nullptr);
 // Whether Folder holds any file or folder, hidden and system ones included.
 bool HoldsFiles(const std::string& Folder);
 // Whether this system keeps and reports the rights of files and folders:
-// the Windows folder reads as owned by the administrators, the system or
-// the trusted installer. Under Wine, which keeps none, it reads as the
-// user's; and where a user owns the Windows folder, no folder is safe from
-// that user anyway.
+// every Windows does; Wine keeps none (every file reads as the user's).
 bool FileRightsTell();
 // Whether only administrators, the system and the trusted installer own
 // and may change Path (a folder or file); unreadable rights count as not.

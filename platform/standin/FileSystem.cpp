@@ -48,6 +48,7 @@ void FileSystem::Reset() {
   store->MakeFolders(root + "/C/Windows/Temp");
   current = "C:\\";
   attributes.clear();
+  names.clear();
   denied.clear();
   searches.clear();
   writeBudget = -1;
@@ -60,6 +61,7 @@ void FileSystem::Reset() {
   laterBytes.clear();
   laterReadsServed = false;
   preVista = false;
+  wine = false;
   beforeDeleteOpen = nullptr;
   security.clear();
   owners.clear();
@@ -521,6 +523,13 @@ void AddHardLinks(const std::string& windowsPath, int names) {
   std::string full;
   os::hostfs::FullPath(windowsPath, full);
   os::hostfs::Fs().names[os::hostfs::Upper(os::hostfs::WithoutTrailing(full))] = os::DWORD(1 + names);
+}
+
+void SimulateWine(bool wine) {
+  std::lock_guard<std::recursive_mutex> guard(os::hostfs::Fs().lock);
+  os::hostfs::Fs().wine = wine;
+  // As Wine shows it: the Windows folder is the user's too.
+  if (wine) SetSecurity("C:\\Windows", std::string("O:") + kUserSid + "D:(A;OICI;FA;;;" + kUserSid + ")");
 }
 
 void SimulatePreVista(bool preVista) {

@@ -107,6 +107,11 @@ HANDLE CreateFileA(const std::string& path, DWORD access, DWORD share, DWORD dis
   return handle;
 }
 
+bool RunsUnderWine() {
+  std::lock_guard<std::recursive_mutex> guard(Fs().lock);
+  return Fs().wine;
+}
+
 bool SetSecurityInfoByHandle(HANDLE handle, const std::string& text) {
   std::lock_guard<std::recursive_mutex> guard(Fs().lock);
   auto found = Fs().files.find(std::uintptr_t(handle));

@@ -86,6 +86,9 @@ void RefuseRights(bool refuse);
 // The file path has names more names elsewhere (hard links a user made):
 // its link count, which GetFileLinkCountByHandle reports, is 1 + names.
 void AddHardLinks(const std::string& windowsPath, int names);
+// Wine from now on (true): os::RunsUnderWine says so, and every file reads
+// as the user's own (the rights set with SetSecurity aside).
+void SimulateWine(bool wine);
 // A system before Windows Vista: GetFinalPathNameByHandleA and
 // SetFileInformationByHandle fail with ERROR_PROC_NOT_FOUND.
 void SimulatePreVista(bool preVista);

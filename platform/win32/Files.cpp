@@ -202,6 +202,10 @@ bool CreateDirectoryA(const std::string& path, const std::string& sddl) {
   return ::CreateDirectoryA(path.c_str(), &attributes) != FALSE;
 }
 
+bool RunsUnderWine() {
+  return ::GetProcAddress(::GetModuleHandleA("ntdll.dll"), "wine_get_version") != nullptr;
+}
+
 HANDLE CreateFileA(const std::string& path, DWORD access, DWORD shareMode, DWORD disposition,
                    DWORD flags, const std::string& sddl) {
   // Read once: every file of an installation is made with the same text.

@@ -309,8 +309,8 @@ TEST_F(InstallFolderTest, FolderAUserMadeAfterItsPageWithAHandleKeptOpenIsRefuse
 // too, reads as the user's own), no folder can be told from another: only
 // links, drives without rights and drive roots are refused, and a folder
 // that exists is taken as it is.
-TEST_F(InstallFolderTest, WhereEvenTheWindowsFolderReadsAsAUsersOnlyLinksRootsAndFatAreRefused) {
-  standin::SetSecurity("C:\\Windows", kUserFolder);
+TEST_F(InstallFolderTest, UnderWineOnlyLinksRootsAndFatAreRefused) {
+  standin::SimulateWine(true);
   ASSERT_TRUE(os::CreateDirectoryA("D:\\Mine"));
   standin::SetSecurity("D:\\Mine", kUserFolder);
   ASSERT_TRUE(os::CreateDirectoryA("D:\\Mine\\Lists"));
@@ -322,6 +322,26 @@ TEST_F(InstallFolderTest, WhereEvenTheWindowsFolderReadsAsAUsersOnlyLinksRootsAn
   InstallFrom3();
   EXPECT_EQ(ReadFileBytes("D:\\Mine\\Lists\\Fr.wdl"), "fr");
   EXPECT_EQ(ReadFileBytes("D:\\Mine\\Other.exe"), "other");
+}
+
+// Windows 2000 to 2003 let Power Users change the Windows folder: the
+// rights of every other folder count all the same there, and with no final
+// paths to tell by, a link on the way is refused by itself.
+TEST_F(InstallFolderTest, BeforeVistaRightsAndLinksOnTheWayStillCount) {
+  standin::SimulatePreVista(true);
+  standin::SetSecurity("C:\\Windows", "O:BAD:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1301bf;;;PU)");
+  ASSERT_TRUE(os::CreateDirectoryA("D:\\Mine"));
+  standin::SetSecurity("D:\\Mine", kUserFolder);
+  EXPECT_FALSE(ChooseFolder("D:\\Mine"));
+  EXPECT_EQ(Message().rfind("The folder D:\\Mine exists already", 0), 0u) << Message();
+  ASSERT_TRUE(os::MakeSureDirectoryPathExists("C:\\Program Files\\Vantrel\\"));
+  ASSERT_TRUE(standin::PlaceLink("D:\\Apps", "C:\\Program Files\\Vantrel"));
+  standin::SetSecurity("D:\\Apps", kAdminFolder);  // by its name it shows its target's rights
+  standin::ResetDialogs();
+  EXPECT_FALSE(ChooseFolder("D:\\Apps\\Morvella"));
+  EXPECT_EQ(Message(), "The folder D:\\Apps on the way to D:\\Apps\\Morvella is a link to another place.  "
+                       "Setup does not install through links; choose another folder.");
+  standin::SimulatePreVista(false);
 }
 
 struct AboveCase {
