@@ -158,6 +158,7 @@ constexpr DWORD WRITE_OWNER = 0x00080000;
 constexpr DWORD FILE_READ_ATTRIBUTES = 0x80;
 constexpr DWORD FILE_WRITE_ATTRIBUTES = 0x100;
 constexpr DWORD FILE_LIST_DIRECTORY = 0x1;  // reading a folder: takes part in share modes
+constexpr DWORD FILE_ADD_SUBDIRECTORY = 0x4;  // making folders in a folder
 constexpr DWORD FILE_SHARE_DELETE = 0x4;
 constexpr DWORD FILE_FLAG_BACKUP_SEMANTICS = 0x02000000;    // a folder may be opened
 constexpr DWORD FILE_FLAG_OPEN_REPARSE_POINT = 0x00200000;  // a link itself, not its target

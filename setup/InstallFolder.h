@@ -32,6 +32,12 @@ std::string InstallFolderProblem(const std::string& Folder);
 // Returns why not, or empty.
 std::string ProtectInstallFolder(const std::string& Folder);
 
+// Removes what ProtectInstallFolder made of Rest below Existing, deepest
+// level first, each through a handle on that very folder once it is seen to
+// be where its path says (before Windows Vista, by its path): the levels
+// are the administrators' alone, below folders users cannot rename.
+void RemoveMadeLevels(const std::string& Existing, std::string Rest);
+
 // Once the folder is held, before anything of an earlier installation goes:
 // where the system keeps rights, every folder below it must be one that
 // only administrators own and can change, and no link. Returns why not (the

@@ -18,18 +18,13 @@
 
 namespace {
 
-// Whether files can be created in Folder; leaves the disk as it was.
-bool CanWriteFolder(const std::string& Folder) {
-  auto [existing, rest] = SplitExistingPath(Folder);
-  bool ok = FolderExists(Folder) || os::MakeSureDirectoryPathExists(JoinPath(Folder, "x"));
-  if (ok) {
-    const std::string probe = JoinPath(Folder, "Setup write test.tmp");
-    // The system deletes the probe on closing: no file is left behind.
-    ok = bool(os::UniqueHandle(os::CreateFileA(probe, os::GENERIC_WRITE, 0, os::CREATE_NEW,
-                                               os::FILE_FLAG_DELETE_ON_CLOSE)));
-  }
-  RemoveCreatedFolders(existing, rest);
-  return ok;
+// Whether files can be made in the held folder: one is made in it and
+// deleted through its own handle, never by a path.
+bool TakesFiles(const THeldFolder& Held) {
+  const os::UniqueHandle probe(os::CreateFileA(JoinPath(Held.Path(), "Setup write test.tmp"),
+                                               os::GENERIC_WRITE | os::DELETE, 0, os::CREATE_NEW,
+                                               os::FILE_FLAG_DELETE_ON_CLOSE, kAdministratorsOwner));
+  return probe && Held.Holds(probe.get());
 }
 
 // What the removal of the earlier installation could not delete, and where.
@@ -49,11 +44,6 @@ void InstallationSequence() {
              os::GetCurrentDirectoryA() + ".  Start Setup from the folder or disk that holds it.");
     return;
   }
-  if (!CanWriteFolder(SetupPars.InstallDir)) {
-    ErrorBox("Setup cannot write to the folder " + SetupPars.InstallDir +
-             ".  Click Back and choose another folder.");
-    return;
-  }
   // Asked again: the folder may have changed since its page.
   const std::string problem = InstallFolderProblem(SetupPars.InstallDir);
   if (!problem.empty()) {
@@ -70,12 +60,13 @@ void InstallationSequence() {
   // can fail comes after the removal. Held from here to the end: nobody may
   // move it or put a link in its place, and when it is the earlier
   // installation's own folder the removal cannot take it away.
+  const auto [existing, made] = SplitExistingPath(SetupPars.InstallDir);
   const std::string unprotected = ProtectInstallFolder(SetupPars.InstallDir);
   if (!unprotected.empty()) {
     ErrorBox(unprotected);
     return;
   }
-  const THeldFolder held(SetupPars.InstallDir);
+  THeldFolder held(SetupPars.InstallDir);
   const std::string replaced = CheckHeldInstallFolder(held);
   if (!replaced.empty()) {
     ErrorBox(replaced);
@@ -86,6 +77,14 @@ void InstallationSequence() {
   const std::string below = CheckFoldersBelow(held);
   if (!below.empty()) {
     ErrorBox(below);
+    return;
+  }
+  if (!TakesFiles(held)) {
+    // What was made for it goes again: the disk is left as it was.
+    held.Release();
+    RemoveMadeLevels(existing, made);
+    ErrorBox("Setup cannot write to the folder " + SetupPars.InstallDir +
+             ".  Click Back and choose another folder.");
     return;
   }
 

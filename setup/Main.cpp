@@ -256,7 +256,7 @@ void TMainForm::NextButtonClick() {
       std::string folder = InstallDirEdit.Text();
       while (folder.size() > 1 && EndsWithBackslash(folder) && StripBackslash(folder) != folder)
         folder = StripBackslash(folder);
-      if (!CanCreateFolder(folder)) {
+      if (!CouldCreateFolder(folder)) {
         InstallDirEdit.SetFocus();
         return;
       }
@@ -456,6 +456,24 @@ void TMainForm::ProgFoldersTreeChange(ui::TTreeNode* Node) {
 }
 
 // --- Functions of the main unit --------------------------------------------
+
+bool CouldCreateFolder(const std::string& Path) {
+  const std::string full = Path.empty() ? Path : os::GetFullPathNameA(Path);
+  if (!full.empty() && FolderExists(full)) return true;
+  auto [existing, rest] = SplitExistingPath(full);
+  bool ok = !existing.empty() && !rest.empty() && PathNameProblem(rest).empty() &&
+            JoinPath(existing, rest).size() < os::MAX_PATH;
+  if (ok) {
+    // Asked of the deepest level that exists, opened as itself (never
+    // where a link would lead): whether folders may be made in it.
+    const os::UniqueHandle level(os::CreateFileA(
+        existing, os::FILE_ADD_SUBDIRECTORY, os::FILE_SHARE_READ | os::FILE_SHARE_WRITE | os::FILE_SHARE_DELETE,
+        os::OPEN_EXISTING, os::FILE_FLAG_BACKUP_SEMANTICS | os::FILE_FLAG_OPEN_REPARSE_POINT));
+    ok = bool(level);
+  }
+  if (!ok) ErrorBox(kCannotCreate);
+  return ok;
+}
 
 bool CanCreateFolder(const std::string& Path) {
   if (!Path.empty() && FolderExists(Path)) return true;

@@ -86,8 +86,16 @@ class TMainForm : public ui::TForm {
 extern TMainForm* MainForm;
 
 // Whether Path could be created; leaves the disk as it was. Says so in a
-// message box when it could not.
+// message box when it could not. For the Start-menu folder, in the user's
+// own Start menu: it makes the folder and removes it again.
 bool CanCreateFolder(const std::string& Path);
+// The same for the installation folder, making nothing: it exists, or the
+// deepest level that does is one in which folders may be made and the
+// missing levels have names Windows takes. Nothing is made or removed by
+// path before the folder's checks (through a link at a level that would be
+// wherever the link points); the folder is made at Next on the
+// confirmation page, with its rights, after every check.
+bool CouldCreateFolder(const std::string& Path);
 // The shell's folder dialog; empty when cancelled.
 std::string BrowseFolder();
 

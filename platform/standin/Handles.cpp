@@ -29,6 +29,11 @@ HANDLE OpenForDelete(const std::string& full, DWORD access, DWORD share, DWORD f
     return INVALID_HANDLE_VALUE;
   }
   const std::string key = Upper(WithoutTrailing(full));
+  // Leave to make entries in a folder is checked when the handle is opened.
+  if (info.folder && (access & (FILE_ADD_SUBDIRECTORY | 0x2 /*FILE_ADD_FILE*/)) && IsDeniedPath(full)) {
+    Fail(ERROR_ACCESS_DENIED);
+    return INVALID_HANDLE_VALUE;
+  }
   if (ShareConflict(key, SharedUses(access), share)) {
     Fail(ERROR_SHARING_VIOLATION);
     return INVALID_HANDLE_VALUE;

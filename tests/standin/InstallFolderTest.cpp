@@ -344,6 +344,42 @@ TEST_F(InstallFolderTest, BeforeVistaRightsAndLinksOnTheWayStillCount) {
   standin::SimulatePreVista(false);
 }
 
+// Page 2 makes nothing to test a folder: through a user's link at an
+// existing level folders would be made wherever it points, and the link
+// pointed elsewhere between the making and the removing would have an
+// administrator delete an empty folder of anybody's.
+TEST_F(InstallFolderTest, PageTwoMakesAndDeletesNothingThroughALink) {
+  ASSERT_TRUE(os::MakeSureDirectoryPathExists("C:\\Target\\"));
+  ASSERT_TRUE(os::MakeSureDirectoryPathExists("C:\\Victim\\Morvella\\"));
+  ASSERT_TRUE(standin::PlaceLink("D:\\Junk", "C:\\Target"));
+  standin::BeforeDeleteOpen([](const std::string& path) {
+    if (path.find("Morvella") == std::string::npos) return;
+    standin::RemoveLink("D:\\Junk");
+    standin::PlaceLink("D:\\Junk", "C:\\Victim");
+  });
+  EXPECT_FALSE(ChooseFolder("D:\\Junk\\Morvella"));
+  standin::BeforeDeleteOpen(nullptr);
+  EXPECT_TRUE(Exists("C:\\Victim\\Morvella"));
+  EXPECT_FALSE(Exists("C:\\Target\\Morvella"));
+}
+
+// The write test of the confirmation comes after every check, in the
+// folder made and held; a folder that takes no files goes again, through
+// handles, and nothing else changed.
+TEST_F(InstallFolderTest, FolderThatTakesNoFilesIsRemovedAgain) {
+  ASSERT_TRUE(ChooseFolder("C:\\Program Files\\Vantrel\\Morvella")) << Message();
+  main_->NextButton.Click();
+  ASSERT_EQ(SetupPars.Page, 4);
+  standin::ResetDialogs();
+  standin::FailNthChange(4);  // both levels are made, the test file is not
+  main_->NextButton.Click();
+  standin::FailNthChange(0);
+  EXPECT_EQ(SetupPars.Page, 4);
+  EXPECT_EQ(Message(), "Setup cannot write to the folder C:\\Program Files\\Vantrel\\Morvella.  Click Back "
+                       "and choose another folder.");
+  EXPECT_FALSE(Exists("C:\\Program Files\\Vantrel"));
+}
+
 struct AboveCase {
   const char* what;
   const char* folder;        // chosen
