@@ -24,21 +24,21 @@ const char* const kFormClass = "TSetupForm";
 #define WM_DPICHANGED 0x02E0
 #endif
 
-// Whether font is what spec asks for: the character height, and the
+// Whether font is what was asked for: the character height, and the
 // character set where one was asked for.
-bool Realizes(HFONT font, const ui::TFontSpec& spec) {
+bool Realizes(HFONT font, const ui::TFontSpec& wanted) {
   HDC dc = ::GetDC(nullptr);
   HGDIOBJ old = ::SelectObject(dc, font);
   TEXTMETRICA metrics = {};
   const bool measured = ::GetTextMetricsA(dc, &metrics) != FALSE;
   ::SelectObject(dc, old);
   ::ReleaseDC(nullptr, dc);
-  return measured && metrics.tmHeight - metrics.tmInternalLeading == -spec.Height &&
-         (spec.CharSet == ui::kDefaultCharSet || metrics.tmCharSet == spec.CharSet);
+  return measured && metrics.tmHeight - metrics.tmInternalLeading == -wanted.Height &&
+         (wanted.CharSet == ui::kDefaultCharSet || metrics.tmCharSet == wanted.CharSet);
 }
 
-HFONT MakeFont(const ui::TFontSpec& spec, const char* face) {
-  return ::CreateFontA(spec.Height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, BYTE(spec.CharSet),
+HFONT MakeFont(const ui::TFontSpec& wanted, const char* face) {
+  return ::CreateFontA(wanted.Height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, BYTE(wanted.CharSet),
                        OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
                        DEFAULT_PITCH | FF_DONTCARE, face);
 }
@@ -50,11 +50,11 @@ HFONT DialogFont(int dpi) {
   static std::vector<std::pair<int, HFONT>> fonts;
   for (const auto& made : fonts)
     if (made.first == dpi) return made.second;
-  const ui::TFontSpec spec = ui::DialogFont(dpi, ::GetACP());
-  HFONT font = MakeFont(spec, "MS Sans Serif");
-  if (!Realizes(font, spec)) {
+  const ui::TFontSpec wanted = ui::DialogFont(dpi, ::GetACP());
+  HFONT font = MakeFont(wanted, "MS Sans Serif");
+  if (!Realizes(font, wanted)) {
     ::DeleteObject(font);
-    font = MakeFont(spec, "MS Shell Dlg");
+    font = MakeFont(wanted, "MS Shell Dlg");
   }
   fonts.emplace_back(dpi, font);
   return font;
