@@ -17,8 +17,11 @@ namespace {
 TLogFile::TLogFile(const std::string& InstallDir, const std::string& ProgFolder,
                    const char* FileName, const THeldFolder* Folder)
     : fileName_(JoinPath(InstallDir, FileName)),
-      file_(Folder ? Folder->CreateFresh(fileName_, os::FILE_SHARE_READ, false, false)
-                   : THeldFolder(StripBackslash(InstallDir)).CreateFresh(fileName_, os::FILE_SHARE_READ, false, false)) {
+      // An earlier log of this folder is replaced even when read-only: it
+      // is Setup's own record, and a removal that left it must not leave
+      // the user with neither installation.
+      file_(Folder ? Folder->CreateFresh(fileName_, os::FILE_SHARE_READ, true, false)
+                   : THeldFolder(StripBackslash(InstallDir)).CreateFresh(fileName_, os::FILE_SHARE_READ, true, false)) {
   if (!file_) Raise("Cannot create the install log", fileName_);
   // Should a line fail, the file is closed with its member as the error
   // leaves: it must not stay open, and shut, for a retry.
@@ -127,7 +130,7 @@ bool ReadProgramFolder(const std::string& LogName, std::string& ProgFolder) {
   std::string line;
   while (log.ReadLine(line)) {
     if (line != "{program folder}") continue;
-    if (!log.ReadLine(line, true)) return false;
+    if (!log.ReadLine(line)) return false;
     ProgFolder = line;
     return true;
   }

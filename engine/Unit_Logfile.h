@@ -89,7 +89,8 @@ class TLogReader {
   std::size_t len_ = 0;
 };
 
-// The Start-menu folder a log records: the line after "{program folder}",
-// when there is one, with its line break or without (a last line counts
-// here). Raises EInOutError when the log cannot be read.
+// The Start-menu folder a log records: the whole line after "{program
+// folder}", when there is one (a last line cut off before its line break,
+// a write that never ended, is none). Raises EInOutError when the log
+// cannot be read.
 bool ReadProgramFolder(const std::string& LogName, std::string& ProgFolder);

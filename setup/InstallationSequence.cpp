@@ -27,6 +27,22 @@ bool TakesFiles(const THeldFolder& Held) {
   return probe && Held.Holds(probe.get());
 }
 
+// Why the Install.log in the held folder could not be replaced, or empty.
+std::string UnreplaceableLog(const THeldFolder& Held) {
+  const std::string log = JoinPath(Held.Path(), "Install.log");
+  const os::UniqueHandle file(os::CreateFileA(log, os::FILE_READ_ATTRIBUTES,
+                                              os::FILE_SHARE_READ | os::FILE_SHARE_WRITE | os::FILE_SHARE_DELETE,
+                                              os::OPEN_EXISTING, os::FILE_FLAG_OPEN_REPARSE_POINT));
+  if (!file) return {};
+  const os::DWORD attributes = os::GetFileAttributesByHandle(file.get());
+  if (attributes == os::INVALID_FILE_ATTRIBUTES || !(attributes & os::FILE_ATTRIBUTE_READONLY) ||
+      os::GetFileLinkCountByHandle(file.get()) == 1)
+    return {};
+  return "Setup cannot replace " + log +
+         ": it is read-only and has other names on the disk (hard links), which share that mark.  "
+         "Nothing was changed.  Remove its read-only mark, then click Next again.";
+}
+
 // What the removal of the earlier installation could not delete, and where.
 std::vector<std::string> keptEntries;
 std::string keptFolder;
@@ -77,6 +93,13 @@ void InstallationSequence() {
   const std::string below = CheckFoldersBelow(held);
   if (!below.empty()) {
     ErrorBox(below);
+    return;
+  }
+  // Its log is made anew after the removal, a read-only one replaced; only
+  // one whose read-only mark other names share (hard links) could not be.
+  const std::string logProblem = UnreplaceableLog(held);
+  if (!logProblem.empty()) {
+    ErrorBox(logProblem);
     return;
   }
   if (!TakesFiles(held)) {

@@ -172,9 +172,10 @@ void TMainForm::FormShow() {
   if (AskUninstallOld) {
     // The version-1.0 prompt takes the backdrop's place; Yes ends Setup.
     AskToUninstallOldVersion();
-    return;
+    if (Closed()) return;
+  } else if (FullScreenForm) {
+    FullScreenForm->ShowFullScreen();
   }
-  if (FullScreenForm) FullScreenForm->ShowFullScreen();
   // A release's first volume must be confirmed whole before the earlier
   // installation goes: that begins now, on threads of its own, so that
   // Next on the last page need not wait for it.

@@ -72,9 +72,10 @@ TEST_F(StartupTest, FoldersOfAnEarlierInstallationComeFromItsLog) {
       {"marker is the last line", "x\r\n{program folder}\r\n", false, "Morvella"},
       {"empty line after the marker", "{program folder}\r\n\r\n", true, ""},
       {"folder is the last line", "{program folder}\r\nTools\r\n", true, "Tools"},
-      // Start-up takes a further line, ended or not (the removal does not).
-      {"last line without line end", "{program folder}\r\nTools", true, "Tools"},
-      {"last line ended by CR alone", "{program folder}\r\nTools\r", true, "Tools"},
+      // A last line cut off before its line break, a write that never
+      // ended, is no line: as the removal reads it.
+      {"last line without line end", "{program folder}\r\nTools", false, "Morvella"},
+      {"last line ended by CR alone", "{program folder}\r\nTools\r", false, "Morvella"},
       {"marker only as part of a line", " {program folder}\r\nTools\r\n", false, "Morvella"},
       {"marker in other case", "{Program Folder}\r\nTools\r\n", false, "Morvella"},
   };
