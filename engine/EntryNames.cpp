@@ -54,7 +54,7 @@ std::string PathNameProblem(const std::string& Name, const TNameRules& Rules) {
     if (level.empty()) return "the name has an empty folder level";
     if (level == "." || level == "..") return "the name refers to a folder by . or ..";
     if (Rules.EndsWith(level, '.') || Rules.EndsWith(level, ' '))
-      return "a part of the name ends in a dot or a blank";
+      return "a part of the name ends in a dot or a space";
     if (IsDeviceName(level, Rules)) return "the name " + level + " is reserved for a device";
     if (end == Name.size()) break;
     start = end + 1;

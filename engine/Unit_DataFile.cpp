@@ -374,7 +374,7 @@ void TDataFile::BeginEntry(const std::string& name, std::int32_t size) {
     os::SetFileDispositionInfo(OutFile.get(), true);
     OutFile.reset();
     throw os::EInOutError("Setup stopped before writing " + path + ": it would lie at " +
-                              (where.empty() ? std::string("a place Windows does not tell") : where) +
+                              (where.empty() ? std::string("an unknown place") : where) +
                               ", outside the installation folder, because a folder on the way was "
                               "replaced.",
                           os::ERROR_ACCESS_DENIED);

@@ -64,10 +64,6 @@ void StepProgress();
 void ReportDone();
 void ReportCancel();
 
-// The worker's course: the first volume, then a hundredth of the payload at
-// a time, following the chain, and the payload's end. Run runs one of the
-// steps above (the worker hands each to the user-interface thread); Stopped
-// says whether the worker was asked to stop.
 template <class Stopped>
 bool WaitForCheckedBlock(Stopped stopped) {
   // DataFile changes only in steps, while this thread waits for them.

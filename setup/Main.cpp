@@ -292,14 +292,16 @@ void TMainForm::NextButtonClick() {
       }
       std::string folder = ProgFolderEdit.Text();
       while (EndsWithBackslash(folder)) folder.pop_back();
-      // Windows drops a dot or a blank at the end of a folder's name: the
-      // folder made would not be the one the log records.
+      // Windows drops a dot or a space at the end of a folder's name when it
+      // makes the folder; and the removal, which takes no such name (it is
+      // not the name of the folder there), would never take the shortcuts
+      // away again.
       for (const std::string& level : PathLevels(folder)) {
         const TCharacters& chars = SystemCharacters();
         if (level == "." || level == ".." || !(chars.EndsWith(level, '.') || chars.EndsWith(level, ' '))) continue;
-        ErrorBox("Windows leaves a dot or a blank at the end of a folder's name out, so the "
-                 "Start-menu folder " + folder + " would be made under another name.  Leave "
-                 "them out and click Next again.");
+        ErrorBox("Windows removes a dot or a space at the end of a folder name, so the Start-menu "
+                 "folder " + folder + " would be created under another name.  Remove it and click "
+                 "Next again.");
         ProgFolderEdit.SetFocus();
         return;
       }

@@ -40,11 +40,8 @@ std::string ReleaseCodePageProblem() {
   const unsigned wanted = hashes.CodePage(), here = os::GetACP();
   if (wanted == 0 || wanted == here) return {};
   const std::string language = CodePageLanguage(wanted);
-  return "This Setup of Morvella was made for Windows whose language for non-Unicode programs is " +
-         Named(wanted) + ", and this Windows uses " + Named(here) +
-         ".  The names of Morvella's files would come out as other characters, so Setup has "
-         "changed nothing.  Run the Setup of Morvella made for your language, or set \"Language "
-         "for non-Unicode programs\" (Control Panel, Region, Administrative) to " +
-         (language.empty() ? Named(wanted) : language) + ", restart Windows and run this Setup "
-         "again.";
+  return "This Setup is for Windows in " + Named(wanted) + ", and this Windows uses " + Named(here) +
+         ".  Nothing was changed.  Run the Setup made for your language, or set \"Language for "
+         "non-Unicode programs\" (Control Panel, Region) to " +
+         (language.empty() ? Named(wanted) : language) + " and restart Windows.";
 }

@@ -12,10 +12,10 @@ std::unique_ptr<os::TNamedMutex> TakeSetupLock(const std::string& Caption) {
   if (lock->State() == os::TNamedMutex::TState::Squatted) {
     // Fails closed: going on could let two of them change one folder at once.
     os::MessageBoxA(os::NO_WINDOW,
-                    std::string("Morvella Setup and its uninstaller run one at a time, and another "
-                                "program holds the name they take to make sure of it (\"") +
-                        kSetupMutexName + "\": " + os::ErrorText(lock->Error()) +
-                        ").  Nothing was changed.  Restart Windows and try again.",
+                    std::string("Another program is using the name \"") + kSetupMutexName + "\" (" +
+                        os::ErrorText(lock->Error()) +
+                        ") that Morvella Setup and its uninstaller use to make sure only one of them "
+                        "runs.  Nothing was changed.  Restart Windows and try again.",
                     Caption, os::MB_OK | os::MB_ICONERROR);
     return nullptr;
   }

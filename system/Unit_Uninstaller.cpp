@@ -267,7 +267,7 @@ int UninstMain() {
     if (!result.RemovedAny)
       return Say("Morvella cannot be removed:\n\n" + KeptLines(result) + "\nNothing was removed.",
                  os::MB_ICONERROR);
-    return Say("Morvella was not removed completely.  These of its files are still there:\n\n" +
+    return Say("Morvella was not removed completely.  These files of Morvella are still there:\n\n" +
                    KeptLines(result) +
                    "\nMorvella stays in the list of programs until they are gone.",
                os::MB_ICONWARNING);

@@ -265,7 +265,7 @@ int PackVolumes(const std::vector<PackEntry>& entries, const fs::path& outFolder
         fs::rename(item.path(), out / item.path().filename());
       fs::remove(partial);
     }
-  } catch (...) {
+  } catch (const std::exception& failure) {
     std::error_code ignored;
     fs::remove_all(partial, ignored);
     if (!outExisted && firstMade != out) {
@@ -273,7 +273,12 @@ int PackVolumes(const std::vector<PackEntry>& entries, const fs::path& outFolder
       for (fs::path p = partial.parent_path(); p != firstMade.parent_path(); p = p.parent_path())
         if (!fs::remove(p, ignored)) break;
     }
-    throw;
+    // Said of the folder the user named, not of the one written first.
+    std::string message = failure.what();
+    const std::string written = partial.string(), named = outFolder.string();
+    for (std::size_t at; (at = message.find(written)) != std::string::npos;)
+      message.replace(at, written.size(), named);
+    throw PackError(message);
   }
   return volumes;
 }
@@ -351,6 +356,36 @@ class VolumeReader {
 };
 
 }  // namespace
+
+int PackedCodePage(const fs::path& folder) {
+  std::error_code error;
+  const auto read = [](const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  };
+  const auto number = [](const std::string& text, std::size_t at) {
+    int value = 0;
+    std::size_t digits = 0;
+    for (; at < text.size() && text[at] >= '0' && text[at] <= '9' && digits < 6; ++at, ++digits)
+      value = value * 10 + (text[at] - '0');
+    return digits > 0 ? value : 0;
+  };
+  if (fs::exists(folder / "CODEPAGE", error)) return number(read(folder / "CODEPAGE"), 0);
+  for (const fs::path& program : {folder / "disk1" / "Setup.exe", folder / "Setup.exe"}) {
+    if (!fs::exists(program, error)) continue;
+    // The list is stored as it is written, its lines ended by "\n".
+    const std::string bytes = read(program);
+    const std::string key = "codepage ";
+    for (std::size_t at = bytes.find(key); at != std::string::npos; at = bytes.find(key, at + 1)) {
+      const int page = number(bytes, at + key.size());
+      std::size_t end = at + key.size();
+      while (end < bytes.size() && bytes[end] >= '0' && bytes[end] <= '9') ++end;
+      if (page > 0 && end < bytes.size() && bytes[end] == '\n' && (at == 0 || bytes[at - 1] == '\n' || bytes[at - 1] == '\0'))
+        return page;
+    }
+  }
+  return 0;
+}
 
 std::vector<ListedEntry> ListVolumes(const fs::path& folder, int codePage) {
   const CodePageRules rules(codePage);

@@ -56,6 +56,12 @@ struct ListedEntry {
   bool Text = true;  // the name is text of the code page
 };
 
+// The code page a release (or a folder of volumes with its Setup.exe) was
+// packed for: the file CODEPAGE that scripts/release writes beside
+// SHA256SUMS, or else the line "codepage N" of the digest list that its
+// Setup.exe (in disk1, or beside the volumes) carries; 0 when neither tells.
+int PackedCodePage(const std::filesystem::path& folder);
+
 // The entries of the volume set in folder (or, for a release's folder, in
 // its disk1, disk2, ... folders), following the trailer bytes, their names
 // converted from codePage to UTF-8.

@@ -77,7 +77,7 @@ int main(int argc, char** argv) {
   try {
     packer::PackOptions options;
     std::uint64_t codePage = packer::kDefaultCodePage;
-    bool list = false;
+    bool list = false, codePageGiven = false;
     int i = 1;
     if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
       std::cout << kUsage;
@@ -100,6 +100,7 @@ int main(int argc, char** argv) {
                               : std::strcmp(argv[i], "--codepage") == 0 ? &codePage
                                                                         : nullptr;
       if (!target) return Usage();
+      codePageGiven = codePageGiven || target == &codePage;
       if (!ParseSize(argv[i + 1], *target) || (target == &codePage && !Served(codePage))) {
         std::cerr << "mkvolumes: " << argv[i] << " " << argv[i + 1] << " is not "
                   << (target == &codePage ? "a code page Setup serves (1252, 1250, 1251, 932, 936, 949 or "
@@ -112,14 +113,25 @@ int main(int argc, char** argv) {
     }
     if (list) {
       if (argc - i != 1) return Usage();
+      // A release tells the code page it was packed for.
+      const int packed = packer::PackedCodePage(argv[i]);
+      if (packed && codePageGiven && std::uint64_t(packed) != codePage) {
+        std::cerr << "mkvolumes: " << argv[i] << " was packed for code page " << packed
+                  << ": give --codepage " << packed << " or none\n";
+        return 1;
+      }
+      if (packed && !codePageGiven) codePage = std::uint64_t(packed);
       bool allText = true;
       for (const auto& entry : packer::ListVolumes(argv[i], int(codePage))) {
         std::cout << entry.Size << '\t' << entry.Name << '\n';
         allText = allText && entry.Text;
       }
-      if (!allText)
+      if (!allText) {
         std::cerr << "mkvolumes: some names are no text of code page " << codePage
-                  << " (shown as \\xNN): give the --codepage the volumes were packed with\n";
+                  << " (shown as \\xNN): give the --codepage the volumes were packed with"
+                  << (packed ? "" : " (their release's Setup.exe names it)") << "\n";
+        return 1;
+      }
       return 0;
     }
     if (argc - i != 2) return Usage();

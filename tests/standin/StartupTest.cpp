@@ -172,17 +172,15 @@ TEST(ReleaseCodePageTest, AReleaseRunsOnlyOnTheCodePageItWasPackedFor) {
   };
   const Case cases[] = {
       {"932 release on 1252", "codepage 932\n" + volume, 1252,
-       "This Setup of Morvella was made for Windows whose language for non-Unicode programs is Japanese "
-       "(code page 932), and this Windows uses Western European (code page 1252).  The names of "
-       "Morvella's files would come out as other characters, so Setup has changed nothing.  Run the "
-       "Setup of Morvella made for your language, or set \"Language for non-Unicode programs\" (Control "
-       "Panel, Region, Administrative) to Japanese, restart Windows and run this Setup again."},
+       "This Setup is for Windows in Japanese (code page 932), and this Windows uses Western European "
+       "(code page 1252).  Nothing was changed.  Run the Setup made for your language, or set "
+       "\"Language for non-Unicode programs\" (Control Panel, Region) to Japanese and restart Windows."},
       {"1252 release on 932", volume + "codepage 1252\n", 932,
-       "This Setup of Morvella was made for Windows whose language for non-Unicode programs is Western "
-       "European (code page 1252), and this Windows uses Japanese (code page 932)."},
+       "This Setup is for Windows in Western European (code page 1252), and this Windows uses Japanese "
+       "(code page 932)."},
       {"1251 release on 1250", "codepage 1251\n" + volume, 1250,
-       "This Setup of Morvella was made for Windows whose language for non-Unicode programs is Cyrillic "
-       "(code page 1251), and this Windows uses Central European (code page 1250)."},
+       "This Setup is for Windows in Cyrillic (code page 1251), and this Windows uses Central European "
+       "(code page 1250)."},
       {"932 release on 932", "codepage 932\n" + volume, 932, nullptr},
       {"a release without a code page", volume, 932, nullptr},
       {"the ordinary build", "", 950, nullptr},

@@ -210,10 +210,11 @@ TEST_F(UninstallerTest, SquattedLockNameStopsBothProgramsBeforeAnythingChanges) 
       standin::SquatMutex(kSetupMutexName, error);
       EXPECT_EQ(UninstMain(), 1);
       ASSERT_EQ(standin::MessageBoxes().size(), 1u);
-      EXPECT_EQ(LastMessage().rfind("Morvella Setup and its uninstaller run one at a time, and another program "
-                                    "holds the name they take to make sure of it (\"Global\\Morvella Setup\": ", 0),
-                0u) << LastMessage();
-      EXPECT_NE(LastMessage().find(").  Nothing was changed.  Restart Windows and try again."), std::string::npos);
+      EXPECT_EQ(LastMessage().rfind("Another program is using the name \"Global\\Morvella Setup\" (", 0), 0u)
+          << LastMessage();
+      EXPECT_NE(LastMessage().find(") that Morvella Setup and its uninstaller use to make sure only one of them "
+                                   "runs.  Nothing was changed.  Restart Windows and try again."),
+                std::string::npos);
       EXPECT_EQ(standin::MessageBoxes()[0].Type, os::MB_OK | os::MB_ICONERROR);
       EXPECT_TRUE(standin::StartedPrograms().empty());
       EXPECT_TRUE(standin::BroughtToFront().empty());
@@ -287,7 +288,7 @@ TEST_F(UninstallerTest, WhatCannotGoStaysRecordedAndASecondRunFinishes) {
       {"a file held open without delete sharing",
        [&] { held = os::CreateFileA(kInstall + "\\Morvella.exe", os::GENERIC_READ, os::FILE_SHARE_READ, os::OPEN_EXISTING); },
        [&] { os::CloseHandle(held); }, false,
-       "Morvella was not removed completely.  These of its files are still there:\n\n"
+       "Morvella was not removed completely.  These files of Morvella are still there:\n\n"
        "Morvella.exe is in use: close Morvella and run the uninstaller again.\n\n"
        "Morvella stays in the list of programs until they are gone.",
        {"Install.log", "Morvella.exe", "Uninst.exe"},
@@ -311,7 +312,7 @@ TEST_F(UninstallerTest, WhatCannotGoStaysRecordedAndASecondRunFinishes) {
        {"Install.log", "Lists\\Dutch.wdl", "Morvella.exe", "Uninst.exe"}, ""},
       {"running in place, no private copy",
        [&] { standin::RefuseRights(true); }, [&] { standin::RefuseRights(false); }, true,
-       "Morvella was not removed completely.  These of its files are still there:\n\n"
+       "Morvella was not removed completely.  These files of Morvella are still there:\n\n"
        "Uninst.exe is this uninstaller, which cannot delete its own file while it runs: run the "
        "uninstaller again.\n\nMorvella stays in the list of programs until they are gone.",
        {"Install.log", "Uninst.exe"}, head + "{program files}\r\nUninst.exe\r\n\r\n"},
