@@ -63,21 +63,34 @@ void ForgetSecurityBelow(const std::string& full) {
 
 using namespace hostfs;
 
-bool CreateDirectoryA(const std::string& path, const std::string& text) {
-  std::lock_guard<std::recursive_mutex> guard(Fs().lock);
-  sddl::Descriptor descriptor;
-  if (!sddl::Parse(text, descriptor)) return Fail(ERROR_INVALID_PARAMETER);
-  if (Fs().refuseRights) return Fail(ERROR_ACCESS_DENIED);
-  if (!CreateDirectoryA(path)) return false;
-  std::string full;
-  FullPath(path, full);
+namespace {
+// What a create call with a descriptor leaves at full, as Windows takes it:
+// the owner given (or the default one), and the DACL inherited unless the
+// descriptor holds one ("D:").
+void TakeDescriptor(const std::string& full, const std::string& text, const sddl::Descriptor& descriptor) {
   const std::string key = Upper(WithoutTrailing(full));
-  // Without "D:" the DACL is inherited, as Windows takes a descriptor
-  // that holds none; the owner is the one given.
   if (text.find("D:") == std::string::npos)
     Fs().owners[key] = descriptor.Owner.empty() ? Fs().defaultOwner : descriptor.Owner;
   else
     Fs().security[key] = sddl::Format(descriptor);
+}
+
+// Whether text is a descriptor the create call may use; fails as Windows
+// does otherwise.
+bool UsableDescriptor(const std::string& text, sddl::Descriptor& descriptor) {
+  if (!sddl::Parse(text, descriptor)) return Fail(ERROR_INVALID_PARAMETER);
+  if (Fs().refuseRights) return Fail(ERROR_ACCESS_DENIED);
+  return true;
+}
+}  // namespace
+
+bool CreateDirectoryA(const std::string& path, const std::string& text) {
+  std::lock_guard<std::recursive_mutex> guard(Fs().lock);
+  sddl::Descriptor descriptor;
+  if (!UsableDescriptor(text, descriptor) || !CreateDirectoryA(path)) return false;
+  std::string full;
+  FullPath(path, full);
+  TakeDescriptor(full, text, descriptor);
   return true;
 }
 
@@ -85,25 +98,11 @@ HANDLE CreateFileA(const std::string& path, DWORD access, DWORD share, DWORD dis
                    const std::string& text) {
   std::lock_guard<std::recursive_mutex> guard(Fs().lock);
   sddl::Descriptor descriptor;
-  if (!sddl::Parse(text, descriptor)) {
-    Fail(ERROR_INVALID_PARAMETER);
-    return INVALID_HANDLE_VALUE;
-  }
-  if (Fs().refuseRights) {
-    Fail(ERROR_ACCESS_DENIED);
-    return INVALID_HANDLE_VALUE;
-  }
+  if (!UsableDescriptor(text, descriptor)) return INVALID_HANDLE_VALUE;
   std::string full;
   const bool existed = FullPath(path, full) && KindOf(full) != Kind::Missing;
   const HANDLE handle = CreateFileA(path, access, share, disposition, flags);
-  if (handle == INVALID_HANDLE_VALUE || existed) return handle;
-  // As Windows takes a descriptor: the owner given, the DACL inherited
-  // unless given too.
-  const std::string key = Upper(WithoutTrailing(full));
-  if (text.find("D:") == std::string::npos)
-    Fs().owners[key] = descriptor.Owner.empty() ? Fs().defaultOwner : descriptor.Owner;
-  else
-    Fs().security[key] = sddl::Format(descriptor);
+  if (handle != INVALID_HANDLE_VALUE && !existed) TakeDescriptor(full, text, descriptor);
   return handle;
 }
 
