@@ -61,12 +61,10 @@ os::DWORD DeleteByPath(const std::string& path, bool folder, bool clearReadOnly)
   const bool readOnly = clearReadOnly && !folder && attributes != os::INVALID_FILE_ATTRIBUTES &&
                         (attributes & os::FILE_ATTRIBUTE_READONLY);
   if (readOnly) {
-    const os::UniqueHandle file(os::CreateFileA(
-        path, os::FILE_READ_ATTRIBUTES, os::FILE_SHARE_READ | os::FILE_SHARE_WRITE | os::FILE_SHARE_DELETE,
-        os::OPEN_EXISTING, os::FILE_FLAG_OPEN_REPARSE_POINT));
+    const os::UniqueHandle file = os::OpenEntry(path, os::FILE_READ_ATTRIBUTES);
     if (!file || !MayClearReadOnly(file.get())) return os::ERROR_FILE_READ_ONLY;
+    os::SetFileAttributesA(path, attributes & ~os::FILE_ATTRIBUTE_READONLY);
   }
-  if (readOnly) os::SetFileAttributesA(path, attributes & ~os::FILE_ATTRIBUTE_READONLY);
   if (folder ? os::RemoveDirectoryA(path) : os::DeleteFileA(path)) return os::ERROR_SUCCESS;
   const os::DWORD error = os::GetLastError();
   if (readOnly) os::SetFileAttributesA(path, attributes);
@@ -112,10 +110,7 @@ os::UniqueHandle THeldFolder::CreateFresh(const std::string& path, os::DWORD sha
 }
 
 TFolderStanding JudgeFolderBelow(const std::string& folder, const THeldFolder* held, os::DWORD& error) {
-  const os::UniqueHandle handle(os::CreateFileA(
-      folder, os::READ_CONTROL | os::FILE_READ_ATTRIBUTES,
-      os::FILE_SHARE_READ | os::FILE_SHARE_WRITE | os::FILE_SHARE_DELETE, os::OPEN_EXISTING,
-      os::FILE_FLAG_BACKUP_SEMANTICS | os::FILE_FLAG_OPEN_REPARSE_POINT));
+  const os::UniqueHandle handle = os::OpenEntry(folder, os::READ_CONTROL | os::FILE_READ_ATTRIBUTES);
   if (!handle) {
     error = os::GetLastError();
     return error == os::DWORD(os::ERROR_FILE_NOT_FOUND) || error == os::DWORD(os::ERROR_PATH_NOT_FOUND)

@@ -11,6 +11,11 @@ UniqueHandle OpenEntryToDelete(const std::string& path, bool folder) {
                      FILE_FLAG_OPEN_REPARSE_POINT | (folder ? FILE_FLAG_BACKUP_SEMANTICS : 0)));
 }
 
+UniqueHandle OpenEntry(const std::string& path, DWORD access) {
+  return UniqueHandle(CreateFileA(path, access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, OPEN_EXISTING,
+                                  FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS));
+}
+
 std::string FirstLinkBelow(const std::string& Base, const std::string& Folder) {
   if (Folder.empty()) return {};
   const TCharacters& chars = SystemCharacters();

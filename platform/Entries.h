@@ -13,6 +13,9 @@ namespace os {
 // it and to change its attributes; a folder only when folder is true.
 // None on failure.
 UniqueHandle OpenEntryToDelete(const std::string& path, bool folder);
+// A handle on path itself (a file or folder; a link, never its target) with
+// access, sharing everything. None on failure.
+UniqueHandle OpenEntry(const std::string& path, DWORD access);
 
 // The first of Base\Folder's levels below Base (Base\A, Base\A\B, ...,
 // Base\Folder itself) that is a link, judged by its own attributes without

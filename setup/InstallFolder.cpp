@@ -185,19 +185,9 @@ std::string CheckFoldersBelow(const THeldFolder& Held) {
 }
 
 void RemoveMadeLevels(const std::string& Existing, std::string Rest) {
-  while (!Rest.empty()) {
-    const std::string level = JoinPath(Existing, Rest);
-    os::UniqueHandle self = os::OpenEntryToDelete(level, true);
-    if (!self) return;
-    const os::DWORD attributes = os::GetFileAttributesByHandle(self.get());
-    if (attributes == os::INVALID_FILE_ATTRIBUTES || (attributes & os::FILE_ATTRIBUTE_REPARSE_POINT)) return;
-    if (os::GetFinalPathNameByHandleA(self.get()).empty() &&
-        os::GetLastError() == os::DWORD(os::ERROR_PROC_NOT_FOUND)) {
-      self.reset();
-      os::RemoveDirectoryA(level);
-    } else if (!os::FinalPathIs(self.get(), level) || !os::SetFileDispositionInfo(self.get(), true)) {
-      return;
-    }
+  // Each through a handle on that very folder, seen to lie below Existing.
+  const THeldFolder base(Existing);
+  while (!Rest.empty() && base.DeleteEntry(JoinPath(Existing, Rest), true, false) == os::ERROR_SUCCESS) {
     const std::size_t slash = LastBackslash(Rest);
     Rest = slash == std::string::npos ? std::string() : Rest.substr(0, slash);
   }

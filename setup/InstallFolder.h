@@ -34,8 +34,8 @@ std::string ProtectInstallFolder(const std::string& Folder);
 
 // Removes what ProtectInstallFolder made of Rest below Existing, deepest
 // level first, each through a handle on that very folder once it is seen to
-// be where its path says (before Windows Vista, by its path): the levels
-// are the administrators' alone, below folders users cannot rename.
+// lie below Existing (before Windows Vista, by its path): the levels are
+// the administrators' alone, below folders users cannot rename.
 void RemoveMadeLevels(const std::string& Existing, std::string Rest);
 
 // Once the folder is held, before anything of an earlier installation goes:

@@ -8,6 +8,7 @@
 #include "engine/Unit_Paths.h"
 #include "platform/Application.h"
 #include "platform/Dialogs.h"
+#include "platform/Entries.h"
 #include "platform/Files.h"
 #include "setup/InstallFolder.h"
 #include "setup/Main.h"
@@ -30,9 +31,7 @@ bool TakesFiles(const THeldFolder& Held) {
 // Why the Install.log in the held folder could not be replaced, or empty.
 std::string UnreplaceableLog(const THeldFolder& Held) {
   const std::string log = JoinPath(Held.Path(), "Install.log");
-  const os::UniqueHandle file(os::CreateFileA(log, os::FILE_READ_ATTRIBUTES,
-                                              os::FILE_SHARE_READ | os::FILE_SHARE_WRITE | os::FILE_SHARE_DELETE,
-                                              os::OPEN_EXISTING, os::FILE_FLAG_OPEN_REPARSE_POINT));
+  const os::UniqueHandle file = os::OpenEntry(log, os::FILE_READ_ATTRIBUTES);
   if (!file) return {};
   const os::DWORD attributes = os::GetFileAttributesByHandle(file.get());
   if (attributes == os::INVALID_FILE_ATTRIBUTES || !(attributes & os::FILE_ATTRIBUTE_READONLY) ||

@@ -469,10 +469,7 @@ bool CouldCreateFolder(const std::string& Path) {
   if (ok) {
     // Asked of the deepest level that exists, opened as itself (never
     // where a link would lead): whether folders may be made in it.
-    const os::UniqueHandle level(os::CreateFileA(
-        existing, os::FILE_ADD_SUBDIRECTORY, os::FILE_SHARE_READ | os::FILE_SHARE_WRITE | os::FILE_SHARE_DELETE,
-        os::OPEN_EXISTING, os::FILE_FLAG_BACKUP_SEMANTICS | os::FILE_FLAG_OPEN_REPARSE_POINT));
-    ok = bool(level);
+    ok = bool(os::OpenEntry(existing, os::FILE_ADD_SUBDIRECTORY));
   }
   if (!ok) ErrorBox(kCannotCreate);
   return ok;

@@ -358,30 +358,26 @@ class VolumeReader {
 }  // namespace
 
 int PackedCodePage(const fs::path& folder) {
-  std::error_code error;
   const auto read = [](const fs::path& file) {
     std::ifstream in(file, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
   };
-  const auto number = [](const std::string& text, std::size_t at) {
-    int value = 0;
-    std::size_t digits = 0;
-    for (; at < text.size() && text[at] >= '0' && text[at] <= '9' && digits < 6; ++at, ++digits)
-      value = value * 10 + (text[at] - '0');
-    return digits > 0 ? value : 0;
+  // The number at at, when one follows there and then what may end it.
+  const auto number = [](const std::string& text, std::size_t at, const char* ends) {
+    std::size_t end = at;
+    while (end < text.size() && end - at < 6 && text[end] >= '0' && text[end] <= '9') ++end;
+    if (end == at || (end < text.size() && !std::strchr(ends, text[end]))) return 0;
+    return std::stoi(text.substr(at, end - at));
   };
-  if (fs::exists(folder / "CODEPAGE", error)) return number(read(folder / "CODEPAGE"), 0);
+  std::error_code error;
+  if (fs::exists(folder / "CODEPAGE", error)) return number(read(folder / "CODEPAGE"), 0, "\r\n");
   for (const fs::path& program : {folder / "disk1" / "Setup.exe", folder / "Setup.exe"}) {
     if (!fs::exists(program, error)) continue;
-    // The list is stored as it is written, its lines ended by "\n".
-    const std::string bytes = read(program);
-    const std::string key = "codepage ";
+    // The list is stored as it is written: a line "codepage N".
+    const std::string bytes = read(program), key = "codepage ";
     for (std::size_t at = bytes.find(key); at != std::string::npos; at = bytes.find(key, at + 1)) {
-      const int page = number(bytes, at + key.size());
-      std::size_t end = at + key.size();
-      while (end < bytes.size() && bytes[end] >= '0' && bytes[end] <= '9') ++end;
-      if (page > 0 && end < bytes.size() && bytes[end] == '\n' && (at == 0 || bytes[at - 1] == '\n' || bytes[at - 1] == '\0'))
-        return page;
+      const bool lineStart = at == 0 || bytes[at - 1] == '\n' || bytes[at - 1] == '\0';
+      if (const int page = lineStart ? number(bytes, at + key.size(), "\n") : 0) return page;
     }
   }
   return 0;
