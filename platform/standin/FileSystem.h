@@ -53,8 +53,8 @@ struct FileSystem {
   // administrator's own account under the policy "Object creator".
   std::map<std::string, std::string> owners;
   std::string defaultOwner = "BA";
-  bool preVista = false;
-  bool wine = false;  // keeps no access rights: RunsUnderWine  // GetFinalPathNameByHandle and SetFileInformationByHandle missing
+  bool preVista = false;  // GetFinalPathNameByHandle and SetFileInformationByHandle missing
+  bool wine = false;      // keeps no access rights: RunsUnderWine
   std::function<void(const std::string&)> beforeDeleteOpen;
   std::map<std::uintptr_t, OpenFile> files;
   std::uintptr_t nextFile = 0x100000;

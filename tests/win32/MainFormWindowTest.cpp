@@ -422,16 +422,6 @@ TEST_F(MainFormWindowTest, TabAndShiftTabReachEveryEnabledControlOfEachPage) {
   check("finished", {&m.FinishButton});
 }
 
-TEST_F(MainFormWindowTest, TabFollowsTheKeyboardOrderSkippingWhatIsHiddenOrDisabled) {
-  // Welcome page: Cancel and Next only (Back is disabled).
-  ::HWND next = Native(main_->NextButton.Handle);
-  ::HWND cancel = Native(main_->CancelButton.Handle);
-  Press(VK_TAB);
-  EXPECT_EQ(::GetFocus(), cancel);
-  Press(VK_TAB);
-  EXPECT_EQ(::GetFocus(), next);
-}
-
 TEST_F(MainFormWindowTest, EscapeAsksAndTheQuestionStartsOnContinue) {
   ::HWND focusSeen = nullptr;
   std::thread answer = AnswerDialog("Exit setup", VK_RETURN, &focusSeen);
