@@ -34,8 +34,10 @@
 //                                          a visible "Finish" shows (for bench/); with
 //                                          probe, WM_NULL is sent to the window all
 //                                          the while, and the longest wait for its
-//                                          answer follows, in milliseconds, and
-//                                          when it ended, in seconds
+//                                          answer follows, in milliseconds, when
+//                                          it ended, then the seconds from Next to
+//                                          the progress dialog shown, shown, and
+//                                          from hidden to "Finish"
 //   e2edriver exists PATH                  exit 0 when PATH exists, asked
 //                                          through the wide-character API
 //   e2edriver clickthenclick CAPTION TEXT CAPTION2 TEXT2
@@ -96,6 +98,40 @@ HWND TopWindow(const char* caption) {
   Found found = {caption, nullptr, 0};
   EnumWindows(FindTop, reinterpret_cast<LPARAM>(&found));
   return found.window;
+}
+
+// Sends WM_NULL to a window all the while, from a thread of its own so
+// that the one watching the windows is never held up by it: the longest
+// the window's thread took to answer, and when.
+struct Probe {
+  HWND window = nullptr;
+  LARGE_INTEGER start = {};
+  volatile bool done = false;
+  double longest = 0, longestAt = 0;
+  double Since(const LARGE_INTEGER& from) const {
+    LARGE_INTEGER now, frequency;
+    QueryPerformanceFrequency(&frequency);
+    QueryPerformanceCounter(&now);
+    return double(now.QuadPart - from.QuadPart) / double(frequency.QuadPart);
+  }
+};
+
+DWORD WINAPI RunProbe(void* data) {
+  auto* probe = static_cast<Probe*>(data);
+  while (!probe->done) {
+    LARGE_INTEGER sent;
+    QueryPerformanceCounter(&sent);
+    DWORD_PTR result = 0;
+    // Answered only when Setup's user-interface thread gets to it.
+    SendMessageTimeoutA(probe->window, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &result);
+    const double waited = probe->Since(sent);
+    if (waited > probe->longest) {
+      probe->longest = waited;
+      probe->longestAt = probe->Since(probe->start);
+    }
+    Sleep(1);
+  }
+  return 0;
 }
 
 HWND WaitTop(const char* caption, double seconds = 10) {
@@ -385,40 +421,35 @@ int main(int argc, char** argv) {
     return 0;
   }
   if (verb == "timeinstall") {
-    // Both buttons exist from the start; only Finish's visibility is polled,
-    // which asks nothing of Setup's thread.
+    // Both buttons exist from the start; only windows' visibility is
+    // polled, which asks nothing of Setup's thread.
     HWND next = Control(window, "Next >");
     HWND finish = Control(window, "Finish");
     if (!next || !finish) return Fail("no control", "Next > or Finish");
-    const bool probe = argc > 3 && std::strcmp(argv[3], "probe") == 0;
-    LARGE_INTEGER start, now, frequency;
-    QueryPerformanceFrequency(&frequency);
-    const auto seconds = [&](const LARGE_INTEGER& from) {
-      QueryPerformanceCounter(&now);
-      return double(now.QuadPart - from.QuadPart) / double(frequency.QuadPart);
-    };
-    double longest = 0, longestAt = 0;
-    QueryPerformanceCounter(&start);
+    static Probe probe;
+    probe.window = window;
+    const bool probing = argc > 3 && std::strcmp(argv[3], "probe") == 0;
+    // The progress dialog's first and last moment seen shown.
+    double shown = -1, hidden = -1;
+    QueryPerformanceCounter(&probe.start);
     PostMessageA(next, BM_CLICK, 0, 0);
+    HANDLE prober = probing ? CreateThread(nullptr, 0, RunProbe, &probe, 0, nullptr) : nullptr;
     while (!IsWindowVisible(finish)) {
       if (!IsWindow(window)) return Fail("gone", caption);
-      if (probe) {
-        // Answered only when Setup's user-interface thread gets to it.
-        LARGE_INTEGER sent;
-        QueryPerformanceCounter(&sent);
-        DWORD_PTR result = 0;
-        SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &result);
-        const double waited = seconds(sent);
-        if (waited > longest) {
-          longest = waited;
-          longestAt = seconds(start);
-        }
-      }
-      Sleep(probe ? 5 : 1);
+      HWND progress = FindWindowA(nullptr, "Copying program files");
+      const bool showing = progress && IsWindowVisible(progress);
+      if (showing && shown < 0) shown = probe.Since(probe.start);
+      if (!showing && shown >= 0 && hidden < 0) hidden = probe.Since(probe.start);
+      Sleep(1);
     }
-    const double total = seconds(start);
-    if (probe)
-      std::printf("%.4f %.1f %.3f\n", total, longest * 1000, longestAt);
+    const double total = probe.Since(probe.start);
+    probe.done = true;
+    if (prober) WaitForSingleObject(prober, INFINITE);
+    if (shown < 0) shown = hidden = total;  // never seen: shown too briefly
+    if (hidden < 0) hidden = total;
+    if (probing)
+      std::printf("%.4f %.1f %.3f %.4f %.4f %.4f\n", total, probe.longest * 1000, probe.longestAt, shown,
+                  hidden - shown, total - hidden);
     else
       std::printf("%.4f\n", total);
     return 0;
