@@ -140,7 +140,7 @@ void OpenFirstVolume() {
 void ReadTotal() { TotalSize = DataFile->ReadTotalSize(); }
 
 void CopyStep() {
-  Copied = DataFile->CopyPart(StepLeft);
+  Copied = DataFile->CopyPart(std::min(StepLeft, kMostCopiedPerCall));
   AwaitingCheck = DataFile->Starved();
 }
 

@@ -12,6 +12,10 @@
 #include "engine/Unit_DataFile.h"
 #include "platform/Threads.h"
 
+// The most one CopyStep copies: the user-interface thread, which runs it,
+// handles its messages at least this often, whatever a hundredth is.
+constexpr std::int32_t kMostCopiedPerCall = 1 << 20;
+
 extern std::unique_ptr<TDataFile> DataFile;
 extern std::int32_t TotalSize;
 extern std::int32_t StepLeft;
@@ -89,12 +93,14 @@ void RunExtractionSteps(Run run, Stopped stopped, Checked checked) {
     StepLeft = std::max<std::int32_t>(TotalSize / 100, 1);
     for (;;) {
       if (!checked()) return run(ReportCancel);
+      const std::int32_t asked = std::min(StepLeft, kMostCopiedPerCall);
       run(CopyStep);
       if (stopped()) return run(ReportCancel);
       StepLeft -= Copied;
       Done += Copied;
       if (StepLeft <= 0 || Done >= TotalSize) break;
-      if (AwaitingCheck) continue;
+      // A step larger than one call copies on in the next.
+      if (AwaitingCheck || Copied == asked) continue;
       // The volume's data ended before the step was complete.
       if (!checked()) return run(ReportCancel);
       run(OpenNextVolume);

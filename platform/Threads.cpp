@@ -56,8 +56,11 @@ void DropCallsOf(const TThread* owner, std::atomic<bool>& terminated) {
 }  // namespace
 
 bool RunPostedCalls() {
+  // A worker's calls run one at a time, the messages that came meanwhile
+  // between them: each call has a wake-up of its own, so what is left runs
+  // at the next one.
   bool ran = false;
-  for (;;) {
+  for (bool waited = false; !waited;) {
     std::shared_ptr<Call> call;
     {
       std::lock_guard<std::mutex> guard(queueLock);
@@ -66,6 +69,7 @@ bool RunPostedCalls() {
       queue.pop_front();
     }
     ran = true;
+    waited = call->waited;
     try {
       call->run();
     } catch (...) {
@@ -84,6 +88,7 @@ bool RunPostedCalls() {
     }
     queueChanged.notify_all();
   }
+  return ran;
 }
 
 bool WaitForPostedCalls(int milliseconds) {

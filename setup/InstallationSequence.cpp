@@ -10,6 +10,7 @@
 #include "platform/Dialogs.h"
 #include "platform/Entries.h"
 #include "platform/Files.h"
+#include "platform/Forms.h"
 #include "setup/InstallFolder.h"
 #include "setup/Main.h"
 #include "system/Folders.h"
@@ -122,7 +123,11 @@ void InstallationSequence() {
                ", so it cannot show which files on that drive are Morvella's.  Delete its files "
                "yourself if you no longer need them.");
     } else {
-      keptEntries = RemoveOldInstallation(SetupPars.OldInstallDir, SetupPars.OldProgFolder);
+      // Thousands of files take seconds: the wizard answers meanwhile,
+      // between batches, and takes no input.
+      const ui::TDisabledForms wizard;
+      keptEntries = RemoveOldInstallation(SetupPars.OldInstallDir, SetupPars.OldProgFolder,
+                                          [] { os::Application.ProcessMessages(); });
     }
     keptFolder = SetupPars.OldInstallDir;
     // Done once: a later attempt must not look for the log it deleted.
@@ -154,9 +159,15 @@ void InstallationSequence() {
     MainForm->Close();
     return;
   }
-  CreateShortcuts(SetupPars.InstallDir, SetupPars.ProgFolder, *log);
+  {
+    // The wizard answers between the last steps, and takes no input.
+    const ui::TDisabledForms wizard;
+    CreateShortcuts(SetupPars.InstallDir, SetupPars.ProgFolder, *log,
+                    [] { os::Application.ProcessMessages(); });
+  }
   log->Close();
   log.reset();
   WriteRegistryEntries(SetupPars.InstallDir);
   MainForm->ShowFinishedPage();
+
 }

@@ -20,7 +20,7 @@ const Shortcut kShortcuts[] = {
 }  // namespace
 
 void CreateShortcuts(const std::string& InstallDir, const std::string& ProgFolder,
-                     TLogFile& LogFile) {
+                     TLogFile& LogFile, const std::function<void()>& AfterEach) {
   LogFile.BeginProgramFolderFiles();
   const std::string programs = GetProgramsFolder();
   const std::string ShortcutFolder = JoinPath(programs, ProgFolder);
@@ -39,6 +39,7 @@ void CreateShortcuts(const std::string& InstallDir, const std::string& ProgFolde
     if (!save) continue;
     os::MakeSureDirectoryPathExists(linkPath);
     link.Save(linkPath, false);
+    if (AfterEach) AfterEach();
   }
 }
 

@@ -157,8 +157,15 @@ struct TRemovalRules {
 
 void RemoveFiles(const std::string& OldInstallDir, const std::string& OldProgFolder,
                  TRemovalResult& Result, const TRemovalRules& rules, const std::string& Uninstaller,
-                 bool UninstallerRunning) {
+                 bool UninstallerRunning, const std::function<void()>& betweenBatches = {}) {
   Result = TRemovalResult();
+  // Before each recorded entry: after a batch of them, the messages.
+  int inBatch = 0;
+  const auto paced = [&] {
+    if (inBatch++ < kEntriesPerBatch || !betweenBatches) return;
+    inBatch = 1;
+    betweenBatches();
+  };
   const std::string programs = GetProgramsFolder();
   const std::string logName = JoinPath(OldInstallDir, "Install.log");
   // Held from here on: the folder cannot be swapped for a link meanwhile.
@@ -186,6 +193,7 @@ void RemoveFiles(const std::string& OldInstallDir, const std::string& OldProgFol
       // only inside the installation folder, as every log's.)
       const bool anyShortcut = !UsersCanReplace(logName);
       ForEachEntry(log, "{program folder files}", [&](const std::string& entry) {
+        paced();
         const std::string relative = JoinPath(OldProgFolder, entry);
         if (!trusted) {
           if (shortcutsInside && StaysInside(programs, relative)) keep(JoinPath(programs, relative), entry, Result.Shortcuts);
@@ -196,6 +204,7 @@ void RemoveFiles(const std::string& OldInstallDir, const std::string& OldProgFol
       });
     }
     ForEachEntry(log, "{program files}", [&](const std::string& entry) {
+      paced();
       if (!StaysInside(OldInstallDir, entry)) return;
       if (!trusted) return keep(JoinPath(OldInstallDir, entry), entry, Result.Files);
       if (!Uninstaller.empty() && UpperPath(entry) == UpperPath(Uninstaller)) {
@@ -238,10 +247,11 @@ void RemoveLeftoverKeys() {
 }
 
 std::vector<std::string> RemoveOldInstallation(const std::string& OldInstallDir,
-                                               const std::string& OldProgFolder) {
+                                               const std::string& OldProgFolder,
+                                               const std::function<void()>& BetweenBatches) {
   RemoveLeftoverKeys();
   TRemovalResult result;
-  RemoveFiles(OldInstallDir, OldProgFolder, result, {false, false}, {}, false);
+  RemoveFiles(OldInstallDir, OldProgFolder, result, {false, false}, {}, false, BetweenBatches);
   std::vector<std::string> kept;
   for (const TKeptEntry& entry : result.Files) kept.push_back(entry.Name);
   return kept;

@@ -1,6 +1,7 @@
 #pragma once
 // Removal of an earlier installation in place, from its install log, before
 // the new one is installed.
+#include <functional>
 #include <initializer_list>
 #include <string>
 #include <vector>
@@ -52,8 +53,12 @@ void RemoveLeftoverKeys();
 // EInOutError when the log cannot be opened or read. Returns the program
 // files it listed that are still there, so that a new log in the same
 // folder can list them again.
+// BetweenBatches, when given, is called after every kEntriesPerBatch
+// recorded entries: there the user-interface thread handles its messages.
+constexpr int kEntriesPerBatch = 8;
 std::vector<std::string> RemoveOldInstallation(const std::string& OldInstallDir,
-                                               const std::string& OldProgFolder);
+                                               const std::string& OldProgFolder,
+                                               const std::function<void()>& BetweenBatches = {});
 
 // The uninstaller's removal of the files: shortcuts, program files (a
 // read-only one too), emptied folders; then, when everything recorded has

@@ -52,6 +52,7 @@ void FileSystem::Reset() {
   denied.clear();
   searches.clear();
   writeBudget = -1;
+  bytesWritten = 0;
   mapped.clear();
   withoutRights.clear();
   refuseRights = false;
@@ -562,6 +563,11 @@ void AnswerLaterReadsWith(const std::string& windowsPath, const std::string& byt
 void FailWritesAfter(long long bytes) {
   std::lock_guard<std::recursive_mutex> guard(os::hostfs::Fs().lock);
   os::hostfs::Fs().writeBudget = bytes;
+}
+
+long long BytesWritten() {
+  std::lock_guard<std::recursive_mutex> guard(os::hostfs::Fs().lock);
+  return os::hostfs::Fs().bytesWritten;
 }
 
 void DenyWrites(const std::string& windowsPath) {

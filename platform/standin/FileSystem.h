@@ -59,6 +59,7 @@ struct FileSystem {
   std::map<std::uintptr_t, OpenFile> files;
   std::uintptr_t nextFile = 0x100000;
   long long writeBudget = -1;  // bytes left before the disk is full; -1: no limit
+  long long bytesWritten = 0;
   std::map<char, std::string> mapped;  // drives placed on other host folders
   std::set<char> withoutRights;         // drives whose file system keeps no rights (FAT)
   bool refuseRights = false;            // setting rights fails

@@ -6,6 +6,11 @@
 #include "platform/Threads.h"
 #include "platform/standin/Standin.h"
 
+namespace standin {
+// The hook of OnMessagePump, in Application.cpp.
+void MessagePump();
+}  // namespace standin
+
 namespace {
 std::function<void(ui::TForm&)>& Responder() {
   static std::function<void(ui::TForm&)> responder;
@@ -55,6 +60,7 @@ void RunModalLoop(TForm& form) {
   // when there is nothing to do, the responder plays the user.
   int idle = 0;
   while (form.ModalResult() == 0) {
+    standin::MessagePump();
     if (os::RunPostedCalls()) {
       idle = 0;
       continue;

@@ -146,6 +146,7 @@ bool WriteFile(HANDLE file, const void* buffer, DWORD size, DWORD* written) {
   const long long n = allowed ? Fs().Entries().WriteAt(f->id, buffer, allowed, f->position) : 0;
   if (n < 0) return Fail(ERROR_ACCESS_DENIED);
   f->position += std::uint64_t(n);
+  Fs().bytesWritten += n;
   if (budget >= 0) budget -= n;
   if (written) *written = DWORD(n);
   return DWORD(n) == size ? true : Fail(ERROR_DISK_FULL);

@@ -54,6 +54,11 @@ void AllowWrites(const std::string& windowsPath);
 // After bytes more bytes have been written, writes fail with ERROR_DISK_FULL
 // (a partial write writes what fits). -1 lifts the limit.
 void FailWritesAfter(long long bytes);
+// Bytes written to files so far, through every handle.
+long long BytesWritten();
+// Called each time the user-interface thread would handle its messages: in
+// ProcessMessages and at each turn of a modal loop. nullptr: none.
+void OnMessagePump(std::function<void()> hook);
 // Reads of the file path fail with ERROR_READ_FAULT from the nth call on
 // (counted over every handle on it; 0: never again), as for a bad sector.
 void FailReadsOf(const std::string& windowsPath, long nth);

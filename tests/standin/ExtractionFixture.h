@@ -70,6 +70,7 @@ class ExtractionTest : public ::testing::Test {
   void TearDown() override {
     hold_.reset();
     standin::SetModalResponder(nullptr);
+    standin::OnMessagePump(nullptr);
     extract_.reset();
     exit_.reset();
     ExtractForm = nullptr;

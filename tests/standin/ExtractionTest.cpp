@@ -44,6 +44,37 @@ TEST_F(ExtractionTest, BarAdvancesOncePerHundredthButNotAfterTheLast) {
   }
 }
 
+// A hundredth of a payload over 100 MiB is more than one call copies: the
+// dialog handles its messages after every MiB at the most, and the bar
+// still moves by hundredths, never ahead of the copy.
+TEST_F(ExtractionTest, StepsOverAMebibyteLetMessagesThroughAfterEach) {
+  const std::uint32_t total = 105000000, hundredth = total / 100;
+  ASSERT_GT(hundredth, std::uint32_t(kMostCopiedPerCall));
+  Volume(1, Le32(total) + Entry("Data.bin", std::string(total, 'x')) + kEnd);
+  const auto written = [] {
+    os::WIN32_FIND_DATAA found;
+    const os::UniqueSearch search(os::FindFirstFileA(kTarget + "\\Data.bin", &found));
+    return search ? found.nFileSize : 0;
+  };
+  std::uint64_t last = 0, most = 0;
+  int pumps = 0;
+  bool barAhead = false;
+  standin::OnMessagePump([&] {
+    const std::uint64_t now = written();
+    most = std::max(most, now - last);
+    last = now;
+    ++pumps;
+    barAhead = barAhead || std::uint64_t(extract_->ProgressBar.Position()) * hundredth > now;
+  });
+  EXPECT_EQ(Extract(), os::IDOK);
+  standin::OnMessagePump(nullptr);
+  EXPECT_EQ(most, std::uint64_t(kMostCopiedPerCall));
+  EXPECT_GE(pumps, 200);  // two calls a hundredth
+  EXPECT_FALSE(barAhead);
+  EXPECT_EQ(extract_->ProgressBar.Position(), 99);
+  EXPECT_EQ(written(), total);
+}
+
 TEST_F(ExtractionTest, MissingDiskIsAskedForUntilItIsThere) {
   const auto files = Payload(6, 400, 1000);
   ASSERT_GE(volumeCount_, 2);

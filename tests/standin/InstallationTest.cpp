@@ -7,6 +7,7 @@
 #include "platform/Hash.h"
 #include "resources/ResourceIds.h"
 #include "setup/Unit_UninstallOldForm.h"
+#include "system/Unit_Uninstall.h"
 #include "tests/standin/WizardFixture.h"
 #include "tests/support/Scratch.h"
 #include "tests/support/Volumes.h"
@@ -392,6 +393,42 @@ TEST_F(InstallationTest, ReleaseTriesAgainAfterAFailureThatFollowsItsConfirmatio
   standin::SetRcData(IDR_VOLUME_HASHES, "");
   EXPECT_EQ(SetupPars.Page, 5) << standin::MessageBoxes().back().Text;
   EXPECT_EQ(ReadFileBytes("C:\\Program Files\\Morvella 2\\Morvella.exe"), std::string(3000, 'M'));
+}
+
+// Removing an earlier installation of many files, the wizard handles its
+// messages after every batch of entries, taking no input meanwhile; the
+// removal's result is the same.
+TEST_F(InstallationTest, RemovalOfManyFilesLetsTheWizardAnswerBetweenBatches) {
+  InstallOnce();
+  std::string log = Log(), added;
+  for (int i = 0; i < 60; ++i) {
+    const std::string name = "Lists\\Old" + std::to_string(i) + ".wdl";
+    WriteFileBytes(kInstall + "\\" + name, "old");
+    added += name + "\r\n";
+  }
+  log.insert(log.find("{program files}\r\n") + 17, added);
+  WriteFileBytes(kInstall + "\\Install.log", log);
+  Start();
+  ASSERT_TRUE(SetupPars.OldInstallFound);
+  GoTo(4);
+  // Left in Lists at each turn of the message loop before the copy.
+  std::vector<std::size_t> left;
+  bool wizardTookInput = false, copying = false;
+  standin::OnMessagePump([&] {
+    copying = copying || ExtractThread;
+    if (copying) return;
+    left.push_back(FilesBelow(kInstall + "\\Lists").size());
+    wizardTookInput = wizardTookInput || main_->Enabled();
+  });
+  main_->NextButton.Click();
+  standin::OnMessagePump(nullptr);
+  ASSERT_EQ(SetupPars.Page, 5);
+  ASSERT_GE(left.size(), 61u / kEntriesPerBatch);
+  EXPECT_FALSE(wizardTookInput);
+  left.insert(left.begin(), 61);  // Old0-59 and French.wdl
+  for (std::size_t i = 1; i < left.size(); ++i) EXPECT_LE(long(left[i - 1]) - long(left[i]), kEntriesPerBatch) << i;
+  EXPECT_FALSE(Exists(kInstall + "\\Lists\\Old0.wdl"));
+  EXPECT_EQ(ReadFileBytes(kInstall + "\\Lists\\French.wdl"), "chat");
 }
 
 TEST_F(InstallationTest, NothingIsRemovedWhenTheFolderCannotBeWritten) {

@@ -37,6 +37,7 @@ void WizardFixture::UseAnswers() {
 void WizardFixture::TearDown() {
   EXPECT_TRUE(answers_.empty()) << answers_.size() << " prepared answers were not used";
   standin::SetModalResponder(nullptr);
+  standin::OnMessagePump(nullptr);
   forms_.reset();
   // Whatever the test did, Setup and the uninstaller left nothing open: a
   // handle kept would keep a file the user wants to delete.
