@@ -20,6 +20,7 @@ std::int32_t NextDisk = 0;
 std::string VolumeExt;
 bool VolumeFound = false;
 bool AwaitingCheck = false;
+bool Interrupted = false;
 
 namespace {
 
@@ -124,7 +125,7 @@ void OpenFirstVolume() {
   std::fill(std::begin(volumesRead), std::end(volumesRead), false);
   volumesRead[1] = true;
   volumeHashes.Load();
-  AwaitingCheck = false;
+  AwaitingCheck = Interrupted = false;
   TotalSize = 0;
   // Confirmed whole before the earlier installation went, and held since:
   // read again, each block checked again as it is used.
@@ -140,8 +141,23 @@ void OpenFirstVolume() {
 void ReadTotal() { TotalSize = DataFile->ReadTotalSize(); }
 
 void CopyStep() {
-  Copied = DataFile->CopyPart(std::min(StepLeft, kMostCopiedPerCall));
-  AwaitingCheck = DataFile->Starved();
+  Copied = 0;
+  AwaitingCheck = Interrupted = false;
+  for (;;) {
+    // A hundredth can be many MiB: the dialog answers before each, and a
+    // request to close it is asked about at once.
+    os::Application.ProcessMessages();
+    if (ExtractForm && ExtractForm->Modal() && ExtractForm->ModalResult() != 0) {
+      Interrupted = true;
+      return;
+    }
+    const std::int32_t asked = std::min(StepLeft - Copied, kMostCopiedBetweenMessages);
+    const std::int32_t copied = DataFile->CopyPart(asked);
+    Copied += copied;
+    AwaitingCheck = DataFile->Starved();
+    // The volume's data ended, or its next block is not yet checked.
+    if (copied < asked || Copied == StepLeft) return;
+  }
 }
 
 void OpenNextVolume() {

@@ -12,9 +12,9 @@
 #include "engine/Unit_DataFile.h"
 #include "platform/Threads.h"
 
-// The most one CopyStep copies: the user-interface thread, which runs it,
-// handles its messages at least this often, whatever a hundredth is.
-constexpr std::int32_t kMostCopiedPerCall = 1 << 20;
+// The most CopyStep copies before the user-interface thread, which runs it,
+// handles its messages again, whatever a hundredth is.
+constexpr std::int32_t kMostCopiedBetweenMessages = 1 << 20;
 
 extern std::unique_ptr<TDataFile> DataFile;
 extern std::int32_t TotalSize;
@@ -26,6 +26,9 @@ extern bool VolumeFound;
 // The last CopyStep stopped where the next block of a checked volume was
 // not yet checked: the worker waits for it and copies on.
 extern bool AwaitingCheck;
+// The last CopyStep ended early: the user asked meanwhile to close the
+// progress dialog, which asks first; the worker copies on if allowed.
+extern bool Interrupted;
 
 class TExtractThread : public os::TThread {
  protected:
@@ -93,14 +96,12 @@ void RunExtractionSteps(Run run, Stopped stopped, Checked checked) {
     StepLeft = std::max<std::int32_t>(TotalSize / 100, 1);
     for (;;) {
       if (!checked()) return run(ReportCancel);
-      const std::int32_t asked = std::min(StepLeft, kMostCopiedPerCall);
       run(CopyStep);
       if (stopped()) return run(ReportCancel);
       StepLeft -= Copied;
       Done += Copied;
       if (StepLeft <= 0 || Done >= TotalSize) break;
-      // A step larger than one call copies on in the next.
-      if (AwaitingCheck || Copied == asked) continue;
+      if (AwaitingCheck || Interrupted) continue;
       // The volume's data ended before the step was complete.
       if (!checked()) return run(ReportCancel);
       run(OpenNextVolume);

@@ -56,11 +56,8 @@ void DropCallsOf(const TThread* owner, std::atomic<bool>& terminated) {
 }  // namespace
 
 bool RunPostedCalls() {
-  // A worker's calls run one at a time, the messages that came meanwhile
-  // between them: each call has a wake-up of its own, so what is left runs
-  // at the next one.
   bool ran = false;
-  for (bool waited = false; !waited;) {
+  for (;;) {
     std::shared_ptr<Call> call;
     {
       std::lock_guard<std::mutex> guard(queueLock);
@@ -69,7 +66,6 @@ bool RunPostedCalls() {
       queue.pop_front();
     }
     ran = true;
-    waited = call->waited;
     try {
       call->run();
     } catch (...) {
@@ -88,7 +84,6 @@ bool RunPostedCalls() {
     }
     queueChanged.notify_all();
   }
-  return ran;
 }
 
 bool WaitForPostedCalls(int milliseconds) {

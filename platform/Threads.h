@@ -64,9 +64,8 @@ class TThread {
 // chosen call by not returning. nullptr (the default): no hook.
 void SetBeforeSynchronizeHookForTesting(std::function<void(int call)> hook);
 
-// On the user-interface thread: runs the calls workers have handed over, up
-// to and including one a worker waits for, so that messages are handled
-// between two such calls; true when it ran any.
+// On the user-interface thread: runs the calls workers have handed over;
+// true when it ran any.
 bool RunPostedCalls();
 // Waits up to milliseconds for a call to arrive; true when one is waiting.
 bool WaitForPostedCalls(int milliseconds);

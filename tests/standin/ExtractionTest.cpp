@@ -44,19 +44,21 @@ TEST_F(ExtractionTest, BarAdvancesOncePerHundredthButNotAfterTheLast) {
   }
 }
 
-// A hundredth of a payload over 100 MiB is more than one call copies: the
-// dialog handles its messages after every MiB at the most, and the bar
-// still moves by hundredths, never ahead of the copy.
+// A hundredth of a payload over 100 MiB is more than a MiB: the dialog
+// handles its messages after every MiB at the most, the bar still moves by
+// hundredths, never ahead of the copy, and Cancel is asked about at the
+// next MiB, not at the end of the hundredth.
 TEST_F(ExtractionTest, StepsOverAMebibyteLetMessagesThroughAfterEach) {
   const std::uint32_t total = 105000000, hundredth = total / 100;
-  ASSERT_GT(hundredth, std::uint32_t(kMostCopiedPerCall));
+  ASSERT_GT(hundredth, std::uint32_t(kMostCopiedBetweenMessages));
   Volume(1, Le32(total) + Entry("Data.bin", std::string(total, 'x')) + kEnd);
   const auto written = [] {
     os::WIN32_FIND_DATAA found;
     const os::UniqueSearch search(os::FindFirstFileA(kTarget + "\\Data.bin", &found));
     return search ? found.nFileSize : 0;
   };
-  std::uint64_t last = 0, most = 0;
+  const std::uint64_t cancelAt = 10ull * hundredth + kMostCopiedBetweenMessages;
+  std::uint64_t last = 0, most = 0, askedAt = 0;
   int pumps = 0;
   bool barAhead = false;
   standin::OnMessagePump([&] {
@@ -65,12 +67,16 @@ TEST_F(ExtractionTest, StepsOverAMebibyteLetMessagesThroughAfterEach) {
     last = now;
     ++pumps;
     barAhead = barAhead || std::uint64_t(extract_->ProgressBar.Position()) * hundredth > now;
+    if (now == cancelAt && !exitQuestions_) extract_->CancelButton.Click();
+    if (exit_->Modal() && !askedAt) askedAt = now;
   });
+  exitAnswers_ = {os::IDOK};  // go on
   EXPECT_EQ(Extract(), os::IDOK);
   standin::OnMessagePump(nullptr);
-  EXPECT_EQ(most, std::uint64_t(kMostCopiedPerCall));
-  EXPECT_GE(pumps, 200);  // two calls a hundredth
+  EXPECT_EQ(most, std::uint64_t(kMostCopiedBetweenMessages));
+  EXPECT_GE(pumps, 200);  // two a hundredth at least
   EXPECT_FALSE(barAhead);
+  EXPECT_EQ(askedAt, cancelAt);
   EXPECT_EQ(extract_->ProgressBar.Position(), 99);
   EXPECT_EQ(written(), total);
 }
