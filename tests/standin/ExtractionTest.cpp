@@ -372,17 +372,18 @@ TEST_F(ExtractionTest, FolderNamedLikeTheNextVolumeIsNoVolume) {
   for (const auto& [name, data] : files) EXPECT_EQ(ReadFileBytes(kTarget + "\\" + name), data) << name;
 }
 
-TEST_F(ExtractionTest, StepFailingWhileTheExitQuestionIsOpenEndsTheDialogOnce) {
+TEST_F(ExtractionTest, StepAskedForBeforeTheExitQuestionWaitsAndAFailureEndsTheDialogOnce) {
   Payload(60, 300, 5000);
   // Cancel is clicked while a copy step is already asked for, with the disk
-  // full: that step fails while the question is open. Call 23 is the
-  // eleventh copy step (after opening the volume and reading the total, a
-  // progress step follows each).
+  // full. Call 23 is the eleventh copy step (after opening the volume and
+  // reading the total, a progress step follows each).
   int position = 0;
+  std::set<std::string> atCancel, atQuestion;
   HoldWorkerAt(
       23,
       [&](TExtractForm& form) {
         position = form.ProgressBar.Position();
+        atCancel = Files();
         standin::FailWritesAfter(0);
         form.CancelButton.Click();
       },
@@ -390,14 +391,19 @@ TEST_F(ExtractionTest, StepFailingWhileTheExitQuestionIsOpenEndsTheDialogOnce) {
   standin::SetModalResponder([&](ui::TForm& form) {
     if (&form == extract_.get()) return whileCopying_(*extract_);
     ++exitQuestions_;
-    // The user reads the question while the failed step's error arrives:
-    // the step is in the queue already, its error follows it there.
-    while (standin::MessageBoxes().empty() && os::WaitForPostedCalls(60000)) os::RunPostedCalls();
+    // That step ran as the question opened, and copied nothing.
+    while (os::RunPostedCalls()) {
+    }
+    atQuestion = Files();
+    EXPECT_TRUE(standin::MessageBoxes().empty());
+    // Going on, the next write fails: its error ends the dialog without a
+    // second question.
     exit_->ResumeButton.Click();
   });
   EXPECT_EQ(Extract(), os::IDCANCEL);
   standin::FailWritesAfter(-1);
   EXPECT_EQ(position, 10);
+  EXPECT_EQ(atQuestion, atCancel);
   EXPECT_EQ(exitQuestions_, 1);
   ASSERT_EQ(standin::MessageBoxes().size(), 1u);
   EXPECT_EQ(standin::MessageBoxes()[0].Caption, "Setup");
