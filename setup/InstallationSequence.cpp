@@ -43,6 +43,10 @@ std::string UnreplaceableLog(const THeldFolder& Held) {
          "Nothing was changed.  Remove its read-only mark, then click Next again.";
 }
 
+// Between the steps of a long stretch: the wizard answers (it is redrawn),
+// while a TDisabledForms keeps it from taking input.
+void LetMessagesThrough() { os::Application.ProcessMessages(); }
+
 // What the removal of the earlier installation could not delete, and where.
 std::vector<std::string> keptEntries;
 std::string keptFolder;
@@ -126,8 +130,8 @@ void InstallationSequence() {
       // Thousands of files take seconds: the wizard answers meanwhile,
       // between batches, and takes no input.
       const ui::TDisabledForms wizard;
-      keptEntries = RemoveOldInstallation(SetupPars.OldInstallDir, SetupPars.OldProgFolder,
-                                          [] { os::Application.ProcessMessages(); });
+      keptEntries =
+          RemoveOldInstallation(SetupPars.OldInstallDir, SetupPars.OldProgFolder, LetMessagesThrough);
     }
     keptFolder = SetupPars.OldInstallDir;
     // Done once: a later attempt must not look for the log it deleted.
@@ -162,8 +166,7 @@ void InstallationSequence() {
   {
     // The wizard answers between the last steps, and takes no input.
     const ui::TDisabledForms wizard;
-    CreateShortcuts(SetupPars.InstallDir, SetupPars.ProgFolder, *log,
-                    [] { os::Application.ProcessMessages(); });
+    CreateShortcuts(SetupPars.InstallDir, SetupPars.ProgFolder, *log, LetMessagesThrough);
   }
   log->Close();
   log.reset();
