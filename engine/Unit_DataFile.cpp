@@ -4,8 +4,7 @@
 #include <cstring>
 
 #include "engine/Unit_Logfile.h"
-#include "engine/Unit_Paths.h"
-#include "platform/Entries.h"
+#include "trust/Unit_Paths.h"
 #include "platform/Exceptions.h"
 #include "platform/Resources.h"
 #include "platform/Sddl.h"
@@ -100,7 +99,7 @@ TDataFile::TDataFile(const std::string& FileName, os::DWORD Mode, TLogFile* LogF
     : LogFile(LogFile),
       TargetDir(TargetDir),
       fileName_(FileName),
-      file_(os::CreateFileA(FileName, Mode, os::FILE_SHARE_READ, os::OPEN_EXISTING)) {
+      file_(OpenToRead(FileName, Mode)) {
   if (!file_) RaiseFileError("Cannot open the setup file", FileName);
   if (!os::GetFileSizeEx(file_.get(), &size_)) RaiseFileError("Cannot read the setup file", FileName);
 }
@@ -262,11 +261,10 @@ void TDataFile::CheckExistingFolders(const std::string& name) {
   // can change it. Rights given now would not help: a handle the user opened
   // before keeps what it was granted. Judged through a handle on that very
   // folder, never a link, and seen to lie inside the installation folder.
-  for (std::size_t end = 0; (end = FindBackslash(name, end)) != std::string::npos; ++end) {
-    const std::string folder = JoinPath(TargetDir, name.substr(0, end));
+  for (const std::string& folder : LevelsBelow(TargetDir, FolderOfPath(name))) {
     if (!checkedFolders.insert(UpperPath(folder)).second) continue;
     os::DWORD code = 0;
-    const TFolderStanding standing = JudgeFolderBelow(folder, Held, code);
+    const TFolderStanding standing = Base().JudgeBelow(folder, code);
     if (standing == TFolderStanding::Missing || standing == TFolderStanding::Usable) continue;
     if (standing == TFolderStanding::Unopenable)
       throw os::EInOutError("Setup cannot open the folder " + folder + " (" + os::ErrorText(code) +
@@ -280,6 +278,14 @@ void TDataFile::CheckExistingFolders(const std::string& name) {
                               "then run Setup again.",
                           os::ERROR_ACCESS_DENIED);
   }
+}
+
+const THeldFolder& TDataFile::Base() {
+  // Without a held folder (the tests of the reading alone), the target
+  // folder is held for this volume.
+  if (Held) return *Held;
+  if (!ownHeld_) ownHeld_ = std::make_unique<THeldFolder>(StripBackslash(TargetDir));
+  return *ownHeld_;
 }
 
 void TDataFile::BeginEntry() {
@@ -315,7 +321,7 @@ void TDataFile::BeginEntry(const std::string& name, std::int32_t size) {
   if (newFolder) {
     // A link left in an earlier installation's folder would take the files
     // wherever it points, written with administrator rights.
-    const std::string link = os::FirstLinkBelow(TargetDir, FolderOfPath(name));
+    const std::string link = Base().FirstLinkBelow(FolderOfPath(name));
     if (!link.empty())
       throw os::EInOutError("The folder " + link +
                                 " is a link to another place.  Setup does not install through "
@@ -330,8 +336,7 @@ void TDataFile::BeginEntry(const std::string& name, std::int32_t size) {
     // made now, by this extraction.
     std::vector<std::string> making;
     madeChain = true;
-    for (std::size_t end = 0; (end = FindBackslash(name, end)) != std::string::npos; ++end) {
-      std::string level = JoinPath(TargetDir, name.substr(0, end));
+    for (std::string& level : LevelsBelow(TargetDir, FolderOfPath(name))) {
       if (madeFolders.count(UpperPath(level))) continue;
       if (making.empty() && FolderExists(level))
         madeChain = false;
@@ -343,9 +348,7 @@ void TDataFile::BeginEntry(const std::string& name, std::int32_t size) {
     // system takes no owner, the default one, an administrator's); a level
     // that cannot be made shows when the file cannot be.
     for (std::string& level : making) {
-      if (!os::CreateDirectoryA(level, kAdministratorsOwner) &&
-          os::GetLastError() == os::DWORD(os::ERROR_ACCESS_DENIED))
-        os::CreateDirectoryA(level);
+      Base().MakeFolder(level);
       madeFolders.insert(UpperPath(level));
     }
     madeFolder = folder;
@@ -355,24 +358,16 @@ void TDataFile::BeginEntry(const std::string& name, std::int32_t size) {
   // earlier file of that name is replaced, a read-only one too (a list the
   // user marked so, left by the removal of the earlier installation),
   // through a handle on that very file once it is seen to lie inside.
-  // Without a held folder (the tests of the reading alone), one is held
-  // for the file.
-  if (Held) {
-    OutFile = Held->CreateFresh(path, 0, true, true);
-  } else {
-    OutFile = THeldFolder(StripBackslash(folder)).CreateFresh(path, 0, true, true);
-  }
+  OutFile = Base().CreateFresh(path, 0, true, true);
   if (!OutFile) RaiseFileError("Cannot create the file", path);
   // Where it really is: a folder on the way swapped for a link would have
   // taken it elsewhere. It goes again, empty, and nothing more is written.
   // Asked once per folder this extraction made whole (see madeFolders),
   // and for every file elsewhere.
   const std::string folderKey = UpperPath(folder);
-  if (Held && !confirmedFolders.count(folderKey) && !Held->Holds(OutFile.get())) {
+  if (!confirmedFolders.count(folderKey) && !Base().Holds(OutFile.get())) {
     const std::string where = os::GetFinalPathNameByHandleA(OutFile.get());
-    // Through its own handle: a path could be made to lead elsewhere by now.
-    os::SetFileDispositionInfo(OutFile.get(), true);
-    OutFile.reset();
+    Base().Discard(OutFile);
     throw os::EInOutError("Setup stopped before writing " + path + ": it would lie at " +
                               (where.empty() ? std::string("an unknown place") : where) +
                               ", outside the installation folder, because a folder on the way was "

@@ -17,7 +17,7 @@
 #include <unordered_set>
 #include <vector>
 
-#include "engine/HeldFolder.h"
+#include "trust/HeldFolder.h"
 #include "engine/VolumeCheck.h"
 #include "platform/Chars.h"
 #include "platform/Files.h"
@@ -155,6 +155,9 @@ class TDataFile {
   // waiting for a block to be checked.
   bool AtHand(std::uint64_t count);
   void CheckExistingFolders(const std::string& name);
+  // Held, or else the target folder held for this volume.
+  const THeldFolder& Base();
+  std::unique_ptr<THeldFolder> ownHeld_;
   void MatchSize(const TVolumeDigests& Digests) const;
   // Raises for a block the checking refused (Bad or Failed).
   void RaiseRefused(TBlockChecker::TState state);

@@ -1,7 +1,7 @@
 #include "engine/Unit_Logfile.h"
 
-#include "engine/HeldFolder.h"
-#include "engine/Unit_Paths.h"
+#include "trust/HeldFolder.h"
+#include "trust/Unit_Paths.h"
 #include "platform/Exceptions.h"
 
 namespace {
@@ -86,7 +86,7 @@ void TLogFile::WriteLine(const std::string& line) {
 
 TLogReader::TLogReader(const std::string& FileName)
     : fileName_(FileName),
-      file_(os::CreateFileA(FileName, os::GENERIC_READ, os::FILE_SHARE_READ, os::OPEN_EXISTING)) {
+      file_(OpenToRead(FileName)) {
   if (!file_) Raise("Cannot open the install log", FileName);
 }
 

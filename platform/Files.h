@@ -139,7 +139,21 @@ std::string GetSecurityInfoByHandle(HANDLE handle);
 // keeps no access rights of files: every file reads as the user's.
 bool RunsUnderWine();
 
+// The system's version (GetVersion): the major number in the lowest byte,
+// the minor one in the next; 5 is Windows 2000, XP and 2003, 6 Vista on.
+DWORD GetVersion();
+
 // --- Volumes --------------------------------------------------------------------
+constexpr DWORD DRIVE_UNKNOWN = 0;
+constexpr DWORD DRIVE_NO_ROOT_DIR = 1;
+constexpr DWORD DRIVE_REMOVABLE = 2;
+constexpr DWORD DRIVE_FIXED = 3;
+constexpr DWORD DRIVE_REMOTE = 4;
+constexpr DWORD DRIVE_CDROM = 5;
+constexpr DWORD DRIVE_RAMDISK = 6;
+// The kind of drive whose root is rootPath (GetDriveTypeA): DRIVE_FIXED,
+// DRIVE_REMOTE for a share or a mapped network drive, ...
+DWORD GetDriveTypeA(const std::string& rootPath);
 constexpr DWORD FILE_PERSISTENT_ACLS = 0x8;  // the file system keeps access rights
 
 // The root of the volume that holds path, which need not exist, with its

@@ -50,13 +50,12 @@ std::string Hex(std::uint32_t value) {
   return "0x" + digits;
 }
 
-// Administrators, the system, the trusted installer: those may change it.
-bool Trusted(const std::string& sid) {
+}  // namespace
+
+bool Administrative(const std::string& sid) {
   return sid == "BA" || sid == "SY" || sid == "S-1-5-32-544" || sid == "S-1-5-18" ||
          sid.rfind("S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464", 0) == 0;
 }
-
-}  // namespace
 
 bool Ace::Has(const char* flag) const {
   for (std::size_t i = 0; i + 1 < Flags.size(); i += 2)
@@ -145,7 +144,7 @@ namespace {
 // Whether an owner or an allow entry of anybody but administrators, the
 // system or the trusted installer grants any of rights; onlyItself: entries
 // that apply to what a folder holds only (IO) do not count.
-bool OthersGranted(const Descriptor& descriptor, std::uint32_t rights, bool onlyItself) {
+bool OthersGranted(const Descriptor& descriptor, TTrusted Trusted, std::uint32_t rights, bool onlyItself) {
   if (!descriptor.Owner.empty() && !Trusted(descriptor.Owner)) return true;
   for (const Ace& ace : descriptor.Dacl) {
     if (ace.Type != 'A' || Trusted(ace.Sid) || (onlyItself && ace.Has("IO"))) continue;
@@ -158,21 +157,21 @@ bool OthersGranted(const Descriptor& descriptor, std::uint32_t rights, bool only
 }
 }  // namespace
 
-bool OthersCanChange(const Descriptor& descriptor) {
-  return OthersGranted(descriptor, kChangeRights, false);
+bool OthersCanChange(const Descriptor& descriptor, TTrusted trusted) {
+  return OthersGranted(descriptor, trusted, kChangeRights, false);
 }
 
-bool OthersCanDeleteChildren(const Descriptor& descriptor) {
+bool OthersCanDeleteChildren(const Descriptor& descriptor, TTrusted trusted) {
   // Deleting children, all rights, or the rights to take them.
-  return OthersGranted(descriptor, 0x00000040 | 0x10000000 | 0x00040000 | 0x00080000, true);
+  return OthersGranted(descriptor, trusted, 0x00000040 | 0x10000000 | 0x00040000 | 0x00080000, true);
 }
 
-bool OthersCanDelete(const Descriptor& descriptor) {
-  return OthersGranted(descriptor, 0x00010000 | 0x10000000 | 0x00040000 | 0x00080000, true);
+bool OthersCanDelete(const Descriptor& descriptor, TTrusted trusted) {
+  return OthersGranted(descriptor, trusted, 0x00010000 | 0x10000000 | 0x00040000 | 0x00080000, true);
 }
 
-bool OnlyAdministrators(const Descriptor& descriptor) {
-  return !descriptor.Owner.empty() && Trusted(descriptor.Owner) && !OthersCanChange(descriptor);
+bool OnlyAdministrators(const Descriptor& descriptor, TTrusted trusted) {
+  return !descriptor.Owner.empty() && trusted(descriptor.Owner) && !OthersCanChange(descriptor, trusted);
 }
 
 }  // namespace sddl

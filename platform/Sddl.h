@@ -38,28 +38,34 @@ constexpr std::uint32_t kChangeRights = 0x00000002 | 0x00000004 | 0x00000040 | 0
                                         0x00010000 | 0x00040000 | 0x00080000 | 0x10000000 |
                                         0x40000000;
 
+// Administrators, the system and the trusted installer: those who may
+// change what the programs install wherever they run. The questions below
+// take whom to trust besides (a policy may add others) as a predicate.
+bool Administrative(const std::string& sid);
+using TTrusted = bool (*)(const std::string& sid);
+
 // Whether anybody who is not an administrator, the system or the trusted
 // installer may change the folder this descriptor protects (or what it holds):
 // by an allow entry that applies to the folder or to what it holds, or as
 // owner (an owner may always rewrite the DACL).
-bool OthersCanChange(const Descriptor& descriptor);
+bool OthersCanChange(const Descriptor& descriptor, TTrusted trusted = Administrative);
 
 // Whether anybody who is not an administrator, the system or the trusted
 // installer may delete what the folder this descriptor protects holds, and
 // so put other files in their place: by an allow entry on the folder itself
 // that grants deleting children, all rights or the rights to change the
 // DACL or owner, or as owner.
-bool OthersCanDeleteChildren(const Descriptor& descriptor);
+bool OthersCanDeleteChildren(const Descriptor& descriptor, TTrusted trusted = Administrative);
 
 // Whether anybody who is not an administrator, the system or the trusted
 // installer may delete or rename the folder or file itself: by an entry
 // that grants deleting it, all rights or the rights to change the DACL or
 // owner, or as owner.
-bool OthersCanDelete(const Descriptor& descriptor);
+bool OthersCanDelete(const Descriptor& descriptor, TTrusted trusted = Administrative);
 
 // Whether only administrators, the system and the trusted installer own
 // and may change what this descriptor protects: one of them is the owner,
 // and nobody else is granted a right to change it.
-bool OnlyAdministrators(const Descriptor& descriptor);
+bool OnlyAdministrators(const Descriptor& descriptor, TTrusted trusted = Administrative);
 
 }  // namespace sddl

@@ -38,6 +38,7 @@ constexpr long ERROR_ALREADY_EXISTS = 183;
 constexpr long ERROR_MORE_DATA = 234;
 constexpr long ERROR_DIRECTORY = 267;
 constexpr long ERROR_KEY_DELETED = 1018;
+constexpr long ERROR_INVALID_OWNER = 1307;
 
 // Dialog results.
 constexpr int IDOK = 1;

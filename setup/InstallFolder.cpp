@@ -2,14 +2,13 @@
 
 #include <vector>
 
-#include "engine/Unit_Paths.h"
-#include "platform/Entries.h"
 #include "platform/Exceptions.h"
+#include "platform/FileSearch.h"
 #include "platform/Files.h"
-#include "platform/Sddl.h"
 #include "platform/Shell.h"
-#include "system/Folders.h"
 #include "system/Unit_Settings.h"
+#include "trust/Policy.h"
+#include "trust/Unit_Paths.h"
 
 const char* const kInstallFolderSddl =
     "O:BAD:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)";
@@ -33,15 +32,6 @@ std::vector<std::string> ProgramFilesFolders() {
   return folders;
 }
 
-// Whether the file system under Folder keeps access rights at all (FAT and
-// exFAT do not); unknown counts as not.
-bool VolumeKeepsRights(const std::string& Folder) {
-  const std::string root = os::GetVolumePathNameA(Folder);
-  os::DWORD flags = 0;
-  return !root.empty() && os::GetVolumeInformationA(root, &flags) &&
-         (flags & os::FILE_PERSISTENT_ACLS) != 0;
-}
-
 // Why protecting Folder failed, from the system's error.
 std::string ProtectionFailed(const std::string& Folder) {
   return "Setup cannot give the folder " + Folder +
@@ -57,45 +47,60 @@ bool InsideProgramFiles(const std::string& Folder) {
   return false;
 }
 
-std::string InstallFolderProblem(const std::string& Folder) {
+std::string InstallFolderProblem(const std::string& Folder, const THeldWay* Way) {
   const os::DWORD attributes = os::GetFileAttributesA(Folder);
   const bool exists = attributes != os::INVALID_FILE_ATTRIBUTES;
   if (exists && (attributes & os::FILE_ATTRIBUTE_REPARSE_POINT))
     return "The folder " + Folder +
            " is a link to another place.  Setup does not install into links; choose another "
            "folder.";
-  // Nor below one: whoever may point it elsewhere later would move Morvella
-  // with it (before Windows Vista nothing else would tell).
-  const std::string link = LinkOnTheWay(os::GetFullPathNameA(Folder));
-  if (!link.empty())
-    return "The folder " + link + " on the way to " + Folder +
-           " is a link to another place.  Setup does not install through links; choose another "
-           "folder.";
-  if (!InsideProgramFiles(Folder) && !VolumeKeepsRights(Folder))
+  const std::string full = StripBackslash(os::GetFullPathNameA(Folder));
+  if (trust::ElsewhereManaged(full))
+    return "The folder " + Folder +
+           " lies on a network or removable drive, whose rights another computer keeps, so Setup "
+           "cannot tell who could change Morvella's programs there, which run with administrator "
+           "rights.  Choose a folder on a fixed drive of this computer, such as one in Program "
+           "Files.";
+  // Each level held as itself from the root down while the next is judged.
+  std::unique_ptr<THeldWay> own;
+  if (!Way) own = THeldWay::FromRoot(full);
+  const THeldWay& way = Way ? *Way : *own;
+  // Nor below a link: whoever may point it elsewhere later would move
+  // Morvella with it.
+  const std::string& blocked = way.Blocked();
+  if (!blocked.empty()) {
+    const os::DWORD kind = os::GetFileAttributesA(blocked);
+    if (kind != os::INVALID_FILE_ATTRIBUTES && (kind & os::FILE_ATTRIBUTE_REPARSE_POINT))
+      return "The folder " + blocked + " on the way to " + Folder +
+             " is a link to another place.  Setup does not install through links; choose another "
+             "folder.";
+    return "Setup cannot open the folder " + blocked + " on the way to " + Folder +
+           ".  Choose another folder.";
+  }
+  if (!InsideProgramFiles(Folder) && trust::RefuseDriveWithoutRights(Folder))
     return "The drive of the folder " + Folder +
            " keeps no access rights (a FAT or exFAT drive, say), so any user could change "
            "Morvella's programs there, which run with administrator rights.  Choose a folder on "
            "an NTFS drive, such as one in Program Files.";
-  const std::string full = StripBackslash(os::GetFullPathNameA(Folder));
   // A drive's rights are never changed: they reach every file on it. Its
   // root is taken only when it shows that only administrators can change
-  // it, also where the system keeps no rights to tell by.
-  if (exists && IsRootFolder(full) && !OnlyAdministratorsCanChange(Folder))
+  // it, also where rights do not count otherwise.
+  if (exists && IsRootFolder(full) && way.Whole() && !way.Deepest().OnlyTrustedCanChange(true))
     return "Users without administrator rights can change the drive " + Folder +
            ", and Setup does not change the rights of a whole drive, so choose a folder on that "
            "drive, such as " + JoinPath(Folder, "Morvella") + ".";
-  if (!FileRightsTell()) return {};
+  if (!trust::RightsCount()) return {};
   // Renaming a folder above, or what it holds, would let a user put
   // another folder at this path once Setup has finished.
-  const std::string above = FirstFolderAboveUsersCanRename(full);
+  const std::string above = way.FirstUsersCanRename();
   if (!above.empty())
     return "Users without administrator rights can rename or delete the folder " + above +
            " or what it holds, so once Setup has finished they could put another folder, with "
            "other programs in it, in the place of " + full +
            ".  Choose a folder in Program Files, or one below folders that only administrators "
            "can change.";
-  if (!exists) return {};  // made new, with its rights
-  if (OnlyAdministratorsCanChange(Folder)) return {};
+  if (!exists || !way.Whole()) return {};  // made new, with its rights
+  if (way.Deepest().OnlyTrustedCanChange()) return {};
   return "The folder " + Folder +
          " exists already, and users without administrator rights own it or can change it.  "
          "Setup installs only into a folder that it makes itself or that only administrators own "
@@ -105,39 +110,30 @@ std::string InstallFolderProblem(const std::string& Folder) {
          "owner and take away every other user's right to change it.";
 }
 
-std::string ProtectInstallFolder(const std::string& Folder) {
-  auto [existing, rest] = SplitExistingPath(Folder);
-  if (rest.empty()) return {};  // checked once held
+std::string ProtectInstallFolder(THeldWay& Way, const std::string& Folder) {
+  if (!Way.Usable() || !Way.Blocked().empty())
+    return "The folder " + Folder +
+           " was moved or replaced by a link while Setup prepared it.  Nothing was installed.";
   // Made with its rights from the start: nobody can slip anything in first,
   // nor hold a handle opened before the rights were there. Outside Program
   // Files the top-most level gets Program Files' rights; every level the
   // administrators as owner, also where an administrator's objects would
   // otherwise be their own account's, and the rights of the level above.
-  const bool inside = InsideProgramFiles(Folder);
-  std::string level = existing;
-  for (const std::string& name : PathLevels(rest)) {
-    if (name.empty()) continue;
-    const bool top = level == existing;
-    level = JoinPath(level, name);
-    if (os::CreateDirectoryA(level, top && !inside ? kInstallFolderSddl : "O:BA")) continue;
-    if (os::GetLastError() != os::DWORD(os::ERROR_ALREADY_EXISTS)) return ProtectionFailed(level);
-    return "The folder " + level +
-           " was made by someone else while Setup prepared it.  Click Next to try again.";
-  }
-  return {};
+  const std::string failed = Way.MakeMissing(InsideProgramFiles(Folder) ? nullptr : kInstallFolderSddl);
+  if (failed.empty()) return {};
+  if (os::GetLastError() != os::DWORD(os::ERROR_ALREADY_EXISTS)) return ProtectionFailed(failed);
+  return "The folder " + failed +
+         " was made by someone else while Setup prepared it.  Click Next to try again.";
 }
 
 std::string CheckHeldInstallFolder(const THeldFolder& Held) {
   const std::string& folder = Held.Path();
-  if (!Held.Usable() || (!Held.Legacy() && !os::FinalPathIs(Held.Handle(), folder)))
+  if (!Held.Here())
     return "The folder " + folder +
            " was moved or replaced by a link while Setup prepared it.  Nothing was installed.";
   // What the page was told may have changed since: judged again, through
   // the handle, on what is held now.
-  sddl::Descriptor descriptor;
-  if (FileRightsTell() &&
-      !(sddl::Parse(os::GetSecurityInfoByHandle(Held.Handle()), descriptor) &&
-        sddl::OnlyAdministrators(descriptor)))
+  if (!Held.OnlyTrustedCanChange())
     return "The folder " + folder +
            " was made or changed by someone else while Setup prepared it, and users without "
            "administrator rights own it or can change it.  Nothing was installed.";
@@ -145,7 +141,7 @@ std::string CheckHeldInstallFolder(const THeldFolder& Held) {
 }
 
 std::string CheckFoldersBelow(const THeldFolder& Held) {
-  if (!FileRightsTell()) return {};
+  if (!trust::RightsCount()) return {};
   std::vector<std::string> pending = {Held.Path()};
   while (!pending.empty()) {
     const std::string folder = std::move(pending.back());
@@ -159,7 +155,7 @@ std::string CheckFoldersBelow(const THeldFolder& Held) {
         continue;
       const std::string below = JoinPath(folder, found.cFileName);
       os::DWORD error = 0;
-      switch (JudgeFolderBelow(below, &Held, error)) {
+      switch (Held.JudgeBelow(below, error)) {
         case TFolderStanding::Missing:
           continue;
         case TFolderStanding::Usable:
@@ -184,11 +180,3 @@ std::string CheckFoldersBelow(const THeldFolder& Held) {
   return {};
 }
 
-void RemoveMadeLevels(const std::string& Existing, std::string Rest) {
-  // Each through a handle on that very folder, seen to lie below Existing.
-  const THeldFolder base(Existing);
-  while (!Rest.empty() && base.DeleteEntry(JoinPath(Existing, Rest), true, false) == os::ERROR_SUCCESS) {
-    const std::size_t slash = LastBackslash(Rest);
-    Rest = slash == std::string::npos ? std::string() : Rest.substr(0, slash);
-  }
-}

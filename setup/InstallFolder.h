@@ -5,7 +5,7 @@
 // so no user without those rights may change the folder they live in.
 #include <string>
 
-#include "engine/HeldFolder.h"
+#include "trust/HeldFolder.h"
 
 // What Program Files has: the system and administrators may change it,
 // users read and run what it holds; owned by the administrators.
@@ -17,30 +17,25 @@ extern const char* const kInstallFolderSddl;
 bool InsideProgramFiles(const std::string& Folder);
 
 // Why Setup will not install into Folder, or empty when it will. A link
-// (junction or symbolic link) is refused everywhere, and outside Program
-// Files so is a drive that keeps no rights. Where the system keeps rights
-// (FileRightsTell), Setup installs only into a folder it makes itself or
-// one that only administrators own and can change (a handle keeps the
-// rights it was opened with, so rights given later would not shut out a
-// user who opened it before), and only where users can neither rename nor
-// delete a folder above it.
-std::string InstallFolderProblem(const std::string& Folder);
+// (junction or symbolic link) is refused everywhere, and so is a network or
+// removable drive; outside Program Files so is a drive that keeps no
+// rights. Where rights count (trust/Policy.h), Setup installs only into a
+// folder it makes itself or one that only administrators own and can change
+// (a handle keeps the rights it was opened with, so rights given later would
+// not shut out a user who opened it before), and only where users can
+// neither rename nor delete a folder above it. Judged on Way, the way to the
+// folder held from its drive's root, when given; else on one held meanwhile.
+std::string InstallFolderProblem(const std::string& Folder, const THeldWay* Way = nullptr);
 
-// Before the folder is used: makes every missing level with the
+// Before the folder is used: makes every missing level of Way, with the
 // administrators as owner from the start, and outside Program Files the
 // top-most one with the protected rights (the levels below inherit them).
 // Returns why not, or empty.
-std::string ProtectInstallFolder(const std::string& Folder);
-
-// Removes what ProtectInstallFolder made of Rest below Existing, deepest
-// level first, each through a handle on that very folder once it is seen to
-// lie below Existing (before Windows Vista, by its path): the levels are
-// the administrators' alone, below folders users cannot rename.
-void RemoveMadeLevels(const std::string& Existing, std::string Rest);
+std::string ProtectInstallFolder(THeldWay& Way, const std::string& Folder);
 
 // Once the folder is held, before anything of an earlier installation goes:
-// where the system keeps rights, every folder below it must be one that
-// only administrators own and can change, and no link. Returns why not (the
+// where rights count, every folder below it must be one that only
+// administrators own and can change, and no link. Returns why not (the
 // first that is not), or empty.
 std::string CheckFoldersBelow(const THeldFolder& Held);
 

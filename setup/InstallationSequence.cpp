@@ -5,10 +5,9 @@
 #include "engine/Unit_ExtractForm.h"
 #include "engine/Unit_ExtractThread.h"
 #include "engine/Unit_Logfile.h"
-#include "engine/Unit_Paths.h"
+#include "trust/Unit_Paths.h"
 #include "platform/Application.h"
 #include "platform/Dialogs.h"
-#include "platform/Entries.h"
 #include "platform/Files.h"
 #include "platform/Forms.h"
 #include "setup/InstallFolder.h"
@@ -17,27 +16,14 @@
 #include "system/Unit_Settings.h"
 #include "system/Unit_Shortcuts.h"
 #include "system/Unit_Uninstall.h"
+#include "trust/Policy.h"
 
 namespace {
-
-// Whether files can be made in the held folder: one is made in it and
-// deleted through its own handle, never by a path.
-bool TakesFiles(const THeldFolder& Held) {
-  const os::UniqueHandle probe(os::CreateFileA(JoinPath(Held.Path(), "Setup write test.tmp"),
-                                               os::GENERIC_WRITE | os::DELETE, 0, os::CREATE_NEW,
-                                               os::FILE_FLAG_DELETE_ON_CLOSE, kAdministratorsOwner));
-  return probe && Held.Holds(probe.get());
-}
 
 // Why the Install.log in the held folder could not be replaced, or empty.
 std::string UnreplaceableLog(const THeldFolder& Held) {
   const std::string log = JoinPath(Held.Path(), "Install.log");
-  const os::UniqueHandle file = os::OpenEntry(log, os::FILE_READ_ATTRIBUTES);
-  if (!file) return {};
-  const os::DWORD attributes = os::GetFileAttributesByHandle(file.get());
-  if (attributes == os::INVALID_FILE_ATTRIBUTES || !(attributes & os::FILE_ATTRIBUTE_READONLY) ||
-      os::GetFileLinkCountByHandle(file.get()) == 1)
-    return {};
+  if (!Held.ReadOnlyWithOtherNames(log)) return {};
   return "Setup cannot replace " + log +
          ": it is read-only and has other names on the disk (hard links), which share that mark.  "
          "Nothing was changed.  Remove its read-only mark, then click Next again.";
@@ -64,8 +50,13 @@ void InstallationSequence() {
              os::GetCurrentDirectoryA() + ".  Start Setup from the folder or disk that holds it.");
     return;
   }
+  // The way to the folder, held from its drive's root to the end: each
+  // level as itself while the next is judged, so none can be moved or
+  // swapped for a link between its check and its use, and when the folder
+  // is the earlier installation's own the removal cannot take it away.
+  const std::unique_ptr<THeldWay> way = THeldWay::FromRoot(os::GetFullPathNameA(SetupPars.InstallDir));
   // Asked again: the folder may have changed since its page.
-  const std::string problem = InstallFolderProblem(SetupPars.InstallDir);
+  const std::string problem = InstallFolderProblem(SetupPars.InstallDir, way.get());
   if (!problem.empty()) {
     ErrorBox(problem);
     return;
@@ -77,16 +68,13 @@ void InstallationSequence() {
 
   // The folder is made (with its rights at creation), held and judged again
   // before anything of the earlier installation goes, so that no check that
-  // can fail comes after the removal. Held from here to the end: nobody may
-  // move it or put a link in its place, and when it is the earlier
-  // installation's own folder the removal cannot take it away.
-  const auto [existing, made] = SplitExistingPath(SetupPars.InstallDir);
-  const std::string unprotected = ProtectInstallFolder(SetupPars.InstallDir);
+  // can fail comes after the removal.
+  const std::string unprotected = ProtectInstallFolder(*way, SetupPars.InstallDir);
   if (!unprotected.empty()) {
     ErrorBox(unprotected);
     return;
   }
-  THeldFolder held(SetupPars.InstallDir);
+  const THeldFolder& held = way->Deepest();
   const std::string replaced = CheckHeldInstallFolder(held);
   if (!replaced.empty()) {
     ErrorBox(replaced);
@@ -106,10 +94,9 @@ void InstallationSequence() {
     ErrorBox(logProblem);
     return;
   }
-  if (!TakesFiles(held)) {
+  if (!held.TakesFiles()) {
     // What was made for it goes again: the disk is left as it was.
-    held.Release();
-    RemoveMadeLevels(existing, made);
+    way->RemoveMade();
     ErrorBox("Setup cannot write to the folder " + SetupPars.InstallDir +
              ".  Click Back and choose another folder.");
     return;
@@ -142,7 +129,7 @@ void InstallationSequence() {
   ExtractPars.LogFile = log.get();
   ExtractPars.InstallDir = SetupPars.InstallDir;
   ExtractPars.KeptEntries.clear();
-  ExtractPars.CheckFolderRights = FileRightsTell();
+  ExtractPars.CheckFolderRights = trust::RightsCount();
   ExtractPars.HeldFolder = &held;
   if (!keptFolder.empty() && SameFolder(keptFolder, SetupPars.InstallDir)) {
     for (const std::string& entry : keptEntries)

@@ -5,11 +5,9 @@
 #include "engine/Unit_ExitForm.h"
 #include "engine/Unit_ExtractThread.h"
 #include "engine/Unit_Logfile.h"
-#include "engine/Unit_Paths.h"
 #include "platform/Application.h"
 #include "platform/Chars.h"
 #include "platform/Dialogs.h"
-#include "platform/Entries.h"
 #include "platform/Exceptions.h"
 #include "platform/FileSearch.h"
 #include "platform/Files.h"
@@ -23,6 +21,8 @@
 #include "setup/Unit_UninstallOldForm.h"
 #include "system/Folders.h"
 #include "system/Unit_Settings.h"
+#include "trust/HeldFolder.h"
+#include "trust/Unit_Paths.h"
 
 TSetupPars SetupPars;
 bool AskUninstallOld = false;
@@ -312,7 +312,7 @@ void TMainForm::NextButtonClick() {
         ProgFolderEdit.SetFocus();
         return;
       }
-      const std::string link = os::FirstLinkBelow(programs, folder);
+      const std::string link = THeldFolder(programs).FirstLinkBelow(folder);
       if (!link.empty()) {
         ErrorBox("The folder " + link +
                  " is a link to another place.  Setup does not place shortcuts through links; "
@@ -469,19 +469,17 @@ bool CouldCreateFolder(const std::string& Path) {
   if (ok) {
     // Asked of the deepest level that exists, opened as itself (never
     // where a link would lead): whether folders may be made in it.
-    ok = bool(os::OpenEntry(existing, os::FILE_ADD_SUBDIRECTORY));
+    ok = MayMakeFoldersAt(existing);
   }
   if (!ok) ErrorBox(kCannotCreate);
   return ok;
 }
 
 bool CanCreateFolder(const std::string& Path) {
-  if (!Path.empty() && FolderExists(Path)) return true;
-  auto [existing, rest] = SplitExistingPath(Path);
-  const bool ok = os::MakeSureDirectoryPathExists(Path) && os::CreateDirectoryA(Path);
-  if (!ok) ErrorBox(kCannotCreate);
-  RemoveCreatedFolders(existing, rest);
-  return ok;
+  // Nothing is made to find out: a folder made and removed by its path
+  // could be turned, by a link put on the way meanwhile, into the deletion
+  // of another folder with administrator rights.
+  return CouldCreateFolder(Path);
 }
 
 std::string BrowseFolder() {

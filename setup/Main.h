@@ -85,9 +85,9 @@ class TMainForm : public ui::TForm {
 
 extern TMainForm* MainForm;
 
-// Whether Path could be created; leaves the disk as it was. Says so in a
-// message box when it could not. For the Start-menu folder, in the user's
-// own Start menu: it makes the folder and removes it again.
+// Whether Path could be created, for the Start-menu folder; as
+// CouldCreateFolder, making nothing. Says so in a message box when it
+// could not.
 bool CanCreateFolder(const std::string& Path);
 // The same for the installation folder, making nothing: it exists, or the
 // deepest level that does is one in which folders may be made and the

@@ -3,7 +3,7 @@
 #include <cstring>
 #include <vector>
 
-#include "engine/Unit_Paths.h"
+#include "trust/Unit_Paths.h"
 #include "platform/Chars.h"
 #include "platform/Exceptions.h"
 

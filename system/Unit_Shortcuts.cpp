@@ -1,11 +1,12 @@
 #include "system/Unit_Shortcuts.h"
 
+#include <memory>
+
 #include "engine/Unit_Logfile.h"
-#include "engine/Unit_Paths.h"
-#include "platform/Entries.h"
-#include "platform/Files.h"
+#include "trust/Unit_Paths.h"
 #include "platform/Shell.h"
 #include "system/Folders.h"
+#include "trust/HeldFolder.h"
 
 namespace {
 struct Shortcut {
@@ -23,22 +24,24 @@ void CreateShortcuts(const std::string& InstallDir, const std::string& ProgFolde
                      TLogFile& LogFile, const std::function<void()>& AfterEach) {
   LogFile.BeginProgramFolderFiles();
   const std::string programs = GetProgramsFolder();
-  const std::string ShortcutFolder = JoinPath(programs, ProgFolder);
-  // Saved through a link, the shortcuts would land wherever it points. With
-  // the Programs folder unknown the path would be relative, and they would
-  // land in the current folder, the medium: then none is saved, though all
-  // are still listed.
-  const bool save = !programs.empty() && os::FirstLinkBelow(programs, ProgFolder).empty();
+  // Every level from the Programs folder down is held, as itself, while the
+  // shortcuts are saved, and the missing ones are made through the level
+  // above: a link put on the way between two shortcuts would send the rest
+  // wherever it points. With the Programs folder unknown the paths would be
+  // relative, and the shortcuts would land in the current folder, the
+  // medium. Where the way cannot be held none is saved, though all are
+  // still listed.
+  std::unique_ptr<THeldWay> way;
+  if (!programs.empty()) way = std::make_unique<THeldWay>(programs, ProgFolder);
+  const bool save = way && way->Usable() && way->Blocked().empty() && way->MakeMissing().empty();
   os::TShellLink link;  // one object serves all three
   for (const Shortcut& s : kShortcuts) {
     LogFile.AddEntry(s.link);  // before the link exists, so it is always listed
+    if (!save) continue;
     // Results are not examined: a link that cannot be saved is simply missing.
     link.SetPath(JoinPath(InstallDir, s.target));
     link.SetWorkingDirectory(InstallDir);
-    const std::string linkPath = JoinPath(ShortcutFolder, s.link);
-    if (!save) continue;
-    os::MakeSureDirectoryPathExists(linkPath);
-    link.Save(linkPath, false);
+    way->Deepest().SaveLink(link, JoinPath(way->Deepest().Path(), s.link));
     if (AfterEach) AfterEach();
   }
 }

@@ -2,11 +2,10 @@
 
 #include <functional>
 
-#include "engine/HeldFolder.h"
+#include "trust/HeldFolder.h"
 #include "engine/Unit_DataFile.h"
 #include "engine/Unit_Logfile.h"
-#include "engine/Unit_Paths.h"
-#include "platform/Entries.h"
+#include "trust/Unit_Paths.h"
 #include "platform/Exceptions.h"
 #include "platform/Files.h"
 #include "platform/Shell.h"
@@ -39,68 +38,23 @@ bool StaysInside(const std::string& base, const std::string& relative) {
   return EntryNameProblem(relative).empty() && JoinPath(base, relative).size() < os::MAX_PATH;
 }
 
-// Whether a folder between base and the entry is a junction or a link: then
-// the entry's path leads out of base.
-bool ThroughLink(const std::string& base, const std::string& relative) {
-  const std::size_t slash = LastBackslash(relative);
-  return slash != std::string::npos && !os::FirstLinkBelow(base, relative.substr(0, slash)).empty();
-}
-
-// A folder the removal deletes in. It is held open without leave to delete
-// or rename it, so nobody can swap it for a link while the removal runs, and
-// each entry is deleted through a handle on exactly that entry once the
-// handle's final path is seen to lie inside it. Systems before Windows Vista
-// lack the calls: there the checks by path before each deletion are all.
-class TRemovalBase {
- public:
-  TRemovalBase(const std::string& path, bool clearReadOnly)
-      : folder_(path), clearReadOnly_(clearReadOnly) {}
-
-  // Deletes the file (or empty folder) path, which the caller has checked to
-  // lie inside by its path. ERROR_SUCCESS when it went, else the reason.
+// A folder the removal deletes in, held with what the removal does there:
+// whether a read-only file goes.
+struct TRemovalBase {
+  TRemovalBase(const std::string& path, bool clearReadOnly) : Folder(path), ClearReadOnly(clearReadOnly) {}
   os::DWORD Delete(const std::string& path, bool folder) const {
-    return folder_.DeleteEntry(path, folder, clearReadOnly_);
+    return Folder.DeleteEntry(path, folder, ClearReadOnly);
   }
-
-  // Whether the held folder is the one its path names, no link on the way
-  // (before Windows Vista there is no telling: the checks by path hold),
-  // and the entry open on entry lies inside it.
-  bool HereAndHolds(os::HANDLE entry) const {
-    return folder_.Usable() && (folder_.Legacy() || os::FinalPathIs(folder_.Handle(), folder_.Path())) &&
-           folder_.Holds(entry);
-  }
-
-  // Deletes the folder itself when it is empty, still the one it was; never
-  // a drive's root.
-  void DeleteItself() {
-    if (!folder_.Usable()) return;
-    folder_.Release();
-    if (StripBackslash(folder_.Path()).size() <= 3) return;
-    if (folder_.Legacy()) {
-      os::RemoveDirectoryA(folder_.Path());
-      return;
-    }
-    const os::UniqueHandle self = os::OpenEntryToDelete(folder_.Path(), true);
-    if (!self) return;
-    const os::DWORD attributes = os::GetFileAttributesByHandle(self.get());
-    if (attributes != os::INVALID_FILE_ATTRIBUTES && !(attributes & os::FILE_ATTRIBUTE_REPARSE_POINT) &&
-        os::FinalPathIs(self.get(), folder_.Path()))
-      os::SetFileDispositionInfo(self.get(), true);
-  }
-
- private:
-  THeldFolder folder_;
-  const bool clearReadOnly_;
+  THeldFolder Folder;
+  const bool ClearReadOnly;
 };
 
 // Deletes base\relative, then tries each folder of relative, innermost
 // first. Returns the entry's own result.
-os::DWORD RemoveEntry(const TRemovalBase& removal, const std::string& base, std::string relative) {
+os::DWORD RemoveEntry(const TRemovalBase& removal, const std::string& base, const std::string& relative) {
   const os::DWORD error = removal.Delete(JoinPath(base, relative), false);
-  for (std::size_t at; (at = LastBackslash(relative)) != std::string::npos;) {
-    relative.erase(at);
-    removal.Delete(JoinPath(base, relative), true);
-  }
+  const std::vector<std::string> folders = LevelsBelow(base, FolderOfPath(relative));
+  for (auto folder = folders.rbegin(); folder != folders.rend(); ++folder) removal.Delete(*folder, true);
   return error;
 }
 
@@ -115,7 +69,7 @@ bool EntryExists(const std::string& path) {
 void RemoveRecorded(const TRemovalBase& removal, const std::string& base, const std::string& relative,
                     const std::string& name, std::vector<TKeptEntry>& kept, bool& removedAny) {
   const std::string path = JoinPath(base, relative);
-  if (ThroughLink(base, relative)) {
+  if (!removal.Folder.FirstLinkBelow(FolderOfPath(relative)).empty()) {
     if (EntryExists(path)) kept.push_back({name, TKeptEntry::BehindLink, os::ERROR_SUCCESS});
     return;
   }
@@ -177,25 +131,28 @@ void RemoveFiles(const std::string& OldInstallDir, const std::string& OldProgFol
     // A folder that is not where its path says (a link put on the way after
     // the checks), or a log that lies elsewhere, removes nothing: what its
     // log lists and is there is kept, and said.
-    trusted = installation.HereAndHolds(log.Handle());
+    trusted = installation.Folder.Here() && installation.Folder.Holds(log.Handle());
     const auto keep = [](const std::string& path, const std::string& name, std::vector<TKeptEntry>& kept) {
       if (EntryExists(path)) kept.push_back({name, TKeptEntry::BehindLink, os::ERROR_SUCCESS});
     };
     {
       // A Start-menu folder that would leave the Programs folder is not
-      // followed; nor is anything when the Programs folder is unknown.
+      // followed; nor is anything when the Programs folder is unknown, or
+      // not where its path says (a link put on the way to it would take
+      // the shortcuts of another Start menu).
       const TRemovalBase startMenu(programs, rules.ClearReadOnly);
       const bool shortcutsInside =
           !programs.empty() && (OldProgFolder.empty() || StaysInside(programs, OldProgFolder));
+      const bool startMenuHere = startMenu.Folder.Here();
       // A log that users can change is trusted in the Start menu only for
       // the product's three shortcuts: an edited "{program folder}" must not
       // take another program's shortcuts with it. (Its files are trusted
       // only inside the installation folder, as every log's.)
-      const bool anyShortcut = !UsersCanReplace(logName);
+      const bool anyShortcut = !installation.Folder.UsersCanReplace(logName);
       ForEachEntry(log, "{program folder files}", [&](const std::string& entry) {
         paced();
         const std::string relative = JoinPath(OldProgFolder, entry);
-        if (!trusted) {
+        if (!trusted || !startMenuHere) {
           if (shortcutsInside && StaysInside(programs, relative)) keep(JoinPath(programs, relative), entry, Result.Shortcuts);
           return;
         }
@@ -229,7 +186,7 @@ void RemoveFiles(const std::string& OldInstallDir, const std::string& OldProgFol
   if (rules.KeepLogWhileEntriesStay && !Result.Complete()) return;  // the log keeps the record
   Result.LogError = installation.Delete(logName, false);
   if (Result.LogError != os::ERROR_SUCCESS && !EntryExists(logName)) Result.LogError = os::ERROR_SUCCESS;
-  installation.DeleteItself();
+  installation.Folder.DeleteItself();
 }
 
 }  // namespace
@@ -266,5 +223,6 @@ void RemoveInstalledFiles(const std::string& InstallDir, const std::string& Prog
 bool LogOpenToUsersAtRoot(const std::string& InstallDir) {
   // Judged on the full path: "D:\x\.." and "D:\." are the root too.
   const std::string full = os::GetFullPathNameA(InstallDir);
-  return (full.empty() || IsRootFolder(full)) && UsersCanReplace(JoinPath(InstallDir, "Install.log"));
+  return (full.empty() || IsRootFolder(full)) &&
+         THeldFolder(StripBackslash(full)).UsersCanReplace(JoinPath(full, "Install.log"));
 }

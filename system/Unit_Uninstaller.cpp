@@ -2,13 +2,12 @@
 
 #include <string>
 
-#include "engine/HeldFolder.h"
+#include "trust/HeldFolder.h"
 #include "engine/Unit_Logfile.h"
-#include "engine/Unit_Paths.h"
+#include "trust/Unit_Paths.h"
 #include "platform/Application.h"
 #include "platform/Chars.h"
 #include "platform/Dialogs.h"
-#include "platform/Entries.h"
 #include "platform/Exceptions.h"
 #include "platform/FileSearch.h"
 #include "platform/Files.h"
@@ -26,26 +25,8 @@ const char* const kCaption = "Uninstall Morvella";
 // The copy runs from a folder of its own that only administrators and the
 // system may change: in the temporary folder, any program of the user could
 // otherwise replace it, or put a DLL beside it, before it starts elevated.
-const char* const kPrivateFolderSddl = "O:BAD:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)";
 const char* const kPrivateFolderPrefix = "Morvella uninstall ";
 const char* const kCopyName = "Uninstall Morvella.exe";
-
-// A new folder of the temporary folder, made with those rights; empty when
-// none could be made. A name that exists already is never used.
-std::string MakePrivateFolder() {
-  // Not the user's own temporary folder: the user's programs, unelevated,
-  // could rename a folder there between the copy and its start.
-  const std::string temp = os::GetSystemTempPathA();
-  if (temp.empty()) return {};
-  for (int attempt = 0; attempt < 100; ++attempt) {
-    const std::string folder = temp + kPrivateFolderPrefix +
-                               std::to_string(os::GetCurrentProcessId()) + "-" +
-                               std::to_string(attempt);
-    if (os::CreateDirectoryA(folder, kPrivateFolderSddl)) return folder;
-    if (os::GetLastError() != os::DWORD(os::ERROR_ALREADY_EXISTS)) return {};
-  }
-  return {};
-}
 
 bool IsPrivateFolder(const std::string& folder) {
   const std::string temp = StripBackslash(os::GetSystemTempPathA());
@@ -128,9 +109,7 @@ void WriteRemainingLog(const std::string& InstallDir, const std::string& ProgFol
     held.DeleteEntry(fresh, false, false);
     return;
   }
-  if (!os::MoveFileExA(fresh, JoinPath(InstallDir, "Install.log"),
-                       os::MOVEFILE_REPLACE_EXISTING | os::MOVEFILE_WRITE_THROUGH))
-    held.DeleteEntry(fresh, false, false);
+  if (!held.Rename(fresh, JoinPath(InstallDir, "Install.log"))) held.DeleteEntry(fresh, false, false);
 }
 
 void RemoveRegistryEntries() {
@@ -208,21 +187,22 @@ int UninstMain() {
     // Taken over from the first instance, which has ended.
     lock = TakeSetupLock(kCaption);
     if (!lock) return 1;
-    os::MoveFileExA(self, "", os::MOVEFILE_DELAY_UNTIL_REBOOT);
+    DeleteAtRestart(self);
     const std::string own = StripBackslash(self.substr(0, LastBackslash(self) + 1));
-    if (IsPrivateFolder(own)) os::MoveFileExA(own, "", os::MOVEFILE_DELAY_UNTIL_REBOOT);
+    if (IsPrivateFolder(own)) DeleteAtRestart(own);
   } else if (FileExists(JoinPath(folder, "Install.log"))) {
-    const std::string privateFolder = MakePrivateFolder();
-    const std::string copy = JoinPath(privateFolder, kCopyName);
-    if (!privateFolder.empty() && os::CopyFileA(self, copy, true) &&
-        os::CreateProcessA(QuoteArgument(copy) + " /from " + QuoteArgument(folder) + " " +
-                               std::to_string(os::GetCurrentProcessId()),
-                           privateFolder))
-      return 0;
-    // Otherwise the removal runs from here and leaves this one file.
-    if (!privateFolder.empty()) {
-      os::DeleteFileA(copy);
-      os::RemoveDirectoryA(privateFolder);
+    const std::unique_ptr<THeldFolder> privateFolder =
+        MakePrivateFolder(kPrivateFolderPrefix + std::to_string(os::GetCurrentProcessId()) + "-");
+    if (privateFolder) {
+      const std::string copy = JoinPath(privateFolder->Path(), kCopyName);
+      if (privateFolder->CopyIn(self, copy) &&
+          os::CreateProcessA(QuoteArgument(copy) + " /from " + QuoteArgument(folder) + " " +
+                                 std::to_string(os::GetCurrentProcessId()),
+                             privateFolder->Path()))
+        return 0;
+      // Otherwise the removal runs from here and leaves this one file.
+      privateFolder->DeleteEntry(copy, false, false);
+      privateFolder->DeleteItself();
     }
   }
 

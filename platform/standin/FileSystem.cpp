@@ -55,7 +55,9 @@ void FileSystem::Reset() {
   bytesWritten = 0;
   mapped.clear();
   withoutRights.clear();
+  driveTypes.clear();
   refuseRights = false;
+  refuseRightsError = ERROR_ACCESS_DENIED;
   readFaultKey.clear();
   readFaultCountdown = 0;
   laterReadsKey.clear();
@@ -509,12 +511,18 @@ void SetDefaultOwner(const std::string& sid) {
   os::hostfs::Fs().defaultOwner = sid;
 }
 
+void SetDriveType(char letter, os::DWORD type) {
+  std::lock_guard<std::recursive_mutex> guard(os::hostfs::Fs().lock);
+  os::hostfs::Fs().driveTypes[char(std::toupper(static_cast<unsigned char>(letter)))] = type;
+}
+
 void SetDriveWithoutRights(char letter) {
   std::lock_guard<std::recursive_mutex> guard(os::hostfs::Fs().lock);
   os::hostfs::Fs().withoutRights.insert(char(std::toupper(static_cast<unsigned char>(letter))));
 }
 
-void RefuseRights(bool refuse) {
+void RefuseRights(bool refuse, os::DWORD error) {
+  os::hostfs::Fs().refuseRightsError = error;
   std::lock_guard<std::recursive_mutex> guard(os::hostfs::Fs().lock);
   os::hostfs::Fs().refuseRights = refuse;
 }

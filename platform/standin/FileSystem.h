@@ -62,7 +62,9 @@ struct FileSystem {
   long long bytesWritten = 0;
   std::map<char, std::string> mapped;  // drives placed on other host folders
   std::set<char> withoutRights;         // drives whose file system keeps no rights (FAT)
+  std::map<char, DWORD> driveTypes;     // drives other than fixed ones (GetDriveTypeA)
   bool refuseRights = false;            // setting rights fails
+  DWORD refuseRightsError = ERROR_ACCESS_DENIED;  // ... and creating with them, with this
   // The last path matched on the host, while the store's names stay.
   std::string hostOf, hostIs;
   unsigned long hostGeneration = 0;

@@ -45,6 +45,14 @@ sddl::Descriptor Effective(const std::string& full) {
   return d;
 }
 
+// As the system reads it: a drive that keeps no rights has no list of
+// entries, and nobody is its owner.
+std::string FormatEffective(const std::string& full) {
+  if (Fs().withoutRights.count(char(std::toupper(static_cast<unsigned char>(full[0])))))
+    return "D:NO_ACCESS_CONTROL";
+  return sddl::Format(Effective(full));
+}
+
 }  // namespace
 
 void ForgetSecurityBelow(const std::string& full) {
@@ -79,7 +87,7 @@ void TakeDescriptor(const std::string& full, const std::string& text, const sddl
 // does otherwise.
 bool UsableDescriptor(const std::string& text, sddl::Descriptor& descriptor) {
   if (!sddl::Parse(text, descriptor)) return Fail(ERROR_INVALID_PARAMETER);
-  if (Fs().refuseRights) return Fail(ERROR_ACCESS_DENIED);
+  if (Fs().refuseRights) return Fail(Fs().refuseRightsError);
   return true;
 }
 }  // namespace
@@ -137,7 +145,7 @@ std::string GetNamedSecurityInfoA(const std::string& path) {
     Fail(MissingError(full));
     return {};
   }
-  return sddl::Format(Effective(full));
+  return FormatEffective(full);
 }
 
 std::string GetSecurityInfoByHandle(HANDLE handle) {
@@ -152,7 +160,7 @@ std::string GetSecurityInfoByHandle(HANDLE handle) {
     Fail(ERROR_INVALID_HANDLE);
     return {};
   }
-  return sddl::Format(Effective(full));
+  return FormatEffective(full);
 }
 
 std::string GetVolumePathNameA(const std::string& path) {
@@ -160,6 +168,20 @@ std::string GetVolumePathNameA(const std::string& path) {
   std::string full;
   if (!Resolve(path, full)) return {};
   return full.substr(0, 3);
+}
+
+DWORD GetDriveTypeA(const std::string& rootPath) {
+  std::lock_guard<std::recursive_mutex> guard(Fs().lock);
+  std::string full;
+  if (IsUnc(rootPath)) return DRIVE_REMOTE;
+  if (!Resolve(rootPath, full) || full.size() != 3 || !DriveExists(full)) return DRIVE_NO_ROOT_DIR;
+  auto found = Fs().driveTypes.find(full[0]);
+  return found == Fs().driveTypes.end() ? DRIVE_FIXED : found->second;
+}
+
+DWORD GetVersion() {
+  std::lock_guard<std::recursive_mutex> guard(Fs().lock);
+  return Fs().preVista ? 0x0105 /*XP*/ : 0x0106 /*Vista on: 6.1*/ ;
 }
 
 bool GetVolumeInformationA(const std::string& rootPath, DWORD* fileSystemFlags) {

@@ -80,14 +80,19 @@ os::HANDLE OpenAsUser(const std::string& windowsPath, os::DWORD access);
 // Drive letter: holds a file system that keeps no access rights (FAT): its
 // volume information lacks FILE_PERSISTENT_ACLS.
 void SetDriveWithoutRights(char letter);
+// Drive letter: a drive of this kind from now on (os::DRIVE_REMOTE for a
+// mapped network drive, os::DRIVE_REMOVABLE, ...); fixed until reset.
+void SetDriveType(char letter, os::DWORD type);
 // What is made without an owner of its own is owned by sid from now on
 // ("BA" until reset): the administrator's own account, as under the policy
 // "Default owner for objects created by members of the Administrators
 // group: Object creator".
 void SetDefaultOwner(const std::string& sid);
 // Creating a folder with rights and setting rights fail with
-// ERROR_ACCESS_DENIED (a share that refuses them), until called with false.
-void RefuseRights(bool refuse);
+// ERROR_ACCESS_DENIED (a share that refuses them), until called with false;
+// with error, creating with rights fails with that error instead (a share
+// that takes no owner answers ERROR_INVALID_OWNER).
+void RefuseRights(bool refuse, os::DWORD error = os::ERROR_ACCESS_DENIED);
 // The file path has names more names elsewhere (hard links a user made):
 // its link count, which GetFileLinkCountByHandle reports, is 1 + names.
 void AddHardLinks(const std::string& windowsPath, int names);

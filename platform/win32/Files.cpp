@@ -202,6 +202,10 @@ bool CreateDirectoryA(const std::string& path, const std::string& sddl) {
   return ::CreateDirectoryA(path.c_str(), &attributes) != FALSE;
 }
 
+DWORD GetVersion() { return ::GetVersion(); }
+
+DWORD GetDriveTypeA(const std::string& rootPath) { return ::GetDriveTypeA(rootPath.c_str()); }
+
 bool RunsUnderWine() {
   return ::GetProcAddress(::GetModuleHandleA("ntdll.dll"), "wine_get_version") != nullptr;
 }

@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <set>
 
-#include "engine/Unit_Paths.h"
+#include "trust/Unit_Paths.h"
 #include "platform/Chars.h"
 #include "platform/Files.h"
 #include "platform/Shell.h"

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "engine/Unit_Logfile.h"
-#include "engine/Unit_Paths.h"
+#include "trust/Unit_Paths.h"
 #include "platform/Exceptions.h"
 #include "platform/Files.h"
 #include "platform/Win.h"

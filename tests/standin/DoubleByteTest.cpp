@@ -3,7 +3,8 @@
 // of the installation, its record and its removal take them by character.
 #include "engine/Unit_DataFile.h"
 #include "engine/Unit_Logfile.h"
-#include "engine/Unit_Paths.h"
+#include "trust/HeldFolder.h"
+#include "trust/Unit_Paths.h"
 #include "platform/Chars.h"
 #include "platform/Exceptions.h"
 #include "platform/Files.h"
@@ -197,9 +198,16 @@ TEST(DoubleBytePathsTest, MissingFoldersAreMadeWholeNeverByHalfACharacter) {
   const auto [existing, rest] = SplitExistingPath("C:\\" + kOmote + "x\\" + kSo + "\\" + kOmote);
   EXPECT_EQ(existing, "C:\\" + kOmote + "x");
   EXPECT_EQ(rest, kSo + "\\" + kOmote);
-  RemoveCreatedFolders("C:\\" + kOmote + "x", kJuu);
-  EXPECT_FALSE(FolderExists("C:\\" + kOmote + "x\\" + kJuu));
-  EXPECT_TRUE(FolderExists("C:\\" + kOmote + "x"));
+  EXPECT_EQ(LevelsBelow("C:\\" + kOmote + "x", kJuu + "\\" + kSo),
+            (std::vector<std::string>{"C:\\" + kOmote + "x\\" + kJuu, "C:\\" + kOmote + "x\\" + kJuu + "\\" + kSo}));
+  // Made through the held way and removed again: only what it made.
+  THeldWay way("C:\\" + kOmote + "x", kJuu + "\\" + kSo + "\\" + kOmote);
+  ASSERT_EQ(way.Missing(), kSo + "\\" + kOmote);
+  ASSERT_EQ(way.MakeMissing(), "");
+  EXPECT_TRUE(FolderExists("C:\\" + kOmote + "x\\" + kJuu + "\\" + kSo + "\\" + kOmote));
+  way.RemoveMade();
+  EXPECT_FALSE(FolderExists("C:\\" + kOmote + "x\\" + kJuu + "\\" + kSo));
+  EXPECT_TRUE(FolderExists("C:\\" + kOmote + "x\\" + kJuu));
 }
 
 // The whole round: Setup installs into a folder and a Start-menu folder

@@ -10,7 +10,7 @@
 #include <mutex>
 #include <set>
 
-#include "engine/HeldFolder.h"
+#include "trust/HeldFolder.h"
 #include "engine/Unit_DataFile.h"
 #include "engine/Unit_ExitForm.h"
 #include "engine/Unit_ExtractForm.h"

@@ -383,9 +383,9 @@ TEST_F(InstallationTest, ReleaseTriesAgainAfterAFailureThatFollowsItsConfirmatio
   main_->NextButton.Click();
   ASSERT_EQ(SetupPars.Page, 4);
   standin::ResetDialogs();
-  standin::RefuseRights(true);  // the new folder cannot be made with its rights
+  standin::DenyWrites("C:\\Program Files\\Morvella 2");  // the new folder cannot be made
   main_->NextButton.Click();
-  standin::RefuseRights(false);
+  standin::AllowWrites("C:\\Program Files\\Morvella 2");
   ASSERT_EQ(SetupPars.Page, 4);
   ASSERT_EQ(standin::MessageBoxes().size(), 1u);
   EXPECT_NE(standin::MessageBoxes()[0].Text.find("Nothing was installed"), std::string::npos);

@@ -1,6 +1,7 @@
 // The folders are layers, and an include only points down: setup/ (the
-// wizard) may use system/ and engine/, which use platform/; system/ may use
-// engine/. What two layers share lives below both.
+// wizard) may use system/ and engine/; system/ may use engine/; all of them
+// reach the disk through trust/, which uses platform/. What two layers share
+// lives below both.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -15,9 +16,10 @@ namespace fs = std::filesystem;
 
 // The folders each layer may include from, besides its own.
 const std::map<std::string, std::set<std::string>> kMayUse = {
-    {"setup", {"system", "engine", "platform", "resources"}},
-    {"system", {"engine", "platform", "resources"}},
-    {"engine", {"platform", "resources"}},
+    {"setup", {"system", "engine", "trust", "platform", "resources"}},
+    {"system", {"engine", "trust", "platform", "resources"}},
+    {"engine", {"trust", "platform", "resources"}},
+    {"trust", {"platform", "resources"}},
     {"platform", {"resources"}},
 };
 

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "engine/Unit_Paths.h"
+#include "trust/Unit_Paths.h"
 
 namespace {
 

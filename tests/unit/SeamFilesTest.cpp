@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <set>
 
-#include "engine/HeldFolder.h"
+#include "trust/HeldFolder.h"
 #include "platform/FileSearch.h"
 #include "platform/Files.h"
 #include "platform/Sddl.h"

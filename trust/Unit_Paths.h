@@ -8,6 +8,8 @@
 #include <utility>
 #include <vector>
 
+class TCharacters;
+
 // Path without one trailing backslash; a drive root ("x:\") keeps it.
 std::string StripBackslash(const std::string& Path);
 
@@ -36,6 +38,16 @@ std::string FolderWithSeparator(const std::string& Path);
 // kept, so that a caller can refuse them).
 std::vector<std::string> PathLevels(const std::string& Path);
 
+// Where each backslash of Path stands, first to last, found by character
+// in Chars' code page (the system's by default).
+std::vector<std::size_t> BackslashesOf(const std::string& Path);
+std::vector<std::size_t> BackslashesOf(const std::string& Path, const TCharacters& Chars);
+
+// The levels of the relative path Rest below Base as full paths, the top
+// first: Base\A, Base\A\B, ..., Base\Rest; none when Rest is empty. The one
+// walk over a path's levels.
+std::vector<std::string> LevelsBelow(const std::string& Base, const std::string& Rest);
+
 // Path upper-cased as the file system compares names (CharUpperBuffA):
 // letters of the code page, never a trail byte on its own.
 std::string UpperPath(const std::string& Path);
@@ -62,6 +74,3 @@ bool FileExists(const std::string& Path);
 
 // The deepest existing folder on Path, and the missing rest below it.
 std::pair<std::string, std::string> SplitExistingPath(const std::string& Path);
-// Removes the folders Rest below Existing that a test created, as split by
-// SplitExistingPath: the disk is left as it was.
-void RemoveCreatedFolders(const std::string& Existing, std::string Rest);

@@ -1,4 +1,4 @@
-#include "engine/Unit_Paths.h"
+#include "trust/Unit_Paths.h"
 
 #include "platform/Chars.h"
 #include "platform/Files.h"
@@ -52,12 +52,30 @@ std::string FolderWithSeparator(const std::string& Path) {
   return at == std::string::npos ? std::string() : Path.substr(0, at + 1);
 }
 
+std::vector<std::size_t> BackslashesOf(const std::string& Path, const TCharacters& Chars) {
+  std::vector<std::size_t> at;
+  for (std::size_t end = 0; (end = Chars.Find(Path, '\\', end)) != std::string::npos; ++end) at.push_back(end);
+  return at;
+}
+
+std::vector<std::size_t> BackslashesOf(const std::string& Path) { return BackslashesOf(Path, Chars()); }
+
 std::vector<std::string> PathLevels(const std::string& Path) {
   std::vector<std::string> levels;
   std::size_t start = 0;
-  for (std::size_t end; (end = FindBackslash(Path, start)) != std::string::npos; start = end + 1)
+  for (std::size_t end : BackslashesOf(Path)) {
     levels.push_back(Path.substr(start, end - start));
+    start = end + 1;
+  }
   levels.push_back(Path.substr(start));
+  return levels;
+}
+
+std::vector<std::string> LevelsBelow(const std::string& Base, const std::string& Rest) {
+  std::vector<std::string> levels;
+  if (Rest.empty()) return levels;
+  for (std::size_t end : BackslashesOf(Rest)) levels.push_back(JoinPath(Base, Rest.substr(0, end)));
+  levels.push_back(JoinPath(Base, Rest));
   return levels;
 }
 
@@ -115,7 +133,3 @@ std::pair<std::string, std::string> SplitExistingPath(const std::string& Path) {
   return {existing, rest};
 }
 
-void RemoveCreatedFolders(const std::string& Existing, std::string Rest) {
-  // Deepest level first; a removal that fails is ignored.
-  for (; !Rest.empty(); Rest = FolderOfPath(Rest)) os::RemoveDirectoryA(JoinPath(Existing, Rest));
-}
