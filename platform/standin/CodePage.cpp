@@ -157,4 +157,32 @@ bool TCodePage::FromUtf8(const std::string& utf8, std::string& text) const {
   return Convert(fromUtf8_, "UTF-8", ("CP" + std::to_string(number_)).c_str(), utf8, text);
 }
 
+std::string UpperUtf8(const std::string& utf8) {
+  std::string out;
+  for (std::size_t at = 0; at < utf8.size();) {
+    const unsigned char first = static_cast<unsigned char>(utf8[at]);
+    const std::size_t length = first < 0x80 ? 1 : first >= 0xF0 ? 4 : first >= 0xE0 ? 3 : first >= 0xC0 ? 2 : 1;
+    if (length == 1 || at + length > utf8.size()) {
+      out += char(first < 0x80 ? char(std::toupper(first)) : char(first));
+      ++at;
+      continue;
+    }
+    char32_t c = first & (0xFF >> (length + 1));
+    for (std::size_t i = 1; i < length; ++i) c = (c << 6) | (static_cast<unsigned char>(utf8[at + i]) & 0x3F);
+    const char32_t upper = UpperOf(c);
+    // The same length only: Windows maps one UTF-16 unit to one.
+    std::string encoded;
+    if (upper < 0x800 && length == 2) {
+      encoded = {char(0xC0 | (upper >> 6)), char(0x80 | (upper & 0x3F))};
+    } else if (upper >= 0x800 && upper < 0x10000 && length == 3) {
+      encoded = {char(0xE0 | (upper >> 12)), char(0x80 | ((upper >> 6) & 0x3F)), char(0x80 | (upper & 0x3F))};
+    } else {
+      encoded = utf8.substr(at, length);
+    }
+    out += encoded;
+    at += length;
+  }
+  return out;
+}
+
 }  // namespace codepage

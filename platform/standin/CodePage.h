@@ -47,4 +47,9 @@ class TCodePage {
   std::array<bool, 256> lead_{};
 };
 
+// UTF-8 text with every character upper-cased as Windows compares file
+// names (its upcase table: one character for one, whatever the code page
+// can write); bytes that are no UTF-8 stay.
+std::string UpperUtf8(const std::string& utf8);
+
 }  // namespace codepage

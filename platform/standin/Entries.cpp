@@ -119,18 +119,7 @@ bool MoveEntry(const std::string& from, const std::string& to, bool replace) {
   const std::string host = exists ? Host(target)
                                   : Host(Parent(target)) + "/" + target.substr(target.rfind('\\') + 1);
   if (!Fs().Entries().Rename(Host(source), host)) return Fail(ERROR_ACCESS_DENIED);
-  auto moved = Fs().attributes.find(Upper(source));
-  Fs().attributes.erase(Upper(target));
-  if (moved != Fs().attributes.end()) {
-    Fs().attributes[Upper(target)] = moved->second;
-    Fs().attributes.erase(Upper(source));
-  }
-  Fs().security.erase(Upper(target));
-  auto rights = Fs().security.find(Upper(source));
-  if (rights != Fs().security.end()) {
-    Fs().security[Upper(target)] = rights->second;
-    Fs().security.erase(rights);
-  }
+  MoveRecords(source, target);
   return true;
 }
 

@@ -36,6 +36,7 @@ FileSystem::~FileSystem() { Drop(); }
 void FileSystem::Drop() {
   for (auto& [handle, file] : files) store->Close(file.id);
   files.clear();
+  deletePending.clear();
   if (!root.empty()) store->RemoveRoot(root);
   root.clear();
 }
@@ -79,6 +80,37 @@ FileSystem& Fs() {
 bool Fail(DWORD error) {
   lastError = error;
   return false;
+}
+
+void MoveRecords(const std::string& from, const std::string& to) {
+  const std::string source = Upper(WithoutTrailing(from)), target = Upper(WithoutTrailing(to));
+  const auto below = [](const std::string& key, const std::string& base) {
+    return key == base || key.rfind(base + "\\", 0) == 0;
+  };
+  const auto moved = [&](const std::string& key) { return target + key.substr(source.size()); };
+  const auto rekey = [&](auto& map) {
+    for (auto it = map.begin(); it != map.end();)
+      it = below(it->first, target) ? map.erase(it) : std::next(it);
+    std::vector<std::pair<std::string, typename std::decay_t<decltype(map)>::mapped_type>> taken;
+    for (auto it = map.begin(); it != map.end();) {
+      if (!below(it->first, source)) {
+        ++it;
+        continue;
+      }
+      taken.emplace_back(moved(it->first), it->second);
+      it = map.erase(it);
+    }
+    for (auto& entry : taken) map[entry.first] = entry.second;
+  };
+  rekey(Fs().attributes);
+  rekey(Fs().names);
+  rekey(Fs().security);
+  rekey(Fs().owners);
+  std::set<std::string> denied;
+  for (const std::string& key : Fs().denied) denied.insert(below(key, source) ? moved(key) : key);
+  Fs().denied.swap(denied);
+  for (auto& [handle, open] : Fs().files)
+    if (below(open.key, source)) open.key = moved(open.key);
 }
 
 std::string Upper(std::string s) {
@@ -437,7 +469,11 @@ bool PlaceLink(const std::string& link, const std::string& target) {
 
 bool MoveBehind(const std::string& from, const std::string& to) {
   std::lock_guard<std::recursive_mutex> guard(os::hostfs::Fs().lock);
-  return os::hostfs::Fs().Entries().Rename(HostPath(from), HostPath(to));
+  std::string source, target;
+  if (!os::hostfs::FullPath(from, source) || !os::hostfs::FullPath(to, target)) return false;
+  if (!os::hostfs::Fs().Entries().Rename(HostPath(from), HostPath(to))) return false;
+  os::hostfs::MoveRecords(source, target);
+  return true;
 }
 
 bool RemoveLink(const std::string& link) {

@@ -57,6 +57,9 @@ struct FileSystem {
   bool wine = false;      // keeps no access rights: RunsUnderWine
   std::function<void(const std::string&)> beforeDeleteOpen;
   std::map<std::uintptr_t, OpenFile> files;
+  // Entries (host paths) marked for deletion through a handle: deleted when
+  // the last handle on them closes, not to be opened meanwhile.
+  std::set<std::string> deletePending;
   std::uintptr_t nextFile = 0x100000;
   long long writeBudget = -1;  // bytes left before the disk is full; -1: no limit
   long long bytesWritten = 0;
@@ -129,6 +132,12 @@ DWORD SharedUses(DWORD access);
 // uses and share mode is refused for a handle open there already: either
 // side does what the other does not share.
 bool ShareConflict(const std::string& key, DWORD uses, DWORD share);
+
+// What is kept beside an entry by its path (attributes, names, rights,
+// owner, denied writes, the paths of handles open on it) goes with it from
+// the full path from to the full path to, for it and all it holds; what was
+// kept for to before goes.
+void MoveRecords(const std::string& from, const std::string& to);
 
 // Renames the entry from to to (MoveFileEx without delay).
 bool MoveEntry(const std::string& from, const std::string& to, bool replace);

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "platform/Entries.h"
+#include "platform/standin/CodePage.h"
 #include "platform/standin/Faults.h"
 #include "platform/standin/FileSystem.h"
 #include "platform/standin/Standin.h"
@@ -26,6 +27,10 @@ HANDLE OpenForDelete(const std::string& full, DWORD access, DWORD share, DWORD f
   }
   if (info.folder && !(flags & FILE_FLAG_BACKUP_SEMANTICS)) {
     Fail(ERROR_ACCESS_DENIED);
+    return INVALID_HANDLE_VALUE;
+  }
+  if (Fs().deletePending.count(host)) {
+    Fail(ERROR_ACCESS_DENIED);  // STATUS_DELETE_PENDING
     return INVALID_HANDLE_VALUE;
   }
   const std::string key = Upper(WithoutTrailing(full));
@@ -80,6 +85,7 @@ HANDLE CreateFileA(const std::string& path, DWORD access, DWORD share, DWORD dis
   if (kind == Kind::Missing && IsDeniedPath(full)) return fail(ERROR_ACCESS_DENIED);
   if (kind == Kind::File && ShareConflict(Upper(full), SharedUses(access), share))
     return fail(ERROR_SHARING_VIOLATION);
+  if (kind != Kind::Missing && Fs().deletePending.count(Host(full))) return fail(ERROR_ACCESS_DENIED);
   if (write && standin::faults::Strike()) return fail(ERROR_ACCESS_DENIED);
   std::string host = kind == Kind::File
                          ? Host(full)
@@ -102,6 +108,19 @@ HANDLE CreateFileA(const std::string& path, DWORD access, DWORD share, DWORD dis
 }
 
 namespace {
+// Deletes an entry marked for deletion once no handle is open on it.
+void DeleteIfUnused(const std::string& host) {
+  for (const auto& [handle, open] : Fs().files)
+    if (Fs().Entries().PathOf(open.id) == host) return;
+  Fs().deletePending.erase(host);
+  const std::string full = WindowsPathOf(host);
+  EntryInfo info;
+  if (!Fs().Entries().Info(host, false, info)) return;
+  if (info.folder && !info.link ? !Fs().Entries().RemoveFolder(host) : !Fs().Entries().RemoveFile(host)) return;
+  Fs().attributes.erase(Upper(WithoutTrailing(full)));
+  ForgetSecurityBelow(full);
+}
+
 FileSystem::OpenFile* FileOf(HANDLE file) {
   auto found = Fs().files.find(std::uintptr_t(file));
   return found == Fs().files.end() ? nullptr : &found->second;
@@ -189,9 +208,11 @@ bool CloseHandle(HANDLE handle) {
   auto found = Fs().files.find(std::uintptr_t(handle));
   if (found == Fs().files.end()) return Fail(ERROR_INVALID_HANDLE);
   const bool wrote = found->second.write;
+  const std::string host = Fs().Entries().PathOf(found->second.id);
   Fs().Entries().Close(found->second.id);
   if (!found->second.deleteOnClose.empty()) Fs().Entries().RemoveFile(found->second.deleteOnClose);
   Fs().files.erase(found);
+  if (!host.empty() && Fs().deletePending.count(host)) DeleteIfUnused(host);
   // Closing a written file can fail (the last buffers not written); the
   // handle is gone all the same.
   if (wrote && standin::faults::Strike()) return Fail(ERROR_DISK_FULL);
@@ -257,8 +278,16 @@ std::string FinalInner(HANDLE file) {
   return path;
 }
 
-// That path upper-cased as the file system compares names, for comparing.
-std::string FinalKey(HANDLE file) { return Upper(WithoutTrailing(FinalInner(file))); }
+// A path upper-cased as the file system compares names: every character,
+// as in UTF-16, not the ASCII letters alone.
+std::string Folded(const std::string& inner) {
+  const codepage::TCodePage& page = standin::AnsiCodePage();
+  std::string utf8;
+  if (page.SingleByte() && page.ToUtf8(inner, utf8)) return codepage::UpperUtf8(utf8);
+  return codepage::UpperUtf8(inner);
+}
+
+std::string FinalKey(HANDLE file) { return Folded(WithoutTrailing(FinalInner(file))); }
 }  // namespace
 
 bool FinalPathWithin(HANDLE folder, HANDLE entry, bool orSame) {
@@ -274,7 +303,7 @@ bool FinalPathIs(HANDLE handle, const std::string& path) {
   std::lock_guard<std::recursive_mutex> guard(Fs().lock);
   std::string full;
   const std::string final = FinalKey(handle);
-  return !final.empty() && FullPath(path, full) && final == Upper(WithoutTrailing(full));
+  return !final.empty() && FullPath(path, full) && final == Folded(WithoutTrailing(full));
 }
 
 std::string GetFinalPathNameByHandleA(HANDLE file) {
@@ -290,23 +319,22 @@ bool SetFileDispositionInfo(HANDLE file, bool deleteFile) {
   FileSystem::OpenFile& open = found->second;
   if (!open.deleteAccess) return Fail(ERROR_ACCESS_DENIED);
   if (!deleteFile) return true;
-  // Deleted at once rather than at the close: what the handle is open on,
-  // wherever it is now.
+  // What the handle is open on, wherever it is now; deleted when the last
+  // handle on it closes, and meanwhile not to be opened again.
   const std::string host = Fs().Entries().PathOf(open.id);
   const std::string full = WindowsPathOf(host);
   if (host.empty() || full.empty()) return Fail(ERROR_INVALID_HANDLE);
+  if (!deleteFile) {
+    Fs().deletePending.erase(host);
+    return true;
+  }
   if (IsDeniedPath(full) || (ExtraAttributes(full) & FILE_ATTRIBUTE_READONLY))
     return Fail(ERROR_ACCESS_DENIED);
   if (standin::faults::Strike()) return Fail(ERROR_ACCESS_DENIED);
   EntryInfo info;
   if (!Fs().Entries().Info(host, false, info)) return Fail(ERROR_FILE_NOT_FOUND);
-  if (info.folder) {
-    if (!Fs().Entries().RemoveFolder(host)) return Fail(ERROR_DIR_NOT_EMPTY);
-  } else if (!Fs().Entries().RemoveFile(host)) {
-    return Fail(ERROR_ACCESS_DENIED);
-  }
-  Fs().attributes.erase(Upper(WithoutTrailing(full)));
-  ForgetSecurityBelow(full);
+  if (info.folder && !info.link && !Fs().Entries().Names(host).empty()) return Fail(ERROR_DIR_NOT_EMPTY);
+  Fs().deletePending.insert(host);
   return true;
 }
 
