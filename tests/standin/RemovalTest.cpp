@@ -222,6 +222,27 @@ TEST_F(RemovalTest, FolderAboveThatBecameALinkRemovesNothing) {
   EXPECT_TRUE(Exists("C:\\Victim\\Morvella\\Morvella.exe"));
 }
 
+// The folder above the Programs folder became a junction to another Start
+// menu (All Users') holding shortcuts of the same names: neither Setup's
+// removal nor the uninstaller deletes them there; what stayed is reported.
+TEST_F(RemovalTest, StartMenuReachedThroughALinkRemovesNothingThere) {
+  Installed("Morvella", Log("Morvella"));
+  const std::string startMenu = "C:\\Documents and Settings\\User\\Start Menu";
+  ASSERT_TRUE(standin::MoveBehind(startMenu, "C:\\Documents and Settings\\User\\Old Start Menu"));
+  for (const char* l : {"Morvella.lnk", "Morvella Help.lnk", "Uninstall Morvella.lnk"})
+    File(std::string("C:\\All Users\\Start Menu\\Programs\\Morvella\\") + l);
+  Link(startMenu, "C:\\All Users\\Start Menu");
+  TRemovalResult result;
+  RemoveInstalledFiles(kOld, "Morvella", result, "Uninst.exe");
+  EXPECT_TRUE(Exists("C:\\All Users\\Start Menu\\Programs\\Morvella\\Morvella.lnk"));
+  EXPECT_FALSE(Exists(kOld + "\\Morvella.exe")) << "the installation folder is its own";
+  ASSERT_EQ(result.Shortcuts.size(), 3u);
+  EXPECT_EQ(result.Shortcuts[0].Reason, TKeptEntry::BehindLink);
+  Installed("Morvella", Log("Morvella"));
+  RemoveOldInstallation(kOld, "Morvella");
+  EXPECT_TRUE(Exists("C:\\All Users\\Start Menu\\Programs\\Morvella\\Uninstall Morvella.lnk"));
+}
+
 TEST_F(RemovalTest, FolderSwappedForALinkBetweenCheckAndDeleteIsNotFollowed) {
   File("C:\\Victim\\French.wdl");
   File("C:\\Victim\\Dutch.wdl");

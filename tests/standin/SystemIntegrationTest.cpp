@@ -3,6 +3,7 @@
 #include "engine/Unit_Logfile.h"
 #include "platform/Exceptions.h"
 #include "platform/Files.h"
+#include "platform/Process.h"
 #include "platform/Shell.h"
 #include "setup/Unit_UninstallOldForm.h"
 #include "system/Unit_Settings.h"
@@ -164,6 +165,32 @@ TEST_F(ShortcutsTest, FolderThatCannotBeMadeLeavesLinksMissingButLogged) {
   log.Close();
   EXPECT_FALSE(Exists(std::string(kPrograms) + "\\Morvella"));
   EXPECT_NE(ReadFileBytes(dir / "Install.log").find("Uninstall Morvella.lnk"), std::string::npos);
+}
+
+// A user between two shortcuts renames the Start-menu folder and puts a
+// junction to an administrators' folder in its place; or has put a link of
+// a shortcut's name there before. Nothing is written through either.
+TEST_F(ShortcutsTest, NoShortcutIsSavedThroughALinkPutOnTheWay) {
+  ASSERT_TRUE(os::MakeSureDirectoryPathExists("C:\\Windows\\Admin\\"));
+  WriteFileBytes("C:\\Windows\\Admin\\Victim.lnk", "the administrators'");
+  ASSERT_TRUE(os::MakeSureDirectoryPathExists(std::string(kPrograms) + "\\Morvella\\"));
+  ASSERT_TRUE(standin::PlaceLink(std::string(kPrograms) + "\\Morvella\\Morvella Help.lnk",
+                                 "C:\\Windows\\Admin\\Victim.lnk"));
+  int shortcuts = 0;
+  bool renamed = true;
+  ScratchFolder dir;
+  TLogFile log(dir.Path(), "Morvella");
+  CreateShortcuts("C:\\Apps", "Morvella", log, [&] {
+    if (++shortcuts != 1) return;
+    renamed = os::MoveFileExA(std::string(kPrograms) + "\\Morvella", std::string(kPrograms) + "\\Moved", 0);
+    if (renamed) standin::PlaceLink(std::string(kPrograms) + "\\Morvella", "C:\\Windows\\Admin");
+  });
+  log.Close();
+  EXPECT_FALSE(renamed) << "the held folder was renamed";
+  EXPECT_EQ(ReadFileBytes("C:\\Windows\\Admin\\Victim.lnk"), "the administrators'");
+  EXPECT_FALSE(Exists("C:\\Windows\\Admin\\Uninstall Morvella.lnk"));
+  for (const char* name : {"Morvella.lnk", "Morvella Help.lnk", "Uninstall Morvella.lnk"})
+    EXPECT_NE(Link(std::string("Morvella\\") + name).find("Path=C:\\Apps\\"), std::string::npos) << name;
 }
 
 TEST_F(ShortcutsTest, LinkObjectFailuresAreRaisedAfterTheSectionStarts) {
