@@ -16,19 +16,6 @@ UniqueHandle OpenEntry(const std::string& path, DWORD access) {
                                   FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS));
 }
 
-std::string FirstLinkBelow(const std::string& Base, const std::string& Folder) {
-  if (Folder.empty()) return {};
-  const TCharacters& chars = SystemCharacters();
-  const std::string base = Base.empty() || chars.EndsWith(Base, '\\') ? Base : Base + "\\";
-  for (std::size_t end = chars.Find(Folder, '\\');; end = chars.Find(Folder, '\\', end + 1)) {
-    const std::string level = base + Folder.substr(0, end);
-    const DWORD attributes = GetFileAttributesA(level);
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT))
-      return level;
-    if (end == std::string::npos) return {};
-  }
-}
-
 bool MakeSureDirectoryPathExists(const std::string& path) {
   // As imagehlp does it, but by character: every prefix that ends in a
   // backslash, after the drive and its root, is created unless it exists.

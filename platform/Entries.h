@@ -17,10 +17,4 @@ UniqueHandle OpenEntryToDelete(const std::string& path, bool folder);
 // access, sharing everything. None on failure.
 UniqueHandle OpenEntry(const std::string& path, DWORD access);
 
-// The first of Base\Folder's levels below Base (Base\A, Base\A\B, ...,
-// Base\Folder itself) that is a link, judged by its own attributes without
-// following it; empty when none is (or Folder is empty). Levels that do not
-// exist are no links.
-std::string FirstLinkBelow(const std::string& Base, const std::string& Folder);
-
 }  // namespace os

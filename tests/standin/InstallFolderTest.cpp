@@ -33,12 +33,7 @@ class InstallFolderTest : public WizardFixture {
  protected:
   void SetUp() override {
     WizardFixture::SetUp();
-    standin::AddDrive('D');
-    standin::AddDrive('E');
-    ASSERT_TRUE(os::SetCurrentDirectoryA("E:\\"));
-    WriteFileBytes("E:\\Setup.d01", Le32(10) + Entry("Morvella.exe", "prog") +
-                                         Entry("Uninst.exe", "unin") + Entry("Lists\\Fr.wdl", "fr") +
-                                         std::string(1, '\0'));
+    StartFromSmallMedium();
   }
   // Page 2 with folder typed; true when the wizard went on to page 3.
   bool ChooseFolder(const std::string& folder) {

@@ -21,11 +21,7 @@ class TrustTest : public WizardFixture {
  protected:
   void SetUp() override {
     WizardFixture::SetUp();
-    standin::AddDrive('D');
-    standin::AddDrive('E');
-    ASSERT_TRUE(os::SetCurrentDirectoryA("E:\\"));
-    WriteFileBytes("E:\\Setup.d01", Le32(10) + Entry("Morvella.exe", "prog") + Entry("Uninst.exe", "unin") +
-                                         Entry("Lists\\Fr.wdl", "fr") + std::string(1, '\0'));
+    StartFromSmallMedium();
   }
   void TearDown() override {
     standin::SimulatePreVista(false);

@@ -3,6 +3,8 @@
 #include <stdexcept>
 
 #include "platform/Files.h"
+#include "tests/support/Scratch.h"
+#include "tests/support/Volumes.h"
 
 void WizardFixture::SetUp() {
   standin::ResetFileSystem();
@@ -87,6 +89,14 @@ void WizardFixture::CreateKey(os::HKEY root, const std::string& key) {
   os::UniqueHKEY k;
   ASSERT_EQ(os::RegCreateKeyExA(root, key, 0, os::KEY_ALL_ACCESS, k.receive(), nullptr),
             os::ERROR_SUCCESS);
+}
+
+void WizardFixture::StartFromSmallMedium() {
+  standin::AddDrive('D');
+  standin::AddDrive('E');
+  ASSERT_TRUE(os::SetCurrentDirectoryA("E:\\"));
+  WriteFileBytes("E:\\Setup.d01", Le32(10) + Entry("Morvella.exe", "prog") + Entry("Uninst.exe", "unin") +
+                                       Entry("Lists\\Fr.wdl", "fr") + std::string(1, '\0'));
 }
 
 void WizardFixture::GoTo(int page) {

@@ -38,6 +38,9 @@ class WizardFixture : public ::testing::Test {
                        std::uint32_t value);
   static void CreateKey(os::HKEY root, const std::string& key);
 
+  // Drives D: and E:, Setup started from E:\ with a one-volume payload of
+  // three files (Morvella.exe, Uninst.exe, Lists\Fr.wdl).
+  void StartFromSmallMedium();
   // Walks forward from the welcome page to page (1 to 4), agreeing.
   void GoTo(int page);
 
