@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "engine/Unit_DataFile.h"
+#include "trust/Unit_Paths.h"
 #include "platform/Shell.h"
 
 namespace {
@@ -47,17 +48,12 @@ std::string PathNameProblem(const std::string& Name, const TNameRules& Rules) {
     if (std::strchr("<>:\"|?*/", c)) return std::string("the name holds the character ") + c;
   }
   if (Rules.Find(Name, '\\') == 0) return "the name is an absolute path";
-  for (std::size_t start = 0;;) {
-    const std::size_t found = Rules.Find(Name, '\\', start);
-    const std::size_t end = found == std::string::npos ? Name.size() : found;
-    const std::string level = Name.substr(start, end - start);
+  for (const std::string& level : PathLevels(Name, Rules)) {
     if (level.empty()) return "the name has an empty folder level";
     if (level == "." || level == "..") return "the name refers to a folder by . or ..";
     if (Rules.EndsWith(level, '.') || Rules.EndsWith(level, ' '))
       return "a part of the name ends in a dot or a space";
     if (IsDeviceName(level, Rules)) return "the name " + level + " is reserved for a device";
-    if (end == Name.size()) break;
-    start = end + 1;
   }
   return {};
 }

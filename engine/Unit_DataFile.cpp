@@ -73,9 +73,7 @@ std::string TEntryNames::Add(const std::string& Name) {
   if (folders_.count(upper)) return "the name is that of a folder of the setup";
   // Upper-casing keeps every character's length, so the folders of upper
   // end where Name's do; a trail byte equal to "\\" ends none.
-  std::vector<std::size_t> ends;
-  for (std::size_t at = 0; (at = rules_->Find(Name, '\\', at)) != std::string::npos; ++at)
-    ends.push_back(at);
+  const std::vector<std::size_t> ends = BackslashesOf(Name, *rules_);
   for (std::size_t at : ends)
     if (files_.count(upper.substr(0, at)))
       return "its folder " + Name.substr(0, at) + " is a file of the setup";

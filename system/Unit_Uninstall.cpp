@@ -1,6 +1,7 @@
 #include "system/Unit_Uninstall.h"
 
 #include <functional>
+#include <memory>
 
 #include "trust/HeldFolder.h"
 #include "engine/Unit_DataFile.h"
@@ -38,15 +39,32 @@ bool StaysInside(const std::string& base, const std::string& relative) {
   return EntryNameProblem(relative).empty() && JoinPath(base, relative).size() < os::MAX_PATH;
 }
 
-// A folder the removal deletes in, held with what the removal does there:
-// whether a read-only file goes.
-struct TRemovalBase {
-  TRemovalBase(const std::string& path, bool clearReadOnly) : Folder(path), ClearReadOnly(clearReadOnly) {}
-  os::DWORD Delete(const std::string& path, bool folder) const {
-    return Folder.DeleteEntry(path, folder, ClearReadOnly);
+// A folder the removal deletes in, held with the way to it from its drive's
+// root (before Vista that way, held level by level, is what tells that no
+// level became a link), and whether a read-only file goes. Nothing is
+// deleted in it unless it exists whole and is where its path says.
+class TRemovalBase {
+ public:
+  TRemovalBase(const std::string& path, bool clearReadOnly) : clearReadOnly_(clearReadOnly) {
+    const std::string full = path.empty() ? path : os::GetFullPathNameA(path);
+    if (!full.empty()) way_ = THeldWay::FromRoot(full);
+    if (way_ && way_->Usable() && way_->Whole() && way_->Deepest().Here()) folder_ = &way_->Deepest();
   }
-  THeldFolder Folder;
-  const bool ClearReadOnly;
+  // Whether it is held, where its path says.
+  bool Here() const { return folder_ != nullptr; }
+  const THeldFolder& Folder() const { return folder_ ? *folder_ : none_; }
+  os::DWORD Delete(const std::string& path, bool folder) const {
+    return Folder().DeleteEntry(path, folder, clearReadOnly_);
+  }
+  void DeleteItself() {
+    if (folder_) folder_->DeleteItself();
+  }
+
+ private:
+  bool clearReadOnly_;
+  std::unique_ptr<THeldWay> way_;
+  THeldFolder* folder_ = nullptr;
+  const THeldFolder none_{std::string()};
 };
 
 // Deletes base\relative, then tries each folder of relative, innermost
@@ -69,7 +87,7 @@ bool EntryExists(const std::string& path) {
 void RemoveRecorded(const TRemovalBase& removal, const std::string& base, const std::string& relative,
                     const std::string& name, std::vector<TKeptEntry>& kept, bool& removedAny) {
   const std::string path = JoinPath(base, relative);
-  if (!removal.Folder.FirstLinkBelow(FolderOfPath(relative)).empty()) {
+  if (!removal.Folder().FirstLinkBelow(FolderOfPath(relative)).empty()) {
     if (EntryExists(path)) kept.push_back({name, TKeptEntry::BehindLink, os::ERROR_SUCCESS});
     return;
   }
@@ -131,7 +149,7 @@ void RemoveFiles(const std::string& OldInstallDir, const std::string& OldProgFol
     // A folder that is not where its path says (a link put on the way after
     // the checks), or a log that lies elsewhere, removes nothing: what its
     // log lists and is there is kept, and said.
-    trusted = installation.Folder.Here() && installation.Folder.Holds(log.Handle());
+    trusted = installation.Here() && installation.Folder().Holds(log.Handle());
     const auto keep = [](const std::string& path, const std::string& name, std::vector<TKeptEntry>& kept) {
       if (EntryExists(path)) kept.push_back({name, TKeptEntry::BehindLink, os::ERROR_SUCCESS});
     };
@@ -143,12 +161,12 @@ void RemoveFiles(const std::string& OldInstallDir, const std::string& OldProgFol
       const TRemovalBase startMenu(programs, rules.ClearReadOnly);
       const bool shortcutsInside =
           !programs.empty() && (OldProgFolder.empty() || StaysInside(programs, OldProgFolder));
-      const bool startMenuHere = startMenu.Folder.Here();
+      const bool startMenuHere = startMenu.Here();
       // A log that users can change is trusted in the Start menu only for
       // the product's three shortcuts: an edited "{program folder}" must not
       // take another program's shortcuts with it. (Its files are trusted
       // only inside the installation folder, as every log's.)
-      const bool anyShortcut = !installation.Folder.UsersCanReplace(logName);
+      const bool anyShortcut = !installation.Folder().UsersCanReplace(logName);
       ForEachEntry(log, "{program folder files}", [&](const std::string& entry) {
         paced();
         const std::string relative = JoinPath(OldProgFolder, entry);
@@ -186,7 +204,7 @@ void RemoveFiles(const std::string& OldInstallDir, const std::string& OldProgFol
   if (rules.KeepLogWhileEntriesStay && !Result.Complete()) return;  // the log keeps the record
   Result.LogError = installation.Delete(logName, false);
   if (Result.LogError != os::ERROR_SUCCESS && !EntryExists(logName)) Result.LogError = os::ERROR_SUCCESS;
-  installation.Folder.DeleteItself();
+  installation.DeleteItself();
 }
 
 }  // namespace

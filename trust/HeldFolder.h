@@ -154,6 +154,7 @@ class THeldWay {
   // The levels held, Base first.
   const std::vector<std::unique_ptr<THeldFolder>>& Levels() const { return levels_; }
   const THeldFolder& Deepest() const { return *levels_.back(); }
+  THeldFolder& Deepest() { return *levels_.back(); }
   // The levels not there yet, relative to the deepest held one.
   const std::string& Missing() const { return missing_; }
   // The nearest level above the folder that users could rename or delete,

@@ -60,10 +60,12 @@ std::vector<std::size_t> BackslashesOf(const std::string& Path, const TCharacter
 
 std::vector<std::size_t> BackslashesOf(const std::string& Path) { return BackslashesOf(Path, Chars()); }
 
-std::vector<std::string> PathLevels(const std::string& Path) {
+std::vector<std::string> PathLevels(const std::string& Path) { return PathLevels(Path, Chars()); }
+
+std::vector<std::string> PathLevels(const std::string& Path, const TCharacters& Chars) {
   std::vector<std::string> levels;
   std::size_t start = 0;
-  for (std::size_t end : BackslashesOf(Path)) {
+  for (std::size_t end : BackslashesOf(Path, Chars)) {
     levels.push_back(Path.substr(start, end - start));
     start = end + 1;
   }

@@ -37,6 +37,7 @@ std::string FolderWithSeparator(const std::string& Path);
 // The levels of a relative path, split at its backslashes (empty levels
 // kept, so that a caller can refuse them).
 std::vector<std::string> PathLevels(const std::string& Path);
+std::vector<std::string> PathLevels(const std::string& Path, const TCharacters& Chars);
 
 // Where each backslash of Path stands, first to last, found by character
 // in Chars' code page (the system's by default).

@@ -124,27 +124,6 @@ TEST_F(TrustTest, OwnerErrorTakesTheOrdinaryFallback) {
   EXPECT_EQ(ReadFileBytes("C:\\Program Files\\Vantrel\\Morvella\\Lists\\Fr.wdl"), "fr");
 }
 
-// Held from the root down, each level while the next is judged: before
-// Vista, where no final path tells a swapped level, nobody can rename one.
-TEST_F(TrustTest, TheWayToAFolderCannotBeRenamedWhileHeld) {
-  ASSERT_TRUE(os::MakeSureDirectoryPathExists("D:\\Apps\\Vantrel\\"));
-  for (const bool preVista : {true, false}) {
-    SCOPED_TRACE(preVista ? "before Vista" : "Vista on");
-    standin::SimulatePreVista(preVista);
-    {
-      const std::unique_ptr<THeldWay> way = THeldWay::FromRoot("D:\\Apps\\Vantrel\\Morvella");
-      ASSERT_TRUE(way->Usable());
-      EXPECT_EQ(way->Missing(), "Morvella");
-      for (const char* level : {"D:\\Apps", "D:\\Apps\\Vantrel"}) {
-        EXPECT_FALSE(os::MoveFileExA(level, "D:\\Moved", 0)) << level;
-        EXPECT_EQ(os::GetLastError(), os::DWORD(os::ERROR_SHARING_VIOLATION)) << level;
-      }
-    }
-    EXPECT_TRUE(os::MoveFileExA("D:\\Apps", "D:\\Moved", 0));
-    EXPECT_TRUE(os::MoveFileExA("D:\\Moved", "D:\\Apps", 0));
-  }
-}
-
 // Page 3 makes nothing to test the Start-menu folder: a folder made and
 // removed by its path could be turned, by a junction re-pointed in between,
 // into an elevated deletion of an administrators' folder.

@@ -8,6 +8,7 @@
 #include "trust/HeldFolder.h"
 #include "platform/FileSearch.h"
 #include "platform/Files.h"
+#include "platform/Process.h"
 #include "platform/Sddl.h"
 #include "platform/Shell.h"
 #include "setup/InstallFolder.h"
@@ -277,6 +278,27 @@ TEST_F(SeamFilesTest, SetupsRemovalLeavesReadOnlyFilesAndTheHeldFolderClearsOnly
 
 // Share modes as Windows keeps them: each side must allow what the other
 // does; attributes alone take part in nothing.
+// A way held level by level: nobody can rename a level while it is held
+// (before Vista nothing else would tell a swapped one), the missing levels
+// are made through the held ones and only those are removed again.
+TEST_F(SeamFilesTest, AHeldWayKeepsEveryLevelInItsPlace) {
+  ASSERT_TRUE(MakeSureDirectoryPathExists(dir_ / "A\\B\\"));
+  {
+    THeldWay way(dir_.Path(), "A\\B\\C\\D");
+    ASSERT_TRUE(way.Usable());
+    EXPECT_EQ(way.Missing(), "C\\D");
+    for (const char* level : {"A", "A\\B"}) {
+      EXPECT_FALSE(MoveFileExA(dir_ / level, dir_ / "Moved", 0)) << level;
+      EXPECT_EQ(GetLastError(), DWORD(ERROR_SHARING_VIOLATION)) << level;
+    }
+    ASSERT_EQ(way.MakeMissing(), "");
+    EXPECT_NE(GetFileAttributesA(dir_ / "A\\B\\C\\D"), INVALID_FILE_ATTRIBUTES);
+    way.RemoveMade();
+    EXPECT_EQ(GetFileAttributesA(dir_ / "A\\B\\C"), INVALID_FILE_ATTRIBUTES);
+  }
+  EXPECT_TRUE(MoveFileExA(dir_ / "A", dir_ / "Moved", 0));
+}
+
 TEST_F(SeamFilesTest, ShareModesDecideWhetherASecondOpenOrADeleteGoesThrough) {
   const std::string file = dir_ / "shared.txt";
   constexpr DWORD R = FILE_SHARE_READ, W = FILE_SHARE_WRITE, D = FILE_SHARE_DELETE;
