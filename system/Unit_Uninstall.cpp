@@ -39,40 +39,27 @@ bool StaysInside(const std::string& base, const std::string& relative) {
   return EntryNameProblem(relative).empty() && JoinPath(base, relative).size() < os::MAX_PATH;
 }
 
-// A folder the removal deletes in, held with the way to it from its drive's
-// root (before Vista that way, held level by level, is what tells that no
-// level became a link), and whether a read-only file goes. Nothing is
-// deleted in it unless it exists whole and is where its path says.
-class TRemovalBase {
- public:
-  TRemovalBase(const std::string& path, bool clearReadOnly) : clearReadOnly_(clearReadOnly) {
-    const std::string full = path.empty() ? path : os::GetFullPathNameA(path);
-    if (!full.empty()) way_ = THeldWay::FromRoot(full);
-    if (way_ && way_->Usable() && way_->Whole() && way_->Deepest().Here()) folder_ = &way_->Deepest();
-  }
-  // Whether it is held, where its path says.
-  bool Here() const { return folder_ != nullptr; }
-  const THeldFolder& Folder() const { return folder_ ? *folder_ : none_; }
-  os::DWORD Delete(const std::string& path, bool folder) const {
-    return Folder().DeleteEntry(path, folder, clearReadOnly_);
-  }
-  void DeleteItself() {
-    if (folder_) folder_->DeleteItself();
-  }
+// The way to a folder the removal deletes in, held from its drive's root
+// (before Vista that way, held level by level, is what tells that no level
+// became a link); nothing is deleted in it unless it is reached whole and
+// where its path says.
+std::unique_ptr<THeldWay> HoldForRemoval(const std::string& path) {
+  const std::string full = path.empty() ? path : os::GetFullPathNameA(path);
+  return THeldWay::FromRoot(full);
+}
 
- private:
-  bool clearReadOnly_;
-  std::unique_ptr<THeldWay> way_;
-  THeldFolder* folder_ = nullptr;
-  const THeldFolder none_{std::string()};
-};
+const THeldFolder kNowhere{std::string()};
+
+const THeldFolder& FolderOf(const THeldWay& way) { return way.Reached() ? *way.Reached() : kNowhere; }
 
 // Deletes base\relative, then tries each folder of relative, innermost
 // first. Returns the entry's own result.
-os::DWORD RemoveEntry(const TRemovalBase& removal, const std::string& base, const std::string& relative) {
-  const os::DWORD error = removal.Delete(JoinPath(base, relative), false);
+os::DWORD RemoveEntry(const THeldFolder& held, bool clearReadOnly, const std::string& base,
+                      const std::string& relative) {
+  const os::DWORD error = held.DeleteEntry(JoinPath(base, relative), false, clearReadOnly);
   const std::vector<std::string> folders = LevelsBelow(base, FolderOfPath(relative));
-  for (auto folder = folders.rbegin(); folder != folders.rend(); ++folder) removal.Delete(*folder, true);
+  for (auto folder = folders.rbegin(); folder != folders.rend(); ++folder)
+    held.DeleteEntry(*folder, true, clearReadOnly);
   return error;
 }
 
@@ -84,14 +71,15 @@ bool EntryExists(const std::string& path) {
 
 // Removes base\relative unless the way there passes a link; adds it to
 // kept, with the reason, when it is still there.
-void RemoveRecorded(const TRemovalBase& removal, const std::string& base, const std::string& relative,
-                    const std::string& name, std::vector<TKeptEntry>& kept, bool& removedAny) {
+void RemoveRecorded(const THeldFolder& held, bool clearReadOnly, const std::string& base,
+                    const std::string& relative, const std::string& name, std::vector<TKeptEntry>& kept,
+                    bool& removedAny) {
   const std::string path = JoinPath(base, relative);
-  if (!removal.Folder().FirstLinkBelow(FolderOfPath(relative)).empty()) {
+  if (!held.FirstLinkBelow(FolderOfPath(relative)).empty()) {
     if (EntryExists(path)) kept.push_back({name, TKeptEntry::BehindLink, os::ERROR_SUCCESS});
     return;
   }
-  const os::DWORD error = RemoveEntry(removal, base, relative);
+  const os::DWORD error = RemoveEntry(held, clearReadOnly, base, relative);
   if (error == os::ERROR_SUCCESS) removedAny = true;
   if (error == os::ERROR_SUCCESS || !EntryExists(path)) return;
   const bool inUse = error == os::DWORD(os::ERROR_SHARING_VIOLATION) ||
@@ -141,7 +129,8 @@ void RemoveFiles(const std::string& OldInstallDir, const std::string& OldProgFol
   const std::string programs = GetProgramsFolder();
   const std::string logName = JoinPath(OldInstallDir, "Install.log");
   // Held from here on: the folder cannot be swapped for a link meanwhile.
-  TRemovalBase installation(OldInstallDir, rules.ClearReadOnly);
+  const std::unique_ptr<THeldWay> way = HoldForRemoval(OldInstallDir);
+  const THeldFolder& installation = FolderOf(*way);
   bool uninstallerListed = false;
   bool trusted;
   {
@@ -149,7 +138,7 @@ void RemoveFiles(const std::string& OldInstallDir, const std::string& OldProgFol
     // A folder that is not where its path says (a link put on the way after
     // the checks), or a log that lies elsewhere, removes nothing: what its
     // log lists and is there is kept, and said.
-    trusted = installation.Here() && installation.Folder().Holds(log.Handle());
+    trusted = way->Reached() && installation.Holds(log.Handle());
     const auto keep = [](const std::string& path, const std::string& name, std::vector<TKeptEntry>& kept) {
       if (EntryExists(path)) kept.push_back({name, TKeptEntry::BehindLink, os::ERROR_SUCCESS});
     };
@@ -158,15 +147,16 @@ void RemoveFiles(const std::string& OldInstallDir, const std::string& OldProgFol
       // followed; nor is anything when the Programs folder is unknown, or
       // not where its path says (a link put on the way to it would take
       // the shortcuts of another Start menu).
-      const TRemovalBase startMenu(programs, rules.ClearReadOnly);
+      const std::unique_ptr<THeldWay> startMenuWay = HoldForRemoval(programs);
+      const THeldFolder& startMenu = FolderOf(*startMenuWay);
       const bool shortcutsInside =
           !programs.empty() && (OldProgFolder.empty() || StaysInside(programs, OldProgFolder));
-      const bool startMenuHere = startMenu.Here();
+      const bool startMenuHere = startMenuWay->Reached() != nullptr;
       // A log that users can change is trusted in the Start menu only for
       // the product's three shortcuts: an edited "{program folder}" must not
       // take another program's shortcuts with it. (Its files are trusted
       // only inside the installation folder, as every log's.)
-      const bool anyShortcut = !installation.Folder().UsersCanReplace(logName);
+      const bool anyShortcut = !installation.UsersCanReplace(logName);
       ForEachEntry(log, "{program folder files}", [&](const std::string& entry) {
         paced();
         const std::string relative = JoinPath(OldProgFolder, entry);
@@ -175,7 +165,8 @@ void RemoveFiles(const std::string& OldInstallDir, const std::string& OldProgFol
           return;
         }
         if (shortcutsInside && StaysInside(programs, relative) && (anyShortcut || IsProductShortcut(entry)))
-          RemoveRecorded(startMenu, programs, relative, entry, Result.Shortcuts, Result.RemovedAny);
+          RemoveRecorded(startMenu, rules.ClearReadOnly, programs, relative, entry, Result.Shortcuts,
+                         Result.RemovedAny);
       });
     }
     ForEachEntry(log, "{program files}", [&](const std::string& entry) {
@@ -186,7 +177,8 @@ void RemoveFiles(const std::string& OldInstallDir, const std::string& OldProgFol
         uninstallerListed = true;
         return;
       }
-      RemoveRecorded(installation, OldInstallDir, entry, entry, Result.Files, Result.RemovedAny);
+      RemoveRecorded(installation, rules.ClearReadOnly, OldInstallDir, entry, entry, Result.Files,
+                     Result.RemovedAny);
     });
   }
   // The uninstaller goes last: while anything recorded stays, it is what
@@ -197,14 +189,14 @@ void RemoveFiles(const std::string& OldInstallDir, const std::string& OldProgFol
     else if (!Result.Complete())
       Result.Files.push_back({Uninstaller, TKeptEntry::Needed, os::ERROR_SUCCESS});
     else
-      RemoveRecorded(installation, OldInstallDir, Uninstaller, Uninstaller, Result.Files,
-                     Result.RemovedAny);
+      RemoveRecorded(installation, rules.ClearReadOnly, OldInstallDir, Uninstaller, Uninstaller,
+                     Result.Files, Result.RemovedAny);
   }
   if (!trusted) return;
   if (rules.KeepLogWhileEntriesStay && !Result.Complete()) return;  // the log keeps the record
-  Result.LogError = installation.Delete(logName, false);
+  Result.LogError = installation.DeleteEntry(logName, false, rules.ClearReadOnly);
   if (Result.LogError != os::ERROR_SUCCESS && !EntryExists(logName)) Result.LogError = os::ERROR_SUCCESS;
-  installation.DeleteItself();
+  if (THeldFolder* folder = way->Reached()) folder->DeleteItself();
 }
 
 }  // namespace

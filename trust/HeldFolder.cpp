@@ -275,6 +275,10 @@ std::unique_ptr<THeldWay> THeldWay::FromRoot(const std::string& Path) {
 
 bool THeldWay::Usable() const { return levels_.front()->Here(); }
 
+THeldFolder* THeldWay::Reached() { return Usable() && Whole() && Deepest().Here() ? &Deepest() : nullptr; }
+
+const THeldFolder* THeldWay::Reached() const { return const_cast<THeldWay*>(this)->Reached(); }
+
 std::string THeldWay::FirstUsersCanRename() const {
   // The folder's own rights are its own question: only those above count.
   const std::size_t above = Whole() ? levels_.size() - 1 : levels_.size();

@@ -146,6 +146,10 @@ class THeldWay {
 
   // Whether Base could be held and is where its path says.
   bool Usable() const;
+  // The folder itself when the way is whole and it is where its path says;
+  // null otherwise: nothing is to be done in it then.
+  THeldFolder* Reached();
+  const THeldFolder* Reached() const;
   // The first level that is a link, or could not be held as a folder;
   // empty when there is none.
   const std::string& Blocked() const { return blocked_; }
