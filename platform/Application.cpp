@@ -17,6 +17,14 @@ void TApplication::ShowException(const std::exception& e) {
   MessageBoxA(DialogOwner(), ErrorMessageText(e.what()), Title, MB_OK | MB_ICONERROR);
 }
 
+TEndSessionHold::TEndSessionHold(const char* Reason) {
+  if (Application.endSessionHolds_++ == 0) ui::native::BlockSessionEnd(Reason);
+}
+
+TEndSessionHold::~TEndSessionHold() {
+  if (--Application.endSessionHolds_ == 0) ui::native::BlockSessionEnd(nullptr);
+}
+
 HWND TApplication::DialogOwner() const {
   if (MainForm && MainForm->Handle != NO_WINDOW) return MainForm->Handle;
   return MainWindow != NO_WINDOW ? MainWindow : Handle;

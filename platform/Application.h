@@ -45,6 +45,10 @@ class TApplication {
   void Terminate();
   bool Terminated() const { return terminated_; }
 
+  // Whether the session may end now (WM_QUERYENDSESSION): not while an
+  // TEndSessionHold lives, on a wizard page always.
+  bool SessionMayEnd() const { return endSessionHolds_ == 0; }
+
   std::string Title;
   HWND Handle = NO_WINDOW;
   HWND MainWindow = NO_WINDOW;
@@ -52,9 +56,23 @@ class TApplication {
   ui::TForm* MainForm = nullptr;
 
  private:
+  friend class TEndSessionHold;
   bool terminated_ = false;
+  int endSessionHolds_ = 0;
 };
 
 extern TApplication Application;
+
+// While it lives, logoff and shutdown are held off (WM_QUERYENDSESSION is
+// answered FALSE), with Reason shown by Windows Vista and later: for the
+// stretches in which the program changes the disk or the registry, which a
+// session ended half-way would leave half-made.
+class TEndSessionHold {
+ public:
+  explicit TEndSessionHold(const char* Reason);
+  TEndSessionHold(const TEndSessionHold&) = delete;
+  TEndSessionHold& operator=(const TEndSessionHold&) = delete;
+  ~TEndSessionHold();
+};
 
 }  // namespace os

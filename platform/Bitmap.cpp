@@ -9,6 +9,9 @@ namespace os {
 TBitmap ScaleBitmap(const TBitmap& picture, int width, int height) {
   TBitmap out;
   if (picture.Width <= 0 || picture.Height <= 0 || width <= 0 || height <= 0) return out;
+  // Counted in 64 bits: on the 32-bit build the product of a huge size
+  // would wrap to a small buffer, written far past its end.
+  if (std::uint64_t(width) * std::uint64_t(height) * 3 > kMaxBitmapBytes) return out;
   out.Width = width;
   out.Height = height;
   out.Rgb.resize(std::size_t(width) * height * 3);

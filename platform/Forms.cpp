@@ -155,6 +155,8 @@ void TButton::SetDefault(bool value) {
   native::UpdateDefault(*this);
 }
 
+bool TButton::ShowsDefaultBorder() const { return Form().EnterButton() == this; }
+
 void TMemo::AddLine(const std::string& line) {
   std::string text = Caption();
   if (!text.empty()) text += "\r\n";
@@ -259,12 +261,20 @@ void TTreeView::Expand(TTreeNode* node) {
 void TTreeView::Select(TTreeNode* node) {
   if (!Showing() || !Enabled() || !Form().Enabled()) return;
   native::SelectTreeNode(*this, node);
-  SelectionChanged(node, true);
+  highlighted_ = node;
+  Picked(node);
 }
 
 void TTreeView::SelectionChanged(TTreeNode* node, bool byUser) {
+  // Against the tree's own previous selection: a folder picked again after
+  // the selection moved away (its branch collapsed) counts again.
+  TTreeNode* previous = highlighted_;
   highlighted_ = node;
-  if (!byUser || node == selected_) return;
+  if (byUser && node != previous) Picked(node);
+}
+
+void TTreeView::Picked(TTreeNode* node) {
+  highlighted_ = node;
   selected_ = node;
   if (OnChange) os::Application.Guard([&] { OnChange(node); });
 }
@@ -285,7 +295,9 @@ TForm::~TForm() {
 const std::vector<TForm*>& TForm::AllForms() { return Forms(); }
 
 void TForm::SetDpi(int dpi) {
-  if (dpi <= 0 || dpi == dpi_) return;
+  // Windows goes up to 500 %: anything beyond a few times that is no
+  // monitor's, and would only make layouts and pictures absurdly large.
+  if (dpi < kMinDpi || dpi > kMaxDpi || dpi == dpi_) return;
   dpi_ = dpi;
   if (Handle != os::NO_WINDOW) native::LayOut(*this);
 }
@@ -396,6 +408,10 @@ void TForm::Close() {
     os::Application.Terminate();
 }
 
+void TForm::CloseRequested() {
+  if (enabled_) Close();
+}
+
 TControl* TForm::ActiveControl() const {
   TControl* live = nullptr;
   if (native::FocusedControl(*this, live)) return live;
@@ -416,15 +432,20 @@ TButton* TForm::CancelButton() const {
   return nullptr;
 }
 
+TButton* TForm::EnterButton() const {
+  TControl* active = ActiveControl();
+  if (active && active->Kind() == TControlKind::Button && active->Showing())
+    return static_cast<TButton*>(active);
+  for (TControl* c : controls_)
+    if (c->Kind() == TControlKind::Button && static_cast<TButton*>(c)->Default() && c->Showing())
+      return static_cast<TButton*>(c);
+  return nullptr;
+}
+
 void TForm::KeyEnter() {
-  // The default button, wherever the focus is: Enter never presses Back,
-  // Browse or Exit by surprise (Space presses the focused button).
-  for (TControl* c : controls_) {
-    if (c->Kind() == TControlKind::Button && static_cast<TButton*>(c)->Default() && c->Showing()) {
-      c->Click();
-      return;
-    }
-  }
+  // As in every dialog of Windows: the focused push button, which shows the
+  // default border while it has the focus, else the default button.
+  if (TButton* button = EnterButton()) button->Click();
 }
 
 void TForm::KeyEscape() {

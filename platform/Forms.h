@@ -23,6 +23,9 @@ struct TRect {
 // The layouts give positions and sizes in pixels at 96 dots per inch; every
 // window lays itself out at its own DPI from them.
 constexpr int kDesignDpi = 96;
+// The DPIs a form is laid out at: from half the design's to ten times it.
+constexpr int kMinDpi = 48;
+constexpr int kMaxDpi = 960;
 // value * dpi / 96 to the nearest pixel, halves away from zero (as MulDiv):
 // one rounding for every position and size, so at 96 nothing moves.
 int ScaleToDpi(int value, int dpi);
@@ -120,10 +123,14 @@ class TButton : public TControl {
  public:
   TButton(TForm& form, TRect bounds, TControl* parent = nullptr)
       : TControl(form, TControlKind::Button, bounds, parent) {}
-  // Enter presses the default button, Escape the cancel button.
+  // Enter presses the default button unless another push button has the
+  // focus; Escape presses the cancel button.
   bool Default() const { return default_; }
   void SetDefault(bool value);
   bool Cancel = false;
+  // Whether it shows the default border now: it is the button Enter would
+  // press (TForm::EnterButton).
+  bool ShowsDefaultBorder() const;
 
  private:
   bool default_ = false;
@@ -233,11 +240,14 @@ class TTreeView : public TControl {
   void Select(TTreeNode* node);
   std::function<void(TTreeNode*)> OnChange;
 
-  // Called by the platform when the window's selection changed. Only a pick
-  // by mouse or keys (byUser) is the user's choice: a tree selects its first
-  // node by itself when it takes the focus with nothing selected, and that
-  // must change nothing.
+  // Called by the platform when the window's selection changed. Every
+  // change is the user's (byUser), by mouse, keys or an accessibility tool,
+  // but one: a tree selects its first node by itself when it takes the
+  // focus with nothing selected, and that must change nothing.
   void SelectionChanged(TTreeNode* node, bool byUser);
+  // Called by the platform for a click on the node already selected: no
+  // change of selection, but the user's pick all the same.
+  void Picked(TTreeNode* node);
   // The node the window shows selected, whoever selected it.
   TTreeNode* Highlighted() const { return highlighted_; }
 
@@ -296,6 +306,9 @@ class TForm {
   void SetModalResult(int result);
   // A request to close (close box, Alt+F4, or code): FormCloseQuery decides.
   void Close();
+  // A close request from outside the program (the close box, Alt+F4, a
+  // posted WM_CLOSE): a disabled form takes none, as it takes no input.
+  void CloseRequested();
   bool Closed() const { return closed_; }
 
   // Keyboard, as the dialog manager routes it.
@@ -307,6 +320,9 @@ class TForm {
 
   TControl* ActiveControl() const;
   TButton* DefaultButton() const;
+  // The push button Enter presses, as Windows' dialogs do: the focused one,
+  // else the default one; null when neither is showing.
+  TButton* EnterButton() const;
   TButton* CancelButton() const;
   // Controls in keyboard order.
   const std::vector<TControl*>& Controls() const { return controls_; }
@@ -390,6 +406,12 @@ bool DialogMessage(void* message);
 void RunModalLoop(TForm& form);
 // Wakes a modal loop so that it sees a modal result set from code.
 void WakeModalLoop(TForm& form);
+// For tests: the DPI every window reports as its own from now on, as if
+// moved to a monitor of that DPI (0: its monitor's again). Windows only.
+void SetWindowDpiForTesting(int dpi);
+// Gives Windows the reason the session may not end now (Vista and later:
+// ShutdownBlockReasonCreate on the program's windows); none lifts it.
+void BlockSessionEnd(const char* reason);
 }  // namespace native
 
 }  // namespace ui

@@ -19,6 +19,9 @@ TBitmap DecodeJpeg(std::string_view data);
 
 // The picture at width x height, each pixel interpolated between the four
 // nearest of the original (bilinear): smooth at any scale, never doubled.
+// An empty bitmap for sizes of more than kMaxBitmapBytes (no window of
+// Setup's at any DPI needs a hundredth of that).
+constexpr std::uint64_t kMaxBitmapBytes = 64u << 20;
 TBitmap ScaleBitmap(const TBitmap& picture, int width, int height);
 
 }  // namespace os

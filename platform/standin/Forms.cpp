@@ -74,6 +74,10 @@ void RunModalLoop(TForm& form) {
 
 void WakeModalLoop(TForm&) {}
 
+void BlockSessionEnd(const char*) {}
+
+void SetWindowDpiForTesting(int) {}
+
 bool DialogMessage(void*) { return false; }
 
 }  // namespace ui::native

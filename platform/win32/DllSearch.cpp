@@ -140,6 +140,37 @@ std::string SystemDllPath(const char* name) {
   return std::string(folder, n) + "\\" + name;
 }
 
+namespace {
+LONG CALLBACK EndOnOwnFault(EXCEPTION_POINTERS* info) {
+  const ::DWORD code = info->ExceptionRecord->ExceptionCode;
+  const bool fault = code == EXCEPTION_ACCESS_VIOLATION || code == EXCEPTION_ILLEGAL_INSTRUCTION ||
+                     code == EXCEPTION_PRIV_INSTRUCTION || code == EXCEPTION_INT_DIVIDE_BY_ZERO ||
+                     code == EXCEPTION_STACK_OVERFLOW || code == EXCEPTION_ARRAY_BOUNDS_EXCEEDED;
+  if (!fault) return EXCEPTION_CONTINUE_SEARCH;
+  // Only the program's own code: system libraries probe memory and handle
+  // their own faults.
+  const auto base = reinterpret_cast<std::uintptr_t>(::GetModuleHandleA(nullptr));
+  const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
+  const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + std::uintptr_t(dos->e_lfanew));
+  const auto at = reinterpret_cast<std::uintptr_t>(info->ExceptionRecord->ExceptionAddress);
+  if (at < base || at - base >= nt->OptionalHeader.SizeOfImage) return EXCEPTION_CONTINUE_SEARCH;
+  ::TerminateProcess(::GetCurrentProcess(), code);
+  return EXCEPTION_CONTINUE_SEARCH;
+}
+}  // namespace
+
+void MakeFaultsFatal() {
+  ::AddVectoredExceptionHandler(1, EndOnOwnFault);
+  // Windows 7 to 8.1 take the same from this policy (KB976038).
+  using GetPolicyFn = BOOL(WINAPI*)(LPDWORD);
+  using SetPolicyFn = BOOL(WINAPI*)(::DWORD);
+  constexpr ::DWORD kCallbackFilterEnabled = 0x1;  // PROCESS_CALLBACK_FILTER_ENABLED
+  auto get = Kernel32<GetPolicyFn>("GetProcessUserModeExceptionPolicy");
+  auto set = Kernel32<SetPolicyFn>("SetProcessUserModeExceptionPolicy");
+  ::DWORD flags = 0;
+  if (get && set && get(&flags)) set(flags & ~kCallbackFilterEnabled);
+}
+
 }  // namespace os::win32
 
 // The delay-load helper asks this before it loads a DLL.

@@ -41,4 +41,10 @@ std::string SystemDllPath(const char* name);
 extern const char* const kLoadedByName[];
 extern const char* const kDelayLoaded[];
 
+// A fault in the program's own code ends it at once, wherever it happens:
+// also inside a window procedure, where 64-bit Windows (for a 32-bit
+// program) and Wine's message dispatch would otherwise swallow it and let
+// the program run on with whatever the fault had corrupted.
+void MakeFaultsFatal();
+
 }  // namespace os::win32

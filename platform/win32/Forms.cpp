@@ -62,7 +62,10 @@ HFONT DialogFont(int dpi) {
 
 // The DPI of the monitor the window is on; the system's where Windows is
 // older than 10 (1607), which then scales nothing per monitor.
+int dpiForTesting = 0;
+
 int DpiOf(::HWND window) {
+  if (dpiForTesting) return dpiForTesting;
   using GetDpiForWindowFn = UINT(WINAPI*)(::HWND);
   static const auto getDpiForWindow = reinterpret_cast<GetDpiForWindowFn>(
       reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleA("user32.dll"), "GetDpiForWindow")));
@@ -189,15 +192,21 @@ LRESULT CALLBACK FormProc(::HWND window, UINT message, WPARAM wParam, LPARAM lPa
   if (!form) return ::DefWindowProcA(window, message, wParam, lParam);
   switch (message) {
     case WM_CLOSE:
-      form->Close();
+      form->CloseRequested();
       return 0;
+    case WM_QUERYENDSESSION:
+      return os::Application.SessionMayEnd();
     case WM_SETFOCUS:
       RestoreFocus(window);
       return 0;
     case WM_DPICHANGED: {
       // Moved to a monitor of another DPI: laid out anew, in the rectangle
-      // Windows suggests.
-      form->SetDpi(HIWORD(wParam));
+      // Windows suggests. Any program of the desktop may send this message:
+      // the DPI is the window's own, and a message that says otherwise, or
+      // that changes nothing, is ignored before its rectangle is read.
+      const int dpi = DpiOf(window);
+      if (dpi != HIWORD(wParam) || dpi == form->Dpi() || dpi < kMinDpi || dpi > kMaxDpi || !lParam) return 0;
+      form->SetDpi(dpi);
       const auto* r = reinterpret_cast<const RECT*>(lParam);
       ::SetWindowPos(window, nullptr, r->left, r->top, r->right - r->left, r->bottom - r->top,
                      SWP_NOZORDER | SWP_NOACTIVATE);
@@ -228,6 +237,22 @@ LRESULT CALLBACK FormProc(::HWND window, UINT message, WPARAM wParam, LPARAM lPa
       }
       break;
     }
+    case DM_GETDEFID: {
+      // Asked by the dialog manager for Enter when no push button has the
+      // focus.
+      for (TControl* c : form->Controls())
+        if (c->Kind() == TControlKind::Button && static_cast<TButton*>(c)->Default() && c->Showing())
+          return MAKELRESULT(c->Id(), DC_HASDEFID);
+      return 0;
+    }
+    case DM_SETDEFID: {
+      TControl* chosen = ControlWithId(*form, int(wParam));
+      if (!chosen || chosen->Kind() != TControlKind::Button) return FALSE;
+      for (TControl* c : form->Controls())
+        if (c->Kind() == TControlKind::Button && c != chosen) static_cast<TButton*>(c)->SetDefault(false);
+      static_cast<TButton*>(chosen)->SetDefault(true);
+      return TRUE;
+    }
     case WM_COMMAND: {
       const int id = LOWORD(wParam);
       if (id == IDOK && lParam == 0) {
@@ -250,14 +275,15 @@ LRESULT CALLBACK FormProc(::HWND window, UINT message, WPARAM wParam, LPARAM lPa
       if (!control || control->Kind() != TControlKind::TreeView) return 0;
       auto& tree = static_cast<TTreeView&>(*control);
       if (header->code == TVN_SELCHANGEDA) {
-        // Only a pick by mouse or keys: the tree selects its first node
-        // itself (TVC_UNKNOWN) when it takes the focus with none selected.
+        // Every change but one: the tree selects its first node itself
+        // (TVC_UNKNOWN, nothing selected before) when it takes the focus.
         const auto* change = reinterpret_cast<NMTREEVIEWA*>(lParam);
-        tree.SelectionChanged(NodeOf(tree, change->itemNew.hItem),
-                              change->action == TVC_BYMOUSE || change->action == TVC_BYKEYBOARD);
+        const bool ownPick = change->action == TVC_UNKNOWN && !change->itemOld.hItem &&
+                             ::GetFocus() == header->hwndFrom;
+        tree.SelectionChanged(NodeOf(tree, change->itemNew.hItem), !ownPick);
       } else if (header->code == NM_CLICK) {
-        // A click on the node the tree selected itself changes no
-        // selection, so no TVN_SELCHANGED says so: it is the user's pick.
+        // A click on the node selected already changes no selection, so no
+        // TVN_SELCHANGED says so: it is the user's pick all the same.
         TVHITTESTINFO hit = {};
         ::GetCursorPos(&hit.pt);
         ::ScreenToClient(header->hwndFrom, &hit.pt);
@@ -266,7 +292,7 @@ LRESULT CALLBACK FormProc(::HWND window, UINT message, WPARAM wParam, LPARAM lPa
         if (item && (hit.flags & TVHT_ONITEM) &&
             item == reinterpret_cast<HTREEITEM>(
                         ::SendMessageA(header->hwndFrom, TVM_GETNEXTITEM, TVGN_CARET, 0)))
-          tree.SelectionChanged(NodeOf(tree, item), true);
+          tree.Picked(NodeOf(tree, item));
       }
       return 0;
     }
@@ -314,6 +340,29 @@ HBITMAP MakeBitmap(const os::TBitmap& picture) {
     }
   }
   return bitmap;
+}
+
+// The default border goes with the focus, as in Windows' dialogs: on the
+// focused push button, else on the form's default button; so it always
+// shows what Enter presses (TForm::EnterButton).
+void ShowDefaultBorder(TForm& form) {
+  TButton* enter = form.EnterButton();
+  for (TControl* c : form.Controls()) {
+    if (c->Kind() != TControlKind::Button || c->Handle == os::NO_WINDOW) continue;
+    const LONG style = c == enter ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON;
+    if ((::GetWindowLongA(Native(c->Handle), GWL_STYLE) & 0x0F) != style)
+      ::SendMessageA(Native(c->Handle), BM_SETSTYLE, style, TRUE);
+  }
+}
+
+// Every control tells its form when it takes the focus, by Tab, a click (a
+// press released off a button too) or code.
+LRESULT CALLBACK FocusProc(::HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                           DWORD_PTR) {
+  const LRESULT result = ::DefSubclassProc(window, message, wParam, lParam);
+  if (message == WM_SETFOCUS)
+    if (TForm* form = FormOf(::GetAncestor(window, GA_ROOT))) ShowDefaultBorder(*form);
+  return result;
 }
 
 // A read-only memo is read, not typed into: Tab and Enter belong to the
@@ -446,6 +495,7 @@ void CreateControl(TForm& form, TControl& control, bool firstRadio, bool afterRa
     default:
       break;
   }
+  ::SetWindowSubclass(handle, FocusProc, 2, 0);
   if (control.Showing()) ::ShowWindow(handle, SW_SHOWNA);
 }
 
@@ -568,11 +618,7 @@ void UpdateEnabled(TControl& control) {
   if (control.Handle != os::NO_WINDOW) ::EnableWindow(Native(control.Handle), control.Enabled());
 }
 
-void UpdateDefault(TButton& button) {
-  if (button.Handle != os::NO_WINDOW)
-    ::SendMessageA(Native(button.Handle), BM_SETSTYLE,
-                   button.Default() ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON, TRUE);
-}
+void UpdateDefault(TButton& button) { ShowDefaultBorder(button.Form()); }
 
 void UpdateChecked(TRadioButton& radio, bool checked) {
   if (radio.Handle == os::NO_WINDOW) return;
@@ -681,8 +727,13 @@ bool DialogMessage(void* message) {
   // Every message loop passes here before each message.
   RememberFocus();
   auto* msg = static_cast<MSG*>(message);
-  TForm* target = msg->hwnd ? FormOf(::GetAncestor(msg->hwnd, GA_ROOT)) : nullptr;
-  return target && ::IsDialogMessageA(Native(target->Handle), msg);
+  ::HWND root = msg->hwnd ? ::GetAncestor(msg->hwnd, GA_ROOT) : nullptr;
+  TForm* target = root ? FormOf(root) : nullptr;
+  if (!target || !::IsDialogMessageA(Native(target->Handle), msg)) return false;
+  // The dialog manager sets the buttons' borders by a rule of its own after
+  // moving the focus: the focused push button's, else the default's again.
+  if (TForm* form = FormOf(root)) ShowDefaultBorder(*form);
+  return true;
 }
 
 void RunModalLoop(TForm& form) {
@@ -704,6 +755,32 @@ void RunModalLoop(TForm& form) {
 
 void WakeModalLoop(TForm& form) {
   if (form.Handle != os::NO_WINDOW) ::PostMessageA(Native(form.Handle), WM_NULL, 0, 0);
+}
+
+void SetWindowDpiForTesting(int dpi) { dpiForTesting = dpi; }
+
+void BlockSessionEnd(const char* reason) {
+  // Vista and later show the reason beside the program; earlier systems
+  // only ask WM_QUERYENDSESSION.
+  using CreateFn = BOOL(WINAPI*)(::HWND, LPCWSTR);
+  using DestroyFn = BOOL(WINAPI*)(::HWND);
+  ::HMODULE user32 = ::GetModuleHandleA("user32.dll");
+  static const auto create = reinterpret_cast<CreateFn>(
+      reinterpret_cast<void*>(::GetProcAddress(user32, "ShutdownBlockReasonCreate")));
+  static const auto destroy = reinterpret_cast<DestroyFn>(
+      reinterpret_cast<void*>(::GetProcAddress(user32, "ShutdownBlockReasonDestroy")));
+  if (!create || !destroy) return;
+  // Plain ASCII text, widened byte by byte (std::wstring would add its
+  // whole instantiation to the program).
+  wchar_t text[128] = {};
+  for (std::size_t i = 0; reason && reason[i] && i + 1 < sizeof text / sizeof *text; ++i) text[i] = wchar_t(reason[i]);
+  for (TForm* form : TForm::AllForms()) {
+    if (form->Handle == os::NO_WINDOW) continue;
+    if (reason)
+      create(Native(form->Handle), text);
+    else
+      destroy(Native(form->Handle));
+  }
 }
 
 }  // namespace ui::native

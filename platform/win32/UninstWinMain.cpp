@@ -7,6 +7,7 @@ int UninstMain();
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   os::win32::RestrictDllSearch("Uninstall Morvella");  // before anything else loads a DLL
+  os::win32::MakeFaultsFatal();
   os::Application.Initialize();
   os::Application.Title = "Uninstall Morvella";
   return UninstMain();

@@ -5,5 +5,6 @@ int SetupMain();
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   os::win32::RestrictDllSearch("Setup");  // before anything else loads a DLL
+  os::win32::MakeFaultsFatal();
   return SetupMain();
 }

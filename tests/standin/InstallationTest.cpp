@@ -411,20 +411,29 @@ TEST_F(InstallationTest, RemovalOfManyFilesLetsTheWizardAnswerBetweenBatches) {
   Start();
   ASSERT_TRUE(SetupPars.OldInstallFound);
   GoTo(4);
-  // Left in Lists at each turn of the message loop before the copy.
+  // Left in Lists at each turn of the message loop before the copy. A
+  // close request posted meanwhile (the wizard is disabled) changes
+  // nothing, and the session may not end.
   std::vector<std::size_t> left;
-  bool wizardTookInput = false, copying = false;
+  bool wizardTookInput = false, copying = false, sessionMayEnd = false;
+  EXPECT_TRUE(os::Application.SessionMayEnd()) << "on a page it may";
   standin::OnMessagePump([&] {
     copying = copying || ExtractThread;
     if (copying) return;
     left.push_back(FilesBelow(kInstall + "\\Lists").size());
     wizardTookInput = wizardTookInput || main_->Enabled();
+    sessionMayEnd = sessionMayEnd || os::Application.SessionMayEnd();
+    main_->CloseRequested();
   });
   main_->NextButton.Click();
   standin::OnMessagePump(nullptr);
   ASSERT_EQ(SetupPars.Page, 5);
   ASSERT_GE(left.size(), 61u / kEntriesPerBatch);
   EXPECT_FALSE(wizardTookInput);
+  EXPECT_FALSE(sessionMayEnd);
+  EXPECT_EQ(ModalCount("Exit setup"), 0);
+  EXPECT_FALSE(main_->Closed());
+  EXPECT_TRUE(os::Application.SessionMayEnd());
   left.insert(left.begin(), 61);  // Old0-59 and French.wdl
   for (std::size_t i = 1; i < left.size(); ++i) EXPECT_LE(long(left[i - 1]) - long(left[i]), kEntriesPerBatch) << i;
   EXPECT_FALSE(Exists(kInstall + "\\Lists\\Old0.wdl"));

@@ -88,8 +88,7 @@ TEST_F(ProgFolderTreeTest, OnlyTheUsersPickChangesTheFolder) {
   EXPECT_EQ(tree.Highlighted(), root) << "the tree selected its first node";
   EXPECT_EQ(tree.Selected(), nullptr);
   EXPECT_EQ(main_->ProgFolderEdit.Text(), "Morvella");
-  main_->KeyTab();
-  main_->KeyEnter();
+  main_->KeyEnter();  // no push button has the focus: Next
   ASSERT_EQ(SetupPars.Page, 4);
   EXPECT_EQ(SetupPars.ProgFolder, "Morvella");
   EXPECT_EQ(main_->ConfirmMemo.Lines().back(), "   Programs | Morvella");
@@ -154,6 +153,30 @@ TEST_F(ProgFolderTreeTest, StartMenuFolderThroughALinkIsRefused) {
                 "\\Tools is a link to another place.  Setup does not place shortcuts through "
                 "links; choose another folder.");
   EXPECT_TRUE(FilesBelow("C:\\Elsewhere").empty());
+}
+
+// Every change of the tree's selection is the user's but the one it makes
+// itself on taking the focus: one made by an accessibility tool
+// (TVM_SELECTITEM), and a folder picked again after its branch was
+// collapsed (the selection moved to its parent) and the edit typed into.
+TEST_F(ProgFolderTreeTest, EverySelectionChangeButTheTreesOwnCounts) {
+  Folder("Accessories\\System Tools");
+  Start();
+  GoTo(3);
+  ui::TTreeView& tree = main_->ProgFoldersTree;
+  ui::TTreeNode* accessories = Child(tree.Roots()[0].get(), "Accessories");
+  ui::TTreeNode* tools = Child(accessories, "System Tools");
+  tree.SelectionChanged(accessories, true);  // from outside
+  EXPECT_EQ(main_->ProgFolderEdit.Text(), "Accessories");
+  tree.Select(tools);
+  EXPECT_EQ(main_->ProgFolderEdit.Text(), "Accessories\\System Tools");
+  tree.SelectionChanged(accessories, true);  // its branch collapsed
+  main_->ProgFolderEdit.SetText("Typed");
+  tree.SelectionChanged(tools, true);  // opened and picked again
+  EXPECT_EQ(main_->ProgFolderEdit.Text(), "Accessories\\System Tools");
+  main_->ProgFolderEdit.SetText("Typed");
+  tree.Picked(tools);  // a click on the node selected already
+  EXPECT_EQ(main_->ProgFolderEdit.Text(), "Accessories\\System Tools");
 }
 
 }  // namespace

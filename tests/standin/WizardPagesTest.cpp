@@ -371,18 +371,56 @@ TEST_F(WizardPagesTest, ExitQuestionStartsOnContinueEveryTime) {
   EXPECT_FALSE(main_->Closed());
   EXPECT_TRUE(main_->Enabled());
 
-  Answer("Exit setup", [](ui::TForm& f) {
-    auto& exit = static_cast<TExitForm&>(f);
-    EXPECT_TRUE(exit.ResumeButton.Focused()) << "focus from the last showing kept";
-    f.KeyTab();
-    f.KeyEnter();  // Enter is Continue's, even with the focus on Exit
-  });
-  main_->CancelButton.Click();
-  EXPECT_FALSE(main_->Closed());
-
   Answer("Exit setup", [](ui::TForm& f) { f.KeyAccel('e'); });
   main_->CancelButton.Click();
   EXPECT_TRUE(main_->Closed());
+
+  // As in every dialog of Windows: Enter presses the focused push button,
+  // which shows the default border while it has the focus.
+  Start();
+  Answer("Exit setup", [](ui::TForm& f) {
+    auto& exit = static_cast<TExitForm&>(f);
+    EXPECT_TRUE(exit.ResumeButton.ShowsDefaultBorder());
+    f.KeyTab();
+    EXPECT_TRUE(exit.ExitButton.Focused());
+    EXPECT_TRUE(exit.ExitButton.ShowsDefaultBorder());
+    EXPECT_FALSE(exit.ResumeButton.ShowsDefaultBorder());
+    f.KeyEnter();
+  });
+  main_->CancelButton.Click();
+  EXPECT_TRUE(main_->Closed());
+}
+
+// Windows' dialog convention: Enter presses the focused push button, which
+// shows the default border while it has the focus, else the default one;
+// after any mix of Tab, a press released off a button (it takes the focus)
+// and Back or Next.
+TEST_F(WizardPagesTest, EnterPressesTheFocusedPushButtonElseTheDefaultOne) {
+  Start();
+  GoTo(3);
+  const auto tabTo = [&](ui::TControl& control) {
+    for (int i = 0; i < 8 && !control.Focused(); ++i) main_->KeyTab();
+    ASSERT_TRUE(control.Focused());
+  };
+  tabTo(main_->BackButton);
+  EXPECT_TRUE(main_->BackButton.ShowsDefaultBorder());
+  EXPECT_FALSE(main_->NextButton.ShowsDefaultBorder());
+  main_->KeyEnter();
+  EXPECT_EQ(SetupPars.Page, 2);
+  tabTo(main_->InstallDirEdit);
+  EXPECT_TRUE(main_->NextButton.ShowsDefaultBorder()) << "no push button has the focus";
+  main_->KeyEnter();
+  EXPECT_EQ(SetupPars.Page, 3);
+  main_->KeyEnter();
+  ASSERT_EQ(SetupPars.Page, 4);
+  main_->BackButton.SetFocus();  // pressed, and released off it
+  main_->KeyEnter();
+  EXPECT_EQ(SetupPars.Page, 3) << "Back, never the installation";
+  // A disabled form takes no close request.
+  main_->SetEnabled(false);
+  main_->CloseRequested();
+  main_->SetEnabled(true);
+  EXPECT_EQ(ModalCount("Exit setup"), 0);
 }
 
 TEST_F(WizardPagesTest, EscapeInTheQuestionMeansExit) {

@@ -71,4 +71,19 @@ TEST(JpegImageTest, ScaledPicturesAreSmoothAndKeepTheirColours) {
   EXPECT_EQ(os::ScaleBitmap(os::TBitmap(), 10, 10).Width, 0) << "nothing from nothing";
 }
 
+// A size whose byte count wraps on the 32-bit build (about 19,800 dpi for
+// the side image) is refused whole, never allocated short and overrun.
+TEST(ScaleBitmapTest, SizesThatDoNotFitAreRefused) {
+  os::TBitmap picture;
+  picture.Width = picture.Height = 2;
+  picture.Rgb.assign(12, 0x80);
+  for (const auto& size : {std::pair<int, int>{24755, 57800}, {65536, 65536}, {2147483647, 2}}) {
+    const os::TBitmap scaled = os::ScaleBitmap(picture, size.first, size.second);
+    EXPECT_EQ(scaled.Width, 0) << size.first << "x" << size.second;
+    EXPECT_TRUE(scaled.Rgb.empty());
+  }
+  const os::TBitmap fits = os::ScaleBitmap(picture, 240, 560);
+  EXPECT_EQ(fits.Rgb.size(), 240u * 560 * 3);
+}
+
 }  // namespace

@@ -60,6 +60,7 @@ void MoveToDpi(ui::TForm& form, int dpi) {
   ::AdjustWindowRectEx(&r, DWORD(::GetWindowLongA(window, GWL_STYLE)), FALSE,
                        DWORD(::GetWindowLongA(window, GWL_EXSTYLE)));
   ::OffsetRect(&r, 8 - r.left, 8 - r.top);
+  ui::native::SetWindowDpiForTesting(dpi);
   ::SendMessageA(window, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&r));
 }
 
@@ -122,6 +123,7 @@ class MainFormWindowTest : public ::testing::Test {
     Pump();
   }
   void TearDown() override {
+    ui::native::SetWindowDpiForTesting(0);
     forms_.reset();
     ::DestroyWindow(Native(os::Application.Handle));
     os::Application.Handle = os::NO_WINDOW;
@@ -358,14 +360,107 @@ TEST_F(MainFormWindowTest, NextIsTheFocusedDefaultButtonAndEnterPressesIt) {
   EXPECT_EQ(::GetFocus(), agree);
   Press(VK_RETURN);  // Enter on a radio button presses the default button
   EXPECT_EQ(SetupPars.Page, 2);
-  // So it does with the focus on Back or Browse: Enter never goes back.
-  ::SetFocus(Native(main_->BackButton.Handle));
-  ::SetFocus(Native(main_->BrowseButton.Handle));
+  // Tabbed to, a push button shows the default border and Enter presses
+  // it; on a control that is none, the default button has both again.
+  ::HWND back = Native(main_->BackButton.Handle), next = Native(main_->NextButton.Handle);
+  const auto style = [](::HWND w) { return ::GetWindowLongA(w, GWL_STYLE) & 0x0F; };
+  const auto tabTo = [](::HWND target) {
+    for (int i = 0; i < 8 && ::GetFocus() != target; ++i) Press(VK_TAB);
+    ASSERT_EQ(::GetFocus(), target);
+  };
+  tabTo(back);
+  EXPECT_EQ(style(back), BS_DEFPUSHBUTTON);
+  EXPECT_EQ(style(next), BS_PUSHBUTTON);
+  Press(VK_RETURN);
+  EXPECT_EQ(SetupPars.Page, 1);
+  tabTo(Native(main_->AgreeRadio.Handle));
+  Press(VK_SPACE);  // the agreement, asked again
+  EXPECT_EQ(style(back), BS_PUSHBUTTON);
+  EXPECT_EQ(style(next), BS_DEFPUSHBUTTON);
+  Press(VK_RETURN);
+  EXPECT_EQ(SetupPars.Page, 2);
+  tabTo(Native(main_->InstallDirEdit.Handle));
   Press(VK_RETURN);
   EXPECT_EQ(SetupPars.Page, 3);
-  ::SetFocus(Native(main_->BackButton.Handle));
+  tabTo(Native(main_->ProgFolderEdit.Handle));
   Press(VK_RETURN);
-  EXPECT_EQ(SetupPars.Page, 4);
+  ASSERT_EQ(SetupPars.Page, 4);
+  tabTo(back);
+  Press(VK_RETURN);
+  EXPECT_EQ(SetupPars.Page, 3) << "Back, never the installation";
+}
+
+// Messages any program of the desktop may send: a DPI change that is not
+// the window's, without a rectangle or with a wild one, leaves the layout
+// as it was; a close request on the disabled wizard changes nothing; the
+// session may end on a page.
+TEST_F(MainFormWindowTest, ForgedMessagesChangeNothing) {
+  ::HWND window = Native(main_->Handle);
+  RECT before;
+  ::GetWindowRect(window, &before);
+  ::SendMessageA(window, WM_DPICHANGED, MAKEWPARAM(19817, 19817), 0);
+  ::SendMessageA(window, WM_DPICHANGED, MAKEWPARAM(96, 96), 0x10);
+  ::SendMessageA(window, WM_DPICHANGED, MAKEWPARAM(144, 144), 0x10);
+  RECT after;
+  ::GetWindowRect(window, &after);
+  EXPECT_EQ(main_->Dpi(), 96);
+  EXPECT_TRUE(::EqualRect(&before, &after));
+  EXPECT_EQ(::SendMessageA(window, WM_QUERYENDSESSION, 0, 0), TRUE);
+  main_->SetEnabled(false);
+  ::PostMessageA(window, WM_CLOSE, 0, 0);
+  Pump();
+  main_->SetEnabled(true);
+  EXPECT_FALSE(main_->Closed());
+  EXPECT_TRUE(::IsWindowVisible(window));
+  {
+    const os::TEndSessionHold hold("Morvella is being installed.");
+    EXPECT_EQ(::SendMessageA(window, WM_QUERYENDSESSION, 0, 0), FALSE);
+  }
+  EXPECT_EQ(::SendMessageA(window, WM_QUERYENDSESSION, 0, 0), TRUE);
+}
+
+// A selection made from outside (an accessibility tool selects with
+// TVM_SELECTITEM) is a pick; so is the folder picked before, picked again
+// after another and the edit typed into.
+TEST_F(MainFormWindowTest, EveryTreeSelectionButTheTreesOwnIsAPick) {
+  const std::string programs = GetProgramsFolder();
+  ASSERT_FALSE(programs.empty());
+  ::CreateDirectoryA((programs + "\\Tools").c_str(), nullptr);
+  ::CreateDirectoryA((programs + "\\Tools\\Inner").c_str(), nullptr);
+  main_->FillProgFoldersTree();
+  ::HWND tree = Native(main_->ProgFoldersTree.Handle);
+  const auto find = [&](HTREEITEM parent, const char* name) {
+    for (auto item = reinterpret_cast<HTREEITEM>(::SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CHILD,
+                                                                 reinterpret_cast<LPARAM>(parent)));
+         item; item = reinterpret_cast<HTREEITEM>(
+                   ::SendMessageA(tree, TVM_GETNEXTITEM, TVGN_NEXT, reinterpret_cast<LPARAM>(item)))) {
+      char text[MAX_PATH] = {};
+      TVITEMA data = {};
+      data.mask = TVIF_TEXT;
+      data.hItem = item;
+      data.pszText = text;
+      data.cchTextMax = sizeof text;
+      ::SendMessageA(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&data));
+      if (std::string(text) == name) return item;
+    }
+    return HTREEITEM(nullptr);
+  };
+  auto root = reinterpret_cast<HTREEITEM>(::SendMessageA(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0));
+  HTREEITEM tools = find(root, "Tools");
+  ASSERT_NE(tools, nullptr);
+  ::SendMessageA(tree, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(tools));
+  HTREEITEM inner = find(tools, "Inner");
+  ASSERT_NE(inner, nullptr);
+  ::SendMessageA(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(inner));
+  EXPECT_EQ(main_->ProgFolderEdit.Caption(), "Tools\\Inner");
+  main_->ProgFolderEdit.SetText("Typed");
+  ::SendMessageA(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(tools));
+  EXPECT_EQ(main_->ProgFolderEdit.Caption(), "Tools");
+  main_->ProgFolderEdit.SetText("Typed");
+  ::SendMessageA(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(inner));
+  EXPECT_EQ(main_->ProgFolderEdit.Caption(), "Tools\\Inner") << "the folder picked before, picked again";
+  ::RemoveDirectoryA((programs + "\\Tools\\Inner").c_str());
+  ::RemoveDirectoryA((programs + "\\Tools").c_str());
 }
 
 // The controls that Tab, and Shift+Tab the other way round, reach on each
