@@ -489,10 +489,15 @@ TEST_F(MainFormWindowTest, TabAndShiftTabReachEveryEnabledControlOfEachPage) {
   };
   const auto check = [&](const char* page, std::vector<ui::TControl*> order) {
     SCOPED_TRACE(page);
-    // From the control before the first, so that the cycle starts there.
-    ::SetFocus(Native(order.back()->Handle));
+    // From the control before the first, reached by Tab, so that the cycle
+    // starts there.
+    const auto tabTo = [](::HWND target) {
+      for (int i = 0; i < 8 && ::GetFocus() != target; ++i) Press(VK_TAB);
+      ASSERT_EQ(::GetFocus(), target);
+    };
+    tabTo(Native(order.back()->Handle));
     EXPECT_EQ(cycle(false), handles(order));
-    ::SetFocus(Native(order.front()->Handle));
+    tabTo(Native(order.front()->Handle));
     EXPECT_EQ(cycle(true), handles({order.rbegin(), order.rend()}));
   };
   check("welcome", {&m.CancelButton, &m.NextButton});
@@ -562,7 +567,8 @@ TEST_F(MainFormWindowTest, FocusGoesBackToItsControlAfterEveryModalDialog) {
   ASSERT_EQ(SetupPars.Page, 2);
   ::HWND edit = Native(main_->InstallDirEdit.Handle);
   ::SetWindowTextA(edit, "Q:\\Nowhere\\Morvella");
-  ::SetFocus(edit);
+  for (int i = 0; i < 8 && ::GetFocus() != edit; ++i) Press(VK_TAB);
+  ASSERT_EQ(::GetFocus(), edit);
   std::thread answer = InDialog("#32770", "Setup", [](::HWND box, DWORD) {
     ::PostMessageA(box, WM_COMMAND, IDOK, 0);
   });
@@ -605,6 +611,23 @@ TEST_F(MainFormWindowTest, ExitQuestionTabsBetweenItsButtonsAndItsCloseBoxMeansE
   quit = Native(exit_->ExitButton.Handle) ? Native(exit_->ExitButton.Handle) : quit;
   EXPECT_EQ(seen, (std::vector<::HWND>{resume, quit, resume}));
   EXPECT_TRUE(main_->Closed()) << "the close box of the question means Exit";
+}
+
+// Tab to "Exit" and Enter: Exit, for the focused push button shows the
+// default border and takes Enter, as in every dialog of Windows.
+TEST_F(MainFormWindowTest, EnterInTheExitQuestionPressesTheFocusedButton) {
+  LONG exitStyle = -1;
+  std::thread answer = InDialog("TSetupForm", "Exit setup", [&](::HWND, DWORD ui) {
+    KeyTo(FocusOf(ui), VK_TAB);
+    ::Sleep(100);
+    exitStyle = ::GetWindowLongA(FocusOf(ui), GWL_STYLE) & 0x0F;
+    KeyTo(FocusOf(ui), VK_RETURN);
+  });
+  Press(VK_ESCAPE);
+  answer.join();
+  Pump();
+  EXPECT_EQ(exitStyle, BS_DEFPUSHBUTTON);
+  EXPECT_TRUE(main_->Closed());
 }
 
 TEST_F(MainFormWindowTest, TheProgramHasOneTaskbarEntryTitledSetup) {
