@@ -64,13 +64,18 @@ HFONT DialogFont(int dpi) {
 // older than 10 (1607), which then scales nothing per monitor.
 int dpiForTesting = 0;
 
-int DpiOf(::HWND window) {
+// The window's own DPI as Windows 10 (1607) and later tell it; 0 where
+// Windows cannot tell.
+int OwnDpi(::HWND window) {
   if (dpiForTesting) return dpiForTesting;
   using GetDpiForWindowFn = UINT(WINAPI*)(::HWND);
   static const auto getDpiForWindow = reinterpret_cast<GetDpiForWindowFn>(
       reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleA("user32.dll"), "GetDpiForWindow")));
-  if (getDpiForWindow)
-    if (const UINT dpi = getDpiForWindow(window)) return int(dpi);
+  return getDpiForWindow ? int(getDpiForWindow(window)) : 0;
+}
+
+int DpiOf(::HWND window) {
+  if (const int dpi = OwnDpi(window)) return dpi;
   HDC dc = ::GetDC(nullptr);
   const int dpi = ::GetDeviceCaps(dc, LOGPIXELSY);
   ::ReleaseDC(nullptr, dc);
@@ -204,8 +209,13 @@ LRESULT CALLBACK FormProc(::HWND window, UINT message, WPARAM wParam, LPARAM lPa
       // Windows suggests. Any program of the desktop may send this message:
       // the DPI is the window's own, and a message that says otherwise, or
       // that changes nothing, is ignored before its rectangle is read.
-      const int dpi = DpiOf(window);
-      if (dpi != HIWORD(wParam) || dpi == form->Dpi() || dpi < kMinDpi || dpi > kMaxDpi || !lParam) return 0;
+      // Before Windows 10 (1607) nothing tells the window's DPI: the message's
+      // is taken, within bounds, with a rectangle that can be read.
+      const int told = HIWORD(wParam), own = OwnDpi(window);
+      const int dpi = own ? own : told;
+      if ((own && own != told) || dpi == form->Dpi() || dpi < kMinDpi || dpi > kMaxDpi || !lParam ||
+          (!own && ::IsBadReadPtr(reinterpret_cast<const void*>(lParam), sizeof(RECT))))
+        return 0;
       form->SetDpi(dpi);
       const auto* r = reinterpret_cast<const RECT*>(lParam);
       ::SetWindowPos(window, nullptr, r->left, r->top, r->right - r->left, r->bottom - r->top,
