@@ -388,6 +388,20 @@ TEST_F(MainFormWindowTest, NextIsTheFocusedDefaultButtonAndEnterPressesIt) {
   tabTo(back);
   Press(VK_RETURN);
   EXPECT_EQ(SetupPars.Page, 3) << "Back, never the installation";
+  // The mouse pressed on Back and released off it: no click, but Back has
+  // the focus, shows the border and takes Enter.
+  tabTo(Native(main_->ProgFolderEdit.Handle));
+  Press(VK_RETURN);
+  ASSERT_EQ(SetupPars.Page, 4);
+  ::PostMessageA(back, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+  ::PostMessageA(back, WM_LBUTTONUP, 0, MAKELPARAM(-40, -40));
+  Pump();
+  EXPECT_EQ(SetupPars.Page, 4);
+  EXPECT_EQ(::GetFocus(), back);
+  EXPECT_EQ(style(back), BS_DEFPUSHBUTTON);
+  EXPECT_EQ(style(next), BS_PUSHBUTTON);
+  Press(VK_RETURN);
+  EXPECT_EQ(SetupPars.Page, 3);
 }
 
 // Messages any program of the desktop may send: a DPI change that is not
