@@ -49,6 +49,25 @@ void Press(WORD key) {
   Pump();
 }
 
+// The children of parent in the tree window, with their texts, in order.
+std::vector<std::pair<HTREEITEM, std::string>> TreeChildren(::HWND tree, HTREEITEM parent) {
+  std::vector<std::pair<HTREEITEM, std::string>> children;
+  for (auto item = reinterpret_cast<HTREEITEM>(
+           ::SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CHILD, reinterpret_cast<LPARAM>(parent)));
+       item; item = reinterpret_cast<HTREEITEM>(
+                 ::SendMessageA(tree, TVM_GETNEXTITEM, TVGN_NEXT, reinterpret_cast<LPARAM>(item)))) {
+    char text[MAX_PATH] = {};
+    TVITEMA data = {};
+    data.mask = TVIF_TEXT;
+    data.hItem = item;
+    data.pszText = text;
+    data.cchTextMax = sizeof text;
+    ::SendMessageA(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&data));
+    children.emplace_back(item, text);
+  }
+  return children;
+}
+
 // Rounded as a person would: to the nearest pixel, halves up.
 int Scaled(int value, int dpi) { return (value * dpi + 48) / 96; }
 
@@ -444,19 +463,8 @@ TEST_F(MainFormWindowTest, EveryTreeSelectionButTheTreesOwnIsAPick) {
   main_->FillProgFoldersTree();
   ::HWND tree = Native(main_->ProgFoldersTree.Handle);
   const auto find = [&](HTREEITEM parent, const char* name) {
-    for (auto item = reinterpret_cast<HTREEITEM>(::SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CHILD,
-                                                                 reinterpret_cast<LPARAM>(parent)));
-         item; item = reinterpret_cast<HTREEITEM>(
-                   ::SendMessageA(tree, TVM_GETNEXTITEM, TVGN_NEXT, reinterpret_cast<LPARAM>(item)))) {
-      char text[MAX_PATH] = {};
-      TVITEMA data = {};
-      data.mask = TVIF_TEXT;
-      data.hItem = item;
-      data.pszText = text;
-      data.cchTextMax = sizeof text;
-      ::SendMessageA(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&data));
-      if (std::string(text) == name) return item;
-    }
+    for (const auto& [item, text] : TreeChildren(tree, parent))
+      if (text == name) return item;
     return HTREEITEM(nullptr);
   };
   auto root = reinterpret_cast<HTREEITEM>(::SendMessageA(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0));
@@ -677,19 +685,7 @@ TEST_F(MainFormWindowTest, StartMenuTreeListsFoldersInTheLocalesOrder) {
   auto root = reinterpret_cast<HTREEITEM>(::SendMessageA(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0));
   ASSERT_NE(root, nullptr);
   std::vector<std::string> names;
-  for (auto item = reinterpret_cast<HTREEITEM>(
-           ::SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CHILD, reinterpret_cast<LPARAM>(root)));
-       item; item = reinterpret_cast<HTREEITEM>(
-                 ::SendMessageA(tree, TVM_GETNEXTITEM, TVGN_NEXT, reinterpret_cast<LPARAM>(item)))) {
-    char text[MAX_PATH] = {};
-    TVITEMA data = {};
-    data.mask = TVIF_TEXT;
-    data.hItem = item;
-    data.pszText = text;
-    data.cchTextMax = sizeof text;
-    ::SendMessageA(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&data));
-    names.push_back(text);
-  }
+  for (const auto& child : TreeChildren(tree, root)) names.push_back(child.second);
   // Other folders of the prefix's Start menu may stand between them.
   auto at = [&](const char* name) {
     return std::find(names.begin(), names.end(), name) - names.begin();
