@@ -1,7 +1,8 @@
 // Real windows for the form layer: one top-level window a form, one child
-// window a control, created in keyboard order so that Tab follows it. Enter
-// and Escape arrive from IsDialogMessage as IDOK and IDCANCEL and are routed
-// to the form's default and cancel buttons.
+// window a control, created in keyboard order so that Tab follows it. The
+// dialog manager (IsDialogMessage) sends Enter to the focused push button,
+// else to the default one the form names (DM_GETDEFID), and Escape as
+// IDCANCEL to the cancel button; the default border follows the focus.
 #include "platform/win32/WinApi.h"
 
 #include <commctrl.h>
