@@ -221,10 +221,6 @@ bool THeldFolder::CopyIn(const std::string& Source, const std::string& path) con
   return false;
 }
 
-bool THeldFolder::DeleteAtRestart(const std::string& path) const {
-  return Usable() && ::DeleteAtRestart(path);
-}
-
 void THeldFolder::DeleteItself() {
   if (!Usable()) return;
   const bool here = Here();

@@ -120,8 +120,6 @@ class THeldFolder {
   bool SaveLink(os::TShellLink& Link, const std::string& path) const;
   // Copies the file Source (from anywhere) in as the new file path below it.
   bool CopyIn(const std::string& Source, const std::string& path) const;
-  // Marks the entry path below it for deletion at the next restart.
-  bool DeleteAtRestart(const std::string& path) const;
   // Lets go of the folder and deletes it when it is empty and still where
   // its path says; never a drive's root.
   void DeleteItself();
