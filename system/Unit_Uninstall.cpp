@@ -1,7 +1,9 @@
 #include "system/Unit_Uninstall.h"
 
 #include <functional>
+#include <algorithm>
 #include <memory>
+#include <unordered_set>
 
 #include "trust/HeldFolder.h"
 #include "engine/Unit_DataFile.h"
@@ -52,16 +54,29 @@ const THeldFolder kNowhere{std::string()};
 
 const THeldFolder& FolderOf(const THeldWay& way) { return way.Reached() ? *way.Reached() : kNowhere; }
 
-// Deletes base\relative, then tries each folder of relative, innermost
-// first. Returns the entry's own result.
-os::DWORD RemoveEntry(const THeldFolder& held, bool clearReadOnly, const std::string& base,
-                      const std::string& relative) {
-  const os::DWORD error = held.DeleteEntry(JoinPath(base, relative), false, clearReadOnly);
-  const std::vector<std::string> folders = LevelsBelow(base, FolderOfPath(relative));
-  for (auto folder = folders.rbegin(); folder != folders.rend(); ++folder)
-    held.DeleteEntry(*folder, true, clearReadOnly);
-  return error;
-}
+// The folders the removed entries lay in, each tried once when the
+// removal is done with its section, deepest first: trying them after every
+// entry cost as much again as the entries themselves, and a folder goes
+// only once it is empty all the same.
+class TFolderSweep {
+ public:
+  void Add(const std::string& base, const std::string& relative) {
+    for (const std::string& folder : LevelsBelow(base, FolderOfPath(relative)))
+      if (seen_.insert(UpperPath(folder)).second) folders_.push_back(folder);
+  }
+  void Sweep(const THeldFolder& held, bool clearReadOnly) {
+    std::stable_sort(folders_.begin(), folders_.end(), [](const std::string& a, const std::string& b) {
+      return BackslashesOf(a).size() > BackslashesOf(b).size();
+    });
+    for (const std::string& folder : folders_) held.DeleteEntry(folder, true, clearReadOnly);
+    folders_.clear();
+    seen_.clear();
+  }
+
+ private:
+  std::vector<std::string> folders_;
+  std::unordered_set<std::string> seen_;
+};
 
 // Whether path names an entry, the entry itself judged (a link, not its
 // target).
@@ -73,13 +88,14 @@ bool EntryExists(const std::string& path) {
 // kept, with the reason, when it is still there.
 void RemoveRecorded(const THeldFolder& held, bool clearReadOnly, const std::string& base,
                     const std::string& relative, const std::string& name, std::vector<TKeptEntry>& kept,
-                    bool& removedAny) {
+                    bool& removedAny, TFolderSweep& sweep) {
   const std::string path = JoinPath(base, relative);
   if (!held.FirstLinkBelow(FolderOfPath(relative)).empty()) {
     if (EntryExists(path)) kept.push_back({name, TKeptEntry::BehindLink, os::ERROR_SUCCESS});
     return;
   }
-  const os::DWORD error = RemoveEntry(held, clearReadOnly, base, relative);
+  const os::DWORD error = held.DeleteEntry(path, false, clearReadOnly);
+  sweep.Add(base, relative);
   if (error == os::ERROR_SUCCESS) removedAny = true;
   if (error == os::ERROR_SUCCESS || !EntryExists(path)) return;
   const bool inUse = error == os::DWORD(os::ERROR_SHARING_VIOLATION) ||
@@ -133,6 +149,7 @@ void RemoveFiles(const std::string& OldInstallDir, const std::string& OldProgFol
   const THeldFolder& installation = FolderOf(*way);
   bool uninstallerListed = false;
   bool trusted;
+  TFolderSweep fileFolders;
   {
     TLogReader log(logName);
     // A folder that is not where its path says (a link put on the way after
@@ -157,6 +174,7 @@ void RemoveFiles(const std::string& OldInstallDir, const std::string& OldProgFol
       // take another program's shortcuts with it. (Its files are trusted
       // only inside the installation folder, as every log's.)
       const bool anyShortcut = !installation.UsersCanReplace(logName);
+      TFolderSweep shortcutFolders;
       ForEachEntry(log, "{program folder files}", [&](const std::string& entry) {
         paced();
         const std::string relative = JoinPath(OldProgFolder, entry);
@@ -166,8 +184,9 @@ void RemoveFiles(const std::string& OldInstallDir, const std::string& OldProgFol
         }
         if (shortcutsInside && StaysInside(programs, relative) && (anyShortcut || IsProductShortcut(entry)))
           RemoveRecorded(startMenu, rules.ClearReadOnly, programs, relative, entry, Result.Shortcuts,
-                         Result.RemovedAny);
+                         Result.RemovedAny, shortcutFolders);
       });
+      shortcutFolders.Sweep(startMenu, rules.ClearReadOnly);
     }
     ForEachEntry(log, "{program files}", [&](const std::string& entry) {
       paced();
@@ -178,7 +197,7 @@ void RemoveFiles(const std::string& OldInstallDir, const std::string& OldProgFol
         return;
       }
       RemoveRecorded(installation, rules.ClearReadOnly, OldInstallDir, entry, entry, Result.Files,
-                     Result.RemovedAny);
+                     Result.RemovedAny, fileFolders);
     });
   }
   // The uninstaller goes last: while anything recorded stays, it is what
@@ -190,8 +209,9 @@ void RemoveFiles(const std::string& OldInstallDir, const std::string& OldProgFol
       Result.Files.push_back({Uninstaller, TKeptEntry::Needed, os::ERROR_SUCCESS});
     else
       RemoveRecorded(installation, rules.ClearReadOnly, OldInstallDir, Uninstaller, Uninstaller,
-                     Result.Files, Result.RemovedAny);
+                     Result.Files, Result.RemovedAny, fileFolders);
   }
+  fileFolders.Sweep(installation, rules.ClearReadOnly);
   if (!trusted) return;
   if (rules.KeepLogWhileEntriesStay && !Result.Complete()) return;  // the log keeps the record
   Result.LogError = installation.DeleteEntry(logName, false, rules.ClearReadOnly);
