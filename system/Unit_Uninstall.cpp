@@ -1,9 +1,8 @@
 #include "system/Unit_Uninstall.h"
 
 #include <functional>
-#include <algorithm>
 #include <memory>
-#include <unordered_set>
+#include <set>
 
 #include "trust/HeldFolder.h"
 #include "engine/Unit_DataFile.h"
@@ -65,17 +64,17 @@ class TFolderSweep {
       if (seen_.insert(UpperPath(folder)).second) folders_.push_back(folder);
   }
   void Sweep(const THeldFolder& held, bool clearReadOnly) {
-    std::stable_sort(folders_.begin(), folders_.end(), [](const std::string& a, const std::string& b) {
-      return BackslashesOf(a).size() > BackslashesOf(b).size();
-    });
-    for (const std::string& folder : folders_) held.DeleteEntry(folder, true, clearReadOnly);
+    // A folder is always added after the one above it: backwards, every
+    // folder comes before the folders that hold it.
+    for (auto folder = folders_.rbegin(); folder != folders_.rend(); ++folder)
+      held.DeleteEntry(*folder, true, clearReadOnly);
     folders_.clear();
     seen_.clear();
   }
 
  private:
   std::vector<std::string> folders_;
-  std::unordered_set<std::string> seen_;
+  std::set<std::string> seen_;
 };
 
 // Whether path names an entry, the entry itself judged (a link, not its

@@ -260,6 +260,25 @@ TEST_F(RemovalTest, FolderSwappedForALinkBetweenCheckAndDeleteIsNotFollowed) {
   EXPECT_FALSE(Exists(kOld + "\\Morvella.exe")) << "the rest still goes";
 }
 
+// A folder above the one being emptied is re-pointed between two of its
+// entries (behind the system's back, past the holds): the next entry, now
+// reached through the link, lies outside the held folder and stays.
+TEST_F(RemovalTest, FolderAboveReplacedBetweenTwoEntriesOfAFolderTakesNothingElsewhere) {
+  File("C:\\Victim\\Morvella\\Lists\\Dutch.wdl");
+  Installed("Morvella", Log("Morvella"));
+  standin::BeforeDeleteOpen([&](const std::string& path) {
+    if (path.find("Dutch.wdl") == std::string::npos || Exists("C:\\Elsewhere")) return;
+    ASSERT_TRUE(standin::MoveBehind("C:\\Old", "C:\\Elsewhere"));
+    Link("C:\\Old", "C:\\Victim");
+  });
+  TRemovalResult result;
+  RemoveInstalledFiles(kOld, "Morvella", result, "Uninst.exe");
+  standin::BeforeDeleteOpen(nullptr);
+  EXPECT_FALSE(Exists("C:\\Elsewhere\\Morvella\\Lists\\French.wdl")) << "the entry before went";
+  EXPECT_EQ(ReadFileBytes("C:\\Victim\\Morvella\\Lists\\Dutch.wdl"), "x");
+  EXPECT_FALSE(result.Complete());
+}
+
 TEST_F(RemovalTest, BeforeVistaTheChecksByPathStillHold) {
   standin::SimulatePreVista(true);
   File("C:\\Windows\\Important.dll");
