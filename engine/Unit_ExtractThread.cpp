@@ -237,12 +237,9 @@ void TExtractThread::Execute() {
 void TExtractThread::HandleError(std::exception_ptr error) {
   // The user sees the error; the dialog then ends as a cancelled extraction
   // would, without asking whether to leave.
-  Queue([error] {
-    try {
-      std::rethrow_exception(error);
-    } catch (const std::exception& e) {
-      os::Application.ShowException(e);
-    }
+  // Its message, read here: the exception object stays on this thread.
+  Queue([message = os::MessageOf(error)] {
+    os::Application.ShowErrorMessage(message);
     ExitConfirmed = true;
     if (ExtractForm) ExtractForm->SetModalResult(os::IDCANCEL);
   });

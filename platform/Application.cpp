@@ -13,8 +13,20 @@ std::string ErrorMessageText(const std::string& message) {
   return message;
 }
 
-void TApplication::ShowException(const std::exception& e) {
-  MessageBoxA(DialogOwner(), ErrorMessageText(e.what()), Title, MB_OK | MB_ICONERROR);
+void TApplication::ShowException(const std::exception& e) { ShowErrorMessage(e.what()); }
+
+void TApplication::ShowErrorMessage(const std::string& message) {
+  MessageBoxA(DialogOwner(), ErrorMessageText(message), Title, MB_OK | MB_ICONERROR);
+}
+
+std::string MessageOf(std::exception_ptr error) {
+  try {
+    std::rethrow_exception(error);
+  } catch (const std::exception& e) {
+    return e.what();
+  } catch (...) {
+    return "Unknown error";
+  }
 }
 
 TEndSessionHold::TEndSessionHold(const char* Reason) {

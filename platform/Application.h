@@ -29,6 +29,9 @@ class TApplication {
   HWND DialogOwner() const;
   // Shows e in a message box titled Title with the error icon and OK.
   void ShowException(const std::exception& e);
+  // The same for an error's message taken on another thread: the exception
+  // object itself never crosses threads.
+  void ShowErrorMessage(const std::string& message);
   // Runs an event handler; an exception it raises is shown, not propagated.
   template <class Handler>
   void Guard(Handler&& handler) {
@@ -62,6 +65,10 @@ class TApplication {
 };
 
 extern TApplication Application;
+
+// The message of the error error carries ("Unknown error" for one that is
+// no std::exception), read on the thread that caught it.
+std::string MessageOf(std::exception_ptr error);
 
 // While it lives, logoff and shutdown are held off (WM_QUERYENDSESSION is
 // answered FALSE), with Reason shown by Windows Vista and later: for the

@@ -177,13 +177,8 @@ void TThread::Queue(std::function<void()> call) {
 }
 
 void TThread::HandleError(std::exception_ptr error) {
-  Queue([error] {
-    try {
-      std::rethrow_exception(error);
-    } catch (const std::exception& e) {
-      Application.ShowException(e);
-    }
-  });
+  // Its message, read here: the exception object stays on this thread.
+  Queue([message = MessageOf(error)] { Application.ShowErrorMessage(message); });
 }
 
 }  // namespace os
