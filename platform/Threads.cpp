@@ -81,6 +81,10 @@ bool RunPostedCalls() {
     {
       std::lock_guard<std::mutex> guard(queueLock);
       call->done = true;
+      // Let go of it before the waiting worker wakes: what it carries (an
+      // error, thrown here) is then destroyed on the worker, never on this
+      // thread while the worker still reads it.
+      call.reset();
     }
     queueChanged.notify_all();
   }
