@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/Chars.h"
 #include "engine/Unit_Logfile.h"
 #include "trust/Unit_Paths.h"
 #include "platform/Exceptions.h"
@@ -53,7 +54,7 @@ bool Plain(const std::string& folder) {
   if (folder.empty()) return true;
   std::size_t start = 0;
   for (;;) {
-    const std::size_t end = folder.find('\\', start);
+    const std::size_t end = SystemCharacters().Find(folder, '\\', start);  // by character
     const std::string name = folder.substr(start, end == std::string::npos ? end : end - start);
     if (name.empty() || name == "." || name == ".." || name.find_first_of(":/") != std::string::npos)
       return false;
