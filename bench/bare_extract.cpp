@@ -3,9 +3,12 @@
 // 256 KiB blocks, follows the trailer bytes from volume to volume. No log,
 // no checks, no window. Prints the seconds it took. With --hash, instead: a
 // bare loop of the system's own SHA-256 (CryptoAPI, as Setup's release
-// build uses it) over every volume's bytes, read in the same blocks.
+// build uses it) over every volume's bytes, read in the same blocks. With
+// --delete, after the copy: the limit for a removal, the files it made
+// deleted by name (DeleteFileA) in the order made, then its folders
+// (RemoveDirectoryA), deepest first; only the deletes are timed.
 //
-//   bare_extract TARGET_DIR            (volumes in the current folder)
+//   bare_extract TARGET_DIR [--delete] (volumes in the current folder)
 //   bare_extract --hash
 #include <windows.h>
 
@@ -100,9 +103,20 @@ int HashVolumes() {
   return 0;
 }
 
+// Deletes what the copy made, as a bare removal would: the files, then the
+// folders, each folder after every folder below it.
+void DeleteMade(const std::vector<std::string>& files, const std::vector<std::string>& folders) {
+  const double start = Now();
+  for (const std::string& file : files) ::DeleteFileA(file.c_str());
+  for (auto folder = folders.rbegin(); folder != folders.rend(); ++folder) ::RemoveDirectoryA(folder->c_str());
+  std::printf("delete %.3f\n", Now() - start);
+}
+
 int main(int argc, char** argv) {
-  if (argc != 2) return 2;
-  if (std::string(argv[1]) == "--hash") return HashVolumes();
+  if (argc == 2 && std::string(argv[1]) == "--hash") return HashVolumes();
+  const bool remove = argc == 3 && std::string(argv[2]) == "--delete";
+  if (argc != 2 && !remove) return 2;
+  std::vector<std::string> files, folders;
   const double start = Now();
   const std::string target = argv[1];
   ::CreateDirectoryA(target.c_str(), nullptr);
@@ -119,7 +133,8 @@ int main(int argc, char** argv) {
     const std::string parent = path.substr(0, path.rfind('\\'));
     if (parent != folder) {
       for (std::size_t at = target.size() + 1; (at = path.find('\\', at)) != std::string::npos; ++at)
-        ::CreateDirectoryA(path.substr(0, at).c_str(), nullptr);
+        if (::CreateDirectoryA(path.substr(0, at).c_str(), nullptr) && remove)
+          folders.push_back(path.substr(0, at));
       folder = parent;
     }
     HANDLE out = ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
@@ -132,8 +147,10 @@ int main(int argc, char** argv) {
       left -= n;
     }
     ::CloseHandle(out);
+    if (remove) files.push_back(path);
     done += size;
   }
   std::printf("bare %.3f\n", Now() - start);
+  if (remove) DeleteMade(files, folders);
   return 0;
 }

@@ -3,8 +3,12 @@
 ; three shortcuts, the uninstall entry, the association, an uninstaller),
 ; and writes the time of its install section, measured inside it with
 ; QueryPerformanceCounter, to C:\peer-time.txt as "TICKS FREQUENCY".
+; With REMOVALS (a file of Delete and RMDir lines, one for each file and
+; folder installed), its uninstaller removes by those lines, as a generated
+; NSIS script does, and writes the time of just them to
+; C:\peer-remove-time.txt the same way.
 ;
-;   makensis -DSOURCE=DIR -DOUTFILE=FILE bench/peer.nsi
+;   makensis -DSOURCE=DIR -DOUTFILE=FILE [-DREMOVALS=FILE] bench/peer.nsi
 Unicode true
 Name "Morvella"
 OutFile "${OUTFILE}"
@@ -37,7 +41,19 @@ Section "Install"
 SectionEnd
 
 Section "Uninstall"
+!ifdef REMOVALS
+  System::Call "kernel32::QueryPerformanceFrequency(*l .r1)"
+  System::Call "kernel32::QueryPerformanceCounter(*l .r2)"
+  !include "${REMOVALS}"
+  System::Call "kernel32::QueryPerformanceCounter(*l .r3)"
+  System::Int64Op $3 - $2
+  Pop $4
+  FileOpen $0 "C:\peer-remove-time.txt" w
+  FileWrite $0 "$4 $1"
+  FileClose $0
+!else
   RMDir /r "$INSTDIR"
+!endif
   SetShellVarContext current
   RMDir /r "$SMPROGRAMS\Morvella"
   DeleteRegKey HKLM "Software\Microsoft\Windows\CurrentVersion\Uninstall\Morvella"

@@ -200,6 +200,15 @@ std::string GetFinalPathNameByHandleA(HANDLE file);
 // it cannot write reads as a look-alike, and two paths could seem one.
 // False on failure, with ERROR_PROC_NOT_FOUND before Windows Vista.
 bool FinalPathWithin(HANDLE folder, HANDLE entry, bool orSame);
+// A folder's final path, read once to judge many entries below it, in the
+// implementation's own form: compared only by the calls here. Empty Key on
+// failure.
+struct TFinalPath {
+  std::string Key;
+};
+TFinalPath GetFinalPath(HANDLE folder);
+bool FinalPathWithin(const TFinalPath& folder, const TFinalPath& entry, bool orSame);
+bool FinalPathWithin(const TFinalPath& folder, HANDLE entry, bool orSame);
 // Whether the final path of what the handle is open on is path (a full
 // ANSI path, short names on the way taken as the long ones), compared in
 // UTF-16 without regard to case. False on failure.

@@ -63,7 +63,8 @@ class TFolderSweep {
     for (const std::string& folder : LevelsBelow(base, FolderOfPath(relative)))
       if (seen_.insert(UpperPath(folder)).second) folders_.push_back(folder);
   }
-  void Sweep(const THeldFolder& held, bool clearReadOnly) {
+  void Sweep(const THeldFolder& held, THeldDescent& walked, bool clearReadOnly) {
+    walked.Release();
     // A folder is always added after the one above it: backwards, every
     // folder comes before the folders that hold it.
     for (auto folder = folders_.rbegin(); folder != folders_.rend(); ++folder)
@@ -83,17 +84,19 @@ bool EntryExists(const std::string& path) {
   return os::GetFileAttributesA(path) != os::INVALID_FILE_ATTRIBUTES;
 }
 
-// Removes base\relative unless the way there passes a link; adds it to
-// kept, with the reason, when it is still there.
-void RemoveRecorded(const THeldFolder& held, bool clearReadOnly, const std::string& base,
+// Removes base\relative, a file, through the folders held below base,
+// unless the way there passes a link; adds it to kept, with the reason,
+// when it is still there.
+void RemoveRecorded(THeldDescent& held, bool clearReadOnly, const std::string& base,
                     const std::string& relative, const std::string& name, std::vector<TKeptEntry>& kept,
                     bool& removedAny, TFolderSweep& sweep) {
   const std::string path = JoinPath(base, relative);
-  if (!held.FirstLinkBelow(FolderOfPath(relative)).empty()) {
+  bool behindLink = false;
+  const os::DWORD error = held.DeleteRecorded(relative, clearReadOnly, behindLink);
+  if (behindLink) {
     if (EntryExists(path)) kept.push_back({name, TKeptEntry::BehindLink, os::ERROR_SUCCESS});
     return;
   }
-  const os::DWORD error = held.DeleteEntry(path, false, clearReadOnly);
   sweep.Add(base, relative);
   if (error == os::ERROR_SUCCESS) removedAny = true;
   if (error == os::ERROR_SUCCESS || !EntryExists(path)) return;
@@ -149,6 +152,7 @@ void RemoveFiles(const std::string& OldInstallDir, const std::string& OldProgFol
   bool uninstallerListed = false;
   bool trusted;
   TFolderSweep fileFolders;
+  THeldDescent files(installation);
   {
     TLogReader log(logName);
     // A folder that is not where its path says (a link put on the way after
@@ -174,6 +178,7 @@ void RemoveFiles(const std::string& OldInstallDir, const std::string& OldProgFol
       // only inside the installation folder, as every log's.)
       const bool anyShortcut = !installation.UsersCanReplace(logName);
       TFolderSweep shortcutFolders;
+      THeldDescent shortcuts(startMenu);
       ForEachEntry(log, "{program folder files}", [&](const std::string& entry) {
         paced();
         const std::string relative = JoinPath(OldProgFolder, entry);
@@ -182,10 +187,10 @@ void RemoveFiles(const std::string& OldInstallDir, const std::string& OldProgFol
           return;
         }
         if (shortcutsInside && StaysInside(programs, relative) && (anyShortcut || IsProductShortcut(entry)))
-          RemoveRecorded(startMenu, rules.ClearReadOnly, programs, relative, entry, Result.Shortcuts,
+          RemoveRecorded(shortcuts, rules.ClearReadOnly, programs, relative, entry, Result.Shortcuts,
                          Result.RemovedAny, shortcutFolders);
       });
-      shortcutFolders.Sweep(startMenu, rules.ClearReadOnly);
+      shortcutFolders.Sweep(startMenu, shortcuts, rules.ClearReadOnly);
     }
     ForEachEntry(log, "{program files}", [&](const std::string& entry) {
       paced();
@@ -195,7 +200,7 @@ void RemoveFiles(const std::string& OldInstallDir, const std::string& OldProgFol
         uninstallerListed = true;
         return;
       }
-      RemoveRecorded(installation, rules.ClearReadOnly, OldInstallDir, entry, entry, Result.Files,
+      RemoveRecorded(files, rules.ClearReadOnly, OldInstallDir, entry, entry, Result.Files,
                      Result.RemovedAny, fileFolders);
     });
   }
@@ -207,10 +212,10 @@ void RemoveFiles(const std::string& OldInstallDir, const std::string& OldProgFol
     else if (!Result.Complete())
       Result.Files.push_back({Uninstaller, TKeptEntry::Needed, os::ERROR_SUCCESS});
     else
-      RemoveRecorded(installation, rules.ClearReadOnly, OldInstallDir, Uninstaller, Uninstaller,
+      RemoveRecorded(files, rules.ClearReadOnly, OldInstallDir, Uninstaller, Uninstaller,
                      Result.Files, Result.RemovedAny, fileFolders);
   }
-  fileFolders.Sweep(installation, rules.ClearReadOnly);
+  fileFolders.Sweep(installation, files, rules.ClearReadOnly);
   if (!trusted) return;
   if (rules.KeepLogWhileEntriesStay && !Result.Complete()) return;  // the log keeps the record
   Result.LogError = installation.DeleteEntry(logName, false, rules.ClearReadOnly);

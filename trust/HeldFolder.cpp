@@ -72,7 +72,7 @@ THeldFolder::THeldFolder(const THeldFolder& Parent, const std::string& Name)
   if (!Parent.Usable()) return;
   Open();
   // Where the parent lies: a level is never taken from elsewhere.
-  if (Usable() && !legacy_ && !os::FinalPathWithin(Parent.Handle(), handle_.get(), false)) Release();
+  if (Usable() && !legacy_ && !os::FinalPathWithin(Parent.final_, final_, false)) Release();
 }
 
 void THeldFolder::Open() {
@@ -81,15 +81,19 @@ void THeldFolder::Open() {
   handle_ = OpenToHold(path_);
   // A link is refused as a whole: nothing goes through it.
   if (handle_ && !IsFolder(os::GetFileAttributesByHandle(handle_.get()))) Release();
+  if (handle_ && !legacy_) final_ = os::GetFinalPath(handle_.get());
 }
 
-void THeldFolder::Release() { handle_.reset(); }
+void THeldFolder::Release() {
+  handle_.reset();
+  final_ = {};
+}
 
 bool THeldFolder::Here() const { return Usable() && (legacy_ || os::FinalPathIs(handle_.get(), path_)); }
 
 bool THeldFolder::Holds(os::HANDLE entry) const {
   if (!Usable()) return false;
-  return legacy_ || os::FinalPathWithin(handle_.get(), entry, false);
+  return legacy_ || os::FinalPathWithin(final_, entry, false);
 }
 
 bool THeldFolder::OnlyTrustedCanChange(bool WhereRightsDoNotCount) const {
@@ -233,6 +237,52 @@ void THeldFolder::DeleteItself() {
   const os::UniqueHandle self = os::OpenEntryToDelete(path_, true);
   if (self && IsFolder(os::GetFileAttributesByHandle(self.get())) && os::FinalPathIs(self.get(), path_))
     os::SetFileDispositionInfo(self.get(), true);
+}
+
+// --- The folders below one, as a removal walks them -------------------------
+
+THeldDescent::THeldDescent(const THeldFolder& Top)
+    : top_(Top), topHere_(Top.Here()), failed_(os::ERROR_SUCCESS) {}
+
+const THeldFolder* THeldDescent::Enter(const std::string& Folder) {
+  const std::vector<std::string> names = Folder.empty() ? std::vector<std::string>() : PathLevels(Folder);
+  if (names == names_) return failed_ == os::ERROR_SUCCESS ? (levels_.empty() ? &top_ : levels_.back().get()) : nullptr;
+  // The levels both folders share stay held; the rest is let go, deepest
+  // first, before the new ones are opened.
+  std::size_t shared = 0;
+  while (shared < names.size() && shared < levels_.size() && names[shared] == names_[shared]) ++shared;
+  while (levels_.size() > shared) levels_.pop_back();
+  names_ = names;
+  failed_ = os::ERROR_SUCCESS;
+  link_ = false;
+  for (std::size_t i = levels_.size(); i < names.size(); ++i) {
+    const THeldFolder& parent = levels_.empty() ? top_ : *levels_.back();
+    auto level = std::make_unique<THeldFolder>(parent, names[i]);
+    if (!level->Usable()) {
+      const os::DWORD attributes = os::GetFileAttributesA(level->Path());
+      link_ = IsLink(attributes);
+      failed_ = attributes == os::INVALID_FILE_ATTRIBUTES ? os::DWORD(os::ERROR_PATH_NOT_FOUND)
+                                                          : os::DWORD(os::ERROR_ACCESS_DENIED);
+      return nullptr;
+    }
+    levels_.push_back(std::move(level));
+  }
+  return levels_.empty() ? &top_ : levels_.back().get();
+}
+
+os::DWORD THeldDescent::DeleteRecorded(const std::string& Rest, bool ClearReadOnly, bool& BehindLink) {
+  BehindLink = false;
+  if (!topHere_) return os::ERROR_ACCESS_DENIED;
+  const THeldFolder* folder = Enter(FolderOfPath(Rest));
+  BehindLink = link_;
+  return folder ? folder->DeleteEntry(JoinPath(folder->Path(), NameOfPath(Rest)), false, ClearReadOnly) : failed_;
+}
+
+void THeldDescent::Release() {
+  while (!levels_.empty()) levels_.pop_back();
+  names_.clear();
+  failed_ = os::ERROR_SUCCESS;
+  link_ = false;
 }
 
 // --- The way to a folder ----------------------------------------------------

@@ -129,7 +129,44 @@ class THeldFolder {
   void Open();
   std::string path_;
   os::UniqueHandle handle_;
+  // Read once when opened: while held it cannot move, so each entry is
+  // judged against it without asking for the folder's again.
+  os::TFinalPath final_;
   bool legacy_ = false;
+};
+
+// The folders below a reached folder, held as a removal walks its entries:
+// the levels down to the folder of the current entry are held, each as
+// itself within the one above, and kept while the next entry lies there
+// too. A folder's checks are paid once, not once per entry; each entry is
+// then deleted in its held folder, opened as itself and judged by its own
+// final path against the folder's, read when the folder was opened.
+class THeldDescent {
+ public:
+  // Top is to be where its path says (THeldWay::Reached); nothing is
+  // deleted below it otherwise.
+  explicit THeldDescent(const THeldFolder& Top);
+  THeldDescent(const THeldDescent&) = delete;
+  THeldDescent& operator=(const THeldDescent&) = delete;
+
+  // Deletes the file Rest below Top (a relative path of plain names) as
+  // THeldFolder::DeleteEntry does; ERROR_SUCCESS, or why it did not go.
+  // BehindLink tells that a level on the way is a link, which is never
+  // followed: nothing was tried then.
+  os::DWORD DeleteRecorded(const std::string& Rest, bool ClearReadOnly, bool& BehindLink);
+  // Lets go of every level below Top, so that they can be deleted.
+  void Release();
+
+ private:
+  const THeldFolder* Enter(const std::string& Folder);
+  const THeldFolder& top_;
+  bool topHere_;
+  std::vector<std::string> names_;  // of the levels held, as the entries spell them
+  std::vector<std::unique_ptr<THeldFolder>> levels_;
+  // Why the folder names_ spells could not be held, asked once for all its
+  // entries: ERROR_SUCCESS while it is held.
+  os::DWORD failed_;
+  bool link_ = false;
 };
 
 // The way to a folder held: Base and every existing level below it down to

@@ -288,15 +288,31 @@ std::string Folded(const std::string& inner) {
 }
 
 std::string FinalKey(HANDLE file) { return Folded(WithoutTrailing(FinalInner(file))); }
+long finalPathReads = 0;
 }  // namespace
 
-bool FinalPathWithin(HANDLE folder, HANDLE entry, bool orSame) {
+// The key: the final path, case-folded.
+TFinalPath GetFinalPath(HANDLE folder) {
   std::lock_guard<std::recursive_mutex> guard(Fs().lock);
-  const std::string base = FinalKey(folder), path = FinalKey(entry);
+  ++finalPathReads;
+  return {FinalKey(folder)};
+}
+
+bool FinalPathWithin(const TFinalPath& folder, const TFinalPath& entry, bool orSame) {
+  const std::string& base = folder.Key;
+  const std::string& path = entry.Key;
   if (base.empty() || path.empty()) return false;
   if (orSame && base == path) return true;
   const std::string prefix = base.back() == '\\' ? base : base + "\\";
   return path.size() > prefix.size() && path.compare(0, prefix.size(), prefix) == 0;
+}
+
+bool FinalPathWithin(const TFinalPath& folder, HANDLE entry, bool orSame) {
+  return !folder.Key.empty() && FinalPathWithin(folder, GetFinalPath(entry), orSame);
+}
+
+bool FinalPathWithin(HANDLE folder, HANDLE entry, bool orSame) {
+  return FinalPathWithin(GetFinalPath(folder), entry, orSame);
 }
 
 bool FinalPathIs(HANDLE handle, const std::string& path) {
@@ -345,6 +361,11 @@ namespace standin {
 int OpenHandleCount() {
   std::lock_guard<std::recursive_mutex> guard(os::hostfs::Fs().lock);
   return int(os::hostfs::Fs().files.size() + os::hostfs::Fs().searches.size());
+}
+
+long FinalPathReads() {
+  std::lock_guard<std::recursive_mutex> guard(os::hostfs::Fs().lock);
+  return os::finalPathReads;
 }
 
 }  // namespace standin

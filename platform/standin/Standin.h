@@ -109,6 +109,8 @@ void BeforeDeleteOpen(std::function<void(const std::string& path)> action);
 
 // Files, folders and searches open now, whoever opened them (leak checks).
 int OpenHandleCount();
+// Final paths read through handles so far (what a removal pays per entry).
+long FinalPathReads();
 
 // --- Faults --------------------------------------------------------------
 // Counts the calls that change files, folders or the registry from now on,

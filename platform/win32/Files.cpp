@@ -386,15 +386,32 @@ bool SameNames(const wchar_t* a, const wchar_t* b, int size) {
 }
 }  // namespace
 
-bool FinalPathWithin(HANDLE folder, HANDLE entry, bool orSame) {
-  // Made, not zeroed: 64 KiB each, written by the call before they are read.
-  std::unique_ptr<WidePath> base(new WidePath), path(new WidePath);
-  if (!FinalPathW(folder, *base) || !FinalPathW(entry, *path)) return false;
-  if (orSame && base->size == path->size && SameNames(base->text, path->text, base->size)) return true;
+// The key: the UTF-16 path's bytes, as FinalPathW leaves it.
+TFinalPath GetFinalPath(HANDLE folder) {
+  // Made, not zeroed: 64 KiB, written by the call before it is read.
+  std::unique_ptr<WidePath> path(new WidePath);
+  if (!FinalPathW(folder, *path)) return {};
+  return {std::string(reinterpret_cast<const char*>(path->text), std::size_t(path->size) * sizeof(wchar_t))};
+}
+
+bool FinalPathWithin(const TFinalPath& folder, const TFinalPath& entry, bool orSame) {
+  const wchar_t* base = reinterpret_cast<const wchar_t*>(folder.Key.data());
+  const wchar_t* path = reinterpret_cast<const wchar_t*>(entry.Key.data());
+  const int baseSize = int(folder.Key.size() / sizeof(wchar_t)), pathSize = int(entry.Key.size() / sizeof(wchar_t));
+  if (baseSize == 0 || pathSize == 0) return false;
+  if (orSame && baseSize == pathSize && SameNames(base, path, baseSize)) return true;
   // Below: base, then a backslash (a root ends in its own), then more.
-  const bool root = base->text[base->size - 1] == L'\\';
-  return path->size > base->size + (root ? 0 : 1) && (root || path->text[base->size] == L'\\') &&
-         SameNames(base->text, path->text, base->size);
+  const bool root = base[baseSize - 1] == L'\\';
+  return pathSize > baseSize + (root ? 0 : 1) && (root || path[baseSize] == L'\\') &&
+         SameNames(base, path, baseSize);
+}
+
+bool FinalPathWithin(const TFinalPath& folder, HANDLE entry, bool orSame) {
+  return !folder.Key.empty() && FinalPathWithin(folder, GetFinalPath(entry), orSame);
+}
+
+bool FinalPathWithin(HANDLE folder, HANDLE entry, bool orSame) {
+  return FinalPathWithin(GetFinalPath(folder), entry, orSame);
 }
 
 bool FinalPathIs(HANDLE handle, const std::string& path) {

@@ -38,6 +38,10 @@
 //                                          it ended, then the seconds from Next to
 //                                          the progress dialog shown, shown, and
 //                                          from hidden to "Finish"
+//   e2edriver timeclick CAPTION TEXT       press TEXT and print the seconds until
+//                                          another visible window with CAPTION
+//                                          shows (for bench/: the uninstaller's
+//                                          Yes to its closing message)
 //   e2edriver exists PATH                  exit 0 when PATH exists, asked
 //                                          through the wide-character API
 //   e2edriver clickthenclick CAPTION TEXT CAPTION2 TEXT2
@@ -452,6 +456,21 @@ int main(int argc, char** argv) {
                   hidden - shown, total - hidden);
     else
       std::printf("%.4f\n", total);
+    return 0;
+  }
+  if (verb == "timeclick" && argc == 4) {
+    HWND control = Control(window, argv[3]);
+    if (!control) return Fail("no control", argv[3]);
+    LARGE_INTEGER start;
+    QueryPerformanceCounter(&start);
+    PostMessageA(control, BM_CLICK, 0, 0);
+    Probe clock;
+    for (;;) {
+      const HWND now = TopWindow(caption);
+      if (now && now != window) break;
+      Sleep(1);
+    }
+    std::printf("%.4f\n", clock.Since(start));
     return 0;
   }
   if ((verb == "click" || verb == "visible" || verb == "enabled") && argc == 4) {

@@ -279,6 +279,29 @@ TEST_F(RemovalTest, FolderAboveReplacedBetweenTwoEntriesOfAFolderTakesNothingEls
   EXPECT_FALSE(result.Complete());
 }
 
+// Entries of a folder in a row pay its checks once: what stays per entry is
+// the entry's own final path. Entries that switch folders at every line are
+// removed all the same.
+TEST_F(RemovalTest, AFolderIsCheckedOnceForAllItsEntries) {
+  for (const bool alternating : {false, true}) {
+    SCOPED_TRACE(alternating ? "folders alternate" : "folders in a row");
+    std::string files;
+    const int kEach = 100;
+    for (int i = 0; i < 2 * kEach; ++i) {
+      const int folder = alternating ? i % 2 : i / kEach;
+      const std::string name = "Lists\\" + std::string(folder ? "A" : "B") + "\\" + std::to_string(i) + ".wdl";
+      File(kOld + "\\" + name);
+      files += name + "\r\n";
+    }
+    WriteFileBytes(kOld + "\\Install.log", "{program folder}\r\nMorvella\r\n\r\n{program files}\r\n" + files + "\r\n");
+    const long before = standin::FinalPathReads();
+    RemoveOldInstallation(kOld, "Morvella");
+    const long reads = standin::FinalPathReads() - before;
+    EXPECT_FALSE(Exists(kOld));
+    if (!alternating) EXPECT_LT(reads, 2 * kEach + 30) << "a read per entry and a few per folder";
+  }
+}
+
 TEST_F(RemovalTest, BeforeVistaTheChecksByPathStillHold) {
   standin::SimulatePreVista(true);
   File("C:\\Windows\\Important.dll");
