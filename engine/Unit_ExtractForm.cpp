@@ -4,9 +4,7 @@
 #include "engine/Unit_ExitForm.h"
 #include "engine/Unit_ExtractThread.h"
 
-TExtractPars ExtractPars;
 bool ExitConfirmed = false;
-std::unique_ptr<TExtractThread> ExtractThread;
 TExtractForm* ExtractForm = nullptr;
 
 TExtractForm::TExtractForm() : ui::TForm(363, 153) {
@@ -30,11 +28,19 @@ void TExtractForm::FormShow() {
   // A worker of an earlier showing is ended; the first volume confirmed
   // and held for this one stays.
   if (ExtractThread) EndExtraction();
-  ExtractThread = std::make_unique<TExtractThread>();
+  ExtractThread = std::make_unique<TExtractThread>(*this);
   ExtractThread->Start();
 }
 
 void TExtractForm::CancelButtonClick() { SetModalResult(os::IDCANCEL); }
+
+void TExtractForm::StepDone() { ProgressBar.StepIt(); }
+
+void TExtractForm::Ended(bool Complete) { SetModalResult(Complete ? os::IDOK : os::IDCANCEL); }
+
+bool TExtractForm::StopAsked() const { return Modal() && ModalResult() != 0; }
+
+void TExtractForm::LeavingConfirmed() { ExitConfirmed = true; }
 
 bool TExtractForm::FormCloseQuery() {
   if (ExitConfirmed || ModalResult() != os::IDCANCEL) return true;

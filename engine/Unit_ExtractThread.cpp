@@ -4,13 +4,15 @@
 
 #include "engine/Unit_DataFile.h"
 #include "engine/Unit_ExitForm.h"
-#include "engine/Unit_ExtractForm.h"
 #include "engine/Unit_Logfile.h"
 #include "platform/Application.h"
 #include "platform/Dialogs.h"
 #include "platform/Exceptions.h"
 #include "platform/Files.h"
 #include "platform/Forms.h"
+
+TExtractPars ExtractPars;
+std::unique_ptr<TExtractThread> ExtractThread;
 
 std::unique_ptr<TDataFile> DataFile;
 std::int32_t TotalSize = 0;
@@ -23,6 +25,10 @@ bool AwaitingCheck = false;
 bool Interrupted = false;
 
 namespace {
+
+// Set before the first step; read only by the steps, on the
+// user-interface thread.
+TExtractReport* report = nullptr;
 
 // The volumes opened so far: a chain that comes back to one of them would
 // never end.
@@ -147,7 +153,7 @@ void CopyStep() {
     // A hundredth can be many MiB: the dialog answers before each, and a
     // request to close it is asked about at once.
     os::Application.ProcessMessages();
-    if (ExtractForm && ExtractForm->Modal() && ExtractForm->ModalResult() != 0) {
+    if (report->StopAsked()) {
       Interrupted = true;
       return;
     }
@@ -175,7 +181,7 @@ void OpenNextVolume() {
       message.replace(at, 4, std::to_string(NextDisk));
     if (AskForDisk(message)) {
       if (ExitForm && ExitForm->ShowModal() == os::IDCANCEL) {
-        ExitConfirmed = true;
+        report->LeavingConfirmed();
         return;
       }
       continue;  // the prompt again, without a new look for the file
@@ -199,11 +205,13 @@ void CheckPayloadEnd() {
       DataFile->Damaged(kNotThisSetupsDisk);
 }
 
-void StepProgress() { ExtractForm->ProgressBar.StepIt(); }
+void StepProgress() { report->StepDone(); }
 
-void ReportDone() { ExtractForm->SetModalResult(os::IDOK); }
+void ReportDone() { report->Ended(true); }
 
-void ReportCancel() { ExtractForm->SetModalResult(os::IDCANCEL); }
+void ReportCancel() { report->Ended(false); }
+
+void ReportExtractionTo(TExtractReport& Report) { report = &Report; }
 
 bool AskForDisk(const std::string& Message) {
   os::MessageBeep(os::MB_ICONQUESTION);
@@ -230,7 +238,7 @@ void EndExtraction() {
 
 void TExtractThread::Execute() {
   const auto stopped = [this] { return Terminated(); };
-  RunExtractionSteps([this](void (*step)()) { Synchronize(step); }, stopped,
+  RunExtractionSteps(report_, [this](void (*step)()) { Synchronize(step); }, stopped,
                      [&] { return WaitForCheckedBlock(stopped); });
 }
 
@@ -238,9 +246,9 @@ void TExtractThread::HandleError(std::exception_ptr error) {
   // The user sees the error; the dialog then ends as a cancelled extraction
   // would, without asking whether to leave.
   // Its message, read here: the exception object stays on this thread.
-  Queue([message = os::MessageOf(error)] {
+  Queue([message = os::MessageOf(error), &report = report_] {
     os::Application.ShowErrorMessage(message);
-    ExitConfirmed = true;
-    if (ExtractForm) ExtractForm->SetModalResult(os::IDCANCEL);
+    report.LeavingConfirmed();
+    report.Ended(false);
   });
 }

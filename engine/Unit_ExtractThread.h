@@ -12,6 +12,45 @@
 #include "engine/Unit_DataFile.h"
 #include "platform/Threads.h"
 
+class TLogFile;
+class THeldFolder;
+
+// What the wizard hands the extraction: filled before it starts.
+struct TExtractPars {
+  TLogFile* LogFile = nullptr;
+  std::string InstallDir;
+  // Files of an earlier installation in this folder that could not be
+  // removed: listed again, so the new log lists every file there.
+  std::vector<std::string> KeptEntries;
+  // Where the system keeps rights: each folder that exists already below
+  // the installation folder is checked before an entry goes into it.
+  bool CheckFolderRights = false;
+  // The installation folder, held from its rights to the end (null: none).
+  const THeldFolder* HeldFolder = nullptr;
+};
+
+extern TExtractPars ExtractPars;
+
+// Whoever shows the extraction (Setup's progress dialog), given when it
+// starts: the extraction tells it how far it got and how it ended, and
+// knows it by nothing else. Called on the user-interface thread.
+class TExtractReport {
+ public:
+  // A hundredth more of the payload is copied.
+  virtual void StepDone() = 0;
+  // Every file was copied (Complete), or the extraction ended without.
+  virtual void Ended(bool Complete) = 0;
+  // Whether the user asked meanwhile to stop, which is to be asked about
+  // before anything more is copied.
+  virtual bool StopAsked() const = 0;
+  // The user already confirmed leaving Setup, or an error was shown: the
+  // end comes without another question.
+  virtual void LeavingConfirmed() = 0;
+
+ protected:
+  ~TExtractReport() = default;
+};
+
 // The most CopyStep copies before the user-interface thread, which runs it,
 // handles its messages again, whatever a hundredth is.
 constexpr std::int32_t kMostCopiedBetweenMessages = 1 << 20;
@@ -31,10 +70,18 @@ extern bool AwaitingCheck;
 extern bool Interrupted;
 
 class TExtractThread : public os::TThread {
+ public:
+  explicit TExtractThread(TExtractReport& Report) : report_(Report) {}
+
  protected:
   void Execute() override;
   void HandleError(std::exception_ptr error) override;
+
+ private:
+  TExtractReport& report_;
 };
+
+extern std::unique_ptr<TExtractThread> ExtractThread;
 
 // Shows the "Change disk" prompt; true when the user chose Cancel.
 bool AskForDisk(const std::string& Message);
@@ -80,13 +127,18 @@ bool WaitForCheckedBlock(Stopped stopped) {
   return !stopped();
 }
 
+// Where the steps report, from now on.
+void ReportExtractionTo(TExtractReport& Report);
+
 // The worker's course: the first volume, then a hundredth of the payload at
-// a time, following the chain, and the payload's end. Run runs one of the
-// steps above (the worker hands each to the user-interface thread); Stopped
-// says whether the worker was asked to stop; Checked waits, off that
-// thread, for the next checked block (false: stopped meanwhile).
+// a time, following the chain, and the payload's end, told to Report. Run
+// runs one of the steps above (the worker hands each to the user-interface
+// thread); Stopped says whether the worker was asked to stop; Checked
+// waits, off that thread, for the next checked block (false: stopped
+// meanwhile).
 template <class Run, class Stopped, class Checked>
-void RunExtractionSteps(Run run, Stopped stopped, Checked checked) {
+void RunExtractionSteps(TExtractReport& Report, Run run, Stopped stopped, Checked checked) {
+  ReportExtractionTo(Report);
   run(OpenFirstVolume);
   if (!checked()) return run(ReportCancel);
   run(ReadTotal);

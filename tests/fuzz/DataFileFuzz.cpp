@@ -96,7 +96,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       ExtractPars.InstallDir = kTarget;
       try {
         const auto going = [] { return false; };
-        RunExtractionSteps([](void (*step)()) { step(); }, going,
+        RunExtractionSteps(extractForm, [](void (*step)()) { step(); }, going,
                            [&] { return WaitForCheckedBlock(going); });
       } catch (const std::exception&) {
         // Damage and missing volumes end the extraction, as they should.
