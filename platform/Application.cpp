@@ -1,7 +1,6 @@
 #include "platform/Application.h"
 
 #include "platform/Dialogs.h"
-#include "platform/Forms.h"
 
 namespace os {
 
@@ -29,18 +28,7 @@ std::string MessageOf(std::exception_ptr error) {
   }
 }
 
-TEndSessionHold::TEndSessionHold(const char* Reason) {
-  if (Application.endSessionHolds_++ == 0) ui::native::BlockSessionEnd(Reason);
-}
-
-TEndSessionHold::~TEndSessionHold() {
-  if (--Application.endSessionHolds_ == 0) ui::native::BlockSessionEnd(nullptr);
-}
-
-HWND TApplication::DialogOwner() const {
-  if (MainForm && MainForm->Handle != NO_WINDOW) return MainForm->Handle;
-  return MainWindow != NO_WINDOW ? MainWindow : Handle;
-}
+HWND TApplication::DialogOwner() const { return MainWindow != NO_WINDOW ? MainWindow : Handle; }
 
 
 }  // namespace os

@@ -25,7 +25,7 @@ class TApplication {
   // taskbar entry, titled Title, and the owner of the main window.
   void CreateHandle();
   // The owner for dialogs and message boxes: the main window once it has
-  // one, else the application's window.
+  // one (the form layer says when), else the application's window.
   HWND DialogOwner() const;
   // Shows e in a message box titled Title with the error icon and OK.
   void ShowException(const std::exception& e);
@@ -48,20 +48,16 @@ class TApplication {
   void Terminate();
   bool Terminated() const { return terminated_; }
 
-  // Whether the session may end now (WM_QUERYENDSESSION): not while an
-  // TEndSessionHold lives, on a wizard page always.
-  bool SessionMayEnd() const { return endSessionHolds_ == 0; }
-
   std::string Title;
   HWND Handle = NO_WINDOW;
+  // The main form's window while it has one.
   HWND MainWindow = NO_WINDOW;
-  // The first form created; closing it ends the program.
+  // The first form created; closing it ends the program. Known here only
+  // by its address: the form layer uses the application, never the reverse.
   ui::TForm* MainForm = nullptr;
 
  private:
-  friend class TEndSessionHold;
   bool terminated_ = false;
-  int endSessionHolds_ = 0;
 };
 
 extern TApplication Application;
@@ -69,17 +65,5 @@ extern TApplication Application;
 // The message of the error error carries ("Unknown error" for one that is
 // no std::exception), read on the thread that caught it.
 std::string MessageOf(std::exception_ptr error);
-
-// While it lives, logoff and shutdown are held off (WM_QUERYENDSESSION is
-// answered FALSE), with Reason shown by Windows Vista and later: for the
-// stretches in which the program changes the disk or the registry, which a
-// session ended half-way would leave half-made.
-class TEndSessionHold {
- public:
-  explicit TEndSessionHold(const char* Reason);
-  TEndSessionHold(const TEndSessionHold&) = delete;
-  TEndSessionHold& operator=(const TEndSessionHold&) = delete;
-  ~TEndSessionHold();
-};
 
 }  // namespace os

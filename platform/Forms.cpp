@@ -287,6 +287,7 @@ TForm::TForm(int clientWidth, int clientHeight)
 }
 
 TForm::~TForm() {
+  if (Handle != os::NO_WINDOW && os::Application.MainWindow == Handle) os::Application.MainWindow = os::NO_WINDOW;
   native::DestroyWindowOf(*this);
   auto& forms = Forms();
   forms.erase(std::remove(forms.begin(), forms.end(), this), forms.end());
@@ -308,7 +309,10 @@ void TForm::SetCaption(const std::string& caption) {
 }
 
 void TForm::EnsureWindow() {
-  if (Handle == os::NO_WINDOW) native::CreateWindowFor(*this);
+  if (Handle != os::NO_WINDOW) return;
+  native::CreateWindowFor(*this);
+  // The application's dialogs belong to the main window from now on.
+  if (os::Application.MainForm == this) os::Application.MainWindow = Handle;
 }
 
 void TForm::Show() {
@@ -510,5 +514,19 @@ void TForm::KeyAccel(char letter) {
     }
   }
 }
+
+namespace {
+int endSessionHolds = 0;
+}
+
+TEndSessionHold::TEndSessionHold(const char* Reason) {
+  if (endSessionHolds++ == 0) native::BlockSessionEnd(Reason);
+}
+
+TEndSessionHold::~TEndSessionHold() {
+  if (--endSessionHolds == 0) native::BlockSessionEnd(nullptr);
+}
+
+bool SessionMayEnd() { return endSessionHolds == 0; }
 
 }  // namespace ui

@@ -414,4 +414,20 @@ void SetWindowDpiForTesting(int dpi);
 void BlockSessionEnd(const char* reason);
 }  // namespace native
 
+// While it lives, logoff and shutdown are held off (WM_QUERYENDSESSION is
+// answered FALSE), with Reason shown by Windows Vista and later: for the
+// stretches in which the program changes the disk or the registry, which a
+// session ended half-way would leave half-made.
+class TEndSessionHold {
+ public:
+  explicit TEndSessionHold(const char* Reason);
+  TEndSessionHold(const TEndSessionHold&) = delete;
+  TEndSessionHold& operator=(const TEndSessionHold&) = delete;
+  ~TEndSessionHold();
+};
+
+// Whether the session may end now (WM_QUERYENDSESSION): not while a
+// TEndSessionHold lives, on a wizard page always.
+bool SessionMayEnd();
+
 }  // namespace ui

@@ -105,7 +105,7 @@ void InstallationSequence() {
   // From here to the registry entries Setup changes the disk and the
   // registry: a session ended half-way would leave an installation that
   // neither the earlier entry nor a new one describes.
-  const os::TEndSessionHold session("Morvella is being installed.");
+  const ui::TEndSessionHold session("Morvella is being installed.");
   if (SetupPars.OldInstallFound) {
     keptEntries.clear();
     if (LogOpenToUsersAtRoot(SetupPars.OldInstallDir)) {

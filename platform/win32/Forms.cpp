@@ -201,7 +201,7 @@ LRESULT CALLBACK FormProc(::HWND window, UINT message, WPARAM wParam, LPARAM lPa
       form->CloseRequested();
       return 0;
     case WM_QUERYENDSESSION:
-      return os::Application.SessionMayEnd();
+      return SessionMayEnd();
     case WM_SETFOCUS:
       RestoreFocus(window);
       return 0;

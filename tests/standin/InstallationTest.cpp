@@ -416,13 +416,13 @@ TEST_F(InstallationTest, RemovalOfManyFilesLetsTheWizardAnswerBetweenBatches) {
   // nothing, and the session may not end.
   std::vector<std::size_t> left;
   bool wizardTookInput = false, copying = false, sessionMayEnd = false;
-  EXPECT_TRUE(os::Application.SessionMayEnd()) << "on a page it may";
+  EXPECT_TRUE(ui::SessionMayEnd()) << "on a page it may";
   standin::OnMessagePump([&] {
     copying = copying || ExtractThread;
     if (copying) return;
     left.push_back(FilesBelow(kInstall + "\\Lists").size());
     wizardTookInput = wizardTookInput || main_->Enabled();
-    sessionMayEnd = sessionMayEnd || os::Application.SessionMayEnd();
+    sessionMayEnd = sessionMayEnd || ui::SessionMayEnd();
     main_->CloseRequested();
   });
   main_->NextButton.Click();
@@ -433,7 +433,7 @@ TEST_F(InstallationTest, RemovalOfManyFilesLetsTheWizardAnswerBetweenBatches) {
   EXPECT_FALSE(sessionMayEnd);
   EXPECT_EQ(ModalCount("Exit setup"), 0);
   EXPECT_FALSE(main_->Closed());
-  EXPECT_TRUE(os::Application.SessionMayEnd());
+  EXPECT_TRUE(ui::SessionMayEnd());
   left.insert(left.begin(), 61);  // Old0-59 and French.wdl
   for (std::size_t i = 1; i < left.size(); ++i) EXPECT_LE(long(left[i - 1]) - long(left[i]), kEntriesPerBatch) << i;
   EXPECT_FALSE(Exists(kInstall + "\\Lists\\Old0.wdl"));

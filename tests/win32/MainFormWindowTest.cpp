@@ -446,7 +446,7 @@ TEST_F(MainFormWindowTest, ForgedMessagesChangeNothing) {
   EXPECT_FALSE(main_->Closed());
   EXPECT_TRUE(::IsWindowVisible(window));
   {
-    const os::TEndSessionHold hold("Morvella is being installed.");
+    const ui::TEndSessionHold hold("Morvella is being installed.");
     EXPECT_EQ(::SendMessageA(window, WM_QUERYENDSESSION, 0, 0), FALSE);
   }
   EXPECT_EQ(::SendMessageA(window, WM_QUERYENDSESSION, 0, 0), TRUE);
