@@ -11,7 +11,8 @@
 #include "platform/Files.h"
 #include "platform/Forms.h"
 #include "setup/InstallFolder.h"
-#include "setup/Main.h"
+#include "setup/InstallationSequence.h"
+#include "setup/SetupPars.h"
 #include "system/Folders.h"
 #include "system/Unit_Settings.h"
 #include "system/Unit_Shortcuts.h"
@@ -39,7 +40,7 @@ std::string keptFolder;
 
 }  // namespace
 
-void InstallationSequence() {
+TInstallOutcome InstallationSequence() {
   // Nothing is removed before it is clear that the new installation can go
   // ahead: the payload is here, the folder takes files, may be used and is
   // made and held, and a release's first volume is the right one. Removing
@@ -48,7 +49,7 @@ void InstallationSequence() {
   if (!FileExists(VolumeFileName(1))) {
     ErrorBox("Setup cannot find the file " + VolumeFileName(1) + " in the folder " +
              os::GetCurrentDirectoryA() + ".  Start Setup from the folder or disk that holds it.");
-    return;
+    return TInstallOutcome::Stayed;
   }
   // The way to the folder, held from its drive's root to the end: each
   // level as itself while the next is judged, so none can be moved or
@@ -59,7 +60,7 @@ void InstallationSequence() {
   const std::string problem = InstallFolderProblem(SetupPars.InstallDir, way.get());
   if (!problem.empty()) {
     ErrorBox(problem);
-    return;
+    return TInstallOutcome::Stayed;
   }
 
   // A release's first volume is confirmed whole, and held, before anything
@@ -72,34 +73,34 @@ void InstallationSequence() {
   const std::string unprotected = ProtectInstallFolder(*way, SetupPars.InstallDir);
   if (!unprotected.empty()) {
     ErrorBox(unprotected);
-    return;
+    return TInstallOutcome::Stayed;
   }
   const THeldFolder& held = way->Deepest();
   const std::string replaced = CheckHeldInstallFolder(held);
   if (!replaced.empty()) {
     ErrorBox(replaced);
-    return;
+    return TInstallOutcome::Stayed;
   }
   // The folders the copy may write into, judged before the removal too: no
   // check that can fail may come after it.
   const std::string below = CheckFoldersBelow(held);
   if (!below.empty()) {
     ErrorBox(below);
-    return;
+    return TInstallOutcome::Stayed;
   }
   // Its log is made anew after the removal, a read-only one replaced; only
   // one whose read-only mark other names share (hard links) could not be.
   const std::string logProblem = UnreplaceableLog(held);
   if (!logProblem.empty()) {
     ErrorBox(logProblem);
-    return;
+    return TInstallOutcome::Stayed;
   }
   if (!held.TakesFiles()) {
     // What was made for it goes again: the disk is left as it was.
     way->RemoveMade();
     ErrorBox("Setup cannot write to the folder " + SetupPars.InstallDir +
              ".  Click Back and choose another folder.");
-    return;
+    return TInstallOutcome::Stayed;
   }
 
   // From here to the registry entries Setup changes the disk and the
@@ -145,14 +146,12 @@ void InstallationSequence() {
 
   if (result != os::IDOK) {
     // Nothing is undone; Setup ends without a question.
-    SetupPars.NoExitConfirm = true;
     try {
       log->Close();
     } catch (const std::exception& e) {
       os::Application.ShowException(e);
     }
-    MainForm->Close();
-    return;
+    return TInstallOutcome::Ended;
   }
   {
     // The wizard answers between the last steps, and takes no input.
@@ -162,6 +161,5 @@ void InstallationSequence() {
   log->Close();
   log.reset();
   WriteRegistryEntries(SetupPars.InstallDir);
-  MainForm->ShowFinishedPage();
-
+  return TInstallOutcome::Finished;
 }

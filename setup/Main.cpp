@@ -16,6 +16,7 @@
 #include "platform/Shell.h"
 #include "resources/ResourceIds.h"
 #include "setup/InstallFolder.h"
+#include "setup/InstallationSequence.h"
 #include "setup/Unit_Constants.h"
 #include "setup/Unit_FullScreenForm.h"
 #include "setup/Unit_UninstallOldForm.h"
@@ -24,9 +25,6 @@
 #include "trust/HeldFolder.h"
 #include "trust/Unit_Paths.h"
 
-TSetupPars SetupPars;
-bool AskUninstallOld = false;
-std::string OldUninstallCommand;
 TMainForm* MainForm = nullptr;
 
 namespace {
@@ -47,11 +45,6 @@ std::string FolderPart(std::string command) {
 }
 
 }  // namespace
-
-void ErrorBox(const std::string& text) {
-  os::MessageBoxA(os::Application.DialogOwner(), text, os::Application.Title,
-                  os::MB_OK | os::MB_ICONERROR);
-}
 
 
 
@@ -171,7 +164,10 @@ void TMainForm::FormShow() {
   shown_ = true;
   if (AskUninstallOld) {
     // The version-1.0 prompt takes the backdrop's place; Yes ends Setup.
-    AskToUninstallOldVersion();
+    if (AskToUninstallOldVersion()) {
+      SetupPars.NoExitConfirm = true;
+      Close();
+    }
     if (Closed()) return;
   } else if (FullScreenForm) {
     FullScreenForm->ShowFullScreen();
@@ -334,7 +330,17 @@ void TMainForm::NextButtonClick() {
       break;
     }
     case 4:
-      InstallationSequence();
+      switch (InstallationSequence()) {
+        case TInstallOutcome::Ended:
+          SetupPars.NoExitConfirm = true;
+          Close();
+          break;
+        case TInstallOutcome::Finished:
+          ShowFinishedPage();
+          break;
+        case TInstallOutcome::Stayed:
+          break;
+      }
       break;
     default:
       break;

@@ -1,25 +1,10 @@
 #pragma once
 // The wizard window: start-up detection, the pages and their navigation,
 // the Start-menu folder tree.
-#include <cstdint>
 #include <string>
 
 #include "platform/Forms.h"
-
-struct TSetupPars {
-  std::uint8_t Page = 0;      // 0 welcome ... 4 confirmation, 5 finished
-  std::string InstallDir;     // full path, no trailing backslash but on a drive root
-  std::string ProgFolder;     // relative to the Start menu's Programs folder
-  std::string OldInstallDir;  // of an earlier installation
-  std::string OldProgFolder;
-  bool OldInstallFound = false;  // its log was found: remove it before installing
-  bool NoExitConfirm = false;    // closing no longer asks
-};
-
-extern TSetupPars SetupPars;
-// Version 1.0 was found; its uninstaller is offered when the window shows.
-extern bool AskUninstallOld;
-extern std::string OldUninstallCommand;
+#include "setup/SetupPars.h"
 
 class TMainForm : public ui::TForm {
  public:
@@ -98,9 +83,3 @@ bool CanCreateFolder(const std::string& Path);
 bool CouldCreateFolder(const std::string& Path);
 // The shell's folder dialog; empty when cancelled.
 std::string BrowseFolder();
-
-// Runs when Next is pressed on the confirmation page: removes the earlier
-// installation, copies the files, makes the shortcuts and registry entries.
-void InstallationSequence();
-// Shows text in the "Setup" error box.
-void ErrorBox(const std::string& text);

@@ -7,7 +7,7 @@
 #include "platform/Dialogs.h"
 #include "platform/Shell.h"
 #include "setup/InstallFolder.h"
-#include "setup/Main.h"
+#include "setup/SetupPars.h"
 #include "setup/Unit_Constants.h"
 #include "trust/HeldFolder.h"
 #include "trust/Unit_Paths.h"
@@ -60,8 +60,8 @@ std::pair<std::string, std::string> SplitUninstallCommand(const std::string& Com
   return {Command.substr(0, blanks.front()), Command.substr(blanks.front() + 1)};
 }
 
-void AskToUninstallOldVersion() {
-  if (UninstallOldForm->ShowModal() != os::IDOK) return;
+bool AskToUninstallOldVersion() {
+  if (UninstallOldForm->ShowModal() != os::IDOK) return false;
   const auto [program, parameters] = SplitUninstallCommand(OldUninstallCommand);
   const std::string folder = FolderWithSeparator(program);
   const os::HWND owner = os::Application.DialogOwner();
@@ -72,6 +72,5 @@ void AskToUninstallOldVersion() {
     // waiting for an uninstaller that never comes, or believing it ran.
     ErrorBox("The uninstall program of version 1.0 could not be started:\n\n" + OldUninstallCommand);
   }
-  SetupPars.NoExitConfirm = true;
-  if (MainForm) MainForm->Close();
+  return true;
 }

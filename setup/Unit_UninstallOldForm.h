@@ -27,5 +27,6 @@ extern TUninstallOldForm* UninstallOldForm;
 // failing that, the text before the first blank.
 std::pair<std::string, std::string> SplitUninstallCommand(const std::string& Command);
 
-// Shows the prompt; on Yes starts the version-1.0 uninstaller and ends Setup.
-void AskToUninstallOldVersion();
+// Shows the prompt; on Yes starts the version-1.0 uninstaller (or says it
+// could not) and returns true: Setup is to end, asking nothing.
+bool AskToUninstallOldVersion();
