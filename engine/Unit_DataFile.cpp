@@ -88,10 +88,6 @@ void TEntryNames::Clear() {
   std::unordered_set<std::string>().swap(folders_);
 }
 
-std::string VolumeFileName(int Number) {
-  return std::string("Setup.") + (Number < 10 ? "d0" : "d") + std::to_string(Number);
-}
-
 TDataFile::TDataFile(const std::string& FileName, os::DWORD Mode, TLogFile* LogFile,
                      const std::string& TargetDir)
     : LogFile(LogFile),
@@ -212,17 +208,15 @@ bool TDataFile::ReadName(std::string& Name) {
 }
 
 bool TDataFile::ReadSize(std::int32_t& Size) {
-  std::uint32_t value = 0;
+  unsigned char bytes[4] = {};
   std::uint8_t byte;
-  for (int i = 0; i < 4; ++i) {
-    if (!GetByte(byte)) {
-      Size = std::int32_t(value);
-      return false;
-    }
-    value |= std::uint32_t(byte) << (8 * i);
+  bool whole = true;
+  for (int i = 0; i < 4 && whole; ++i) {
+    whole = GetByte(byte);
+    if (whole) bytes[i] = byte;
   }
-  Size = std::int32_t(value);
-  return true;
+  Size = std::int32_t(FromLe32(bytes));
+  return whole;
 }
 
 std::uint8_t TDataFile::ReadByte() {

@@ -1,9 +1,5 @@
 #pragma once
-// Reader of the payload volumes "Setup.d01", "Setup.d02", ... Volume 1 starts
-// with the total data size (4 bytes, little-endian); then, in every volume,
-// entries follow one another: a name ending in a 0x00 byte, a 4-byte size,
-// the data. One entry's data may run on into the next volume. The last byte
-// of every volume is the trailer: the number of the next volume.
+// Reader of the payload volumes (their format: engine/PayloadFormat.h).
 //
 // The reader refuses what a sound payload never holds (a name that would
 // leave the installation folder, a negative size, a header cut off by the
@@ -17,8 +13,9 @@
 #include <unordered_set>
 #include <vector>
 
-#include "trust/HeldFolder.h"
+#include "engine/PayloadFormat.h"
 #include "engine/VolumeCheck.h"
+#include "trust/HeldFolder.h"
 #include "platform/Chars.h"
 #include "platform/Files.h"
 
@@ -33,10 +30,6 @@ extern os::UniqueHandle OutFile;
 extern std::int64_t DeclaredLeft;
 // Forgets the entry being written, closing its file: for a new extraction.
 void ResetDataFileState();
-
-// "Setup.d01" ... "Setup.d09", "Setup.d10", "Setup.d123": the file name of
-// volume Number.
-std::string VolumeFileName(int Number);
 
 // How Windows reads names in an ANSI code page: which names it takes for
 // the same, and how the code page writes the superscript digits that

@@ -30,9 +30,8 @@ namespace {
 // user-interface thread.
 TExtractReport* report = nullptr;
 
-// The volumes opened so far: a chain that comes back to one of them would
-// never end.
-bool volumesRead[256];  // by the trailer byte's number
+// The volumes opened so far.
+TVolumeChain volumesRead;
 
 // What this Setup.exe was built to install, when it carries a list.
 TVolumeHashes volumeHashes;
@@ -128,8 +127,7 @@ void OpenFirstVolume() {
   log.AddEntry("Morvehlp.FTS");
   for (const std::string& kept : ExtractPars.KeptEntries) log.AddEntry(kept);
   ResetDataFileState();
-  std::fill(std::begin(volumesRead), std::end(volumesRead), false);
-  volumesRead[1] = true;
+  volumesRead.Restart();
   volumeHashes.Load();
   AwaitingCheck = Interrupted = false;
   TotalSize = 0;
@@ -170,9 +168,10 @@ void OpenNextVolume() {
   NextDisk = DataFile->ReadByte();
   const std::string previous = DataFile->FileName();
   DataFile.reset();
-  VolumeExt = (NextDisk < 10 ? "d0" : "d") + std::to_string(NextDisk);
-  if (NextDisk == 0 || volumesRead[NextDisk])
-    RaiseDamaged(previous, NextDisk == 0 ? std::string("the volumes end before the data does")
+  VolumeExt = VolumeFileName(NextDisk).substr(std::string("Setup.").size());
+  const TVolumeChain::TNext next = volumesRead.Follow(NextDisk);
+  if (next != TVolumeChain::TNext::Volume)
+    RaiseDamaged(previous, next == TVolumeChain::TNext::End ? std::string("the volumes end before the data does")
                                          : "the next volume would be " + VolumeName() + " again");
   VolumeFound = IsVolumeFile(VolumeName());
   while (!VolumeFound) {
@@ -188,7 +187,7 @@ void OpenNextVolume() {
     }
     VolumeFound = IsVolumeFile(VolumeName());
   }
-  volumesRead[NextDisk] = true;
+  volumesRead.Enter(NextDisk);
   OpenVolume(NextDisk, VolumeName());
 }
 
@@ -200,8 +199,8 @@ void CheckPayloadEnd() {
   DataFile->TakeEmptyEntries();
   // A list that names volumes the chain never reached belongs to another
   // payload.
-  for (int number = 1; number <= 255; ++number)
-    if (volumeHashes.Find(number) && !volumesRead[number])
+  for (int number = 1; number <= kMostVolumes; ++number)
+    if (volumeHashes.Find(number) && !volumesRead.Read(number))
       DataFile->Damaged(kNotThisSetupsDisk);
 }
 

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <memory>
 
-#include "engine/Unit_DataFile.h"
+#include "engine/PayloadFormat.h"
 #include "platform/Exceptions.h"
 #include "platform/Hash.h"
 #include "platform/Resources.h"

@@ -10,6 +10,7 @@
 
 #include <unistd.h>
 
+#include "engine/PayloadFormat.h"
 #include "engine/Unit_DataFile.h"
 #include "platform/standin/CodePage.h"
 
@@ -23,12 +24,6 @@ constexpr std::uint64_t kMaxSize = std::numeric_limits<std::int32_t>::max();
 // The shortest installation folder ("C:") and the backslash after it.
 constexpr std::size_t kShortestFolder = 3;
 
-std::string Le32(std::uint32_t value) {
-  std::string bytes;
-  for (int i = 0; i < 4; ++i) bytes += char((value >> (8 * i)) & 0xFF);
-  return bytes;
-}
-
 class VolumeWriter {
  public:
   VolumeWriter(const fs::path& folder, const PackOptions& options)
@@ -36,7 +31,7 @@ class VolumeWriter {
 
   void Open() {
     ++number_;
-    if (number_ > 255) throw PackError("more than 255 volumes would be needed; choose a larger size");
+    if (number_ > kMostVolumes) throw PackError("more than 255 volumes would be needed; choose a larger size");
     const fs::path path = folder_ / VolumeFileName(number_);
     out_.open(path, std::ios::binary | std::ios::trunc);
     if (!out_) throw PackError("cannot create " + path.string());
@@ -191,7 +186,7 @@ int WriteVolumes(const std::vector<PackEntry>& entries, const fs::path& outFolde
   std::uint64_t done = 0, reported = 0;
   for (std::size_t i = 0; i < entries.size(); ++i) {
     const PackEntry& entry = entries[i];
-    const std::string header = entry.Name + std::string(1, '\0') + Le32(std::uint32_t(entry.Size));
+    const std::string header = EntryHeader(entry.Name, std::uint32_t(entry.Size));
     // A header lies wholly inside one volume: end this one early if need be.
     if (header.size() > volume.Room()) {
       if (done == total)
@@ -317,8 +312,6 @@ class VolumeReader {
 
  private:
   void Open(int number) {
-    if (!seen_.insert(number).second)
-      throw PackError("the volumes lead back to " + VolumeFileName(number));
     current_ = folder_ / VolumeFileName(number);
     std::error_code error;
     if (!fs::exists(current_, error)) {
@@ -344,6 +337,9 @@ class VolumeReader {
     in_.seekg(std::streamoff(size_ - 1));
     const int next = in_.get();
     if (next <= 0) throw PackError(current_.string() + " ends the volumes before the data ends");
+    if (chain_.Follow(next) == TVolumeChain::TNext::Again)
+      throw PackError("the volumes lead back to " + VolumeFileName(next));
+    chain_.Enter(next);
     Open(next);
   }
 
@@ -352,7 +348,7 @@ class VolumeReader {
   std::ifstream in_;
   std::uint64_t size_ = 0;
   std::uint64_t pos_ = 0;
-  std::set<int> seen_;
+  TVolumeChain chain_;
 };
 
 }  // namespace
@@ -387,12 +383,13 @@ std::vector<ListedEntry> ListVolumes(const fs::path& folder, int codePage) {
   const CodePageRules rules(codePage);
   const codepage::TCodePage& page = rules.Page();
   VolumeReader reader(folder);
-  std::uint32_t total = 0;
-  for (int i = 0; i < 4; ++i) {
+  unsigned char totalBytes[4];
+  for (unsigned char& byte : totalBytes) {
     char c;
     if (!reader.DataByte(c, false)) throw PackError(reader.Current().string() + " is too short");
-    total |= std::uint32_t(static_cast<unsigned char>(c)) << (8 * i);
+    byte = static_cast<unsigned char>(c);
   }
+  const std::uint32_t total = FromLe32(totalBytes);
   std::vector<ListedEntry> entries;
   std::uint64_t done = 0;
   for (;;) {
@@ -409,11 +406,12 @@ std::vector<ListedEntry> ListVolumes(const fs::path& folder, int codePage) {
       name += c;
       if (!reader.DataByte(c, false)) throw PackError(reader.Current().string() + ": a header is cut off");
     }
-    std::uint32_t size = 0;
-    for (int i = 0; i < 4; ++i) {
+    unsigned char sizeBytes[4];
+    for (unsigned char& byte : sizeBytes) {
       if (!reader.DataByte(c, false)) throw PackError(reader.Current().string() + ": a header is cut off");
-      size |= std::uint32_t(static_cast<unsigned char>(c)) << (8 * i);
+      byte = static_cast<unsigned char>(c);
     }
+    const std::uint32_t size = FromLe32(sizeBytes);
     if (done >= total && size != 0)
       throw PackError(reader.Current().string() + ": more data follows the last file");
     reader.Skip(size);

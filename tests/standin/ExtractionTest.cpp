@@ -101,6 +101,25 @@ TEST_F(ExtractionTest, MissingDiskIsAskedForUntilItIsThere) {
   for (const auto& [name, data] : files) EXPECT_EQ(ReadFileBytes(kTarget + "\\" + name), data) << name;
 }
 
+// A trailer that leads back to a volume read before would copy on forever:
+// the extraction ends there, saying which volume would come again.
+TEST_F(ExtractionTest, AChainThatComesBackToAVolumeIsRefused) {
+  for (const int back : {1, 2}) {
+    SCOPED_TRACE(back);
+    // 30 data bytes of one file, spread over three volumes; the third
+    // leads back instead of on.
+    const std::string data(30, 'x');
+    Volume(1, Le32(30) + EntryHeader("A.bin", 30) + data.substr(0, 5) + std::string(1, '\2'));
+    Volume(2, data.substr(5, 5) + std::string(1, '\3'));
+    Volume(3, data.substr(10, 5) + std::string(1, char(back)));
+    standin::ResetDialogs();
+    EXPECT_EQ(Extract(), os::IDCANCEL);
+    ASSERT_EQ(standin::MessageBoxes().size(), 1u);
+    EXPECT_EQ(standin::MessageBoxes()[0].Text, "The setup files are damaged (Setup.d03): the next volume would be " +
+                                                   VolumeFileName(back) + " again.");
+  }
+}
+
 TEST_F(ExtractionTest, CancelAtTheDiskPromptAsksOnceThenEnds) {
   Payload(6, 400, 1000);
   ASSERT_TRUE(os::DeleteFileA(kMedium + "\\Setup.d02"));

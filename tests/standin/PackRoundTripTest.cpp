@@ -140,6 +140,27 @@ struct TailCase {
   std::uint64_t volumeSize, firstVolumeSize;
 };
 
+// mkvolumes --list follows the chain as the extraction does: one that
+// comes back to a volume is refused, not followed for ever.
+TEST(PackerListTest, AChainThatComesBackToAVolumeIsRefused) {
+  const DrivesOnDisk onDisk;
+  for (const int back : {1, 2}) {
+    SCOPED_TRACE(back);
+    ScratchFolder dir;
+    const fs::path out = standin::HostPath(dir / "Out");
+    const std::string data(30, 'x');
+    HostWrite(out / "Setup.d01", Le32(30) + EntryHeader("A.bin", 30) + data.substr(0, 5) + std::string(1, '\2'));
+    HostWrite(out / "Setup.d02", data.substr(5, 5) + std::string(1, '\3'));
+    HostWrite(out / "Setup.d03", data.substr(10, 5) + std::string(1, char(back)));
+    try {
+      packer::ListVolumes(out);
+      ADD_FAILURE() << "listed";
+    } catch (const packer::PackError& e) {
+      EXPECT_EQ(std::string(e.what()), "the volumes lead back to " + VolumeFileName(back));
+    }
+  }
+}
+
 TEST(PackerEmptyFilesTest, EmptyFilesAtTheEndShareTheLastDataBytesVolume) {
   const DrivesOnDisk onDisk;
   const TailCase cases[] = {

@@ -5,18 +5,10 @@
 
 #include "engine/Unit_DataFile.h"
 
-std::string Le32(std::uint32_t value) {
-  std::string bytes;
-  for (int i = 0; i < 4; ++i) bytes += char((value >> (8 * i)) & 0xFF);
-  return bytes;
-}
-
-std::string Header(const std::string& name, std::uint32_t size) {
-  return name + std::string(1, '\0') + Le32(size);
-}
+std::string Header(const std::string& name, std::uint32_t size) { return EntryHeader(name, size); }
 
 std::string Entry(const std::string& name, const std::string& data) {
-  return Header(name, std::uint32_t(data.size())) + data;
+  return EntryHeader(name, std::uint32_t(data.size())) + data;
 }
 
 std::int32_t ExtractAll(const std::string& folder, const std::string& target, TLogFile& log,

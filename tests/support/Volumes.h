@@ -4,10 +4,10 @@
 #include <cstdint>
 #include <string>
 
+#include "engine/PayloadFormat.h"
+
 class TLogFile;
 
-// Four bytes, least significant first.
-std::string Le32(std::uint32_t value);
 // An entry header: the name, its 0x00, the size.
 std::string Header(const std::string& name, std::uint32_t size);
 // name, 0x00, size and data.
