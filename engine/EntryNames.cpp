@@ -1,11 +1,9 @@
-// The rule for the names of payload entries, in a file of its own: the
-// uninstaller applies it to the names its log records without linking the
-// reader and its state.
-#include <cstring>
+// The rules for the names of payload entries, in a file of their own: the
+// uninstaller applies them to the names its log records, and mkvolumes to
+// what it packs, without linking the reader and its state.
+#include "engine/EntryNames.h"
 
-#include "engine/Unit_DataFile.h"
-#include "trust/Unit_Paths.h"
-#include "platform/Shell.h"
+#include <cstring>
 
 namespace {
 
@@ -27,15 +25,6 @@ bool IsDeviceName(const std::string& level, const TNameRules& rules) {
 }
 
 }  // namespace
-
-std::string TNameRules::Upper(const std::string& Name) const { return os::CharUpperBuffA(Name); }
-
-std::string TNameRules::CharOf(char32_t Character) const { return os::AnsiCharOf(Character); }
-
-const TNameRules& SystemNameRules() {
-  static const TNameRules rules;
-  return rules;
-}
 
 std::string PathNameProblem(const std::string& Name, const TNameRules& Rules) {
   if (Name.empty()) return "the name is empty";

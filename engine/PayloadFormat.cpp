@@ -3,6 +3,8 @@
 
 #include <algorithm>
 
+#include "platform/Hash.h"
+
 std::string VolumeFileName(int Number) {
   return std::string("Setup.") + (Number < 10 ? "d0" : "d") + std::to_string(Number);
 }
@@ -31,4 +33,16 @@ void TVolumeChain::Restart() {
 TVolumeChain::TNext TVolumeChain::Follow(int Trailer) const {
   if (Trailer == 0) return TNext::End;
   return Read(Trailer) ? TNext::Again : TNext::Volume;
+}
+
+std::string VolumeDigestLine(int Number, std::string_view Bytes, std::uint32_t BlockSize) {
+  static const char* const digits = "0123456789abcdef";
+  std::string line = VolumeFileName(Number) + " " + std::to_string(Bytes.size()) + " " + std::to_string(BlockSize) + " ";
+  os::TSha256 hash;
+  for (std::size_t at = 0; at < Bytes.size(); at += BlockSize) {
+    const std::string_view block = Bytes.substr(at, BlockSize);
+    hash.Add(block.data(), block.size());
+    for (std::uint8_t b : hash.Finish()) line += {digits[b >> 4], digits[b & 15]};
+  }
+  return line + "\n";
 }

@@ -8,6 +8,7 @@
 // trailer: the number of the next volume, 0 after the last.
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 // Volume numbers run from 1 to this; a trailer byte holds one.
 constexpr int kMostVolumes = 255;
@@ -23,6 +24,12 @@ std::uint32_t FromLe32(const unsigned char (&Bytes)[4]);
 
 // An entry's header as it is written: the name, its 0x00, the size.
 std::string EntryHeader(const std::string& Name, std::uint32_t Size);
+
+// The line of a release's list of its volumes' digests for volume Number
+// holding Bytes: "Setup.dNN SIZE BLOCKSIZE" and the hex SHA-256 of each
+// block of BlockSize, ending in a line break (what the release tools write
+// and the release's Setup.exe carries).
+std::string VolumeDigestLine(int Number, std::string_view Bytes, std::uint32_t BlockSize = 1u << 20);
 
 // The volumes a reader has followed from trailer to trailer: a chain that
 // comes back to one of them would never end.

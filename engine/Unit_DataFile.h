@@ -13,6 +13,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "engine/EntryNames.h"
 #include "engine/PayloadFormat.h"
 #include "engine/VolumeCheck.h"
 #include "trust/HeldFolder.h"
@@ -30,44 +31,6 @@ extern os::UniqueHandle OutFile;
 extern std::int64_t DeclaredLeft;
 // Forgets the entry being written, closing its file: for a new extraction.
 void ResetDataFileState();
-
-// How Windows reads names in an ANSI code page: which names it takes for
-// the same, and how the code page writes the superscript digits that
-// Windows reserves for devices (COM¹, LPT²). The system's own code page
-// unless a packer chooses the code page of the systems it packs for.
-class TNameRules : public TCharacters {
- public:
-  // Name upper-cased as the file system compares names.
-  virtual std::string Upper(const std::string& Name) const;
-  // The bytes of a character in the code page; empty when it lacks it.
-  virtual std::string CharOf(char32_t Character) const;
-};
-
-// The rules of the code page this program runs with.
-const TNameRules& SystemNameRules();
-
-// Why Name is no plain relative path of ordinary names (one that stays
-// below the folder it is taken from), or empty when it is one.
-std::string PathNameProblem(const std::string& Name, const TNameRules& Rules = SystemNameRules());
-// Why Name may not be written below the installation folder, or empty when
-// it may: a plain relative path of ordinary names, not the log itself.
-std::string EntryNameProblem(const std::string& Name, const TNameRules& Rules = SystemNameRules());
-
-// The names a payload has used so far, compared as Windows compares file
-// names: a name that comes again in another case would overwrite the first
-// file, and a file cannot also be a folder.
-class TEntryNames {
- public:
-  explicit TEntryNames(const TNameRules& Rules = SystemNameRules()) : rules_(&Rules) {}
-  // Why Name cannot be added, or empty when it was added.
-  std::string Add(const std::string& Name);
-  void Clear();
-
- private:
-  const TNameRules* rules_;
-  std::unordered_set<std::string> files_;
-  std::unordered_set<std::string> folders_;
-};
 
 // The names this extraction has begun.
 extern TEntryNames InstalledNames;

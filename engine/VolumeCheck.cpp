@@ -96,18 +96,6 @@ bool TVolumeHashes::Parse(std::string_view Text) {
   return true;
 }
 
-std::string VolumeDigestLine(int Number, std::string_view Bytes, std::uint32_t BlockSize) {
-  static const char* const digits = "0123456789abcdef";
-  std::string line = VolumeFileName(Number) + " " + std::to_string(Bytes.size()) + " " + std::to_string(BlockSize) + " ";
-  os::TSha256 hash;
-  for (std::size_t at = 0; at < Bytes.size(); at += BlockSize) {
-    const std::string_view block = Bytes.substr(at, BlockSize);
-    hash.Add(block.data(), block.size());
-    for (std::uint8_t b : hash.Finish()) line += {digits[b >> 4], digits[b & 15]};
-  }
-  return line + "\n";
-}
-
 void TVolumeHashes::Load() {
   if (!Parse(os::LoadRcData(IDR_VOLUME_HASHES)))
     throw os::EInOutError("Setup is damaged: the list of its setup files cannot be read.",

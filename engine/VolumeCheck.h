@@ -14,6 +14,7 @@
 #include <thread>
 #include <vector>
 
+#include "engine/PayloadFormat.h"
 #include "platform/Files.h"
 
 // One volume's size and the SHA-256 of each of its blocks.
@@ -47,9 +48,6 @@ class TVolumeHashes {
   unsigned codePage_ = 0;
 };
 
-// The line of that list for volume Number holding Bytes, in blocks of
-// BlockSize: what the release tools write.
-std::string VolumeDigestLine(int Number, std::string_view Bytes, std::uint32_t BlockSize = 1u << 20);
 
 // The largest and smallest block a list may use: memory for a few blocks
 // is held while a volume is read.

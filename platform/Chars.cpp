@@ -2,8 +2,6 @@
 
 #include <cstring>
 
-bool TCharacters::IsLeadByte(unsigned char Byte) const { return os::IsDBCSLeadByte(Byte); }
-
 std::size_t TCharacters::Last(const std::string& Text) const {
   // Forward from the start: one byte back may be the second half of a character.
   std::size_t last = std::string::npos;
@@ -40,7 +38,19 @@ std::string TCharacters::UpperAscii(std::string Text) const {
   return Text;
 }
 
-const TCharacters& SystemCharacters() {
-  static const TCharacters characters;
-  return characters;
+std::vector<std::size_t> BackslashesOf(const std::string& Path, const TCharacters& Chars) {
+  std::vector<std::size_t> at;
+  for (std::size_t end = 0; (end = Chars.Find(Path, '\\', end)) != std::string::npos; ++end) at.push_back(end);
+  return at;
+}
+
+std::vector<std::string> PathLevels(const std::string& Path, const TCharacters& Chars) {
+  std::vector<std::string> levels;
+  std::size_t start = 0;
+  for (std::size_t end : BackslashesOf(Path, Chars)) {
+    levels.push_back(Path.substr(start, end - start));
+    start = end + 1;
+  }
+  levels.push_back(Path.substr(start));
+  return levels;
 }

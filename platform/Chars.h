@@ -5,6 +5,7 @@
 // searched only through these, never byte by byte.
 #include <cstddef>
 #include <string>
+#include <vector>
 
 namespace os {
 
@@ -17,11 +18,12 @@ unsigned GetACP();
 }  // namespace os
 
 // The characters of one code page: the system's, unless a packer names the
-// code page of the systems it packs for.
+// code page of the systems it packs for. Nothing here asks the system: the
+// release tools walk names with it on the packer's host.
 class TCharacters {
  public:
   virtual ~TCharacters() = default;
-  virtual bool IsLeadByte(unsigned char Byte) const;
+  virtual bool IsLeadByte(unsigned char Byte) const = 0;
 
   // Where the character after the one at At begins (CharNextExA); a lead
   // byte with nothing after it is a character of its own.
@@ -43,5 +45,12 @@ class TCharacters {
   std::string UpperAscii(std::string Text) const;
 };
 
-// The characters of the code page this program runs with.
+// Where each backslash of Path stands, first to last, found by character.
+std::vector<std::size_t> BackslashesOf(const std::string& Path, const TCharacters& Chars);
+// The levels of a relative path, split at its backslashes (empty levels
+// kept, so that a caller can refuse them).
+std::vector<std::string> PathLevels(const std::string& Path, const TCharacters& Chars);
+
+// The characters of the code page this program runs with
+// (platform/SystemCharacters.cpp).
 const TCharacters& SystemCharacters();

@@ -10,9 +10,9 @@
 
 #include <unistd.h>
 
+#include "engine/EntryNames.h"
 #include "engine/PayloadFormat.h"
-#include "engine/Unit_DataFile.h"
-#include "platform/standin/CodePage.h"
+#include "host/CodePage.h"
 
 namespace fs = std::filesystem;
 

@@ -21,8 +21,8 @@
 #include <iostream>
 #include <string>
 
-#include "engine/Unit_DataFile.h"
-#include "engine/VolumeCheck.h"
+#include "engine/EntryNames.h"
+#include "engine/PayloadFormat.h"
 #include "tools/VolumePacker.h"
 
 namespace {

@@ -52,26 +52,9 @@ std::string FolderWithSeparator(const std::string& Path) {
   return at == std::string::npos ? std::string() : Path.substr(0, at + 1);
 }
 
-std::vector<std::size_t> BackslashesOf(const std::string& Path, const TCharacters& Chars) {
-  std::vector<std::size_t> at;
-  for (std::size_t end = 0; (end = Chars.Find(Path, '\\', end)) != std::string::npos; ++end) at.push_back(end);
-  return at;
-}
-
 std::vector<std::size_t> BackslashesOf(const std::string& Path) { return BackslashesOf(Path, Chars()); }
 
 std::vector<std::string> PathLevels(const std::string& Path) { return PathLevels(Path, Chars()); }
-
-std::vector<std::string> PathLevels(const std::string& Path, const TCharacters& Chars) {
-  std::vector<std::string> levels;
-  std::size_t start = 0;
-  for (std::size_t end : BackslashesOf(Path, Chars)) {
-    levels.push_back(Path.substr(start, end - start));
-    start = end + 1;
-  }
-  levels.push_back(Path.substr(start));
-  return levels;
-}
 
 std::vector<std::string> LevelsBelow(const std::string& Base, const std::string& Rest) {
   std::vector<std::string> levels;

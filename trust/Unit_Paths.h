@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-class TCharacters;
+#include "platform/Chars.h"
 
 // Path without one trailing backslash; a drive root ("x:\") keeps it.
 std::string StripBackslash(const std::string& Path);
@@ -35,14 +35,11 @@ std::string NameOfPath(const std::string& Path);
 std::string FolderWithSeparator(const std::string& Path);
 
 // The levels of a relative path, split at its backslashes (empty levels
-// kept, so that a caller can refuse them).
+// kept, so that a caller can refuse them), and where each backslash of
+// Path stands: by character in the system's code page (in another's:
+// platform/Chars.h).
 std::vector<std::string> PathLevels(const std::string& Path);
-std::vector<std::string> PathLevels(const std::string& Path, const TCharacters& Chars);
-
-// Where each backslash of Path stands, first to last, found by character
-// in Chars' code page (the system's by default).
 std::vector<std::size_t> BackslashesOf(const std::string& Path);
-std::vector<std::size_t> BackslashesOf(const std::string& Path, const TCharacters& Chars);
 
 // The levels of the relative path Rest below Base as full paths, the top
 // first: Base\A, Base\A\B, ..., Base\Rest; none when Rest is empty. The one

@@ -8,7 +8,7 @@
 #include <strings.h>
 
 #include "platform/Exceptions.h"
-#include "platform/standin/CodePage.h"
+#include "host/CodePage.h"
 #include "platform/standin/FileSystem.h"
 #include "platform/standin/Standin.h"
 

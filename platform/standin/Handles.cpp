@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "platform/Entries.h"
-#include "platform/standin/CodePage.h"
+#include "host/CodePage.h"
 #include "platform/standin/Faults.h"
 #include "platform/standin/FileSystem.h"
 #include "platform/standin/Standin.h"

@@ -12,7 +12,7 @@
 #include "platform/Exceptions.h"
 #include "platform/Files.h"
 #include "platform/Shell.h"
-#include "platform/standin/CodePage.h"
+#include "host/CodePage.h"
 #include "platform/standin/Standin.h"
 
 namespace {

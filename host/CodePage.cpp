@@ -1,4 +1,4 @@
-#include "platform/standin/CodePage.h"
+#include "host/CodePage.h"
 
 #include <iconv.h>
 #include <locale.h>
