@@ -11,7 +11,7 @@
 #include "platform/Files.h"
 #include "platform/Win.h"
 #include "platform/standin/Standin.h"
-#include "system/Unit_Uninstaller.h"
+#include "uninst/Uninstaller.h"
 #include "tests/fuzz/FuzzSupport.h"
 #include "tests/support/Scratch.h"
 

@@ -10,7 +10,7 @@
 #include "platform/Files.h"
 #include "system/Folders.h"
 #include "system/Unit_Uninstall.h"
-#include "system/Unit_Uninstaller.h"
+#include "uninst/Uninstaller.h"
 #include "tests/standin/WizardFixture.h"
 #include "tests/support/Scratch.h"
 #include "tests/support/Volumes.h"

@@ -11,7 +11,7 @@
 #include "platform/FileSearch.h"
 #include "platform/Files.h"
 #include "system/Folders.h"
-#include "system/Unit_Uninstaller.h"
+#include "uninst/Uninstaller.h"
 #include "tests/standin/WizardFixture.h"
 #include "tests/standin/WorkerHold.h"
 #include "tests/support/Scratch.h"

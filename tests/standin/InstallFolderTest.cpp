@@ -7,7 +7,7 @@
 #include "platform/Sddl.h"
 #include "setup/InstallFolder.h"
 #include "setup/Unit_UninstallOldForm.h"
-#include "system/Unit_Uninstaller.h"
+#include "uninst/Uninstaller.h"
 #include "tests/standin/WizardFixture.h"
 #include "tests/standin/WorkerHold.h"
 #include "tests/support/Scratch.h"

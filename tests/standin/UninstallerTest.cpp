@@ -10,7 +10,7 @@
 #include "platform/Sddl.h"
 #include "system/SetupLock.h"
 #include "system/Unit_Settings.h"
-#include "system/Unit_Uninstaller.h"
+#include "uninst/Uninstaller.h"
 #include "tests/standin/WizardFixture.h"
 #include "tests/support/Scratch.h"
 #include "tests/support/Volumes.h"

@@ -1,5 +1,6 @@
 // The folders are layers, and an include only points down: setup/ (the
-// wizard) may use system/ and engine/; system/ may use engine/; all of them
+// wizard) and uninst/ (the uninstaller), side by side, may use system/ and
+// engine/; system/ may use engine/; all of them
 // reach the disk through trust/, which uses platform/. What two layers share
 // lives below both. The tools and the benchmarks sit on top, but the release
 // tools never use the stand-in or the Windows implementation of the
@@ -23,9 +24,10 @@ namespace fs = std::filesystem;
 
 // The folders each layer may include from, besides its own.
 const std::map<std::string, std::set<std::string>> kMayUse = {
-    {"bench", {"setup", "system", "engine", "trust", "platform", "resources", "host"}},
+    {"bench", {"setup", "uninst", "system", "engine", "trust", "platform", "resources", "host"}},
     {"tools", {"engine", "trust", "platform", "resources", "host"}},
     {"setup", {"system", "engine", "trust", "platform", "resources"}},
+    {"uninst", {"system", "engine", "trust", "platform", "resources"}},
     {"system", {"engine", "trust", "platform", "resources"}},
     {"engine", {"trust", "platform", "resources"}},
     {"trust", {"platform", "resources"}},

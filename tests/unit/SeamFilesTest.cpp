@@ -12,7 +12,7 @@
 #include "platform/Sddl.h"
 #include "platform/Shell.h"
 #include "setup/InstallFolder.h"
-#include "system/Unit_Uninstaller.h"
+#include "uninst/Uninstaller.h"
 #include "system/Unit_Uninstall.h"
 #include "tests/support/Platform.h"
 #include "tests/support/Scratch.h"

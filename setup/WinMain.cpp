@@ -1,3 +1,5 @@
+// Setup.exe's entry on Windows: the DLL search restricted before anything
+// loads one, then the wizard's program (setup/SetupMain).
 #include "platform/win32/WinApi.h"
 #include "platform/win32/DllSearch.h"
 

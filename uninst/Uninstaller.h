@@ -1,9 +1,9 @@
 #pragma once
+// The product's own uninstaller, Uninst.exe: removes the installation that
+// the Install.log beside it records, and what Setup wrote to the registry.
 #include <string>
 
 #include "system/Unit_Uninstall.h"
-// The product's own uninstaller, Uninst.exe: removes the installation that
-// the Install.log beside it records, and what Setup wrote to the registry.
 
 // Deletes the uninstall entry and Morvella's own "Morvella.Wordlist" key, and
 // ".wdl" while it still names "Morvella.Wordlist" (another program may have

@@ -1,4 +1,4 @@
-#include "system/Unit_Uninstaller.h"
+#include "uninst/Uninstaller.h"
 
 #include <string>
 

@@ -1,8 +1,8 @@
 #include "platform/win32/WinApi.h"
 #include "platform/win32/DllSearch.h"
 
-// The uninstaller's program entry (system/Unit_Uninstaller), as WinMain.cpp
-// takes Setup's: the seam is linked below the program, never includes it.
+// Uninst.exe's entry on Windows: the DLL search restricted before anything
+// loads one, then the uninstaller's own program (uninst/Uninstaller).
 int UninstMain();
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
