@@ -26,6 +26,10 @@ bool IsDeviceName(const std::string& level, const TNameRules& rules) {
 
 }  // namespace
 
+bool EndsInDotOrSpace(const std::string& Level, const TCharacters& Chars) {
+  return Level != "." && Level != ".." && (Chars.EndsWith(Level, '.') || Chars.EndsWith(Level, ' '));
+}
+
 std::string PathNameProblem(const std::string& Name, const TNameRules& Rules) {
   if (Name.empty()) return "the name is empty";
   // Character by character: the second byte of a double-byte character may
@@ -40,8 +44,7 @@ std::string PathNameProblem(const std::string& Name, const TNameRules& Rules) {
   for (const std::string& level : PathLevels(Name, Rules)) {
     if (level.empty()) return "the name has an empty folder level";
     if (level == "." || level == "..") return "the name refers to a folder by . or ..";
-    if (Rules.EndsWith(level, '.') || Rules.EndsWith(level, ' '))
-      return "a part of the name ends in a dot or a space";
+    if (EndsInDotOrSpace(level, Rules)) return "a part of the name ends in a dot or a space";
     if (IsDeviceName(level, Rules)) return "the name " + level + " is reserved for a device";
   }
   return {};

@@ -23,6 +23,11 @@ class TNameRules : public TCharacters {
 // (engine/SystemNameRules.cpp).
 const TNameRules& SystemNameRules();
 
+// Whether the folder or file name Level ends in a dot or a space, which
+// Windows drops when it makes the entry: the entry would be made under
+// another name. "." and ".." are no such names.
+bool EndsInDotOrSpace(const std::string& Level, const TCharacters& Chars);
+
 // Why Name is no plain relative path of ordinary names (one that stays
 // below the folder it is taken from), or empty when it is one.
 std::string PathNameProblem(const std::string& Name, const TNameRules& Rules = SystemNameRules());

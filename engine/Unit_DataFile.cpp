@@ -39,12 +39,6 @@ std::unordered_set<std::string> confirmedFolders;
 // Whether every level of the entry folder being begun was made here.
 bool madeChain = false;
 
-[[noreturn]] void RaiseFileError(const std::string& what, const std::string& path) {
-  const os::DWORD code = os::GetLastError();
-  const std::string reason = os::ErrorText(code);
-  throw os::EInOutError(what + " " + path + ": " + reason, code);
-}
-
 // A name as it may appear in a message: control characters would garble it.
 std::string Printable(const std::string& name) {
   std::string out = name.substr(0, 120);
@@ -73,8 +67,8 @@ TDataFile::TDataFile(const std::string& FileName, os::DWORD Mode, TLogFile* LogF
       TargetDir(TargetDir),
       fileName_(FileName),
       file_(OpenToRead(FileName, Mode)) {
-  if (!file_) RaiseFileError("Cannot open the setup file", FileName);
-  if (!os::GetFileSizeEx(file_.get(), &size_)) RaiseFileError("Cannot read the setup file", FileName);
+  if (!file_) os::RaiseFileError("Cannot open the setup file", FileName);
+  if (!os::GetFileSizeEx(file_.get(), &size_)) os::RaiseFileError("Cannot read the setup file", FileName);
 }
 
 TDataFile::~TDataFile() {
@@ -118,7 +112,7 @@ bool TDataFile::Fill() {
   data_ = buffer_.data();
   os::DWORD read = 0;
   if (!os::ReadFile(file_.get(), buffer_.data(), os::DWORD(buffer_.size()), &read))
-    RaiseFileError("Cannot read the setup file", fileName_);
+    os::RaiseFileError("Cannot read the setup file", fileName_);
   bufferLen_ = read;
   return read > 0;
 }
@@ -140,7 +134,7 @@ void TDataFile::CheckBlocks(const TVolumeDigests& Digests) {
   confirming_ = false;
   // From its start, whatever was read before: every byte is checked again.
   if (!os::SetFilePointerEx(file_.get(), 0, nullptr, os::FILE_BEGIN))
-    RaiseFileError("Cannot read the setup file", fileName_);
+    os::RaiseFileError("Cannot read the setup file", fileName_);
   bufferPos_ = bufferLen_ = 0;
   checker_ = std::make_unique<TBlockChecker>(file_.get(), Digests, true, CheckingThreads());
 }
@@ -330,7 +324,7 @@ void TDataFile::BeginEntry(const std::string& name, std::int32_t size) {
   // user marked so, left by the removal of the earlier installation),
   // through a handle on that very file once it is seen to lie inside.
   OutFile = Base().CreateFresh(path, 0, true, true);
-  if (!OutFile) RaiseFileError("Cannot create the file", path);
+  if (!OutFile) os::RaiseFileError("Cannot create the file", path);
   // Where it really is: a folder on the way swapped for a link would have
   // taken it elsewhere. It goes again, empty, and nothing more is written.
   // Asked once per folder this extraction made whole (see madeFolders),
@@ -380,7 +374,7 @@ std::int32_t TDataFile::CopyPart(std::int32_t MaxBytes) {
       if (!os::WriteFile(OutFile.get(), data_ + bufferPos_, os::DWORD(chunk), &written) ||
           written != chunk) {
         if (os::GetLastError() == os::ERROR_SUCCESS) os::SetLastError(os::ERROR_DISK_FULL);
-        RaiseFileError("Cannot write the file", outPath);
+        os::RaiseFileError("Cannot write the file", outPath);
       }
       bufferPos_ += chunk;
       position_ += chunk;

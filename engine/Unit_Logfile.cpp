@@ -4,15 +4,6 @@
 #include "trust/Unit_Paths.h"
 #include "platform/Exceptions.h"
 
-namespace {
-
-[[noreturn]] void Raise(const std::string& what, const std::string& fileName) {
-  const os::DWORD code = os::GetLastError();
-  const std::string reason = os::ErrorText(code);
-  throw os::EInOutError(what + " " + fileName + ": " + reason, code);
-}
-
-}  // namespace
 
 TLogFile::TLogFile(const std::string& InstallDir, const std::string& ProgFolder,
                    const char* FileName, const THeldFolder* Folder)
@@ -22,7 +13,7 @@ TLogFile::TLogFile(const std::string& InstallDir, const std::string& ProgFolder,
       // the user with neither installation.
       file_(Folder ? Folder->CreateFresh(fileName_, os::FILE_SHARE_READ, true, false)
                    : THeldFolder(StripBackslash(InstallDir)).CreateFresh(fileName_, os::FILE_SHARE_READ, true, false)) {
-  if (!file_) Raise("Cannot create the install log", fileName_);
+  if (!file_) os::RaiseFileError("Cannot create the install log", fileName_);
   // Should a line fail, the file is closed with its member as the error
   // leaves: it must not stay open, and shut, for a retry.
   WriteLine("*** Don't change or delete this file ***");
@@ -66,13 +57,13 @@ void TLogFile::Close() {
     file_.reset();  // closed all the same: a retry makes a new log
     throw;
   }
-  if (!file_.Close()) Raise("Cannot close the install log", fileName_);
+  if (!file_.Close()) os::RaiseFileError("Cannot close the install log", fileName_);
 }
 
 void TLogFile::WriteLine(const std::string& line) {
   if (!file_) {
     os::SetLastError(os::ERROR_INVALID_HANDLE);
-    Raise("Cannot write the install log", fileName_);
+    os::RaiseFileError("Cannot write the install log", fileName_);
   }
   // One write a line, straight to the system: no buffer of our own to lose.
   const std::string bytes = line + "\r\n";
@@ -80,14 +71,14 @@ void TLogFile::WriteLine(const std::string& line) {
   if (!os::WriteFile(file_.get(), bytes.data(), os::DWORD(bytes.size()), &written) ||
       written != bytes.size()) {
     if (os::GetLastError() == os::ERROR_SUCCESS) os::SetLastError(os::ERROR_DISK_FULL);
-    Raise("Cannot write the install log", fileName_);
+    os::RaiseFileError("Cannot write the install log", fileName_);
   }
 }
 
 TLogReader::TLogReader(const std::string& FileName)
     : fileName_(FileName),
       file_(OpenToRead(FileName)) {
-  if (!file_) Raise("Cannot open the install log", FileName);
+  if (!file_) os::RaiseFileError("Cannot open the install log", FileName);
 }
 
 TLogReader::~TLogReader() = default;
@@ -95,7 +86,7 @@ TLogReader::~TLogReader() = default;
 bool TLogReader::Fill() {
   os::DWORD read = 0;
   if (!os::ReadFile(file_.get(), buffer_, sizeof buffer_, &read))
-    Raise("Cannot read the install log", fileName_);
+    os::RaiseFileError("Cannot read the install log", fileName_);
   pos_ = 0;
   len_ = read;
   return read > 0;
@@ -121,7 +112,7 @@ bool TLogReader::ReadLine(std::string& line, bool TakeCutLine) {
 
 void TLogReader::Reset() {
   if (!os::SetFilePointerEx(file_.get(), 0, nullptr, os::FILE_BEGIN))
-    Raise("Cannot read the install log", fileName_);
+    os::RaiseFileError("Cannot read the install log", fileName_);
   pos_ = len_ = 0;
 }
 

@@ -24,6 +24,9 @@
 
 class THeldFolder;
 
+// The log's name, in the installation folder.
+constexpr const char* kLogName = "Install.log";
+
 class TLogFile {
  public:
   // Creates JoinPath(InstallDir, FileName) afresh through Folder, the
@@ -33,7 +36,7 @@ class TLogFile {
   // the first four lines. The folder must exist. Raises EInOutError, the
   // file closed.
   TLogFile(const std::string& InstallDir, const std::string& ProgFolder,
-           const char* FileName = "Install.log", const THeldFolder* Folder = nullptr);
+           const char* FileName = kLogName, const THeldFolder* Folder = nullptr);
   TLogFile(const TLogFile&) = delete;
   TLogFile& operator=(const TLogFile&) = delete;
   // Closes the log if Close was not called; errors are then ignored.

@@ -5,6 +5,8 @@
 #include <string>
 #include <utility>
 
+#include "platform/Files.h"
+
 namespace os {
 
 // Not a std::runtime_error: that one keeps its text in the library's older
@@ -52,6 +54,13 @@ std::string SysErrorMessage(std::uint32_t errorCode);
 inline std::string ErrorText(std::uint32_t errorCode) {
   const std::string text = SysErrorMessage(errorCode);
   return text.empty() ? "error " + std::to_string(errorCode) : text;
+}
+
+// Raises EInOutError "<What> <Path>: <the last error's text>" with the last
+// error's code: for a file that could not be opened, read or written.
+[[noreturn]] inline void RaiseFileError(const std::string& What, const std::string& Path) {
+  const std::uint32_t code = GetLastError();
+  throw EInOutError(What + " " + Path + ": " + ErrorText(code), code);
 }
 
 }  // namespace os

@@ -7,6 +7,7 @@
 #include "platform/Files.h"
 #include "platform/Shell.h"
 #include "system/Unit_Settings.h"
+#include "system/Folders.h"
 #include "trust/Policy.h"
 #include "trust/Unit_Paths.h"
 
@@ -14,23 +15,6 @@ const char* const kInstallFolderSddl =
     "O:BAD:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)";
 
 namespace {
-
-std::vector<std::string> ProgramFilesFolders() {
-  std::vector<std::string> folders;
-  TRegistry registry;
-  registry.SetRootKey(os::HKEY_LOCAL_MACHINE);
-  if (registry.OpenKey("\\Software\\Microsoft\\Windows\\CurrentVersion", false)) {
-    for (const char* name : {"ProgramFilesDir", "ProgramW6432Dir", "ProgramFilesDir (x86)"}) {
-      try {
-        if (registry.ValueExists(name)) folders.push_back(registry.ReadString(name));
-      } catch (const os::ERegistryException&) {
-        // not text: no folder to go by
-      }
-    }
-  }
-  if (folders.empty()) folders.push_back("C:\\Program Files");  // as start-up proposes
-  return folders;
-}
 
 // Why protecting Folder failed, from the system's error.
 std::string ProtectionFailed(const std::string& Folder) {

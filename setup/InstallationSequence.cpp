@@ -23,7 +23,7 @@ namespace {
 
 // Why the Install.log in the held folder could not be replaced, or empty.
 std::string UnreplaceableLog(const THeldFolder& Held) {
-  const std::string log = JoinPath(Held.Path(), "Install.log");
+  const std::string log = JoinPath(Held.Path(), kLogName);
   if (!Held.ReadOnlyWithOtherNames(log)) return {};
   return "Setup cannot replace " + log +
          ": it is read-only and has other names on the disk (hard links), which share that mark.  "
@@ -115,7 +115,7 @@ TInstallOutcome InstallationSequence() {
       RemoveLeftoverKeys();
       ErrorBox("Setup leaves the earlier installation of Morvella in " + SetupPars.OldInstallDir +
                " in place: users without administrator rights can change the record of its "
-               "files, " + JoinPath(SetupPars.OldInstallDir, "Install.log") +
+               "files, " + JoinPath(SetupPars.OldInstallDir, kLogName) +
                ", so it cannot show which files on that drive are Morvella's.  Delete its files "
                "yourself if you no longer need them.");
     } else {
@@ -130,7 +130,7 @@ TInstallOutcome InstallationSequence() {
     SetupPars.OldInstallFound = false;
   }
   // Released on every way out, errors included: the file is closed then.
-  auto log = std::make_unique<TLogFile>(SetupPars.InstallDir, SetupPars.ProgFolder, "Install.log", &held);
+  auto log = std::make_unique<TLogFile>(SetupPars.InstallDir, SetupPars.ProgFolder, kLogName, &held);
   ExtractPars.LogFile = log.get();
   ExtractPars.InstallDir = SetupPars.InstallDir;
   ExtractPars.KeptEntries.clear();

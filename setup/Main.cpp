@@ -21,6 +21,7 @@
 #include "setup/Unit_FullScreenForm.h"
 #include "setup/Unit_UninstallOldForm.h"
 #include "system/Folders.h"
+#include "system/RegistryKeys.h"
 #include "system/Unit_Settings.h"
 #include "trust/HeldFolder.h"
 #include "trust/Unit_Paths.h"
@@ -29,8 +30,6 @@ TMainForm* MainForm = nullptr;
 
 namespace {
 
-const char* const kUninstallKey = "\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Morvella";
-const char* const kOldVersionKey = "\\Software\\Vantrel\\Morvella\\1.0";
 const char* const kCannotCreate =
     "The folder you have filled in, could not be created.  Choose another folder.";
 
@@ -92,14 +91,14 @@ void TMainForm::FormCreate() {
       readable = false;  // not text: no earlier installation to go by
     }
     if (readable) {
-      if (registry.KeyExists(kOldVersionKey)) {
+      if (registry.KeyExists(kVersion10Key)) {
         OldUninstallCommand = command;
         AskUninstallOld = true;
       }
       SetupPars.OldInstallDir = StripBackslash(FolderPart(command));
       // Only an absolute folder: a relative one would be looked for on the
       // installation medium.
-      const std::string logName = JoinPath(SetupPars.OldInstallDir, "Install.log");
+      const std::string logName = JoinPath(SetupPars.OldInstallDir, kLogName);
       if (IsAbsoluteFolder(SetupPars.OldInstallDir) && FileExists(logName)) {
         // "D:\.\Uninst.exe" names the root: every later decision sees it so.
         SetupPars.OldInstallDir = StripBackslash(os::GetFullPathNameA(SetupPars.OldInstallDir));
@@ -119,19 +118,7 @@ void TMainForm::FormCreate() {
   registry.CloseKey();
 
   if (!SetupPars.OldInstallFound) {
-    std::string programFiles;
-    if (registry.OpenKey("\\Software\\Microsoft\\Windows\\CurrentVersion", false) &&
-        registry.ValueExists("ProgramFilesDir")) {
-      try {
-        programFiles = registry.ReadString("ProgramFilesDir");
-      } catch (const os::ERegistryException&) {
-        programFiles.clear();
-      }
-    }
-    // A value that is no full path would make the folder relative to the
-    // medium Setup runs from: the system's usual folder is proposed instead.
-    SetupPars.InstallDir = IsAbsoluteFolder(programFiles) ? JoinPath(programFiles, "Morvella")
-                                                          : "C:\\Program Files\\Morvella";
+    SetupPars.InstallDir = JoinPath(ProgramFilesFolders().front(), "Morvella");
     SetupPars.ProgFolder = "Morvella";
   }
   SetupPars.NoExitConfirm = false;
@@ -293,8 +280,7 @@ void TMainForm::NextButtonClick() {
       // not the name of the folder there), would never take the shortcuts
       // away again.
       for (const std::string& level : PathLevels(folder)) {
-        const TCharacters& chars = SystemCharacters();
-        if (level == "." || level == ".." || !(chars.EndsWith(level, '.') || chars.EndsWith(level, ' '))) continue;
+        if (!EndsInDotOrSpace(level, SystemCharacters())) continue;
         ErrorBox("Windows removes a dot or a space at the end of a folder name, so the Start-menu "
                  "folder " + folder + " would be created under another name.  Remove it and click "
                  "Next again.");

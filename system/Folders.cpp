@@ -3,8 +3,11 @@
 #include "trust/Unit_Paths.h"
 #include "platform/Application.h"
 #include "platform/FileSearch.h"
+#include "platform/Exceptions.h"
 #include "platform/Files.h"
 #include "platform/Shell.h"
+#include "system/RegistryKeys.h"
+#include "system/Unit_Settings.h"
 
 bool HoldsFiles(const std::string& Folder) {
   // Not TDirectorySearch: what is hidden from the user is content all the same.
@@ -20,4 +23,25 @@ bool HoldsFiles(const std::string& Folder) {
 std::string GetProgramsFolder(std::string* Unwritable) {
   // The main window, once it exists, owns any dialog the shell may show.
   return os::SHGetSpecialFolderPathA(os::Application.MainWindow, os::CSIDL_PROGRAMS, Unwritable);
+}
+
+std::vector<std::string> ProgramFilesFolders() {
+  std::vector<std::string> folders(1, "C:\\Program Files");
+  TRegistry registry;
+  registry.SetRootKey(os::HKEY_LOCAL_MACHINE);
+  if (!registry.OpenKey(kCurrentVersionKey, false)) return folders;
+  for (const char* name : {"ProgramFilesDir", "ProgramW6432Dir", "ProgramFilesDir (x86)"}) {
+    std::string folder;
+    try {
+      if (registry.ValueExists(name)) folder = registry.ReadString(name);
+    } catch (const os::ERegistryException&) {
+      // not text: no folder to go by
+    }
+    if (!IsAbsoluteFolder(folder)) continue;
+    if (name == std::string("ProgramFilesDir"))
+      folders.front() = folder;
+    else
+      folders.push_back(folder);
+  }
+  return folders;
 }

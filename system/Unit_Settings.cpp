@@ -1,5 +1,7 @@
 #include "system/Unit_Settings.h"
 
+#include "system/RegistryKeys.h"
+
 #include <cstring>
 #include <vector>
 
@@ -104,7 +106,7 @@ void WriteRegistryEntries(const std::string& InstallDir) {
   registry.SetRootKey(os::HKEY_LOCAL_MACHINE);
   // Whether a key opens is not examined: a write to a key that did not open
   // fails and says which value could not be stored.
-  registry.OpenKey("\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Morvella", true);
+  registry.OpenKey(kUninstallKey, true);
   registry.WriteString("DisplayName", "Morvella");
   // Quoted: unquoted, a folder with a blank (D:\Word Tools\Morvella) would let
   // Windows start D:\Word.exe, with administrator rights.
@@ -112,21 +114,21 @@ void WriteRegistryEntries(const std::string& InstallDir) {
   registry.CloseKey();
 
   registry.SetRootKey(os::HKEY_CLASSES_ROOT);
-  registry.OpenKey("\\.wdl", true);
-  registry.WriteString("", "Morvella.Wordlist");
+  registry.OpenKey(kWordlistExtensionKey, true);
+  registry.WriteString("", kWordlistClass);
   registry.CloseKey();
-  registry.OpenKey("\\Morvella.Wordlist", true);
+  registry.OpenKey(kWordlistClassKey, true);
   registry.WriteString("", "Morvella wordlist");
   registry.CloseKey();
-  registry.OpenKey("\\Morvella.Wordlist\\DefaultIcon", true);
+  registry.OpenKey(kWordlistIconKey, true);
   registry.WriteString("", program + ",1");
   registry.CloseKey();
-  registry.OpenKey("\\Morvella.Wordlist\\Shell", true);
+  registry.OpenKey(kWordlistShellKey, true);
   registry.WriteString("", "Open");
   registry.CloseKey();
-  registry.OpenKey("\\Morvella.Wordlist\\Shell\\Open", true);
+  registry.OpenKey(kWordlistOpenKey, true);
   registry.CloseKey();
-  registry.OpenKey("\\Morvella.Wordlist\\Shell\\Open\\command", true);
+  registry.OpenKey(kWordlistOpenCommandKey, true);
   // The program's path is quoted too: unquoted, a path with blanks would let
   // Windows start C:\Program.exe instead.
   registry.WriteString("", "\"" + program + "\" \"%1\"");

@@ -12,6 +12,7 @@
 #include "platform/Files.h"
 #include "platform/Shell.h"
 #include "system/Folders.h"
+#include "system/RegistryKeys.h"
 #include "system/Unit_Settings.h"
 #include "system/Unit_Shortcuts.h"
 
@@ -145,7 +146,7 @@ void RemoveFiles(const std::string& OldInstallDir, const std::string& OldProgFol
     betweenBatches();
   };
   const std::string programs = GetProgramsFolder();
-  const std::string logName = JoinPath(OldInstallDir, "Install.log");
+  const std::string logName = JoinPath(OldInstallDir, kLogName);
   // Held from here on: the folder cannot be swapped for a link meanwhile.
   const std::unique_ptr<THeldWay> way = HoldForRemoval(OldInstallDir);
   const THeldFolder& installation = FolderOf(*way);
@@ -228,13 +229,12 @@ void RemoveFiles(const std::string& OldInstallDir, const std::string& OldProgFol
 void RemoveLeftoverKeys() {
   TRegistry registry;
   registry.SetRootKey(os::HKEY_LOCAL_MACHINE);
-  if (registry.KeyExists("\\Software\\Vantrel\\Morvella\\1.0"))
-    DeleteKeyIfEmpty(registry, "\\Software\\Vantrel\\Morvella\\1.0");
+  if (registry.KeyExists(kVersion10Key)) DeleteKeyIfEmpty(registry, kVersion10Key);
   registry.SetRootKey(os::HKEY_CLASSES_ROOT);
-  DeleteDefaultAndKeyIfEmpty(registry, "\\Morvella.Wordlist\\Shell\\Openen\\command");
-  DeleteKeyIfEmpty(registry, "\\Morvella.Wordlist\\Shell\\Openen");
-  DeleteDefaultAndKeyIfEmpty(registry, "\\Morvella.Wordlist\\Shell\\Open\\command");
-  DeleteKeyIfEmpty(registry, "\\Morvella.Wordlist\\Shell\\Open");
+  DeleteDefaultAndKeyIfEmpty(registry, kWordlistOpenenCommandKey);
+  DeleteKeyIfEmpty(registry, kWordlistOpenenKey);
+  DeleteDefaultAndKeyIfEmpty(registry, kWordlistOpenCommandKey);
+  DeleteKeyIfEmpty(registry, kWordlistOpenKey);
 }
 
 std::vector<std::string> RemoveOldInstallation(const std::string& OldInstallDir,
@@ -258,5 +258,5 @@ bool LogOpenToUsersAtRoot(const std::string& InstallDir) {
   // Judged on the full path: "D:\x\.." and "D:\." are the root too.
   const std::string full = os::GetFullPathNameA(InstallDir);
   return (full.empty() || IsRootFolder(full)) &&
-         THeldFolder(StripBackslash(full)).UsersCanReplace(JoinPath(full, "Install.log"));
+         THeldFolder(StripBackslash(full)).UsersCanReplace(JoinPath(full, kLogName));
 }

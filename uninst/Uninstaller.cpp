@@ -1,5 +1,7 @@
 #include "uninst/Uninstaller.h"
 
+#include "system/RegistryKeys.h"
+
 #include <string>
 
 #include "trust/HeldFolder.h"
@@ -109,26 +111,21 @@ void WriteRemainingLog(const std::string& InstallDir, const std::string& ProgFol
     held.DeleteEntry(fresh, false, false);
     return;
   }
-  if (!held.Rename(fresh, JoinPath(InstallDir, "Install.log"))) held.DeleteEntry(fresh, false, false);
+  if (!held.Rename(fresh, JoinPath(InstallDir, kLogName))) held.DeleteEntry(fresh, false, false);
 }
 
 void RemoveRegistryEntries() {
   TRegistry registry;
   registry.SetRootKey(os::HKEY_LOCAL_MACHINE);
-  DeleteValuesAndKeyIfEmpty(registry,
-                           "\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Morvella",
-                           {"DisplayName", "UninstallString"});
+  DeleteValuesAndKeyIfEmpty(registry, kUninstallKey, {"DisplayName", "UninstallString"});
   registry.SetRootKey(os::HKEY_CLASSES_ROOT);
   // Morvella.Wordlist is Morvella's own, whoever holds the extension now:
   // its command would name a deleted program.
-  for (const char* key : {"\\Morvella.Wordlist\\Shell\\Openen\\command",
-                          "\\Morvella.Wordlist\\Shell\\Openen",
-                          "\\Morvella.Wordlist\\Shell\\Open\\command", "\\Morvella.Wordlist\\Shell\\Open",
-                          "\\Morvella.Wordlist\\Shell", "\\Morvella.Wordlist\\DefaultIcon",
-                          "\\Morvella.Wordlist"})
+  for (const char* key : {kWordlistOpenenCommandKey, kWordlistOpenenKey, kWordlistOpenCommandKey, kWordlistOpenKey,
+                          kWordlistShellKey, kWordlistIconKey, kWordlistClassKey})
     DeleteValuesAndKeyIfEmpty(registry, key, {""});
   std::string owner;
-  if (registry.OpenKey("\\.wdl", false)) {
+  if (registry.OpenKey(kWordlistExtensionKey, false)) {
     try {
       owner = registry.ReadString("");
     } catch (const os::ERegistryException&) {
@@ -137,7 +134,7 @@ void RemoveRegistryEntries() {
     registry.CloseKey();
   }
   // The extension stays with the program that took it since.
-  if (owner == "Morvella.Wordlist") DeleteValuesAndKeyIfEmpty(registry, "\\.wdl", {""});
+  if (owner == kWordlistClass) DeleteValuesAndKeyIfEmpty(registry, kWordlistExtensionKey, {""});
 }
 
 std::string QuoteArgument(const std::string& Argument) {
@@ -190,7 +187,7 @@ int UninstMain() {
     DeleteAtRestart(self);
     const std::string own = StripBackslash(self.substr(0, LastBackslash(self) + 1));
     if (IsPrivateFolder(own)) DeleteAtRestart(own);
-  } else if (FileExists(JoinPath(folder, "Install.log"))) {
+  } else if (FileExists(JoinPath(folder, kLogName))) {
     const std::unique_ptr<THeldFolder> privateFolder =
         MakePrivateFolder(kPrivateFolderPrefix + std::to_string(os::GetCurrentProcessId()) + "-");
     if (privateFolder) {
@@ -212,7 +209,7 @@ int UninstMain() {
                       kCaption, os::MB_YESNO | os::MB_ICONQUESTION) != os::IDYES)
     return 0;
 
-  const std::string logName = JoinPath(folder, "Install.log");
+  const std::string logName = JoinPath(folder, kLogName);
   if (!FileExists(logName))
     return Say("Morvella cannot be removed: the record of its installation, " + logName +
                    ", is missing.  Nothing was removed.",
