@@ -330,7 +330,7 @@ void TDataFile::BeginEntry(const std::string& name, std::int32_t size) {
   // Asked once per folder this extraction made whole (see madeFolders),
   // and for every file elsewhere.
   const std::string folderKey = UpperPath(folder);
-  if (!confirmedFolders.count(folderKey) && !Base().Holds(OutFile.get())) {
+  if (!confirmedFolders.count(folderKey) && !Base().Contains(OutFile.get())) {
     const std::string where = os::GetFinalPathNameByHandleA(OutFile.get());
     Base().Discard(OutFile);
     throw os::EInOutError("Setup stopped before writing " + path + ": it would lie at " +

@@ -4,7 +4,7 @@
 #include <exception>
 #include <string>
 
-#include "platform/Win.h"
+#include "platform/WinTypes.h"
 
 namespace ui {
 class TForm;

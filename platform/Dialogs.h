@@ -2,7 +2,7 @@
 // Standard dialogs of the system (user32).
 #include <string>
 
-#include "platform/Win.h"
+#include "platform/WinTypes.h"
 
 namespace os {
 

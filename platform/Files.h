@@ -6,7 +6,7 @@
 #include <string>
 
 #include "platform/Handle.h"
-#include "platform/Win.h"
+#include "platform/WinTypes.h"
 
 namespace os {
 

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "platform/JpegImage.h"
-#include "platform/Win.h"
+#include "platform/WinTypes.h"
 
 namespace ui {
 

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "platform/Files.h"
-#include "platform/Win.h"
+#include "platform/WinTypes.h"
 
 namespace os {
 

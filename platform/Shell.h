@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/Win.h"
+#include "platform/WinTypes.h"
 
 namespace os {
 

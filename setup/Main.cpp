@@ -240,7 +240,7 @@ void TMainForm::NextButtonClick() {
       std::string folder = InstallDirEdit.Text();
       while (folder.size() > 1 && EndsWithBackslash(folder) && StripBackslash(folder) != folder)
         folder = StripBackslash(folder);
-      if (!CouldCreateFolder(folder)) {
+      if (!CanCreateFolder(folder)) {
         InstallDirEdit.SetFocus();
         return;
       }
@@ -452,7 +452,10 @@ void TMainForm::ProgFoldersTreeChange(ui::TTreeNode* Node) {
 
 // --- Functions of the main unit --------------------------------------------
 
-bool CouldCreateFolder(const std::string& Path) {
+bool CanCreateFolder(const std::string& Path) {
+  // Nothing is made to find out: a folder made and removed by its path
+  // could be turned, by a link put on the way meanwhile, into the deletion
+  // of another folder with administrator rights.
   const std::string full = Path.empty() ? Path : os::GetFullPathNameA(Path);
   if (!full.empty() && FolderExists(full)) return true;
   auto [existing, rest] = SplitExistingPath(full);
@@ -465,13 +468,6 @@ bool CouldCreateFolder(const std::string& Path) {
   }
   if (!ok) ErrorBox(kCannotCreate);
   return ok;
-}
-
-bool CanCreateFolder(const std::string& Path) {
-  // Nothing is made to find out: a folder made and removed by its path
-  // could be turned, by a link put on the way meanwhile, into the deletion
-  // of another folder with administrator rights.
-  return CouldCreateFolder(Path);
 }
 
 std::string BrowseFolder() {

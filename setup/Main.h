@@ -70,16 +70,13 @@ class TMainForm : public ui::TForm {
 
 extern TMainForm* MainForm;
 
-// Whether Path could be created, for the Start-menu folder; as
-// CouldCreateFolder, making nothing. Says so in a message box when it
-// could not.
-bool CanCreateFolder(const std::string& Path);
-// The same for the installation folder, making nothing: it exists, or the
-// deepest level that does is one in which folders may be made and the
-// missing levels have names Windows takes. Nothing is made or removed by
+// Whether the folder Path could be created (pages 2 and 3), making
+// nothing: it exists, or the deepest level that does is one in which
+// folders may be made and the missing levels have names Windows takes.
+// Says so in a message box when it could not. Nothing is made or removed by
 // path before the folder's checks (through a link at a level that would be
-// wherever the link points); the folder is made at Next on the
-// confirmation page, with its rights, after every check.
-bool CouldCreateFolder(const std::string& Path);
+// wherever the link points); the folders are made at Next on the
+// confirmation page, with their rights, after every check.
+bool CanCreateFolder(const std::string& Path);
 // The shell's folder dialog; empty when cancelled.
 std::string BrowseFolder();

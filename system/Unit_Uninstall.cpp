@@ -159,7 +159,7 @@ void RemoveFiles(const std::string& OldInstallDir, const std::string& OldProgFol
     // A folder that is not where its path says (a link put on the way after
     // the checks), or a log that lies elsewhere, removes nothing: what its
     // log lists and is there is kept, and said.
-    trusted = way->Reached() && installation.Holds(log.Handle());
+    trusted = way->Reached() && installation.Contains(log.Handle());
     const auto keep = [](const std::string& path, const std::string& name, std::vector<TKeptEntry>& kept) {
       if (EntryExists(path)) kept.push_back({name, TKeptEntry::BehindLink, os::ERROR_SUCCESS});
     };

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/Win.h"
+#include "platform/WinTypes.h"
 
 // A recorded entry that is still there after a removal, and why.
 struct TKeptEntry {

@@ -1,6 +1,6 @@
 #include "trust/HeldFolder.h"
 
-#include "platform/Entries.h"
+#include "platform/EntryHandles.h"
 #include "platform/Process.h"
 #include "trust/Policy.h"
 #include "trust/Unit_Paths.h"
@@ -91,7 +91,7 @@ void THeldFolder::Release() {
 
 bool THeldFolder::Here() const { return Usable() && (legacy_ || os::FinalPathIs(handle_.get(), path_)); }
 
-bool THeldFolder::Holds(os::HANDLE entry) const {
+bool THeldFolder::Contains(os::HANDLE entry) const {
   if (!Usable()) return false;
   return legacy_ || os::FinalPathWithin(final_, entry, false);
 }
@@ -110,7 +110,7 @@ bool THeldFolder::UsersCanRenameBelow() const {
 
 bool THeldFolder::UsersCanReplace(const std::string& path) const {
   const os::UniqueHandle file = os::OpenEntry(path, os::READ_CONTROL | os::FILE_READ_ATTRIBUTES);
-  return !Usable() || !file || !Holds(file.get()) || !trust::OnlyTrusted(os::GetSecurityInfoByHandle(file.get())) ||
+  return !Usable() || !file || !Contains(file.get()) || !trust::OnlyTrusted(os::GetSecurityInfoByHandle(file.get())) ||
          trust::OthersCanDeleteChildren(os::GetSecurityInfoByHandle(handle_.get()));
 }
 
@@ -130,7 +130,7 @@ TFolderStanding THeldFolder::JudgeBelow(const std::string& path, os::DWORD& erro
   }
   const os::DWORD attributes = os::GetFileAttributesByHandle(handle.get());
   if (IsLink(attributes)) return TFolderStanding::Link;
-  const bool usable = IsFolder(attributes) && Holds(handle.get()) &&
+  const bool usable = IsFolder(attributes) && Contains(handle.get()) &&
                       (!trust::RightsCount() || trust::OnlyTrusted(os::GetSecurityInfoByHandle(handle.get())));
   return usable ? TFolderStanding::Usable : TFolderStanding::Unusable;
 }
@@ -175,7 +175,7 @@ os::UniqueHandle THeldFolder::CreateFresh(const std::string& path, os::DWORD sha
 bool THeldFolder::TakesFiles() const {
   const os::UniqueHandle probe = CreateOwned(JoinPath(path_, "Setup write test.tmp"), os::GENERIC_WRITE | os::DELETE,
                                              0, os::FILE_FLAG_DELETE_ON_CLOSE);
-  return probe && Holds(probe.get());
+  return probe && Contains(probe.get());
 }
 
 void THeldFolder::Discard(os::UniqueHandle& file) const {
@@ -191,7 +191,7 @@ os::DWORD THeldFolder::DeleteEntry(const std::string& path, bool folder, bool Cl
   if (!entry) return os::GetLastError();
   const os::DWORD attributes = os::GetFileAttributesByHandle(entry.get());
   os::DWORD error = os::ERROR_ACCESS_DENIED;
-  if (attributes != os::INVALID_FILE_ATTRIBUTES && IsFolder(attributes) == folder && Holds(entry.get())) {
+  if (attributes != os::INVALID_FILE_ATTRIBUTES && IsFolder(attributes) == folder && Contains(entry.get())) {
     const bool readOnly = ClearReadOnly && (attributes & os::FILE_ATTRIBUTE_READONLY) != 0;
     if (readOnly && !MayClearReadOnly(entry.get())) return os::ERROR_FILE_READ_ONLY;
     if (readOnly) os::SetFileAttributesByHandle(entry.get(), attributes & ~os::FILE_ATTRIBUTE_READONLY);
@@ -203,7 +203,7 @@ os::DWORD THeldFolder::DeleteEntry(const std::string& path, bool folder, bool Cl
 
 bool THeldFolder::Rename(const std::string& From, const std::string& To) const {
   const os::UniqueHandle from = os::OpenEntry(From, os::FILE_READ_ATTRIBUTES);
-  if (!from || !Holds(from.get()) || !FirstLinkBelow(NameOfPath(To)).empty()) return false;
+  if (!from || !Contains(from.get()) || !FirstLinkBelow(NameOfPath(To)).empty()) return false;
   return os::MoveFileExA(From, To, os::MOVEFILE_REPLACE_EXISTING | os::MOVEFILE_WRITE_THROUGH);
 }
 
@@ -212,7 +212,7 @@ bool THeldFolder::SaveLink(os::TShellLink& Link, const std::string& path) const 
   if (IsLink(os::GetFileAttributesA(path)) && DeleteEntry(path, false, false) != os::ERROR_SUCCESS) return false;
   if (Link.Save(path, false) < 0) return false;
   const os::UniqueHandle saved = os::OpenEntry(path, os::FILE_READ_ATTRIBUTES);
-  if (saved && !IsLink(os::GetFileAttributesByHandle(saved.get())) && Holds(saved.get())) return true;
+  if (saved && !IsLink(os::GetFileAttributesByHandle(saved.get())) && Contains(saved.get())) return true;
   DeleteEntry(path, false, false);
   return false;
 }
@@ -220,7 +220,7 @@ bool THeldFolder::SaveLink(os::TShellLink& Link, const std::string& path) const 
 bool THeldFolder::CopyIn(const std::string& Source, const std::string& path) const {
   if (!Usable() || !os::CopyFileA(Source, path, true)) return false;
   const os::UniqueHandle copy = os::OpenEntry(path, os::FILE_READ_ATTRIBUTES);
-  if (copy && Holds(copy.get())) return true;
+  if (copy && Contains(copy.get())) return true;
   DeleteEntry(path, false, false);
   return false;
 }
@@ -377,7 +377,7 @@ THeldProgram HoldToStart(const std::string& program, bool InsideProgramFiles) {
   const os::DWORD attributes = held.File ? os::GetFileAttributesByHandle(held.File.get()) : os::INVALID_FILE_ATTRIBUTES;
   bool allowed = attributes != os::INVALID_FILE_ATTRIBUTES &&
                  !(attributes & (os::FILE_ATTRIBUTE_DIRECTORY | os::FILE_ATTRIBUTE_REPARSE_POINT)) &&
-                 container.Here() && (container.Legacy() || os::FinalPathIs(held.File.get(), full));
+                 container.Here() && (container.ByPathOnly() || os::FinalPathIs(held.File.get(), full));
   if (allowed && trust::RightsCount()) {
     allowed = trust::OnlyTrusted(os::GetSecurityInfoByHandle(held.File.get())) && container.OnlyTrustedCanChange() &&
               held.Way->FirstUsersCanRename().empty();

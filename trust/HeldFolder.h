@@ -50,14 +50,16 @@ class THeldFolder {
   bool Usable() const { return bool(handle_); }
   os::HANDLE Handle() const { return handle_.get(); }
   const std::string& Path() const { return path_; }
-  // Before Windows Vista, where the checks by path and the held way are all.
-  bool Legacy() const { return legacy_; }
+  // Whether it is judged by path alone: before Windows Vista, which lacks
+  // final paths and handle-based deletes, the checks by path and the held
+  // way are all there is.
+  bool ByPathOnly() const { return legacy_; }
   // Whether it is still where its path says, no link on the way: by its
   // final path (before Vista, what holding it from its root down vouches).
   bool Here() const;
   // Whether what entry is open on lies below it, by its final path (in
   // UTF-16); before Vista, true.
-  bool Holds(os::HANDLE entry) const;
+  bool Contains(os::HANDLE entry) const;
   // Whether only trusted principals own and may change it, judged through
   // the handle; true where rights do not count, unless asked even there
   // (what only shows where rights are kept then counts as open to users).

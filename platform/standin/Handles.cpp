@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "platform/Entries.h"
+#include "platform/EntryHandles.h"
 #include "host/CodePage.h"
 #include "platform/standin/Faults.h"
 #include "platform/standin/FileSystem.h"

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "platform/Registry.h"
-#include "platform/Win.h"
+#include "platform/WinTypes.h"
 
 namespace ui {
 class TForm;

@@ -4,7 +4,7 @@
 // HKEY_LOCAL_MACHINE, MB_OK...) with the same values, which the code below
 // them uses. Never include a seam header after this one for the first time.
 // clang-format off
-#include "platform/Win.h"
+#include "platform/WinTypes.h"
 #include "platform/Application.h"
 #include "platform/Dialogs.h"
 #include "platform/Exceptions.h"

@@ -20,7 +20,7 @@
 #include "platform/Files.h"
 #include "platform/Hash.h"
 #include "platform/Shell.h"
-#include "platform/Win.h"
+#include "platform/WinTypes.h"
 #include "platform/standin/Standin.h"
 #include "resources/ResourceIds.h"
 #include "tests/fuzz/FuzzSupport.h"

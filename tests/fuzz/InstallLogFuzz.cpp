@@ -14,7 +14,7 @@
 #include "trust/Unit_Paths.h"
 #include "platform/Exceptions.h"
 #include "platform/Files.h"
-#include "platform/Win.h"
+#include "platform/WinTypes.h"
 #include "platform/standin/Standin.h"
 #include "system/Unit_Uninstall.h"
 #include "uninst/Uninstaller.h"

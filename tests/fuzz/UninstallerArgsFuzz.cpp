@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "platform/Files.h"
-#include "platform/Win.h"
+#include "platform/WinTypes.h"
 #include "platform/standin/Standin.h"
 #include "uninst/Uninstaller.h"
 #include "tests/fuzz/FuzzSupport.h"

@@ -2,7 +2,7 @@
 // decisions to be tested against it at all.
 #include <gtest/gtest.h>
 
-#include "platform/Entries.h"
+#include "platform/EntryHandles.h"
 #include "platform/Files.h"
 #include "platform/standin/Standin.h"
 #include "tests/support/Scratch.h"

@@ -1,4 +1,4 @@
-#include "platform/Entries.h"
+#include "platform/EntryHandles.h"
 
 #include "platform/Chars.h"
 #include "platform/Files.h"
