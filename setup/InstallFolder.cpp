@@ -7,7 +7,7 @@
 #include "platform/Files.h"
 #include "platform/Shell.h"
 #include "system/Unit_Settings.h"
-#include "system/Folders.h"
+#include "system/KnownFolders.h"
 #include "trust/Policy.h"
 #include "trust/Unit_Paths.h"
 

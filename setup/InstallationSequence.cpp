@@ -13,7 +13,7 @@
 #include "setup/InstallFolder.h"
 #include "setup/InstallationSequence.h"
 #include "setup/SetupPars.h"
-#include "system/Folders.h"
+#include "system/KnownFolders.h"
 #include "system/Unit_Settings.h"
 #include "system/Unit_Shortcuts.h"
 #include "system/Unit_Uninstall.h"

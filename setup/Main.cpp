@@ -20,7 +20,7 @@
 #include "setup/Unit_Constants.h"
 #include "setup/Unit_FullScreenForm.h"
 #include "setup/Unit_UninstallOldForm.h"
-#include "system/Folders.h"
+#include "system/KnownFolders.h"
 #include "system/RegistryKeys.h"
 #include "system/Unit_Settings.h"
 #include "trust/HeldFolder.h"

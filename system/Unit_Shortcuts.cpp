@@ -5,7 +5,7 @@
 #include "engine/Unit_Logfile.h"
 #include "trust/Unit_Paths.h"
 #include "platform/Shell.h"
-#include "system/Folders.h"
+#include "system/KnownFolders.h"
 #include "trust/HeldFolder.h"
 
 namespace {

@@ -11,7 +11,7 @@
 #include "platform/Exceptions.h"
 #include "platform/Files.h"
 #include "platform/Shell.h"
-#include "system/Folders.h"
+#include "system/KnownFolders.h"
 #include "system/RegistryKeys.h"
 #include "system/Unit_Settings.h"
 #include "system/Unit_Shortcuts.h"

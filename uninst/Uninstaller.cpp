@@ -15,7 +15,7 @@
 #include "platform/Files.h"
 #include "platform/Process.h"
 #include "platform/Shell.h"
-#include "system/Folders.h"
+#include "system/KnownFolders.h"
 #include "system/SetupLock.h"
 #include "system/Unit_Settings.h"
 #include "system/Unit_Uninstall.h"

@@ -8,7 +8,7 @@
 #include "platform/Chars.h"
 #include "platform/Exceptions.h"
 #include "platform/Files.h"
-#include "system/Folders.h"
+#include "system/KnownFolders.h"
 #include "system/Unit_Uninstall.h"
 #include "uninst/Uninstaller.h"
 #include "tests/standin/WizardFixture.h"

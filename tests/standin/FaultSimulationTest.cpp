@@ -10,7 +10,7 @@
 #include "platform/Dialogs.h"
 #include "platform/FileSearch.h"
 #include "platform/Files.h"
-#include "system/Folders.h"
+#include "system/KnownFolders.h"
 #include "uninst/Uninstaller.h"
 #include "tests/standin/WizardFixture.h"
 #include "tests/standin/WorkerHold.h"

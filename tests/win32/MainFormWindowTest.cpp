@@ -12,7 +12,7 @@
 
 #include "setup/SetupForms.h"
 #include "setup/Unit_Constants.h"
-#include "system/Folders.h"
+#include "system/KnownFolders.h"
 
 #ifndef WM_DPICHANGED
 #define WM_DPICHANGED 0x02E0

@@ -13,7 +13,7 @@
 #include "setup/Main.h"
 #include "setup/Unit_Constants.h"
 #include "setup/Unit_UninstallOldForm.h"
-#include "system/Folders.h"
+#include "system/KnownFolders.h"
 #include "system/Unit_Settings.h"
 #include "system/Unit_Shortcuts.h"
 #include "system/Unit_Uninstall.h"

@@ -1,4 +1,4 @@
-#include "system/Folders.h"
+#include "system/KnownFolders.h"
 
 #include "trust/Unit_Paths.h"
 #include "platform/Application.h"

@@ -1,6 +1,7 @@
 #pragma once
-// Questions about folders on the disk that the path helpers do not ask:
-// for the wizard, the installation and the uninstaller alike.
+// The folders Windows names for the product (the Start menu's Programs,
+// Program Files), and whether a folder holds anything: for the wizard, the
+// installation and the uninstaller alike.
 #include <string>
 #include <vector>
 
