@@ -1,3 +1,4 @@
+// The reader of the payload volumes: entries begun, their folders made and checked, data copied.
 #include "engine/Unit_DataFile.h"
 
 #include <algorithm>

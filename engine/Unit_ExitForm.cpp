@@ -1,3 +1,4 @@
+// The dialog that asks whether Setup is to end.
 #include "engine/Unit_ExitForm.h"
 
 TExitForm* ExitForm = nullptr;

@@ -1,3 +1,4 @@
+// The progress dialog of the copy, which starts the extraction and hears its report.
 #include "engine/Unit_ExtractForm.h"
 
 #include "engine/Unit_DataFile.h"

@@ -1,3 +1,4 @@
+// The worker that paces the copy, its steps, the disk prompt and the first volume's check.
 #include "engine/Unit_ExtractThread.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// The install log: written as the installation goes, read back by the removals.
 #include "engine/Unit_Logfile.h"
 
 #include "trust/HeldFolder.h"

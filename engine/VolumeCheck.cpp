@@ -1,3 +1,4 @@
+// A release's list of its volumes' digests, and the threads that check each block against it.
 #include "engine/VolumeCheck.h"
 
 #include <algorithm>

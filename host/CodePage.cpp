@@ -1,3 +1,4 @@
+// Text in the Windows ANSI code pages, through the host's iconv.
 #include "host/CodePage.h"
 
 #include <iconv.h>

@@ -1,3 +1,4 @@
+// The application object's portable part: error boxes and the owner of dialogs.
 #include "platform/Application.h"
 
 #include "platform/Dialogs.h"

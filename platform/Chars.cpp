@@ -1,3 +1,4 @@
+// Text walked by character in a code page.
 #include "platform/Chars.h"
 
 #include <cstring>

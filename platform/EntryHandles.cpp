@@ -1,3 +1,4 @@
+// Handles on entries themselves, never on what a link points to.
 #include "platform/EntryHandles.h"
 
 #include "platform/Chars.h"

@@ -1,3 +1,4 @@
+// Folder listings of what the user is shown: hidden and system entries left out.
 #include "platform/FileSearch.h"
 
 namespace os {

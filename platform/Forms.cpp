@@ -1,3 +1,4 @@
+// The form layer's portable part: forms, controls, focus, keys and the session holds.
 #include "platform/Forms.h"
 
 #include <algorithm>

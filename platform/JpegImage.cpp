@@ -1,3 +1,4 @@
+// The side image, decoded from its JPEG resource.
 #include "platform/JpegImage.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// Security descriptors read as SDDL text: who owns an object and who may change it.
 #include "platform/Sddl.h"
 
 #include <cstdlib>

@@ -1,3 +1,4 @@
+// Worker threads and the calls they hand to the user-interface thread.
 #include "platform/Threads.h"
 
 #include <deque>

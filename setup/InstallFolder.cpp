@@ -1,3 +1,4 @@
+// The installation folder's checks: where it may be, who may change it, and its rights.
 #include "setup/InstallFolder.h"
 
 #include <vector>

@@ -1,3 +1,4 @@
+// The wizard window: start-up detection, the pages and their navigation, the Start-menu tree.
 #include "setup/Main.h"
 
 

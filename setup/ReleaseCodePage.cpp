@@ -1,3 +1,4 @@
+// The code page a release was packed for, against the system's, before the wizard shows.
 #include "setup/ReleaseCodePage.h"
 
 #include "engine/VolumeCheck.h"

@@ -1,3 +1,4 @@
+// Setup's windows, made together and known by their globals.
 #include "setup/SetupForms.h"
 
 #include "platform/Application.h"

@@ -1,3 +1,4 @@
+// The wizard's texts.
 #include "setup/Unit_Constants.h"
 
 const char* const ProductVersion = "3.5";

@@ -1,3 +1,4 @@
+// The full-screen backdrop behind the wizard.
 #include "setup/Unit_FullScreenForm.h"
 
 TFullScreenForm* FullScreenForm = nullptr;

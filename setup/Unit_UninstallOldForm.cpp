@@ -1,3 +1,4 @@
+// The question whether to uninstall version 1.0 first, and the start of its uninstaller.
 #include "setup/Unit_UninstallOldForm.h"
 
 #include <memory>

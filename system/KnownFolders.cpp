@@ -1,3 +1,4 @@
+// The folders Windows names for the product, and whether a folder holds anything.
 #include "system/KnownFolders.h"
 
 #include "trust/Unit_Paths.h"

@@ -1,3 +1,4 @@
+// One Setup or uninstaller at a time.
 #include "system/SetupLock.h"
 
 #include "platform/Application.h"

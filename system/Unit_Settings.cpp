@@ -1,3 +1,4 @@
+// The registry accessor, and the entries that make the product known to Windows.
 #include "system/Unit_Settings.h"
 
 #include "system/RegistryKeys.h"

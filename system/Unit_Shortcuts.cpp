@@ -1,3 +1,4 @@
+// The Start-menu shortcuts, saved in the held Start-menu folder.
 #include "system/Unit_Shortcuts.h"
 
 #include <memory>

@@ -1,3 +1,4 @@
+// The removal of an installation from its log, for Setup and the uninstaller alike.
 #include "system/Unit_Uninstall.h"
 
 #include <functional>

@@ -1,3 +1,4 @@
+// mkvolumes' packer and lister: a product folder into payload volumes and back.
 #include "tools/VolumePacker.h"
 
 #include <algorithm>

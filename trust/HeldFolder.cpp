@@ -1,3 +1,4 @@
+// Every elevated action on the disk, done relative to a folder held open.
 #include "trust/HeldFolder.h"
 
 #include "platform/EntryHandles.h"

@@ -1,3 +1,4 @@
+// Whom to trust, and whether rights count on this system.
 #include "trust/Policy.h"
 
 #include "platform/Files.h"

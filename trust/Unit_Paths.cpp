@@ -1,3 +1,4 @@
+// Paths taken apart and put together by character.
 #include "trust/Unit_Paths.h"
 
 #include "platform/Chars.h"

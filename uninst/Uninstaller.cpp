@@ -1,3 +1,4 @@
+// Uninst.exe: its own copy started from a private folder, the removal, the registry and what stayed.
 #include "uninst/Uninstaller.h"
 
 #include "system/RegistryKeys.h"

@@ -1,8 +1,8 @@
+// Uninst.exe's entry on Windows: the DLL search restricted before anything
+// loads one, then the uninstaller's own program (uninst/Uninstaller).
 #include "platform/win32/WinApi.h"
 #include "platform/win32/DllSearch.h"
 
-// Uninst.exe's entry on Windows: the DLL search restricted before anything
-// loads one, then the uninstaller's own program (uninst/Uninstaller).
 int UninstMain();
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {

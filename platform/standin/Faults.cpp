@@ -1,3 +1,4 @@
+// The stand-in's faults: the nth change made to fail, as a full disk or a denied write would.
 #include "platform/standin/Faults.h"
 
 #include <atomic>

@@ -1,3 +1,4 @@
+// The application on Windows: its window, its message loop and the workers' wake-up.
 #include "platform/win32/WinApi.h"
 
 #include <commctrl.h>

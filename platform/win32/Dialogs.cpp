@@ -1,3 +1,4 @@
+// Message boxes and the folder dialog on Windows.
 #include "platform/win32/WinApi.h"
 
 namespace os {

@@ -1,3 +1,4 @@
+// The DLL search restricted to the system before anything loads a DLL.
 #include "platform/win32/DllSearch.h"
 
 #include "platform/win32/WinApi.h"

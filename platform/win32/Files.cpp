@@ -1,3 +1,4 @@
+// Files and folders on Windows, by path and through handles.
 #include "platform/win32/WinApi.h"
 
 #include <aclapi.h>

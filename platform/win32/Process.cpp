@@ -1,3 +1,4 @@
+// Processes on Windows: the program's own name and arguments, copies, starts, waits and named mutexes.
 #include "platform/win32/WinApi.h"
 
 #include <aclapi.h>

@@ -1,3 +1,4 @@
+// The registry on Windows.
 #include "platform/win32/WinApi.h"
 
 namespace os {

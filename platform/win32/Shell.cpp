@@ -1,3 +1,4 @@
+// The shell on Windows: its folders and dialog, and the ANSI code page's characters and case.
 #include "platform/win32/WinApi.h"
 
 #include <shlobj.h>

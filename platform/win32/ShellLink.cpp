@@ -1,3 +1,4 @@
+// Shortcuts (.lnk) saved through the shell's IShellLink.
 #include "platform/win32/WinApi.h"
 
 #include <objbase.h>
