@@ -23,22 +23,27 @@ namespace {
 // stays the same whatever the payload's size.
 constexpr std::size_t kBufferSize = 256 * 1024;
 
-// Path of OutFile, for messages.
-std::string outPath;
-// The folder MakeSureDirectoryPathExists last made for an entry.
-std::string madeFolder;
-// The folders of this extraction given the installation folder's rights.
-std::unordered_set<std::string> checkedFolders;
-// Folders below the installation folder that this extraction made (upper
-// case), and of those the ones whose every level down from the
-// installation folder it made and in which a file was seen, by its final
-// path, to lie inside: no user can rename, replace or link such a folder
-// (it takes the held folder's rights from its making), so later files in it
-// need no look at their final paths.
-std::unordered_set<std::string> madeFolders;
-std::unordered_set<std::string> confirmedFolders;
-// Whether every level of the entry folder being begun was made here.
-bool madeChain = false;
+// What this extraction knows of the folders it wrote into, forgotten
+// whole when a new one begins.
+struct TExtractionFolders {
+  // Path of OutFile, for messages.
+  std::string outPath;
+  // The folder MakeSureDirectoryPathExists last made for an entry.
+  std::string madeFolder;
+  // The folders of this extraction given the installation folder's rights.
+  std::unordered_set<std::string> checkedFolders;
+  // Folders below the installation folder that this extraction made (upper
+  // case), and of those the ones whose every level down from the
+  // installation folder it made and in which a file was seen, by its final
+  // path, to lie inside: no user can rename, replace or link such a folder
+  // (it takes the held folder's rights from its making), so later files in
+  // it need no look at their final paths.
+  std::unordered_set<std::string> madeFolders;
+  std::unordered_set<std::string> confirmedFolders;
+  // Whether every level of the entry folder being begun was made here.
+  bool madeChain = false;
+};
+TExtractionFolders folders;
 
 // A name as it may appear in a message: control characters would garble it.
 std::string Printable(const std::string& name) {
@@ -52,11 +57,8 @@ std::string Printable(const std::string& name) {
 
 void ResetDataFileState() {
   OutFile.reset();
-  madeFolder.clear();
-  std::unordered_set<std::string>().swap(checkedFolders);
-  std::unordered_set<std::string>().swap(madeFolders);
-  std::unordered_set<std::string>().swap(confirmedFolders);
-  madeChain = false;
+  // Moved out whole, so the memory of a large payload is given back.
+  folders = TExtractionFolders();
   BytesLeft = 0;
   DeclaredLeft = -1;
   InstalledNames.Clear();
@@ -228,7 +230,7 @@ void TDataFile::CheckExistingFolders(const std::string& name) {
   // before keeps what it was granted. Judged through a handle on that very
   // folder, never a link, and seen to lie inside the installation folder.
   for (const std::string& folder : LevelsBelow(TargetDir, FolderOfPath(name))) {
-    if (!checkedFolders.insert(UpperPath(folder)).second) continue;
+    if (!folders.checkedFolders.insert(UpperPath(folder)).second) continue;
     os::DWORD code = 0;
     const TFolderStanding standing = Base().JudgeBelow(folder, code);
     if (standing == TFolderStanding::Missing || standing == TFolderStanding::Usable) continue;
@@ -283,7 +285,7 @@ void TDataFile::BeginEntry(const std::string& name, std::int32_t size) {
 
   // The previous entry's folder was made a moment ago: most entries share it.
   const std::string folder = path.substr(0, LastBackslash(path) + 1);
-  const bool newFolder = folder != madeFolder;
+  const bool newFolder = folder != folders.madeFolder;
   if (newFolder) {
     // A link left in an earlier installation's folder would take the files
     // wherever it points, written with administrator rights.
@@ -301,25 +303,25 @@ void TDataFile::BeginEntry(const std::string& name, std::int32_t size) {
     // The levels below the installation folder that are not there yet are
     // made now, by this extraction.
     std::vector<std::string> making;
-    madeChain = true;
+    folders.madeChain = true;
     for (std::string& level : LevelsBelow(TargetDir, FolderOfPath(name))) {
-      if (madeFolders.count(UpperPath(level))) continue;
+      if (folders.madeFolders.count(UpperPath(level))) continue;
       if (making.empty() && FolderExists(level))
-        madeChain = false;
+        folders.madeChain = false;
       else
         making.push_back(std::move(level));
     }
-    madeChain = madeChain && FindBackslash(name) != std::string::npos;
+    folders.madeChain = folders.madeChain && FindBackslash(name) != std::string::npos;
     // Each the Administrators group's from its creation (where the file
     // system takes no owner, the default one, an administrator's); a level
     // that cannot be made shows when the file cannot be.
     for (std::string& level : making) {
       Base().MakeFolder(level);
-      madeFolders.insert(UpperPath(level));
+      folders.madeFolders.insert(UpperPath(level));
     }
-    madeFolder = folder;
+    folders.madeFolder = folder;
   }
-  outPath = path;
+  folders.outPath = path;
   // Made new, never written over: it takes the rights of the folder. An
   // earlier file of that name is replaced, a read-only one too (a list the
   // user marked so, left by the removal of the earlier installation),
@@ -331,7 +333,7 @@ void TDataFile::BeginEntry(const std::string& name, std::int32_t size) {
   // Asked once per folder this extraction made whole (see madeFolders),
   // and for every file elsewhere.
   const std::string folderKey = UpperPath(folder);
-  if (!confirmedFolders.count(folderKey) && !Base().Contains(OutFile.get())) {
+  if (!folders.confirmedFolders.count(folderKey) && !Base().Contains(OutFile.get())) {
     const std::string where = os::GetFinalPathNameByHandleA(OutFile.get());
     Base().Discard(OutFile);
     throw os::EInOutError("Setup stopped before writing " + path + ": it would lie at " +
@@ -340,7 +342,7 @@ void TDataFile::BeginEntry(const std::string& name, std::int32_t size) {
                               "replaced.",
                           os::ERROR_ACCESS_DENIED);
   }
-  if (madeChain) confirmedFolders.insert(folderKey);
+  if (folders.madeChain) folders.confirmedFolders.insert(folderKey);
   BytesLeft = size;
 }
 
@@ -375,7 +377,7 @@ std::int32_t TDataFile::CopyPart(std::int32_t MaxBytes) {
       if (!os::WriteFile(OutFile.get(), data_ + bufferPos_, os::DWORD(chunk), &written) ||
           written != chunk) {
         if (os::GetLastError() == os::ERROR_SUCCESS) os::SetLastError(os::ERROR_DISK_FULL);
-        os::RaiseFileError("Cannot write the file", outPath);
+        os::RaiseFileError("Cannot write the file", folders.outPath);
       }
       bufferPos_ += chunk;
       position_ += chunk;
