@@ -31,7 +31,7 @@ namespace {
 
 const std::string kVolumes = "C:\\Fuzz\\Volumes";
 const std::string kTarget = "C:\\Fuzz\\Target";
-constexpr std::size_t kMostVolumes = 16;
+constexpr std::size_t kMostFuzzedVolumes = 16;
 
 std::set<std::string> LoggedEntries() {
   std::set<std::string> names;
@@ -68,7 +68,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   std::map<int, std::string> volumes;
   const std::vector<std::string> parts = fuzz::Split(data + 1, size - 1, "#VOL#");
-  for (std::size_t i = 0; i < parts.size() && i < kMostVolumes; ++i)
+  for (std::size_t i = 0; i < parts.size() && i < kMostFuzzedVolumes; ++i)
     if (!parts[i].empty() && parts[i][0] != 0)
       volumes[static_cast<unsigned char>(parts[i][0])] = parts[i].substr(1);
   for (const auto& [number, bytes] : volumes) WriteFileBytes(kVolumes + "\\" + VolumeFileName(number), bytes);
