@@ -22,6 +22,12 @@ namespace packer {
 namespace {
 
 constexpr std::uint64_t kMaxSize = std::numeric_limits<std::int32_t>::max();
+// Every byte above ASCII.
+const std::string kAboveAscii = [] {
+  std::string bytes;
+  for (int b = 0x80; b <= 0xFF; ++b) bytes += char(b);
+  return bytes;
+}();
 // The shortest installation folder ("C:") and the backslash after it.
 constexpr std::size_t kShortestFolder = 3;
 
@@ -71,6 +77,9 @@ class VolumeWriter {
 }  // namespace
 
 namespace {
+
+// The last level of a host path.
+std::string LastLevel(const std::string& relative) { return relative.substr(relative.rfind('/') + 1); }
 
 // The case rules and superscript digits of the code page the names are
 // written in, not those of the machine that packs.
@@ -139,9 +148,24 @@ std::vector<PackEntry> CollectEntries(const fs::path& folder, int codePage) {
     // character is "\\".
     std::string windowsName = relative;
     std::replace(windowsName.begin(), windowsName.end(), '/', '\\');
-    if (!rules.Page().FromUtf8(windowsName, entry.Name))
+    if (!rules.Page().FromUtf8(windowsName, entry.Name)) {
+      // Said with the code pages that can write it, which the packer
+      // would need to be given.
+      std::string fits;
+      for (int other : kServedCodePages) {
+        std::string ignored;
+        if (other != codePage && codepage::TCodePage(other).FromUtf8(windowsName, ignored))
+          fits += (fits.empty() ? "" : ", ") + std::to_string(other);
+      }
       throw PackError("cannot pack " + relative + ": the name cannot be written in code page " +
-                      std::to_string(codePage));
+                      std::to_string(codePage) +
+                      (fits.empty() ? std::string(", nor in any other that Setup serves")
+                                    : ", only in " + fits + " (give --codepage with one of them)"));
+    }
+    // A payload volume among the product's files: an output folder inside
+    // the product would pack each release into the next.
+    if (IsVolumeName(LastLevel(relative)))
+      throw PackError("cannot pack " + relative + ": it is a payload volume; pack from a folder that holds none");
     entry.Source = source;
     entry.Size = fs::file_size(source);
     const std::string problem = EntryNameProblem(entry.Name, rules);
@@ -240,7 +264,9 @@ int PackVolumes(const std::vector<PackEntry>& entries, const fs::path& outFolder
 
   // Written into a new folder beside, then moved in whole: a failure leaves
   // the output folder as it was (and no new parent folders either).
-  const fs::path out = fs::absolute(outFolder);
+  // "disks/" is the folder "disks": written beside it, never inside.
+  fs::path out = fs::absolute(outFolder).lexically_normal();
+  if (out.filename().empty()) out = out.parent_path();
   fs::path firstMade = out;  // the top-most folder this packing makes
   while (firstMade.has_parent_path() && firstMade.parent_path() != firstMade &&
          !fs::exists(firstMade.parent_path()))
@@ -254,9 +280,8 @@ int PackVolumes(const std::vector<PackEntry>& entries, const fs::path& outFolder
     if (!outExisted) {
       fs::rename(partial, out);
     } else {
-      static const std::regex volumeName("Setup\\.d[0-9]+", std::regex::icase);
       for (const auto& item : fs::directory_iterator(out))
-        if (std::regex_match(item.path().filename().string(), volumeName)) fs::remove(item.path());
+        if (IsVolumeName(item.path().filename().string())) fs::remove(item.path());
       for (const auto& item : fs::directory_iterator(partial))
         fs::rename(item.path(), out / item.path().filename());
       fs::remove(partial);
@@ -381,7 +406,7 @@ int PackedCodePage(const fs::path& folder) {
 }
 
 std::vector<ListedEntry> ListVolumes(const fs::path& folder, int codePage) {
-  const CodePageRules rules(codePage);
+  const CodePageRules rules(codePage == 0 ? kDefaultCodePage : codePage);
   const codepage::TCodePage& page = rules.Page();
   VolumeReader reader(folder);
   unsigned char totalBytes[4];
@@ -417,21 +442,38 @@ std::vector<ListedEntry> ListVolumes(const fs::path& folder, int codePage) {
       throw PackError(reader.Current().string() + ": more data follows the last file");
     reader.Skip(size);
     std::string shown;
-    bool text = page.ToUtf8(name, shown);
+    bool text;
+    if (codePage == 0) {
+      // Without a code page only ASCII is text: any other byte could be a
+      // whole character or half of one.
+      text = name.find_first_of(kAboveAscii) == std::string::npos;
+      if (text) shown = name;
+    } else {
+      text = page.ToUtf8(name, shown);
+    }
     if (!text) {
       // Not text of this code page: shown byte by byte, never as bytes
       // that are no UTF-8.
       shown.clear();
       static const char* const hex = "0123456789ABCDEF";
+      // A byte after one above ASCII may be the second half of its
+      // character ("\\" or "|" in 932): escaped too.
+      bool afterHigh = false;
       for (unsigned char b : name) {
-        if (b >= 0x20 && b < 0x7F) shown += char(b);
+        if (b >= 0x20 && b < 0x7F && !afterHigh) shown += char(b);
         else shown += std::string("\\x") + hex[b >> 4] + hex[b & 15];
+        afterHigh = b >= 0x80 && !afterHigh;
       }
     }
     entries.push_back({size, shown, text});
     done += size;
   }
   return entries;
+}
+
+bool IsVolumeName(const std::string& name) {
+  static const std::regex volumeName("Setup\\.d[0-9]+", std::regex::icase);
+  return std::regex_match(name, volumeName);
 }
 
 }  // namespace packer

@@ -27,6 +27,12 @@ struct PackEntry {
 
 // Windows-1252, the ANSI code page of Western European Windows.
 constexpr int kDefaultCodePage = 1252;
+// The ANSI code pages Setup serves: Western, Central European, Cyrillic,
+// Japanese, Simplified Chinese, Korean, Traditional Chinese.
+constexpr int kServedCodePages[] = {1252, 1250, 1251, 932, 936, 949, 950};
+
+// Whether a file name is a payload volume's, "Setup.d01" and on, in any case.
+bool IsVolumeName(const std::string& name);
 
 // The files below folder (folders themselves are not stored), their names
 // converted from UTF-8 to codePage, in a stable order: by name, byte for
@@ -64,7 +70,8 @@ int PackedCodePage(const std::filesystem::path& folder);
 
 // The entries of the volume set in folder (or, for a release's folder, in
 // its disk1, disk2, ... folders), following the trailer bytes, their names
-// converted from codePage to UTF-8.
+// converted from codePage to UTF-8; with codePage 0 (none known) only
+// ASCII names are text, and every other byte is shown as "\xNN".
 std::vector<ListedEntry> ListVolumes(const std::filesystem::path& folder,
                                      int codePage = kDefaultCodePage);
 

@@ -3,9 +3,13 @@
 //
 //   mkvolumes [--volume-size BYTES|floppy|cd] [--first-volume-size BYTES]
 //             [--codepage N] SOURCE_DIR OUTPUT_DIR
+//   mkvolumes [--codepage N] --check SOURCE_DIR
 //   mkvolumes [--codepage N] --list VOLUME_DIR
 //   mkvolumes --digests VOLUME_DIR
 //
+// A product folder holds Morvella.exe and Uninst.exe at its top (Setup's
+// shortcuts and uninstall entry start them); --check judges every name of
+// one as packing would, and packs nothing.
 // --digests prints the list a release's Setup.exe carries: for each volume
 // its size and the SHA-256 of each 1 MiB block, which Setup checks every
 // block against before it uses a byte of it.
@@ -16,6 +20,8 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <algorithm>
+#include <filesystem>
 #include <iterator>
 #include <stdexcept>
 #include <iostream>
@@ -30,21 +36,43 @@ namespace {
 const char* const kUsage =
     "usage: mkvolumes [--volume-size BYTES|floppy|cd] [--first-volume-size BYTES] "
     "[--codepage N] SOURCE_DIR OUTPUT_DIR\n"
+    "       mkvolumes [--codepage N] --check SOURCE_DIR\n"
     "       mkvolumes [--codepage N] --list VOLUME_DIR\n"
     "       mkvolumes --digests VOLUME_DIR\n"
+    "The volume size is cd (681574400 bytes) unless given; floppy is 1457664 bytes. The first\n"
+    "volume is as large unless --first-volume-size says less (disk 1 holds Setup.exe too).\n"
     "N is the ANSI code page of the Windows the release is for: 1252 (the default), 1250, 1251,\n"
-    "932, 936, 949 or 950.\n";
+    "932, 936, 949 or 950. SOURCE_DIR holds Morvella.exe and Uninst.exe at its top.\n";
+
+const char* const kProductHolds =
+    ": a product folder holds Morvella.exe and Uninst.exe at its top, which Setup's shortcuts and "
+    "uninstall entry start";
 
 int Usage() {
   std::cerr << kUsage;
   return 2;
 }
 
-// The code pages Setup serves, with their languages.
 bool Served(std::uint64_t codePage) {
-  for (std::uint64_t served : {1250, 1251, 1252, 932, 936, 949, 950})
-    if (codePage == served) return true;
+  for (int served : packer::kServedCodePages)
+    if (codePage == std::uint64_t(served)) return true;
   return false;
+}
+
+// Whether the product holds the programs Setup's shortcuts and uninstall
+// entry start: without them it would install dangling shortcuts and an
+// entry that removes nothing. Empty when it does.
+std::string MissingProgram(const std::vector<packer::PackEntry>& entries) {
+  for (const char* program : {"MORVELLA.EXE", "UNINST.EXE"}) {
+    bool found = false;
+    for (const packer::PackEntry& entry : entries) {
+      std::string upper = entry.Name;
+      for (char& c : upper) c = char(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
+      found = found || upper == program;
+    }
+    if (!found) return program[0] == 'M' ? "Morvella.exe" : "Uninst.exe";
+  }
+  return {};
 }
 
 bool ParseSize(const std::string& text, std::uint64_t& size) {
@@ -77,7 +105,7 @@ int main(int argc, char** argv) {
   try {
     packer::PackOptions options;
     std::uint64_t codePage = packer::kDefaultCodePage;
-    bool list = false, codePageGiven = false;
+    bool list = false, check = false, codePageGiven = false;
     int i = 1;
     if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
       std::cout << kUsage;
@@ -88,8 +116,9 @@ int main(int argc, char** argv) {
       return 0;
     }
     for (; i < argc && std::strncmp(argv[i], "--", 2) == 0; i += 2) {
-      if (std::strcmp(argv[i], "--list") == 0) {
-        list = true;
+      if (std::strcmp(argv[i], "--list") == 0 || std::strcmp(argv[i], "--check") == 0) {
+        list = list || std::strcmp(argv[i], "--list") == 0;
+        check = check || std::strcmp(argv[i], "--check") == 0;
         --i;
         continue;
       }
@@ -99,7 +128,10 @@ int main(int argc, char** argv) {
                                   ? &options.FirstVolumeSize
                               : std::strcmp(argv[i], "--codepage") == 0 ? &codePage
                                                                         : nullptr;
-      if (!target) return Usage();
+      if (!target) {
+        std::cerr << "mkvolumes: unknown option " << argv[i] << "\n";
+        return Usage();
+      }
       codePageGiven = codePageGiven || target == &codePage;
       if (!ParseSize(argv[i + 1], *target) || (target == &codePage && !Served(codePage))) {
         std::cerr << "mkvolumes: " << argv[i] << " " << argv[i + 1] << " is not "
@@ -111,6 +143,11 @@ int main(int argc, char** argv) {
         return 2;
       }
     }
+    if (options.FirstVolumeSize > options.VolumeSize) {
+      std::cerr << "mkvolumes: --first-volume-size " << options.FirstVolumeSize << " is more than the volume size "
+                << options.VolumeSize << ": the first volume is the one that shares its disk with Setup.exe\n";
+      return 2;
+    }
     if (list) {
       if (argc - i != 1) return Usage();
       // A release tells the code page it was packed for.
@@ -121,10 +158,18 @@ int main(int argc, char** argv) {
         return 1;
       }
       if (packed && !codePageGiven) codePage = std::uint64_t(packed);
+      // Nothing tells the code page: names outside ASCII cannot be read.
+      const bool known = packed || codePageGiven;
       bool allText = true;
-      for (const auto& entry : packer::ListVolumes(argv[i], int(codePage))) {
+      for (const auto& entry : packer::ListVolumes(argv[i], known ? int(codePage) : 0)) {
         std::cout << entry.Size << '\t' << entry.Name << '\n';
         allText = allText && entry.Text;
+      }
+      if (!allText && !known) {
+        std::cerr << "mkvolumes: nothing beside the volumes tells their code page, so names outside ASCII "
+                     "are shown byte by byte (\\xNN): give --codepage N, the one they were packed for "
+                     "(1252 unless another was given)\n";
+        return 1;
       }
       if (!allText) {
         std::cerr << "mkvolumes: some names are no text of code page " << codePage
@@ -134,8 +179,28 @@ int main(int argc, char** argv) {
       }
       return 0;
     }
+    if (check) {
+      if (argc - i != 1) return Usage();
+      const auto entries = packer::CollectEntries(argv[i], int(codePage));
+      const std::string missing = MissingProgram(entries);
+      if (!missing.empty()) throw std::runtime_error(std::string(argv[i]) + " holds no " + missing + kProductHolds);
+      std::cout << "mkvolumes: " << entries.size() << " files in " << argv[i] << " can be packed for code page "
+                << codePage << '\n';
+      return 0;
+    }
     if (argc - i != 2) return Usage();
+    // An output folder inside the product would be packed into the next
+    // release.
+    std::error_code sourceError, outputError;
+    const std::filesystem::path source = std::filesystem::weakly_canonical(argv[i], sourceError);
+    const std::filesystem::path output = std::filesystem::weakly_canonical(argv[i + 1], outputError);
+    const auto outside = std::mismatch(source.begin(), source.end(), output.begin(), output.end());
+    if (!sourceError && !outputError && outside.first == source.end())
+      throw std::runtime_error("the output folder " + std::string(argv[i + 1]) + " lies inside the product folder " +
+                               argv[i] + ": name a folder outside it");
     const auto entries = packer::CollectEntries(argv[i], int(codePage));
+    const std::string missing = MissingProgram(entries);
+    if (!missing.empty()) throw std::runtime_error(std::string(argv[i]) + " holds no " + missing + kProductHolds);
     std::uint64_t total = 0;
     for (const auto& e : entries) total += e.Size;
     const bool showProgress = total > (64u << 20) && isatty(STDERR_FILENO);
@@ -149,6 +214,10 @@ int main(int argc, char** argv) {
     const int volumes = packer::PackVolumes(entries, argv[i + 1], options);
     std::cout << "mkvolumes: " << entries.size() << " files, " << total << " bytes, " << volumes
               << (volumes == 1 ? " volume" : " volumes") << " in " << argv[i + 1] << '\n';
+    if (volumes > 1 && options.VolumeSize == packer::kFloppyBytes && options.FirstVolumeSize == 0)
+      std::cerr << "mkvolumes: Setup.d01 fills a whole floppy, so Setup.exe cannot go on disk 1 beside it: "
+                   "pack again with --first-volume-size " << packer::kFloppyBytes << " less the size of Setup.exe "
+                   "(scripts/release does this by itself)\n";
     return 0;
   } catch (const std::exception& e) {
     std::cerr << "mkvolumes: " << e.what() << '\n';
