@@ -239,11 +239,8 @@ void TDataFile::CheckExistingFolders(const std::string& name) {
                                 ").  It stopped before writing " + Printable(name) + " there.",
                             code);
     throw os::EInOutError("The folder " + folder + " was there already, and users without administrator "
-                              "rights own it or can change it, so they could change what Setup puts "
-                              "there.  Setup stopped before writing " + Printable(name) + " there.  "
-                              "Delete that folder, or have an administrator make the Administrators "
-                              "group its owner and take away every other user's right to change it, "
-                              "then run Setup again.",
+                              "rights own it or can change it.  Setup stopped before writing " +
+                              Printable(name) + " there.",
                           os::ERROR_ACCESS_DENIED);
   }
 }

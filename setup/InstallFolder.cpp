@@ -64,9 +64,8 @@ std::string InstallFolderProblem(const std::string& Folder, const THeldWay* Way)
   }
   if (!InsideProgramFiles(Folder) && trust::RefuseDriveWithoutRights(Folder))
     return "The drive of the folder " + Folder +
-           " keeps no access rights (a FAT or exFAT drive, say), so any user could change "
-           "Morvella's programs there, which run with administrator rights.  Choose a folder on "
-           "an NTFS drive, such as one in Program Files.";
+           " keeps no access rights (FAT or exFAT), so any user could change Morvella there.  "
+           "Choose a folder on an NTFS drive.";
   // A drive's rights are never changed: they reach every file on it. Its
   // root is taken only when it shows that only administrators can change
   // it, also where rights do not count otherwise.
@@ -80,19 +79,13 @@ std::string InstallFolderProblem(const std::string& Folder, const THeldWay* Way)
   const std::string above = way.FirstUsersCanRename();
   if (!above.empty())
     return "Users without administrator rights can rename or delete the folder " + above +
-           " or what it holds, so once Setup has finished they could put another folder, with "
-           "other programs in it, in the place of " + full +
-           ".  Choose a folder in Program Files, or one below folders that only administrators "
-           "can change.";
+           ", so they could later put other programs in the place of " + full +
+           ".  Choose a folder in Program Files.";
   if (!exists || !way.Whole()) return {};  // made new, with its rights
   if (way.Deepest().OnlyTrustedCanChange()) return {};
   return "The folder " + Folder +
          " exists already, and users without administrator rights own it or can change it.  "
-         "Setup installs only into a folder that it makes itself or that only administrators own "
-         "and can change: anybody else could keep a way into it and replace Morvella's programs, "
-         "which run with administrator rights.  Choose a folder that does not exist yet, or make "
-         "this one usable: delete it, or have an administrator make the Administrators group its "
-         "owner and take away every other user's right to change it.";
+         "Choose a new folder, or let only administrators own and change this one.";
 }
 
 std::string ProtectInstallFolder(THeldWay& Way, const std::string& Folder) {
@@ -156,9 +149,7 @@ std::string CheckFoldersBelow(const THeldFolder& Held) {
         case TFolderStanding::Unusable:
           return "The folder " + below +
                  " is there already, and users without administrator rights own it or can change "
-                 "it, so they could change what Setup puts there.  Nothing was changed.  Delete that "
-                 "folder, or have an administrator make the Administrators group its owner and take "
-                 "away every other user's right to change it, then run Setup again.";
+                 "it.  Nothing was changed.  Delete it, or let only administrators own and change it.";
       }
     } while (os::FindNextFileA(search.get(), &found));
   }

@@ -26,8 +26,7 @@ std::string UnreplaceableLog(const THeldFolder& Held) {
   const std::string log = JoinPath(Held.Path(), kLogName);
   if (!Held.ReadOnlyWithOtherNames(log)) return {};
   return "Setup cannot replace " + log +
-         ": it is read-only and has other names on the disk (hard links), which share that mark.  "
-         "Nothing was changed.  Remove its read-only mark, then click Next again.";
+         ": it is read-only and has other names (hard links).  Remove the mark, then click Next again.";
 }
 
 // Between the steps of a long stretch: the wizard answers (it is redrawn),
@@ -114,10 +113,8 @@ TInstallOutcome InstallationSequence() {
       // record, so they go as in every removal.
       RemoveLeftoverKeys();
       ErrorBox("Setup leaves the earlier installation of Morvella in " + SetupPars.OldInstallDir +
-               " in place: users without administrator rights can change the record of its "
-               "files, " + JoinPath(SetupPars.OldInstallDir, kLogName) +
-               ", so it cannot show which files on that drive are Morvella's.  Delete its files "
-               "yourself if you no longer need them.");
+               " in place: users without administrator rights can change its record, " +
+               JoinPath(SetupPars.OldInstallDir, kLogName) + ".");
     } else {
       // Thousands of files take seconds: the wizard answers meanwhile,
       // between batches, and takes no input.

@@ -282,9 +282,8 @@ void TMainForm::NextButtonClick() {
       // away again.
       for (const std::string& level : PathLevels(folder)) {
         if (!EndsInDotOrSpace(level, SystemCharacters())) continue;
-        ErrorBox("Windows removes a dot or a space at the end of a folder name, so the Start-menu "
-                 "folder " + folder + " would be created under another name.  Remove it and click "
-                 "Next again.");
+        ErrorBox("Windows removes a dot or a space at the end of a folder name: remove it from " + folder +
+                 " and click Next again.");
         ProgFolderEdit.SetFocus();
         return;
       }

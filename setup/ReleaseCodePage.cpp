@@ -40,9 +40,6 @@ std::string ReleaseCodePageProblem() {
   }
   const unsigned wanted = hashes.CodePage(), here = os::GetACP();
   if (wanted == 0 || wanted == here) return {};
-  const std::string language = CodePageLanguage(wanted);
   return "This Setup is for Windows in " + Named(wanted) + ", and this Windows uses " + Named(here) +
-         ".  Nothing was changed.  Run the Setup made for your language, or set \"Language for "
-         "non-Unicode programs\" (Control Panel, Region) to " +
-         (language.empty() ? Named(wanted) : language) + " and restart Windows.";
+         ".  Nothing was changed.  Run the Setup made for your language.";
 }

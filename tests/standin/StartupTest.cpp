@@ -173,8 +173,7 @@ TEST(ReleaseCodePageTest, AReleaseRunsOnlyOnTheCodePageItWasPackedFor) {
   const Case cases[] = {
       {"932 release on 1252", "codepage 932\n" + volume, 1252,
        "This Setup is for Windows in Japanese (code page 932), and this Windows uses Western European "
-       "(code page 1252).  Nothing was changed.  Run the Setup made for your language, or set "
-       "\"Language for non-Unicode programs\" (Control Panel, Region) to Japanese and restart Windows."},
+       "(code page 1252).  Nothing was changed.  Run the Setup made for your language."},
       {"1252 release on 932", volume + "codepage 1252\n", 932,
        "This Setup is for Windows in Western European (code page 1252), and this Windows uses Japanese "
        "(code page 932)."},

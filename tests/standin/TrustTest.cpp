@@ -58,7 +58,7 @@ TEST_F(TrustTest, PowerUsersCountAsAdministratorsOnlyBeforeVista) {
       EXPECT_EQ(message, "");
       EXPECT_EQ(ReadFileBytes("C:\\Program Files\\Vantrel\\Morvella\\Lists\\Fr.wdl"), "fr");
     } else {
-      EXPECT_EQ(message.rfind("Users without administrator rights can rename or delete the folder C:\\Program Files ", 0), 0u)
+      EXPECT_EQ(message.rfind("Users without administrator rights can rename or delete the folder C:\\Program Files, ", 0), 0u)
           << message;
     }
   }

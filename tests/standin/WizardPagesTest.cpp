@@ -241,9 +241,8 @@ TEST_F(WizardPagesTest, StartMenuFolderIsTestedBelowTheProgramsFolder) {
     EXPECT_EQ(SetupPars.Page, 3);
     ASSERT_EQ(standin::MessageBoxes().size(), 1u);
     EXPECT_EQ(standin::MessageBoxes()[0].Text,
-              std::string("Windows removes a dot or a space at the end of a folder name, so the "
-                          "Start-menu folder ") + changed + " would be created under another name.  "
-                          "Remove it and click Next again.");
+              std::string("Windows removes a dot or a space at the end of a folder name: remove it from ") + changed +
+                  " and click Next again.");
     EXPECT_TRUE(main_->ProgFolderEdit.Focused());
     main_->ProgFolderEdit.SetText("Morvella");
     main_->NextButton.Click();
