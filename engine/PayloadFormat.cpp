@@ -30,9 +30,11 @@ void TVolumeChain::Restart() {
   read_[1] = true;
 }
 
-TVolumeChain::TNext TVolumeChain::Follow(int Trailer) const {
+TVolumeChain::TNext TVolumeChain::Take(int Trailer) {
   if (Trailer == 0) return TNext::End;
-  return Read(Trailer) ? TNext::Again : TNext::Volume;
+  if (Read(Trailer)) return TNext::Again;
+  read_[Trailer] = true;
+  return TNext::Volume;
 }
 
 std::string VolumeDigestLine(int Number, std::string_view Bytes, std::uint32_t BlockSize) {

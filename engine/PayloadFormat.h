@@ -38,11 +38,10 @@ class TVolumeChain {
   TVolumeChain() { Restart(); }
   // Volume 1 read, no other.
   void Restart();
-  // What a trailer byte leads to.
+  // What a trailer byte leads to: the end, a volume read before, or a new
+  // volume, which counts as read from now on.
   enum class TNext { Volume, End, Again };
-  TNext Follow(int Trailer) const;
-  // Volume Number is being read.
-  void Enter(int Number) { read_[Number] = true; }
+  TNext Take(int Trailer);
   bool Read(int Number) const { return Number > 0 && Number <= kMostVolumes && read_[Number]; }
 
  private:

@@ -170,7 +170,7 @@ void OpenNextVolume() {
   const std::string previous = DataFile->FileName();
   DataFile.reset();
   VolumeExt = VolumeFileName(NextDisk).substr(std::string("Setup.").size());
-  const TVolumeChain::TNext next = volumesRead.Follow(NextDisk);
+  const TVolumeChain::TNext next = volumesRead.Take(NextDisk);
   if (next != TVolumeChain::TNext::Volume)
     RaiseDamaged(previous, next == TVolumeChain::TNext::End ? std::string("the volumes end before the data does")
                                          : "the next volume would be " + VolumeName() + " again");
@@ -188,7 +188,6 @@ void OpenNextVolume() {
     }
     VolumeFound = IsVolumeFile(VolumeName());
   }
-  volumesRead.Enter(NextDisk);
   OpenVolume(NextDisk, VolumeName());
 }
 

@@ -62,8 +62,12 @@ const THeldFolder& FolderOf(const THeldWay& way) { return way.Reached() ? *way.R
 class TFolderSweep {
  public:
   void Add(const std::string& base, const std::string& relative) {
-    for (const std::string& folder : LevelsBelow(base, FolderOfPath(relative)))
-      if (seen_.insert(UpperPath(folder)).second) folders_.push_back(folder);
+    // Entries come folder by folder: the levels of the last one are known.
+    const std::string folder = FolderOfPath(relative);
+    if (!folders_.empty() && folder == last_) return;
+    last_ = folder;
+    for (const std::string& level : LevelsBelow(base, folder))
+      if (seen_.insert(UpperPath(level)).second) folders_.push_back(level);
   }
   void Sweep(const THeldFolder& held, THeldDescent& walked, bool clearReadOnly) {
     walked.Release();
@@ -73,11 +77,13 @@ class TFolderSweep {
       held.DeleteEntry(*folder, true, clearReadOnly);
     folders_.clear();
     seen_.clear();
+    last_.clear();
   }
 
  private:
   std::vector<std::string> folders_;
   std::set<std::string> seen_;
+  std::string last_;  // the folder of the entry added last, as the log spells it
 };
 
 // Whether path names an entry, the entry itself judged (a link, not its

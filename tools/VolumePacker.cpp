@@ -78,9 +78,6 @@ class VolumeWriter {
 
 namespace {
 
-// The last level of a host path.
-std::string LastLevel(const std::string& relative) { return relative.substr(relative.rfind('/') + 1); }
-
 // The case rules and superscript digits of the code page the names are
 // written in, not those of the machine that packs.
 class CodePageRules : public TNameRules {
@@ -164,7 +161,7 @@ std::vector<PackEntry> CollectEntries(const fs::path& folder, int codePage) {
     }
     // A payload volume among the product's files: an output folder inside
     // the product would pack each release into the next.
-    if (IsVolumeName(LastLevel(relative)))
+    if (IsVolumeName(source.filename().string()))
       throw PackError("cannot pack " + relative + ": it is a payload volume; pack from a folder that holds none");
     entry.Source = source;
     entry.Size = fs::file_size(source);
@@ -363,9 +360,8 @@ class VolumeReader {
     in_.seekg(std::streamoff(size_ - 1));
     const int next = in_.get();
     if (next <= 0) throw PackError(current_.string() + " ends the volumes before the data ends");
-    if (chain_.Follow(next) == TVolumeChain::TNext::Again)
+    if (chain_.Take(next) == TVolumeChain::TNext::Again)
       throw PackError("the volumes lead back to " + VolumeFileName(next));
-    chain_.Enter(next);
     Open(next);
   }
 

@@ -19,6 +19,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <strings.h>
 #include <fstream>
 #include <algorithm>
 #include <filesystem>
@@ -44,10 +45,6 @@ const char* const kUsage =
     "N is the ANSI code page of the Windows the release is for: 1252 (the default), 1250, 1251,\n"
     "932, 936, 949 or 950. SOURCE_DIR holds Morvella.exe and Uninst.exe at its top.\n";
 
-const char* const kProductHolds =
-    ": a product folder holds Morvella.exe and Uninst.exe at its top, which Setup's shortcuts and "
-    "uninstall entry start";
-
 int Usage() {
   std::cerr << kUsage;
   return 2;
@@ -59,20 +56,21 @@ bool Served(std::uint64_t codePage) {
   return false;
 }
 
-// Whether the product holds the programs Setup's shortcuts and uninstall
-// entry start: without them it would install dangling shortcuts and an
-// entry that removes nothing. Empty when it does.
-std::string MissingProgram(const std::vector<packer::PackEntry>& entries) {
-  for (const char* program : {"MORVELLA.EXE", "UNINST.EXE"}) {
-    bool found = false;
-    for (const packer::PackEntry& entry : entries) {
-      std::string upper = entry.Name;
-      for (char& c : upper) c = char(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
-      found = found || upper == program;
-    }
-    if (!found) return program[0] == 'M' ? "Morvella.exe" : "Uninst.exe";
+// The files of the product folder, refused when it lacks a program that
+// Setup's shortcuts and uninstall entry start: it would install dangling
+// shortcuts and an entry that removes nothing.
+std::vector<packer::PackEntry> CollectProduct(const std::string& folder, int codePage) {
+  std::vector<packer::PackEntry> entries = packer::CollectEntries(folder, codePage);
+  for (const char* program : {"Morvella.exe", "Uninst.exe"}) {
+    const bool found = std::any_of(entries.begin(), entries.end(), [&](const packer::PackEntry& entry) {
+      return strcasecmp(entry.Name.c_str(), program) == 0;
+    });
+    if (!found)
+      throw std::runtime_error(folder + " holds no " + program +
+                               ": a product folder holds Morvella.exe and Uninst.exe at its top, which "
+                               "Setup's shortcuts and uninstall entry start");
   }
-  return {};
+  return entries;
 }
 
 bool ParseSize(const std::string& text, std::uint64_t& size) {
@@ -181,9 +179,7 @@ int main(int argc, char** argv) {
     }
     if (check) {
       if (argc - i != 1) return Usage();
-      const auto entries = packer::CollectEntries(argv[i], int(codePage));
-      const std::string missing = MissingProgram(entries);
-      if (!missing.empty()) throw std::runtime_error(std::string(argv[i]) + " holds no " + missing + kProductHolds);
+      const auto entries = CollectProduct(argv[i], int(codePage));
       std::cout << "mkvolumes: " << entries.size() << " files in " << argv[i] << " can be packed for code page "
                 << codePage << '\n';
       return 0;
@@ -198,9 +194,7 @@ int main(int argc, char** argv) {
     if (!sourceError && !outputError && outside.first == source.end())
       throw std::runtime_error("the output folder " + std::string(argv[i + 1]) + " lies inside the product folder " +
                                argv[i] + ": name a folder outside it");
-    const auto entries = packer::CollectEntries(argv[i], int(codePage));
-    const std::string missing = MissingProgram(entries);
-    if (!missing.empty()) throw std::runtime_error(std::string(argv[i]) + " holds no " + missing + kProductHolds);
+    const auto entries = CollectProduct(argv[i], int(codePage));
     std::uint64_t total = 0;
     for (const auto& e : entries) total += e.Size;
     const bool showProgress = total > (64u << 20) && isatty(STDERR_FILENO);
