@@ -113,13 +113,15 @@ std::vector<std::string> Split(const std::uint8_t* data, std::size_t size, const
 
 bool Absolute(const std::string& path) {
   if (path.find('\0') != std::string::npos) return false;
-  if (path.size() >= 3 && std::isalpha(static_cast<unsigned char>(path[0])) && path[1] == ':' &&
-      path[2] == '\\')
+  // Backslashes found by character: a second byte is no separator.
+  const TCharacters& chars = SystemCharacters();
+  const auto backslashAt = [&](std::size_t at) { return at < path.size() && chars.Find(path, '\\', at) == at; };
+  if (path.size() >= 3 && std::isalpha(static_cast<unsigned char>(path[0])) && path[1] == ':' && backslashAt(2))
     return true;
   // \\server\share: both named.
-  if (path.size() < 5 || path[0] != '\\' || path[1] != '\\') return false;
-  const std::size_t share = SystemCharacters().Find(path, '\\', 2);  // a second byte is no separator
-  return share != std::string::npos && share > 2 && share + 1 < path.size() && path[share + 1] != '\\';
+  if (path.size() < 5 || !backslashAt(0) || !backslashAt(1)) return false;
+  const std::size_t share = chars.Find(path, '\\', 2);
+  return share != std::string::npos && share > 2 && share + 1 < path.size() && !backslashAt(share + 1);
 }
 
 }  // namespace fuzz
