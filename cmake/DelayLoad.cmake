@@ -8,8 +8,14 @@
 # DLL: every name it exports, with the stdcall decoration kept for the
 # linker and dropped (-k) from the name looked up at run time.
 
-find_program(SETUP_NM NAMES i686-w64-mingw32-nm REQUIRED)
-find_program(SETUP_DLLTOOL NAMES i686-w64-mingw32-dlltool REQUIRED)
+find_program(SETUP_NM NAMES ${CMAKE_SYSTEM_PROCESSOR}-w64-mingw32-nm REQUIRED)
+find_program(SETUP_DLLTOOL NAMES ${CMAKE_SYSTEM_PROCESSOR}-w64-mingw32-dlltool REQUIRED)
+# 32-bit names carry a leading underscore; 64-bit ones none.
+if(CMAKE_SYSTEM_PROCESSOR STREQUAL "x86_64")
+  set(SETUP_IMP_PREFIX "__imp_")
+else()
+  set(SETUP_IMP_PREFIX "__imp__")
+endif()
 
 # setup_delay_import_library(DLL VAR): VAR names the delay-load library for
 # DLL (for instance user32).
@@ -24,8 +30,8 @@ function(setup_delay_import_library dll var)
       message(FATAL_ERROR "nm failed on ${SETUP_IMPLIB_${dll}}")
     endif()
     # "00000000 I __imp__MessageBoxA@16" -> "MessageBoxA@16"
-    string(REGEX MATCHALL "I __imp__[^\n]+" imports "${symbols}")
-    list(TRANSFORM imports REPLACE "^I __imp__" "")
+    string(REGEX MATCHALL "I ${SETUP_IMP_PREFIX}[^\n]+" imports "${symbols}")
+    list(TRANSFORM imports REPLACE "^I ${SETUP_IMP_PREFIX}" "")
     list(REMOVE_DUPLICATES imports)
     list(JOIN imports "\n" exports)
     string(TOUPPER "${dll}" upper)
