@@ -4,13 +4,22 @@
 //
 //   e2edriver wait CAPTION [SECONDS]       a visible window with the caption
 //   e2edriver gone CAPTION [SECONDS]       no visible window with the caption
-//   e2edriver click CAPTION TEXT           press the button (or radio) with TEXT
+//   e2edriver click CAPTION TEXT           press the button (or radio) with TEXT, once
+//                                          it shows and is enabled (up to 20 s)
 //   e2edriver waitclick CAPTION TEXT       press it the moment the window shows
-//   e2edriver key CAPTION enter|escape|tab the key in that window
+//   e2edriver key CAPTION enter|escape|tab [FOCUSED]
+//                                          the key in that window; with FOCUSED,
+//                                          once the control with that text has the
+//                                          focus (a page that has just shown may
+//                                          not have moved the focus yet)
 //   e2edriver close CAPTION                the window's close box
 //   e2edriver settext CAPTION N TEXT       the Nth edit control (from 0) gets TEXT
 //   e2edriver text CAPTION N               prints the Nth edit control's text
 //   e2edriver visible CAPTION TEXT         exit 0 when a control with TEXT shows
+//   e2edriver showing CAPTION TEXT [SECONDS]
+//                                          waits until a control with TEXT shows
+//                                          (default 120 s: a copy on a loaded
+//                                          machine takes what it takes)
 //   e2edriver enabled CAPTION TEXT         exit 0 when that control is enabled
 //   e2edriver tree CAPTION                 prints the number of tree items
 //   e2edriver client CAPTION               prints the client area's width and height
@@ -413,13 +422,31 @@ int main(int argc, char** argv) {
     PostMessageA(window, WM_SYSCOMMAND, SC_CLOSE, 0);
     return 0;
   }
-  if (verb == "key" && argc == 4) {
+  if (verb == "showing") {
+    const double seconds = argc > 4 ? atof(argv[4]) : 120;
+    for (int i = 0; i < int(seconds * 20); ++i) {
+      if (!IsWindow(window)) return Fail("gone", caption);
+      if (HWND control = Control(window, argv[3]); control && IsWindowVisible(control)) return 0;
+      Sleep(50);
+    }
+    return Fail("never shown", argv[3]);
+  }
+  if (verb == "key" && (argc == 4 || argc == 5)) {
     const std::string key = argv[3];
     const WPARAM vk = key == "enter" ? VK_RETURN : key == "escape" ? VK_ESCAPE : VK_TAB;
     // To the focused control of that window's thread, as the keyboard would.
-    GUITHREADINFO info = {sizeof info};
-    GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info);
-    HWND target = info.hwndFocus && GetAncestor(info.hwndFocus, GA_ROOT) == window ? info.hwndFocus : window;
+    const DWORD thread = GetWindowThreadProcessId(window, nullptr);
+    HWND target = nullptr;
+    for (int i = 0; i < 400; ++i) {
+      GUITHREADINFO info = {};
+      info.cbSize = sizeof info;
+      GetGUIThreadInfo(thread, &info);
+      target = info.hwndFocus && GetAncestor(info.hwndFocus, GA_ROOT) == window ? info.hwndFocus : window;
+      if (argc == 4 || (target != window && TextOf(target) == argv[4])) break;
+      target = nullptr;
+      Sleep(50);
+    }
+    if (!target) return Fail("focus never on", argv[4]);
     PostMessageA(target, WM_KEYDOWN, vk, 0);
     PostMessageA(target, WM_KEYUP, vk, 0xC0000000);
     return 0;
@@ -482,6 +509,8 @@ int main(int argc, char** argv) {
     if (!control) return Fail("no control", argv[3]);
     if (verb == "visible") return IsWindowVisible(control) ? 0 : 1;
     if (verb == "enabled") return IsWindowEnabled(control) ? 0 : 1;
+    // A click posted just before may not have shown this control's page yet.
+    for (int i = 0; i < 400 && !(IsWindowVisible(control) && IsWindowEnabled(control)); ++i) Sleep(50);
     if (!IsWindowVisible(control) || !IsWindowEnabled(control)) return Fail("cannot click", argv[3]);
     PostMessageA(control, BM_CLICK, 0, 0);
     return 0;
