@@ -4,6 +4,7 @@
 //
 //   e2edriver wait CAPTION [SECONDS]       a visible window with the caption
 //   e2edriver gone CAPTION [SECONDS]       no visible window with the caption
+//   e2edriver waitany SECONDS CAPTION...   prints the first caption whose window shows
 //   e2edriver click CAPTION TEXT           press the button (or radio) with TEXT, once
 //                                          it shows and is enabled (up to 20 s)
 //   e2edriver waitclick CAPTION TEXT       press it the moment the window shows
@@ -298,6 +299,25 @@ int main(int argc, char** argv) {
     wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count);
     if (!wide || count != 3) return 2;
     return GetFileAttributesW(wide[2]) != INVALID_FILE_ATTRIBUTES ? 0 : 1;
+  }
+  if (verb == "waitany" && argc >= 4) {
+    // The first of several windows that may come: a disk prompt, or the
+    // error box that ends the run instead.
+    const double seconds = atof(argv[2]);
+    for (int i = 0; i < int(seconds * 20); ++i) {
+      for (int a = 3; a < argc; ++a) {
+        // Setup's taskbar entry carries its caption all the while.
+        HWND w = TopWindow(argv[a]);
+        char cls[32] = {};
+        if (w) GetClassNameA(w, cls, sizeof cls);
+        if (w && std::strcmp(cls, "TSetupApplication") != 0) {
+          std::printf("%s\n", argv[a]);
+          return 0;
+        }
+      }
+      Sleep(50);
+    }
+    return Fail("none of the windows", argv[3]);
   }
   if (argc < 3) return 2;
   const char* caption = argv[2];
