@@ -148,7 +148,7 @@ DWORD WINAPI RunProbe(void* data) {
   return 0;
 }
 
-HWND WaitTop(const char* caption, double seconds = 10) {
+HWND WaitTop(const char* caption, double seconds = 60) {
   for (int i = 0; i < int(seconds * 20); ++i) {
     if (HWND w = TopWindow(caption)) return w;
     Sleep(50);
@@ -522,7 +522,7 @@ int main(int argc, char** argv) {
   }
   if ((verb == "click" || verb == "visible" || verb == "enabled") && argc == 4) {
     HWND control = nullptr;
-    for (int i = 0; i < 100 && !control; ++i) {
+    for (int i = 0; i < 400 && !control; ++i) {
       control = Control(window, argv[3]);
       if (!control) Sleep(50);
     }
